@@ -1,0 +1,28 @@
+#include "app/cli.h"
+
+#include <ostream>
+
+namespace sorvane {
+namespace {
+
+constexpr const char* usage =
+    "usage:\n"
+    "  sorvanecli convert --type CODE|NAME [--out DIR] FILE...   raw spectra -> CHN files\n"
+    "  sorvanecli show FILE.chn                                  header, trailer and counts\n";
+
+}  // namespace
+
+int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
+                   std::ostream& err) {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        (args.empty() ? err : out) << usage;
+        return args.empty() ? 2 : 0;
+    }
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (args[0] == "convert") return run_convert(rest, fs, out, err);
+    if (args[0] == "show") return run_show(rest, fs, out, err);
+    err << "sorvanecli: unknown command \"" << args[0] << "\"\n" << usage;
+    return 2;
+}
+
+}  // namespace sorvane

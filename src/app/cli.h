@@ -1,0 +1,24 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace sorvane {
+
+// sorvanecli: the engine without a window. Arguments without the program name;
+// gives the process exit status.
+int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
+                   std::ostream& err);
+
+// sorvanecli convert --type CODE|NAME [--out DIR] FILE...
+int run_convert(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
+                std::ostream& err);
+
+// sorvanecli show FILE.chn
+int run_show(const std::vector<std::string>& args, const FileSystem& fs, std::ostream& out,
+             std::ostream& err);
+
+}  // namespace sorvane

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "import/readers.h"
+
+namespace sorvane {
+
+using RawReader = ReadOutcome (*)(ReaderContext&);
+
+// One kind of raw spectrum file as the type selector offers it.
+struct RawFileType {
+    std::string_view caption;         // the selector's entry; its pattern is derived from it
+    std::int16_t code;                // the file type code that control files store
+    std::string_view extension_test;  // text the full path must contain; empty: no test
+    RawReader reader;                 // nullptr: nothing to convert
+    std::int16_t mca_number;          // the source code the reader puts in the CHN header
+    std::string_view short_name;      // the name sorvanecli accepts for --type
+    bool already_chn;                 // the files are CHN files: "read" without reading
+};
+
+inline constexpr int last_type_position = 11;  // "All Files", which has no reader
+
+// In selector order. The codes are not the positions: control files keep the codes.
+inline constexpr std::array<RawFileType, 12> raw_file_types = {{
+    {"ORTEC, SEIKO (*.chn)", 1, "", nullptr, 0, "chn", true},
+    {"IEC1455 (IEC) (*.iec)", 10, ".iec", nullptr, 1455, "iec", false},
+    {"CTBTO ver.2 (RMS) (*.rms)", 9, ".rms", nullptr, 556, "rms", false},
+    {"Oxford Win (asc) (*.asc)", 2, ".asc", nullptr, 444, "oxford-win", false},
+    {"Oxford DOS (asc) (*.asc)", 3, ".asc", nullptr, 445, "oxford-dos", false},
+    {"Oxford Mac (asc) (*.*)", 8, "", nullptr, 446, "oxford-mac", false},
+    {"Labo (binary)(*.dat)", 4, ".dat", nullptr, 101, "labo", false},
+    {"Labo v1.54(binary)(*.dat)", 5, ".dat", nullptr, 101, "labo-v154", false},
+    {"CANBERRA35+ RS232C(*.txt)", 6, ".txt", nullptr, 445, "canberra35", false},
+    {"NAIG E-560  RS232C(*.txt)", 7, ".txt", nullptr, 560, "naig", false},
+    {"Simple data: Ch, Count(*.*)", 30, ".asc", read_simple, 999, "simple", false},
+    {"All Files (*.*)", 0, "", nullptr, 0, "all", false},
+}};
+
+// The code of the entry at a selector position; 0 outside 0..10.
+std::int16_t type_code_of(int position);
+
+// The first position whose code is `code`; 11 when none of 0..10 has it.
+int position_of(int code);
+
+// The file list pattern of an entry: the caption from its first "*." (ignoring
+// case) up to, not including, its last character.
+std::string pattern_of(std::string_view caption);
+
+// The row for a code (nothing for 0 and unknown codes).
+const RawFileType* type_of_code(int code);
+
+// The row whose short name or caption is `name`, ignoring case.
+const RawFileType* type_of_name(std::string_view name);
+
+}  // namespace sorvane

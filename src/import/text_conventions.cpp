@@ -1,0 +1,154 @@
+#include "import/text_conventions.h"
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "import/read_fault.h"
+#include "platform/dos_pattern.h"
+
+namespace sorvane {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view trim_blanks(std::string_view text) {
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    std::size_t last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+template <typename Int>
+Int round_to(double value, const char* what) {
+    double rounded = round_half_even(value);
+    if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min()) &&
+          rounded <= static_cast<double>(std::numeric_limits<Int>::max()))) {
+        throw ReadFault("number " + std::to_string(value) + " does not fit " + what);
+    }
+    return static_cast<Int>(rounded);
+}
+
+}  // namespace
+
+std::vector<std::string> split_lines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t cr = bytes.find('\r', start);
+        if (cr == std::string_view::npos) {
+            lines.emplace_back(bytes.substr(start));
+            break;
+        }
+        lines.emplace_back(bytes.substr(start, cr - start));
+        start = cr + 1;
+        if (start < bytes.size() && bytes[start] == '\n') ++start;
+    }
+    return lines;
+}
+
+const std::string& TextLines::read_line() {
+    if (at_end()) throw ReadFault("end of file reached");
+    return lines_[next_++];
+}
+
+std::optional<std::string> TextLines::find_from_top(std::string_view keyword) {
+    for (next_ = 0; next_ < lines_.size(); ++next_) {
+        if (contains_keyword(lines_[next_], keyword)) return lines_[next_++];
+    }
+    return std::nullopt;
+}
+
+std::string_view columns(std::string_view line, std::size_t c, std::size_t n) {
+    if (c < 1) throw ReadFault("column " + std::to_string(c) + " is before the line");
+    if (c > line.size()) return {};
+    return line.substr(c - 1, n);
+}
+
+bool contains_keyword(std::string_view line, std::string_view keyword) {
+    return contains_ignoring_case(line, keyword);
+}
+
+std::size_t keyword_column(std::string_view line, std::string_view keyword) {
+    for (std::size_t at = 0; at + keyword.size() <= line.size(); ++at) {
+        if (equal_ignoring_case(line.substr(at, keyword.size()), keyword)) return at + 1;
+    }
+    return 0;
+}
+
+double number_value(std::string_view text) {
+    std::string packed;
+    for (char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n') packed += c;
+    }
+    std::size_t at = 0;
+    std::string number;
+    if (at < packed.size() && (packed[at] == '+' || packed[at] == '-')) number += packed[at++];
+    bool digits = false;
+    while (at < packed.size() && is_digit(packed[at])) {
+        number += packed[at++];
+        digits = true;
+    }
+    if (at < packed.size() && packed[at] == '.') {
+        number += packed[at++];
+        while (at < packed.size() && is_digit(packed[at])) {
+            number += packed[at++];
+            digits = true;
+        }
+    }
+    if (!digits) return 0.0;
+    if (at < packed.size() && std::string_view("EeDd").find(packed[at]) != std::string_view::npos) {
+        std::size_t exponent = at + 1;
+        std::string tail = "e";
+        if (exponent < packed.size() && (packed[exponent] == '+' || packed[exponent] == '-')) {
+            tail += packed[exponent++];
+        }
+        if (exponent < packed.size() && is_digit(packed[exponent])) {
+            while (exponent < packed.size() && is_digit(packed[exponent])) tail += packed[exponent++];
+            number += tail;
+        }
+    }
+    double value = std::strtod(number.c_str(), nullptr);
+    if (std::isinf(value)) throw ReadFault("number " + number + " is too large");
+    return value;
+}
+
+double round_half_even(double value) {
+    double lower = std::floor(value);
+    double fraction = value - lower;
+    if (fraction > 0.5) return lower + 1.0;
+    if (fraction < 0.5) return lower;
+    return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
+}
+
+std::int32_t round_to_int32(double value) { return round_to<std::int32_t>(value, "32 bits"); }
+
+std::int16_t round_to_int16(double value) { return round_to<std::int16_t>(value, "16 bits"); }
+
+std::string get_field(std::string_view text, std::string_view separator, int n) {
+    std::string_view line = trim_blanks(text);
+    if (separator.empty()) return std::string(line);
+    const char sep = separator.front();
+    std::size_t start = 0;
+    std::size_t end = line.size();
+    int count = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] != sep) continue;
+        // A run of blanks is one separator: the count moves at its first blank only.
+        if (!(sep == ' ' && i > 0 && line[i - 1] == ' ')) ++count;
+        if (count == n - 1) start = i + 1;
+        if (count == n) end = i;
+    }
+    if (end < start) return std::string(line.substr(start));
+    return std::string(line.substr(start, end - start));
+}
+
+std::string num2month(int month) {
+    static constexpr std::array<const char*, 12> names = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    if (month < 1 || month > 12) return {};
+    return names[static_cast<std::size_t>(month - 1)];
+}
+
+}  // namespace sorvane

@@ -1,0 +1,182 @@
+#include "platform/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/dos_pattern.h"
+
+namespace sorvane {
+namespace {
+
+FsResult failure(FsStatus status, const std::string& path, int error_number) {
+    return {status, path + ": " + std::strerror(error_number)};
+}
+
+FsStatus status_of_errno(int error_number) {
+    return error_number == ENOENT ? FsStatus::file_not_found : FsStatus::failed;
+}
+
+bool is_kind(const std::string& path, mode_t kind) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
+}
+
+std::string folder_or_dot(const std::string& folder) { return folder.empty() ? "./" : folder; }
+
+// Every entry of a folder with its kind; "." and ".." and hidden names left out.
+template <typename Keep>
+std::vector<FolderEntry> list_entries(const std::string& folder, Keep keep) {
+    std::vector<FolderEntry> entries;
+    DIR* dir = ::opendir(folder_or_dot(folder).c_str());
+    if (dir == nullptr) return entries;
+    while (const dirent* entry = ::readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.empty() || name[0] == '.') continue;
+        std::string full = folder;
+        if (!full.empty() && full.back() != '/') full += '/';
+        if (keep(full + name, name)) entries.push_back({name});
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return less_ignoring_case(a.name, b.name); });
+    return entries;
+}
+
+}  // namespace
+
+std::string PosixFileSystem::resolve(const std::string& path) const {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) return path;
+    std::string folder = folder_of_path(path, '/');
+    std::optional<std::string> found = find_ignoring_case(folder, name_of_path(path, '/'));
+    return found ? folder + *found : path;
+}
+
+FsResult PosixFileSystem::read_file(const std::string& path, std::string& bytes) const {
+    bytes.clear();
+    std::string folder = folder_of_path(path, '/');
+    if (!folder.empty() && !folder_exists(folder)) {
+        return {FsStatus::path_not_found, folder + ": folder does not exist"};
+    }
+    std::string real = resolve(path);
+    int fd = ::open(real.c_str(), O_RDONLY);
+    if (fd < 0) return failure(status_of_errno(errno), path, errno);
+    if (is_kind(real, S_IFDIR)) {
+        ::close(fd);
+        return {FsStatus::failed, path + ": is a folder"};
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            int error_number = errno;
+            ::close(fd);
+            return failure(FsStatus::failed, path, error_number);
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return FsResult::success();
+}
+
+FsResult PosixFileSystem::write_file(const std::string& path, std::string_view bytes) {
+    std::string folder = folder_of_path(path, '/');
+    if (!folder.empty() && !folder_exists(folder)) {
+        return {FsStatus::path_not_found, folder + ": folder does not exist"};
+    }
+    std::string real = resolve(path);
+    int fd = ::open(real.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0) return failure(status_of_errno(errno), path, errno);
+    std::size_t done = 0;
+    int error_number = 0;
+    while (done < bytes.size()) {
+        ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+            error_number = put < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    if (::close(fd) != 0 && error_number == 0) error_number = errno;
+    if (error_number != 0) {
+        ::unlink(real.c_str());  // never leave a truncated file behind
+        return failure(FsStatus::failed, path, error_number);
+    }
+    return FsResult::success();
+}
+
+FsResult PosixFileSystem::rename_file(const std::string& from, const std::string& to) {
+    if (::rename(resolve(from).c_str(), resolve(to).c_str()) != 0) {
+        return failure(status_of_errno(errno), from, errno);
+    }
+    return FsResult::success();
+}
+
+FsResult PosixFileSystem::remove_file(const std::string& path) {
+    if (::unlink(resolve(path).c_str()) != 0) return failure(status_of_errno(errno), path, errno);
+    return FsResult::success();
+}
+
+bool PosixFileSystem::file_exists(const std::string& path) const {
+    return is_kind(resolve(path), S_IFREG);
+}
+
+bool PosixFileSystem::folder_exists(const std::string& path) const {
+    return !path.empty() && is_kind(path, S_IFDIR);
+}
+
+std::optional<std::string> PosixFileSystem::find_ignoring_case(const std::string& folder,
+                                                               std::string_view name) const {
+    std::string exact = folder + std::string(name);
+    struct stat info {};
+    if (::lstat(exact.c_str(), &info) == 0) return std::string(name);
+    DIR* dir = ::opendir(folder_or_dot(folder).c_str());
+    if (dir == nullptr) return std::nullopt;
+    std::optional<std::string> found;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (equal_ignoring_case(entry->d_name, name)) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+std::vector<FolderEntry> PosixFileSystem::list_files(const std::string& folder,
+                                                     std::string_view pattern) const {
+    return list_entries(folder, [&](const std::string& full, const std::string& name) {
+        return is_kind(full, S_IFREG) && matches_any_dos_pattern(name, pattern);
+    });
+}
+
+std::vector<FolderEntry> PosixFileSystem::list_folders(const std::string& folder) const {
+    return list_entries(folder,
+                        [](const std::string& full, const std::string&) { return is_kind(full, S_IFDIR); });
+}
+
+std::optional<std::int64_t> PosixFileSystem::modification_time(const std::string& path) const {
+    struct stat info {};
+    if (::stat(resolve(path).c_str(), &info) != 0) return std::nullopt;
+    return static_cast<std::int64_t>(info.st_mtime);
+}
+
+std::string PosixFileSystem::current_folder() const {
+    std::string buffer(4096, '\0');
+    if (::getcwd(buffer.data(), buffer.size()) == nullptr) return "/";
+    buffer.resize(std::strlen(buffer.c_str()));
+    if (buffer.empty() || buffer.back() != '/') buffer += '/';
+    return buffer;
+}
+
+}  // namespace sorvane

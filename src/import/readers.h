@@ -7,5 +7,14 @@ namespace sorvane {
 // One reader per raw format. Each follows the same contract: it fills the record
 // from the file named by input_path and gives back read (-1) or not read (0).
 ReadOutcome read_simple(ReaderContext& context);
+ReadOutcome read_rms(ReaderContext& context);
+ReadOutcome read_iec(ReaderContext& context);
+ReadOutcome read_oxford_win(ReaderContext& context);
+ReadOutcome read_oxford_dos(ReaderContext& context);
+ReadOutcome read_oxford_mac(ReaderContext& context);
+ReadOutcome read_labo(ReaderContext& context);
+ReadOutcome read_labo_v154(ReaderContext& context);
+ReadOutcome read_canberra35(ReaderContext& context);
+ReadOutcome read_naig(ReaderContext& context);
 
 }  // namespace sorvane

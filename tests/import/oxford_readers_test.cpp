@@ -1,0 +1,1 @@
+#include "import/reader_fixture.h"

@@ -1,17 +1,17 @@
-# The two set-up commands of the README: `make run` and `make test`.
+# The two set-up commands of the README are `make run` and `make test`.
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps bench clean
+.PHONY: run test build deps bench test-sanitize fuzz ci clean
 
 run: build
 	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
 	@echo "== Converting the demo spectra in demo/ into $(BUILD)/demo"
-	@$(BUILD)/src/sorvanecli convert --type simple --out $(BUILD)/demo demo/*.asc
-	@for f in $(BUILD)/demo/*.chn; do echo; $(BUILD)/src/sorvanecli show "$$f"; done
+	@$(BUILD)/src/app/sorvanecli convert --type simple --out $(BUILD)/demo demo/simple_*.asc
+	@for f in $(BUILD)/demo/*.chn; do echo; $(BUILD)/src/app/sorvanecli show "$$f"; done
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -23,5 +23,20 @@ deps:
 bench: build
 	$(BUILD)/bench/bench_convert
 
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSORVANE_SANITIZE=ON -DSORVANE_BUILD_BENCH=OFF
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure --no-tests=error -j $(JOBS) -L sanitize
+
+# Every fuzz target for FUZZ_SECONDS seconds (CI uses a bounded number of runs).
+FUZZ_SECONDS ?= 30
+fuzz: deps
+	tools/run-fuzz.sh --seconds $(FUZZ_SECONDS)
+
+# What CI runs after `make test`.
+ci: test test-sanitize
+	tools/run-fuzz.sh --runs 20000
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz

@@ -44,7 +44,7 @@ std::int32_t read_channel_list(TextLines& lines, Spectrum& spectrum) {
             throw ReadFault("channel " + std::to_string(channel) + " is outside 0 to 8800");
         }
         spectrum.counts[static_cast<std::size_t>(channel)] =
-            round_to_int32(number_value(get_field(line, " ", 2)));
+            round_to_int32(number_value(get_field_view(line, " ", 2)));
         highest = std::max(highest, channel);
     }
     return highest;

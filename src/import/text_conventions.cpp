@@ -1,6 +1,7 @@
 #include "import/text_conventions.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -77,40 +78,72 @@ std::size_t keyword_column(std::string_view line, std::string_view keyword) {
     return 0;
 }
 
+// Walks a text while skipping the blanks, tabs and line feeds that number values ignore.
+class PackedCursor {
+public:
+    explicit PackedCursor(std::string_view text) : text_(text) { skip(); }
+    bool at_end() const { return at_ >= text_.size(); }
+    char peek() const { return at_end() ? '\0' : text_[at_]; }
+    void next() {
+        ++at_;
+        skip();
+    }
+
+private:
+    void skip() {
+        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n')) ++at_;
+    }
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
 double number_value(std::string_view text) {
-    std::string packed;
-    for (char c : text) {
-        if (c != ' ' && c != '\t' && c != '\n') packed += c;
+    PackedCursor cursor(text);
+    std::string number;  // short numbers stay in the string's own buffer
+    if (cursor.peek() == '+' || cursor.peek() == '-') {
+        if (cursor.peek() == '-') number += '-';
+        cursor.next();
     }
-    std::size_t at = 0;
-    std::string number;
-    if (at < packed.size() && (packed[at] == '+' || packed[at] == '-')) number += packed[at++];
     bool digits = false;
-    while (at < packed.size() && is_digit(packed[at])) {
-        number += packed[at++];
-        digits = true;
-    }
-    if (at < packed.size() && packed[at] == '.') {
-        number += packed[at++];
-        while (at < packed.size() && is_digit(packed[at])) {
-            number += packed[at++];
+    auto take_digits = [&] {
+        while (is_digit(cursor.peek())) {
+            number += cursor.peek();
+            cursor.next();
             digits = true;
         }
+    };
+    take_digits();
+    if (cursor.peek() == '.') {
+        number += '.';
+        cursor.next();
+        take_digits();
     }
     if (!digits) return 0.0;
-    if (at < packed.size() && std::string_view("EeDd").find(packed[at]) != std::string_view::npos) {
-        std::size_t exponent = at + 1;
+    if (std::string_view("EeDd").find(cursor.peek()) != std::string_view::npos && !cursor.at_end()) {
+        // The exponent counts only when digits follow its letter (and sign).
+        PackedCursor exponent = cursor;
+        exponent.next();
         std::string tail = "e";
-        if (exponent < packed.size() && (packed[exponent] == '+' || packed[exponent] == '-')) {
-            tail += packed[exponent++];
+        if (exponent.peek() == '+' || exponent.peek() == '-') {
+            tail += exponent.peek();
+            exponent.next();
         }
-        if (exponent < packed.size() && is_digit(packed[exponent])) {
-            while (exponent < packed.size() && is_digit(packed[exponent])) tail += packed[exponent++];
+        if (is_digit(exponent.peek())) {
+            while (is_digit(exponent.peek())) {
+                tail += exponent.peek();
+                exponent.next();
+            }
             number += tail;
         }
     }
-    double value = std::strtod(number.c_str(), nullptr);
-    if (std::isinf(value)) throw ReadFault("number " + number + " is too large");
+    double value = 0.0;
+    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    (void)end;
+    if (error == std::errc::result_out_of_range) {
+        // Too small rounds to zero; too large is a fault of the read.
+        if (std::strtod(number.c_str(), nullptr) == 0.0) return 0.0;
+        throw ReadFault("number " + number + " is too large");
+    }
     return value;
 }
 
@@ -126,9 +159,9 @@ std::int32_t round_to_int32(double value) { return round_to<std::int32_t>(value,
 
 std::int16_t round_to_int16(double value) { return round_to<std::int16_t>(value, "16 bits"); }
 
-std::string get_field(std::string_view text, std::string_view separator, int n) {
+std::string_view get_field_view(std::string_view text, std::string_view separator, int n) {
     std::string_view line = trim_blanks(text);
-    if (separator.empty()) return std::string(line);
+    if (separator.empty()) return line;
     const char sep = separator.front();
     std::size_t start = 0;
     std::size_t end = line.size();
@@ -140,8 +173,12 @@ std::string get_field(std::string_view text, std::string_view separator, int n) 
         if (count == n - 1) start = i + 1;
         if (count == n) end = i;
     }
-    if (end < start) return std::string(line.substr(start));
-    return std::string(line.substr(start, end - start));
+    if (end < start) return line.substr(start);
+    return line.substr(start, end - start);
+}
+
+std::string get_field(std::string_view text, std::string_view separator, int n) {
+    return std::string(get_field_view(text, separator, n));
 }
 
 std::string num2month(int month) {

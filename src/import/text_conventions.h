@@ -63,6 +63,8 @@ std::int16_t round_to_int16(double value);
 // The n-th field (from 1) of a line split at the first character of `separator`;
 // a run of blanks counts as one separator when the separator is a blank.
 std::string get_field(std::string_view text, std::string_view separator, int n);
+// The same field as a view into `text`, for loops over many lines.
+std::string_view get_field_view(std::string_view text, std::string_view separator, int n);
 
 // "JAN" .. "DEC" for 1 to 12, an empty text otherwise.
 std::string num2month(int month);

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/process.h"
+
+namespace sorvane {
+
+// Programs started detached from our terminal (a session of their own), so the
+// runtime goes on when the window is closed.
+class PosixProcess final : public Process {
+public:
+    Started start(const std::string& program, const std::string& argument, bool pass_output) override;
+    bool is_running(std::int64_t id) override;
+    void pause(std::chrono::milliseconds how_long) override;
+    std::chrono::milliseconds now() override;
+};
+
+}  // namespace sorvane

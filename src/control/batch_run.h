@@ -1,0 +1,85 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "form/ui.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
+#include "spectrum/spectrum.h"
+
+namespace sorvane {
+
+// What "CHN file conversion" asks for when the raw files are converted.
+enum class ChnConversion { make_chn = 0, temporary = 1, only_conversion = 2 };
+
+// Everything one "GO" needs besides the record and the platform.
+struct BatchRequest {
+    int type_code = 0;  // of the type selector; above 1 converts
+    ChnConversion conversion = ChnConversion::make_chn;
+    std::string chn_dir;                      // raw input folder, ends in the separator
+    std::string res_dir;                      // result folder, ends in the separator
+    std::string system_dir;                   // holds the control file, no trailing separator
+    std::string runtime_program;              // full path of run_Tovalu.exe
+    std::vector<std::string> selected_names;  // the selected entries of the raw file list, in order
+};
+
+struct BatchFailure {
+    std::string name;
+    std::string reason;
+};
+
+struct BatchReport {
+    int converted = 0;                   // distinct base names with a fresh CHN file
+    std::vector<BatchFailure> failures;  // files skipped, not read or not written
+    bool runtime_started = false;
+    bool cancelled = false;
+    std::vector<std::string> missing_results;  // base names whose result never came
+};
+
+// How long the waits pause between two looks, and how long the runtime may take
+// to confirm that it has read the control file.
+struct BatchTiming {
+    std::chrono::milliseconds poll{50};
+    std::chrono::milliseconds receipt_limit{30000};
+};
+
+// Writes the control file with the given input folder as "[chn dir]"; false when
+// the write failed (the writer has told the user).
+using ControlFileWrite = std::function<bool(const std::string& chn_dir)>;
+
+// The run behind "GO", after the settings were collected: converts the selected raw
+// files into CHN files in the result folder, writes the control file, starts the
+// runtime, waits for temporary CHN files' results, and writes the control file again
+// with the raw input folder.
+class BatchRun {
+public:
+    BatchRun(Spectrum& spectrum, FileSystem& fs, Process& process, Ui& ui, BatchTiming timing = {})
+        : spectrum_(spectrum), fs_(fs), process_(process), ui_(ui), timing_(timing) {}
+
+    BatchReport run(const BatchRequest& request, const ControlFileWrite& write_control_file);
+
+private:
+    void convert_all(const BatchRequest& request, BatchReport& report);
+    bool convert_one(const BatchRequest& request, const std::string& name, const std::string& base,
+                     BatchReport& report);
+    std::optional<std::int64_t> start_runtime(const BatchRequest& request, BatchReport& report);
+    void wait_for_receipt(const BatchRequest& request, std::int64_t runtime);
+    void wait_for_results(const BatchRequest& request, std::int64_t runtime, BatchReport& report);
+    bool remove_if_present(const std::string& path, BatchReport& report, const std::string& name);
+    void report_failures(const BatchReport& report);
+
+    Spectrum& spectrum_;
+    FileSystem& fs_;
+    Process& process_;
+    Ui& ui_;
+    BatchTiming timing_;
+    std::vector<std::string> converted_bases_;  // in list order, each once
+};
+
+// The receipt the runtime writes once it has read the control file.
+std::string receipt_path(const std::string& system_dir, char separator);
+
+}  // namespace sorvane

@@ -1,0 +1,154 @@
+#include "control/control_file.h"
+
+#include <gtest/gtest.h>
+
+#include "control/collect_settings.h"
+#include "form/option_groups.h"
+#include "support/test_files.h"
+#include "window_fixture.h"
+
+namespace sorvane {
+namespace {
+
+const std::string run_file = "C:\\WINDOWS\\sorvane.inf";
+
+std::string repeated(std::string_view line, int times) {
+    std::string lines;
+    for (int i = 0; i < times; ++i) lines += std::string(line) + "\r\n";
+    return lines;
+}
+
+// The file after "SET Default" and a collect with the two spectra selected;
+// `cal_area` is the line of "[Cal area]" and `cal_code` the "Cal area" code.
+std::string default_file(std::string_view cal_code, std::string_view cal_area) {
+    return crlf_lines({"[system dir]", "C:\\WINDOWS", "[chn dir]", "C:\\data\\", "[res dir]",
+                       "C:\\res\\", "[run time dir]", "C:\\rt\\", "[CNTL option]"}) +
+           "00 00 00 00 01 01 " + std::string(cal_code) + " 00 01 00 \r\n" +
+           crlf_lines({"[BKG shape]", " 10 ", "[PKF sens]", " 6 ", "[Cal area]", cal_area,
+                       "[Eng cal]", "00200.00 00100.00 02.60 ", "04000.00 02000.00 03.50 ",
+                       "[Manual cal]", "0", ""}) +
+           repeated("00000.00 ", 17) +
+           crlf_lines({"[/user inf]", "user inf", "[user inf/]", "[form pos]"}) +
+           repeated("0,0,0,0", 17) + crlf_lines({"[file name]", "spec1", "spec2"});
+}
+
+class ControlFile : public WindowFixture {
+  protected:
+    void select_both_spectra() {
+        ASSERT_EQ(form.File1[0].entries, (std::vector<std::string>{"spec1.chn", "spec2.chn"}));
+        form.File1[0].set_selected(0, true);
+        form.File1[0].set_selected(1, true);
+    }
+};
+
+TEST_F(ControlFile, DefaultsWithAllChannelsByteForByte) {
+    ASSERT_EQ(collect_settings(form, settings, files, ui, false), 0);
+    select_both_spectra();
+    ASSERT_TRUE(write_control_file(form, settings, run_file, files, ui));
+    EXPECT_EQ(files.contents(run_file), default_file("01", "00000 00000 "));
+    EXPECT_FALSE(files.file_exists(run_file + ".tmp"));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ControlFile, DefaultsWithManualCalAreaByteForByte) {
+    select_option(form, OptionGroup::Option6, 1);
+    ASSERT_EQ(collect_settings(form, settings, files, ui, false), 0);
+    select_both_spectra();
+    ASSERT_TRUE(write_control_file(form, settings, run_file, files, ui));
+    EXPECT_EQ(files.contents(run_file), default_file("00", "00100 04095 "));
+}
+
+TEST_F(ControlFile, OnlySelectedEntriesAreListedAndAFourCharacterNameGivesAnEmptyLine) {
+    files.add_file("C:\\data\\abcd", "x");
+    select_type_position(form, 11, files);
+    ASSERT_EQ(form.File1[0].entries, (std::vector<std::string>{"abcd", "spec1.chn", "spec2.chn"}));
+    form.File1[0].set_selected(0, true);
+    form.File1[0].set_selected(2, true);
+    ASSERT_TRUE(write_control_file(form, settings, run_file, files, ui));
+    const std::string text = *files.contents(run_file);
+    EXPECT_EQ(text.substr(text.find("[file name]")), crlf_lines({"[file name]", "", "spec2"}));
+}
+
+TEST_F(ControlFile, AnOldFileIsReplacedWhole) {
+    files.add_file(run_file, std::string(5000, 'x'));
+    ASSERT_TRUE(write_control_file(form, settings, run_file, files, ui));
+    const std::string text = *files.contents(run_file);
+    EXPECT_EQ(text.rfind("[system dir]\r\n", 0), 0u);
+    EXPECT_EQ(text.find('x'), std::string::npos);
+}
+
+TEST_F(ControlFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
+    files.add_file(run_file, "old contents");
+    files.limit_file_size(100);
+    EXPECT_FALSE(write_control_file(form, settings, run_file, files, ui));
+    EXPECT_EQ(files.contents(run_file), "old contents");
+    EXPECT_FALSE(files.file_exists(run_file + ".tmp"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find(run_file), std::string::npos);
+    EXPECT_NE(ui.messages[0].text.find("No space left on device"), std::string::npos);
+    EXPECT_EQ(ui.messages[0].title, "Sorvane2006");
+    EXPECT_EQ(ui.messages[0].buttons, Buttons::ok);
+}
+
+TEST_F(ControlFile, AMissingFolderIsReported) {
+    EXPECT_FALSE(write_control_file(form, settings, "C:\\nowhere\\set.opa", files, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("C:\\nowhere\\set.opa"), std::string::npos);
+}
+
+TEST_F(ControlFile, RunFileLivesInTheSystemFolder) {
+    EXPECT_EQ(run_file_path(settings, files), run_file);
+}
+
+TEST_F(ControlFile, ReadingWithoutAFileChangesNothing) {
+    const AnalysisSettings before = settings;
+    const std::string text1 = form.Text1.text;
+    EXPECT_EQ(read_control_file(form, settings, run_file, files), 0);
+    EXPECT_EQ(settings, before);
+    EXPECT_EQ(form.Text1.text, text1);
+}
+
+TEST_F(ControlFile, ReadingFindsTheFileIgnoringCaseAndShowsTheValues) {
+    files.add_file("C:\\WINDOWS\\SORVANE.INF",
+                   test_data("control/manual_cal_twice.inf") +
+                       crlf_lines({"[BKG shape]", " 0.5 ", "[Cal area]", "00100 04095 "}));
+    EXPECT_EQ(read_control_file(form, settings, run_file, files), -1);
+    EXPECT_EQ(settings.bkg_shape, 0.5);
+    EXPECT_EQ(form.Text1.text, "0.5");
+    EXPECT_EQ(form.Text3[0].text, " 100");
+    EXPECT_EQ(form.Text3[1].text, " 4095");
+    EXPECT_EQ(form.Text7.text, " 100.00\r\n 110.50\r\n");
+    // Fields of sections that are missing are shown from the record as it is.
+    EXPECT_EQ(form.Text4[0].text, " 0");
+}
+
+TEST_F(ControlFile, SystemFolderOfTheFileReplacesOursWhenItExists) {
+    files.add_folder("D:\\sorvane");
+    files.add_file(run_file, test_data("control/other_system_dir.inf"));
+    EXPECT_EQ(read_control_file(form, settings, run_file, files), -1);
+    EXPECT_EQ(settings.system_dir, "D:\\sorvane");
+    EXPECT_EQ(settings.chn_dir, "D:\\raw\\");
+}
+
+TEST_F(ControlFile, SystemFolderThatDoesNotExistIsIgnored) {
+    files.add_file(run_file, test_data("control/other_system_dir.inf"));
+    EXPECT_EQ(read_control_file(form, settings, run_file, files), -1);
+    EXPECT_EQ(settings.system_dir, "C:\\WINDOWS");
+    EXPECT_EQ(settings.chn_dir, "D:\\raw\\");  // the other folders are taken as they are
+}
+
+TEST_F(ControlFile, AFolderUnderTheNameIsNoFile) {
+    files.add_folder("C:\\WINDOWS\\sorvane.inf");
+    EXPECT_EQ(read_control_file(form, settings, run_file, files), 0);
+}
+
+TEST_F(ControlFile, ShortNamesAreNoControlFile) {
+    files.add_file("C:\\WINDOWS\\a.b", crlf_lines({"[PKF sens]", "5"}));
+    EXPECT_EQ(read_control_file(form, settings, "C:\\WINDOWS\\a.b", files), 0);
+    files.add_file("C:\\WINDOWS\\ab.c", crlf_lines({"[PKF sens]", "5"}));
+    EXPECT_EQ(read_control_file(form, settings, "C:\\WINDOWS\\ab.c", files), -1);
+    EXPECT_EQ(settings.pkf_sens, 5);
+}
+
+}  // namespace
+}  // namespace sorvane

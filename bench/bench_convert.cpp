@@ -22,7 +22,8 @@ constexpr int channel_count = 4096;
 class SpectrumFolder {
 public:
     SpectrumFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "sorvane-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "sorvane-bench-XXXXXX").string();
         folder_ = std::string(::mkdtemp(pattern.data())) + "/";
         std::filesystem::create_directory(folder_ + "out");
         std::mt19937 random(7);
@@ -39,7 +40,9 @@ public:
     }
     ~SpectrumFolder() { std::filesystem::remove_all(folder_); }
     const std::vector<std::string>& paths() const { return paths_; }
-    std::string out_path(int file) const { return folder_ + "out/s" + std::to_string(file) + ".chn"; }
+    std::string out_path(int file) const {
+        return folder_ + "out/s" + std::to_string(file) + ".chn";
+    }
 
 private:
     std::string folder_;
@@ -85,7 +88,8 @@ void BM_ConvertSimpleToChn(benchmark::State& state) {
     ReaderContext context{spectrum, fs, ui};
     for (auto _ : state) {
         for (int file = 0; file < file_count; ++file) {
-            if (!read_raw_file(context, 30, spectra().paths()[file]).ok()) state.SkipWithError("not read");
+            if (!read_raw_file(context, 30, spectra().paths()[file]).ok())
+                state.SkipWithError("not read");
             spectrum.chn_path = spectra().out_path(file);
             if (!write_chn(spectrum, fs).ok()) state.SkipWithError("not written");
         }

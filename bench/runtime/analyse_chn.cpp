@@ -1,0 +1,38 @@
+// Runs the runtime's batch on CHN files named on the command line, with the
+// options the synthetic spectra need, while the control file is not read yet.
+#include <iostream>
+#include <string>
+
+#include "platform/posix_file_system.h"
+#include "run_batch.h"
+
+int main(int argc, char** argv) {
+    sorvane::RunRequest request;
+    auto& options = request.options;
+    options.low = {200.0, 100.0, 2.0};
+    options.high = {3000.0, 1500.0, 3.8};
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--gauss") {
+            options.shape = sorvane::analysis::PeakShape::gauss;
+        } else if (arg == "--sens" && i + 1 < argc) {
+            options.pkf_sens = std::stod(argv[++i]);
+        } else if (arg == "--bkg-shape" && i + 1 < argc) {
+            options.bkg_shape = std::stod(argv[++i]);
+        } else {
+            break;
+        }
+    }
+    if (argc - i < 3) {
+        std::cerr
+            << "usage: analyse_chn [--gauss] [--sens S] [--bkg-shape K] CHN_DIR RES_DIR NAME...\n";
+        return 2;
+    }
+    request.chn_dir = argv[i++];
+    request.res_dir = argv[i++];
+    request.system_dir = request.res_dir;
+    for (; i < argc; ++i) request.base_names.emplace_back(argv[i]);
+    sorvane::PosixFileSystem fs;
+    return sorvane::run_batch(request, fs, std::cout);
+}

@@ -1,0 +1,230 @@
+// Synthetic spectra with known truth for judging the runtime: every peak is
+// integrated over each channel, the noise is exact Poisson, 0.5 keV per channel,
+// live time 3600 s and FWHM^2 = a + b ch with 2.0 channels at 200, 3.8 at 3000.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/peak_shape.h"
+#include "platform/posix_file_system.h"
+#include "spectrum/chn_writer.h"
+
+namespace {
+
+using sorvane::analysis::channel_fraction;
+using sorvane::analysis::fwhm_per_sigma;
+
+constexpr double fwhm_b = (3.8 * 3.8 - 2.0 * 2.0) / (3000.0 - 200.0);
+constexpr double fwhm_a = 2.0 * 2.0 - fwhm_b * 200.0;
+
+double fwhm_at(double ch) {
+    return std::sqrt(fwhm_a + fwhm_b * ch);
+}
+
+struct TruePeak {
+    double channel;
+    double area;
+    double tail = 0.0;  // k of the low-energy tail, 0 for none
+    std::string group;  // isolated, doublet_<ratio>_<separation>
+};
+
+struct Plan {
+    int channels = 4096;
+    std::vector<TruePeak> peaks;
+    double flat = 0.0, hump = 0.0, decay = 1000.0;  // continuum: flat + hump exp(-ch / decay)
+    double step_fraction = 0.0;  // step height per channel as a fraction of the area
+};
+
+double log_uniform(std::mt19937_64& rng, double low, double high) {
+    std::uniform_real_distribution<double> u(std::log(low), std::log(high));
+    return std::exp(u(rng));
+}
+
+// Isolated positions at least `spacing` FWHM apart inside [low, high].
+std::vector<double> positions(std::mt19937_64& rng, int count, double low, double high,
+                              double spacing) {
+    std::vector<double> chosen;
+    std::uniform_real_distribution<double> u(low, high);
+    for (int attempt = 0; attempt < 100000 && static_cast<int>(chosen.size()) < count; ++attempt) {
+        const double c = u(rng);
+        bool clear = true;
+        for (double other : chosen)
+            if (std::fabs(c - other) < spacing * fwhm_at(c)) clear = false;
+        if (clear) chosen.push_back(c);
+    }
+    std::sort(chosen.begin(), chosen.end());
+    return chosen;
+}
+
+Plan plan_for(const std::string& kind, std::mt19937_64& rng) {
+    Plan plan;
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    if (kind == "mixed" || kind == "big") {
+        const bool big = kind == "big";
+        plan.channels = big ? 8801 : 4096;
+        // Falls steeply, so the high channels hold 150-count peaks well above the noise.
+        plan.flat = 2.0;
+        plan.hump = 500.0;
+        plan.decay = big ? 1000.0 : 500.0;
+        plan.step_fraction = 2e-4;
+        const int isolated = big ? 60 : 19;
+        auto at = positions(rng, isolated + (big ? 0 : 1), 80.0, plan.channels - 80.0, 10.0);
+        for (std::size_t i = 0; i < at.size(); ++i) {
+            // A few peaks of exactly 150 counts, the rest spread over 150..100000.
+            const double area = i % 6 == 0 ? 150.0 : log_uniform(rng, 150.0, 100000.0);
+            if (!big && i + 1 == at.size()) {
+                const double major = log_uniform(rng, 4000.0, 40000.0);
+                const double gap = 1.2 * fwhm_at(at[i]);
+                plan.peaks.push_back({at[i] - gap / 2, major, 0.0, "doublet_4_1.2"});
+                plan.peaks.push_back({at[i] + gap / 2, major / 4.0, 0.0, "doublet_4_1.2"});
+            } else {
+                plan.peaks.push_back({at[i], area, 0.0, "isolated"});
+            }
+        }
+    } else if (kind == "doublets") {
+        plan.flat = 60.0;
+        plan.hump = 300.0;
+        plan.decay = 1500.0;
+        const double ratios[] = {1.0, 3.0, 10.0, 100.0};
+        const double separations[] = {0.6, 0.9, 1.2, 1.5};
+        int slot = 0;
+        for (double ratio : ratios) {
+            for (double separation : separations) {
+                const double centre = 200.0 + 230.0 * slot++ + 20.0 * unit(rng);
+                const double gap = separation * fwhm_at(centre);
+                char group[48];
+                std::snprintf(group, sizeof group, "doublet_%g_%g", ratio, separation);
+                // The major member is on the low side in half of the spectra.
+                const bool major_low = unit(rng) < 0.5;
+                plan.peaks.push_back(
+                    {centre - gap / 2, major_low ? 20000.0 : 20000.0 / ratio, 0.0, group});
+                plan.peaks.push_back(
+                    {centre + gap / 2, major_low ? 20000.0 / ratio : 20000.0, 0.0, group});
+            }
+        }
+    } else if (kind == "weak") {
+        plan.flat = 0.0;
+        plan.hump = 1000.0;
+        plan.decay = 4095.0 / std::log(10.0);  // 1000 at channel 0, 100 at 4095
+        const double areas[] = {50.0, 100.0, 150.0, 200.0, 300.0, 400.0};
+        auto at = positions(rng, 18, 100.0, 4000.0, 10.0);
+        for (std::size_t i = 0; i < at.size(); ++i)
+            plan.peaks.push_back({at[i], areas[i % 6], 0.0, "isolated"});
+    } else if (kind == "tails") {
+        plan.flat = 30.0;
+        plan.hump = 400.0;
+        plan.decay = 1200.0;
+        plan.step_fraction = 2e-4;
+        auto at = positions(rng, 12, 100.0, 4000.0, 14.0);
+        for (double c : at)
+            plan.peaks.push_back(
+                {c, log_uniform(rng, 2000.0, 100000.0), 1.2 + 1.3 * unit(rng), "isolated"});
+    }
+    return plan;
+}
+
+// Expected counts of every channel, and each peak's own contribution for its
+// Poisson-limited uncertainty.
+std::vector<double> expected(const Plan& plan) {
+    std::vector<double> mu(static_cast<std::size_t>(plan.channels));
+    for (int ch = 0; ch < plan.channels; ++ch)
+        mu[static_cast<std::size_t>(ch)] = plan.flat + plan.hump * std::exp(-ch / plan.decay);
+    for (const auto& peak : plan.peaks) {
+        const double sigma = fwhm_at(peak.channel) / fwhm_per_sigma;
+        const int reach =
+            static_cast<int>(12.0 * sigma + (peak.tail > 0 ? 30.0 * sigma / peak.tail : 0.0));
+        const int lo = std::max(0, static_cast<int>(peak.channel) - reach);
+        const int hi = std::min(plan.channels - 1, static_cast<int>(peak.channel) + reach);
+        for (int ch = lo; ch <= hi; ++ch)
+            mu[static_cast<std::size_t>(ch)] +=
+                peak.area * channel_fraction(ch, peak.channel, sigma, peak.tail);
+        // A step of Compton-scattered counts on the low side, smoothed by the resolution.
+        if (plan.step_fraction > 0.0) {
+            for (int ch = 0; ch < plan.channels; ++ch) {
+                const double u = (ch - peak.channel) / sigma;
+                if (u > 8.0) break;
+                mu[static_cast<std::size_t>(ch)] +=
+                    plan.step_fraction * peak.area * 0.5 * std::erfc(u / std::numbers::sqrt2);
+            }
+        }
+    }
+    return mu;
+}
+
+double poisson_limited_significance(const Plan& plan, const std::vector<double>& mu,
+                                    const TruePeak& peak) {
+    const double sigma = fwhm_at(peak.channel) / fwhm_per_sigma;
+    double information = 0.0;
+    const int reach =
+        static_cast<int>(10.0 * sigma + (peak.tail > 0 ? 30.0 * sigma / peak.tail : 0.0));
+    for (int ch = std::max(0, static_cast<int>(peak.channel) - reach);
+         ch <= std::min(plan.channels - 1, static_cast<int>(peak.channel) + reach); ++ch) {
+        const double p = channel_fraction(ch, peak.channel, sigma, peak.tail);
+        information += p * p / mu[static_cast<std::size_t>(ch)];
+    }
+    return peak.area * std::sqrt(information);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 5) {
+        std::cerr << "usage: synth_spectra KIND COUNT SEED OUT_DIR   (KIND: mixed doublets weak "
+                     "tails big)\n";
+        return 2;
+    }
+    const std::string kind = argv[1];
+    const int count = std::stoi(argv[2]);
+    const unsigned long seed = std::stoul(argv[3]);
+    std::string out = argv[4];
+    if (out.back() != '/') out += '/';
+    std::mt19937_64 rng(seed);
+    sorvane::PosixFileSystem fs;
+    std::ofstream truth(out + kind + "_truth.csv");
+    truth << "spectrum,channel,area,fwhm,tail,significance,group\n";
+    for (int s = 0; s < count; ++s) {
+        const Plan plan = plan_for(kind, rng);
+        if (plan.peaks.empty()) {
+            std::cerr << "unknown kind " << kind << "\n";
+            return 2;
+        }
+        const auto mu = expected(plan);
+        sorvane::Spectrum spectrum;
+        spectrum.clear_data();
+        auto& h = spectrum.chn_header;
+        h.mca_number = 999;
+        h.segment = 1;
+        h.real_time = 3700 * 50;
+        h.live_time = 3600 * 50;
+        sorvane::assign_text(h.start_date, "08Dec261");
+        sorvane::assign_text(h.start_time, "120000");
+        h.start_sec = {'0', '0'};
+        h.num_channels = static_cast<std::int16_t>(plan.channels);
+        for (int ch = 0; ch < plan.channels; ++ch) {
+            std::poisson_distribution<long long> noise(mu[static_cast<std::size_t>(ch)]);
+            spectrum.counts[static_cast<std::size_t>(ch)] = static_cast<std::int32_t>(noise(rng));
+        }
+        spectrum.chn_trailer.ecal_c0 = 0.0f;
+        spectrum.chn_trailer.ecal_c1 = 0.5f;
+        spectrum.chn_trailer.ecal_c2 = 0.0f;
+        char name[64];
+        std::snprintf(name, sizeof name, "%s_%04d", kind.c_str(), s);
+        spectrum.chn_path = out + name + ".chn";
+        const auto written = sorvane::write_chn(spectrum, fs);
+        if (!written.ok()) {
+            std::cerr << spectrum.chn_path << ": " << written.reason << "\n";
+            return 1;
+        }
+        for (const auto& peak : plan.peaks) {
+            truth << name << ',' << peak.channel << ',' << peak.area << ',' << fwhm_at(peak.channel)
+                  << ',' << peak.tail << ',' << poisson_limited_significance(plan, mu, peak) << ','
+                  << peak.group << '\n';
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,302 @@
+#include "analysis/region_fit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "analysis/peak_search.h"
+#include "analysis/peak_shape.h"
+#include "analysis/poisson_fit.h"
+#include "analysis/region_model.h"
+
+namespace sorvane::analysis {
+namespace {
+
+constexpr double unbounded = std::numeric_limits<double>::infinity();
+// Peaks above these significances define the width, the tail and the step.
+constexpr double width_significance = 30.0;
+constexpr double tail_significance = 50.0;
+constexpr double step_significance = 20.0;
+// A fitted tail this short-lived (k in sigmas) holds almost no counts: the peak is a Gaussian.
+constexpr double negligible_tail = 4.0;
+constexpr int max_iterations = 60;
+
+struct Attempt {
+    RegionModel model;
+    PoissonFit fit;
+    std::vector<bool> manual;
+};
+
+double count_at(std::span<const double> counts, double channel) {
+    const auto n = static_cast<long>(counts.size());
+    const long i = std::clamp(std::lround(channel), 0L, n - 1);
+    return counts[static_cast<std::size_t>(i)];
+}
+
+Attempt fit_once(std::span<const double> counts, int first, int last,
+                 const std::vector<PeakStart>& peaks, const RegionSettings& settings,
+                 bool may_free_width = true, bool may_free_tail = true) {
+    const std::size_t m = peaks.size();
+    std::vector<double> step_sigma(m);
+    for (std::size_t j = 0; j < m; ++j)
+        step_sigma[j] = settings.width.fwhm(peaks[j].channel) / fwhm_per_sigma;
+    RegionModel model(first, last, m, settings.width, settings.shape, settings.bkg_shape,
+                      step_sigma);
+    const RegionLayout& at = model.layout();
+    const auto region =
+        counts.subspan(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first + 1));
+
+    // Background from three channels at each end.
+    const std::size_t edge = std::min<std::size_t>(3, region.size());
+    double left = 0.0, right = 0.0;
+    for (std::size_t i = 0; i < edge; ++i) {
+        left += region[i] / static_cast<double>(edge);
+        right += region[region.size() - 1 - i] / static_cast<double>(edge);
+    }
+    std::vector<double> theta(at.size(), 0.0);
+    FitLimits limits{std::vector<double>(at.size(), -unbounded),
+                     std::vector<double>(at.size(), unbounded),
+                     std::vector<bool>(at.size(), false)};
+    double level = std::max(0.5 * (left + right), 0.5);
+    double slope = 0.5 * (right - left);
+    if (level - std::fabs(slope) < 0.25 * level) slope = std::copysign(0.75 * level, slope);
+    theta[at.background_level()] = level;
+    theta[at.background_slope()] = slope;
+
+    std::vector<double> significance(m);
+    for (std::size_t j = 0; j < m; ++j) {
+        const double c = peaks[j].channel;
+        const double fwhm = settings.width.fwhm(c);
+        const double under = level + slope * model.axis(c);
+        const double height = std::max(count_at(counts, c) - under, 1.0);
+        const double area = height * fwhm * 1.0645;
+        theta[at.centroid(j)] = c;
+        limits.lower[at.centroid(j)] = std::max<double>(first, c - fwhm);
+        limits.upper[at.centroid(j)] = std::min<double>(last, c + fwhm);
+        theta[at.area(j)] = area;
+        limits.lower[at.area(j)] = 0.0;
+        significance[j] = area / std::sqrt(area + 2.0 * std::max(under, 1.0) * 2.5 * fwhm);
+    }
+    bool separated = true;
+    for (std::size_t j = 1; j < m; ++j)
+        if (peaks[j].channel - peaks[j - 1].channel < 2.0 * settings.width.fwhm(peaks[j].channel))
+            separated = false;
+    const double weakest = m ? *std::min_element(significance.begin(), significance.end()) : 0.0;
+    const bool strong_width = may_free_width && m > 0 && separated && weakest >= width_significance;
+    const bool strong_tail = may_free_tail && settings.shape == PeakShape::gauss_exp && m > 0 &&
+                             separated && weakest >= tail_significance;
+
+    theta[at.width_scale()] = 1.0;
+    limits.lower[at.width_scale()] = 0.5;
+    limits.upper[at.width_scale()] = 2.0;
+    limits.fixed[at.width_scale()] = !strong_width;
+
+    theta[at.tail()] =
+        settings.shape == PeakShape::gauss_exp ? (strong_tail ? 2.0 : settings.tail) : 0.0;
+    limits.lower[at.tail()] = settings.shape == PeakShape::gauss_exp ? min_tail : 0.0;
+    limits.upper[at.tail()] = settings.shape == PeakShape::gauss_exp ? max_tail : 0.0;
+    limits.fixed[at.tail()] = !strong_tail;
+
+    // The step drops from the low-energy side to the high one, by a small part of
+    // the peak's height; without these limits two steps can swallow a doublet.
+    for (std::size_t j = 0; j < m; ++j) {
+        limits.fixed[at.step(j)] = significance[j] < step_significance;
+        const double height = theta[at.area(j)] / (1.0645 * settings.width.fwhm(peaks[j].channel));
+        limits.lower[at.step(j)] = -0.05 * height;
+        limits.upper[at.step(j)] = 0.0;
+    }
+
+    model.set_fixed(limits.fixed);
+    Attempt attempt{model, {}, {}};
+    attempt.fit = fit_poisson(attempt.model, region, theta, limits, max_iterations);
+    for (const auto& p : peaks) attempt.manual.push_back(p.manual);
+    return attempt;
+}
+
+double area_significance(const PoissonFit& fit, const RegionLayout& at, std::size_t j) {
+    const double variance = fit.covariance(at.area(j), at.area(j));
+    return variance > 0.0 ? fit.theta[at.area(j)] / std::sqrt(variance) : 0.0;
+}
+
+// Drops the weakest automatic peak that vanished or sits on another; true if one was dropped.
+bool drop_vanished(const Attempt& attempt, const RegionSettings& settings,
+                   std::vector<PeakStart>& peaks) {
+    const auto& at = attempt.model.layout();
+    const auto& theta = attempt.fit.theta;
+    std::optional<std::size_t> worst;
+    double worst_significance = unbounded;
+    for (std::size_t j = 0; j < at.peaks; ++j) {
+        if (peaks[j].manual) continue;
+        const double z = area_significance(attempt.fit, at, j);
+        bool crowded = false;
+        for (std::size_t k = 0; k < at.peaks; ++k) {
+            if (k == j) continue;
+            const double gap = std::fabs(theta[at.centroid(j)] - theta[at.centroid(k)]);
+            if (gap < 0.3 * settings.width.fwhm(theta[at.centroid(j)]) &&
+                theta[at.area(j)] <= theta[at.area(k)])
+                crowded = true;
+        }
+        if ((z < 1.0 || crowded) && z < worst_significance) {
+            worst = j;
+            worst_significance = z;
+        }
+    }
+    if (!worst) return false;
+    peaks.erase(peaks.begin() + static_cast<long>(*worst));
+    return true;
+}
+
+// The channel where the residuals look most like a missing peak, with its significance.
+PeakCandidate residual_peak(std::span<const double> counts, const Attempt& attempt,
+                            const RegionSettings& settings) {
+    const int first = attempt.model.first();
+    const int last = attempt.model.last();
+    std::vector<double> mu(attempt.model.channel_count());
+    attempt.model.evaluate(attempt.fit.theta, mu, nullptr);
+    std::vector<double> residual(counts.size(), 0.0), variance(counts.size(), 1.0);
+    for (int ch = first; ch <= last; ++ch) {
+        const auto i = static_cast<std::size_t>(ch);
+        residual[i] = counts[i] - mu[i - static_cast<std::size_t>(first)];
+        variance[i] = std::max(mu[i - static_cast<std::size_t>(first)], 1.0);
+    }
+    const SecondDifferenceFilter filter(settings.width, settings.smoothing_points);
+    const auto& at = attempt.model.layout();
+    PeakCandidate best;
+    for (int ch = first + 1; ch < last; ++ch) {
+        bool near = false;
+        for (std::size_t j = 0; j < at.peaks; ++j)
+            if (std::fabs(ch - attempt.fit.theta[at.centroid(j)]) < 0.5 * settings.width.fwhm(ch))
+                near = true;
+        if (near) continue;
+        const FilterValue f = filter.at(residual, variance, ch);
+        const double z = f.value / f.sigma;
+        if (z > best.significance) best = {static_cast<double>(ch), z};
+    }
+    return best;
+}
+
+RegionResult describe(const Attempt& attempt, const RegionSettings& settings) {
+    const auto& at = attempt.model.layout();
+    const auto& theta = attempt.fit.theta;
+    const auto& cov = attempt.fit.covariance;
+    RegionResult result;
+    result.first = attempt.model.first();
+    result.last = attempt.model.last();
+    result.model.resize(attempt.model.channel_count());
+    attempt.model.evaluate(theta, result.model, nullptr);
+    result.background = attempt.model.background(theta);
+    result.reduced_deviance = attempt.fit.reduced_deviance;
+    result.converged = attempt.fit.converged;
+    const double scale = theta[at.width_scale()];
+    for (std::size_t j = 0; j < at.peaks; ++j) {
+        FittedPeak peak;
+        peak.centroid = theta[at.centroid(j)];
+        peak.d_centroid = std::sqrt(std::max(cov(at.centroid(j), at.centroid(j)), 0.0));
+        peak.area = theta[at.area(j)];
+        peak.d_area = std::sqrt(std::max(cov(at.area(j), at.area(j)), 0.0));
+        const double calibrated = settings.width.fwhm(peak.centroid);
+        peak.fwhm = scale * calibrated;
+        peak.d_fwhm =
+            std::sqrt(std::max(cov(at.width_scale(), at.width_scale()), 0.0)) * calibrated;
+        peak.width_fixed = cov(at.width_scale(), at.width_scale()) == 0.0;
+        peak.tail_fitted = cov(at.tail(), at.tail()) != 0.0;
+        peak.tail = theta[at.tail()];
+        peak.manual = attempt.manual[j];
+        peak.multiplet = at.peaks > 1;
+        peak.reduced_deviance = attempt.fit.reduced_deviance;
+        for (int ch = result.first; ch <= result.last; ++ch)
+            if (std::fabs(ch - peak.centroid) <= 1.5 * peak.fwhm)
+                peak.background += result.background[static_cast<std::size_t>(ch - result.first)];
+        result.peaks.push_back(peak);
+    }
+    return result;
+}
+
+bool width_free(const Attempt& attempt) {
+    const auto i = attempt.model.layout().width_scale();
+    return attempt.fit.covariance(i, i) > 0.0;
+}
+
+bool tail_free(const Attempt& attempt) {
+    const auto i = attempt.model.layout().tail();
+    return attempt.fit.covariance(i, i) > 0.0;
+}
+
+// A free width significantly above the calibration hints at an unresolved multiplet.
+bool suspiciously_wide(const Attempt& attempt) {
+    if (!width_free(attempt)) return false;
+    const auto i = attempt.model.layout().width_scale();
+    const double excess = attempt.fit.theta[i] - 1.0;
+    // The statistical uncertainty alone: a poor fit is itself a hint.
+    const double spread =
+        std::sqrt(attempt.fit.covariance(i, i) / std::max(1.0, attempt.fit.reduced_deviance));
+    return excess > 2.0 * spread;
+}
+
+}  // namespace
+
+RegionResult fit_region(std::span<const double> counts, const Region& region,
+                        const RegionSettings& settings) {
+    std::vector<PeakStart> peaks = region.peaks;
+    bool may_tail = true;
+    auto fit = [&](const std::vector<PeakStart>& starts, bool may_width) {
+        return fit_once(counts, region.first, region.last, starts, settings, may_width,
+                        may_tail && may_width);
+    };
+    Attempt attempt = fit(peaks, true);
+    if (tail_free(attempt) && attempt.fit.theta[attempt.model.layout().tail()] >= negligible_tail) {
+        may_tail = false;
+        attempt = fit(peaks, true);
+    }
+    for (int round = 0; round < 4 && drop_vanished(attempt, settings, peaks); ++round) {
+        if (peaks.empty()) break;
+        attempt = fit(peaks, true);
+    }
+    if (peaks.empty()) return RegionResult{region.first, region.last, {}, {}, {}, 0.0, true};
+    if (settings.search_residuals) {
+        // Residuals are looked at with the calibrated width, where a hidden member shows.
+        // A free width or tail may have swallowed a neighbour: widened, or a poor fit.
+        const bool shape_free = width_free(attempt) || tail_free(attempt);
+        const bool doubtful =
+            suspiciously_wide(attempt) || (shape_free && attempt.fit.reduced_deviance > 1.5);
+        Attempt base = doubtful ? fit(peaks, false) : attempt;
+        // A tail much longer than the spectrum's other peaks have is no better an
+        // explanation than a hidden neighbour: the gain is counted from the fit
+        // with the spectrum's tail.
+        double reference = attempt.fit.deviance;
+        const double own_tail = attempt.fit.theta[attempt.model.layout().tail()];
+        if (doubtful && tail_free(attempt) && own_tail < 0.6 * settings.tail) {
+            reference = fit_once(counts, region.first, region.last, peaks, settings, true, false)
+                            .fit.deviance;
+        }
+        for (int added = 0; added < 2; ++added) {
+            const PeakCandidate hidden = residual_peak(counts, base, settings);
+            if (hidden.significance < settings.sensitivity) break;
+            auto more = peaks;
+            more.push_back({hidden.channel, false});
+            std::sort(more.begin(), more.end(),
+                      [](const PeakStart& a, const PeakStart& b) { return a.channel < b.channel; });
+            Attempt bigger = fit(more, true);
+            const double gain = std::min(reference, base.fit.deviance) - bigger.fit.deviance;
+            bool all_significant = true;
+            for (std::size_t j = 0; j < more.size(); ++j)
+                if (!more[j].manual && area_significance(bigger.fit, bigger.model.layout(), j) <
+                                           0.5 * settings.sensitivity)
+                    all_significant = false;
+            if (gain < settings.sensitivity * settings.sensitivity || !all_significant) break;
+            peaks = std::move(more);
+            reference = bigger.fit.deviance;
+            attempt = bigger;
+            base = std::move(bigger);
+        }
+    }
+    return describe(attempt, settings);
+}
+
+bool reported(const FittedPeak& peak, double sensitivity) {
+    if (peak.manual) return true;
+    return peak.area > 0.0 && peak.area >= 0.5 * sensitivity * peak.d_area;
+}
+
+}  // namespace sorvane::analysis

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "analysis/analysis_options.h"
+#include "analysis/calibration.h"
+#include "analysis/regions.h"
+
+namespace sorvane::analysis {
+
+struct RegionSettings {
+    WidthCalibration width;
+    PeakShape shape = PeakShape::gauss_exp;
+    double bkg_shape = 10.0;
+    double tail = 5.0;  // k used where the tail is not fitted
+    double sensitivity = 6.0;
+    int smoothing_points = 5;
+    bool search_residuals = true;  // look for members the search missed (auto search)
+};
+
+struct FittedPeak {
+    double centroid = 0.0;
+    double d_centroid = 0.0;
+    double area = 0.0;
+    double d_area = 0.0;
+    double fwhm = 0.0;  // channels
+    double d_fwhm = 0.0;
+    double tail = 0.0;        // k, 0 for a pure Gaussian
+    double background = 0.0;  // background counts within centroid +- 1.5 FWHM
+    double reduced_deviance = 0.0;
+    bool manual = false;
+    bool multiplet = false;
+    bool width_fixed = true;
+    bool tail_fitted = false;
+};
+
+struct RegionResult {
+    int first = 0;
+    int last = 0;
+    std::vector<FittedPeak> peaks;
+    std::vector<double> model;       // expected counts, first..last
+    std::vector<double> background;  // its background part
+    double reduced_deviance = 0.0;
+    bool converged = false;
+};
+
+// Fits one region of the raw counts; peaks that vanish are dropped (manual ones
+// kept) and, with search_residuals, up to two members hidden in the residuals added.
+RegionResult fit_region(std::span<const double> counts, const Region& region,
+                        const RegionSettings& settings);
+
+// The reporting rule: an area of at least pkf_sens / 2 standard deviations;
+// manual peaks always.
+bool reported(const FittedPeak& peak, double sensitivity);
+
+}  // namespace sorvane::analysis

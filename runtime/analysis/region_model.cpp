@@ -1,0 +1,131 @@
+#include "analysis/region_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "analysis/peak_shape.h"
+
+namespace sorvane::analysis {
+
+RegionModel::RegionModel(int first, int last, std::size_t peaks, const WidthCalibration& width,
+                         PeakShape shape, double bkg_shape, std::vector<double> step_sigma)
+    : first_(first),
+      last_(last),
+      layout_{peaks},
+      width_(width),
+      shape_(shape),
+      bkg_shape_(bkg_shape),
+      step_sigma_(std::move(step_sigma)) {}
+
+double RegionModel::axis(double channel) const {
+    const double middle = 0.5 * (first_ + last_);
+    const double half = std::max(0.5 * (last_ - first_), 1.0);
+    return (channel - middle) / half;
+}
+
+double RegionModel::sigma(std::span<const double> theta, std::size_t peak) const {
+    return theta[layout_.width_scale()] * width_.fwhm(theta[layout_.centroid(peak)]) /
+           fwhm_per_sigma;
+}
+
+std::vector<double> RegionModel::background(std::span<const double> theta) const {
+    std::vector<double> values(channel_count());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double x = first_ + static_cast<double>(i);
+        double value =
+            theta[layout_.background_level()] + theta[layout_.background_slope()] * axis(x);
+        for (std::size_t j = 0; j < layout_.peaks; ++j) {
+            value +=
+                theta[layout_.step(j)] *
+                step_mean(x - 0.5, x + 0.5, theta[layout_.centroid(j)], step_sigma_[j], bkg_shape_)
+                    .value;
+        }
+        values[i] = value;
+    }
+    return values;
+}
+
+void RegionModel::evaluate(std::span<const double> theta, std::span<double> mu,
+                           Matrix* jacobian) const {
+    const std::size_t n = channel_count();
+    const double scale = theta[layout_.width_scale()];
+    const bool tailed = shape_ == PeakShape::gauss_exp;
+    const double tail = tailed ? theta[layout_.tail()] : 0.0;
+    auto is_fixed = [&](std::size_t index) { return !fixed_.empty() && fixed_[index]; };
+    const bool tail_derivative = jacobian && tailed && !is_fixed(layout_.tail());
+    if (jacobian) std::fill(jacobian->values.begin(), jacobian->values.end(), 0.0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double x = first_ + static_cast<double>(i);
+        mu[i] = theta[layout_.background_level()] + theta[layout_.background_slope()] * axis(x);
+        if (jacobian) {
+            (*jacobian)(i, layout_.background_level()) = 1.0;
+            (*jacobian)(i, layout_.background_slope()) = axis(x);
+        }
+    }
+    // A small step in k for its derivative, which has no short closed form.
+    constexpr double tail_step = 1e-5;
+    std::vector<double> plus(n + 1), minus(n + 1);
+    for (std::size_t j = 0; j < layout_.peaks; ++j) {
+        const double centroid = theta[layout_.centroid(j)];
+        const double area = theta[layout_.area(j)];
+        const double calibrated = width_.fwhm(centroid) / fwhm_per_sigma;
+        const double sigma = scale * calibrated;
+        const double d_sigma_d_centroid = scale * width_.fwhm_slope(centroid) / fwhm_per_sigma;
+        const double step_height = theta[layout_.step(j)];
+        const bool stepped = step_height != 0.0 || !is_fixed(layout_.step(j));
+        if (tail_derivative) {
+            const PeakProfile longer(centroid, sigma, tail + tail_step);
+            const PeakProfile shorter(centroid, sigma, tail - tail_step);
+            for (std::size_t e = 0; e <= n; ++e) {
+                const double edge = first_ + static_cast<double>(e) - 0.5;
+                plus[e] = longer.cdf(edge).value;
+                minus[e] = shorter.cdf(edge).value;
+            }
+        }
+        const PeakProfile profile(centroid, sigma, tail);
+        ShapeCdf lower = profile.cdf(first_ - 0.5);
+        // The step's antiderivative and slope at the lower edge of the channel.
+        const double step_scale = bkg_shape_ / step_sigma_[j];
+        auto primitive = [&](double w) {
+            return (w * std::atan(w) - 0.5 * std::log1p(w * w)) / step_scale;
+        };
+        double w_lower = step_scale * (first_ - 0.5 - centroid);
+        double p_lower = stepped ? primitive(w_lower) : 0.0;
+        double a_lower = stepped ? std::atan(w_lower) : 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double x = first_ + static_cast<double>(i);
+            const ShapeCdf upper = profile.cdf(x + 0.5);
+            const double fraction = upper.value - lower.value;
+            double step_value = 0.0, step_slope = 0.0;
+            if (stepped) {
+                const double w_upper = step_scale * (x + 0.5 - centroid);
+                const double p_upper = primitive(w_upper);
+                const double a_upper = std::atan(w_upper);
+                step_value = 0.5 + (p_upper - p_lower) / std::numbers::pi;
+                step_slope = -(a_upper - a_lower) / std::numbers::pi;
+                p_lower = p_upper;
+                a_lower = a_upper;
+            }
+            mu[i] += area * fraction + step_height * step_value;
+            if (jacobian) {
+                auto& jac = *jacobian;
+                const double d_sigma = upper.d_sigma - lower.d_sigma;
+                jac(i, layout_.area(j)) = fraction;
+                jac(i, layout_.centroid(j)) =
+                    area * (upper.d_centroid - lower.d_centroid + d_sigma * d_sigma_d_centroid) +
+                    step_height * step_slope;
+                jac(i, layout_.width_scale()) += area * d_sigma * calibrated;
+                jac(i, layout_.step(j)) = step_value;
+                if (tail_derivative) {
+                    jac(i, layout_.tail()) +=
+                        area * ((plus[i + 1] - plus[i]) - (minus[i + 1] - minus[i])) /
+                        (2 * tail_step);
+                }
+            }
+            lower = upper;
+        }
+    }
+}
+
+}  // namespace sorvane::analysis

@@ -1,0 +1,219 @@
+#include "run_batch.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <exception>
+#include <set>
+
+#include "analyse_spectrum.h"
+#include "res_writer.h"
+#include "spectrum/chn_reader.h"
+#include "svg_plot.h"
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace sorvane {
+namespace {
+
+long process_id() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<long>(getpid());
+#endif
+}
+
+std::string in_folder(const std::string& folder, char separator) {
+    if (folder.empty() || folder.back() == separator || folder.back() == '/') return folder;
+    return folder + separator;
+}
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string receipt_text() {
+    const std::time_t now = std::time(nullptr);
+    char stamp[32] = "unknown";
+    if (const std::tm* utc = std::gmtime(&now))
+        std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ", utc);
+    return std::string("time = ") + stamp + "\r\nprocess = " + std::to_string(process_id()) +
+           "\r\n";
+}
+
+struct Outcome {
+    bool analysed = false;
+    std::size_t peaks = 0;
+    std::string reason;  // why the spectrum was not analysed
+};
+
+// Writes next to the target and renames, so the target appears complete or not at all.
+FsResult write_whole(FileSystem& fs, const std::string& path, const std::string& text) {
+    const std::string temporary = path + ".tmp";
+    FsResult written = fs.write_file(temporary, text);
+    if (!written.ok()) return written;
+    FsResult renamed = fs.rename_file(temporary, path);
+    if (!renamed.ok()) fs.remove_file(temporary);
+    return renamed;
+}
+
+Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base) {
+    const char sep = fs.separator();
+    const std::string input = in_folder(request.chn_dir, sep) + base + ".chn";
+    const std::string output = in_folder(request.res_dir, sep) + base;
+    SpectrumFacts facts;
+    facts.input_path = input;
+    Outcome outcome;
+    std::string text;
+    try {
+        std::string bytes;
+        const FsResult read = fs.read_file(input, bytes);
+        ChnDecode decoded;
+        if (!read.ok()) {
+            outcome.reason =
+                "cannot read " + input + ": " +
+                (read.reason.empty() ? std::string("file does not exist") : read.reason);
+        } else {
+            decoded = decode_chn(bytes);
+            if (!decoded.file) outcome.reason = input + " is no CHN file: " + decoded.reason;
+        }
+        if (!outcome.reason.empty()) {
+            text = format_failure(facts, request.options, outcome.reason);
+        } else {
+            const ChnFile& chn = *decoded.file;
+            facts.live_time = chn.header.live_time / 50.0;
+            facts.real_time = chn.header.real_time / 50.0;
+            facts.channels = chn.counts.size();
+            facts.start =
+                start_text(text_of(chn.header.start_date), text_of(chn.header.start_time));
+            std::vector<double> counts(chn.counts.size());
+            std::size_t negative = 0;
+            for (std::size_t i = 0; i < counts.size(); ++i) {
+                counts[i] = std::max(0, chn.counts[i]);
+                if (chn.counts[i] < 0) ++negative;
+            }
+            SpectrumAnalysis analysis =
+                analyse_spectrum(counts, chn.energy_calibration, request.options);
+            if (negative > 0)
+                analysis.messages.insert(
+                    analysis.messages.begin(),
+                    std::to_string(negative) + " channels held negative counts, read as 0");
+            if (facts.live_time <= 0.0)
+                analysis.messages.push_back("live time is 0: no count rates");
+            if (request.options.raw_data == analysis::RawDataOutput::csv) {
+                const FsResult csv = write_whole(fs, output + ".csv", format_csv(analysis, counts));
+                if (!csv.ok())
+                    analysis.messages.push_back("cannot write " + output + ".csv: " + csv.reason);
+            }
+            if (request.options.plot) {
+                const FsResult svg =
+                    write_whole(fs, output + ".svg", plot_svg(base, analysis, counts));
+                if (!svg.ok())
+                    analysis.messages.push_back("cannot write " + output + ".svg: " + svg.reason);
+            }
+            text = format_result(facts, request.options, analysis, counts);
+            outcome.analysed = true;
+            outcome.peaks = analysis.peaks.size();
+        }
+    } catch (const std::exception& error) {
+        outcome = Outcome{false, 0, std::string("analysis stopped: ") + error.what()};
+        text = format_failure(facts, request.options, outcome.reason);
+    }
+    const FsResult written = write_whole(fs, output + ".res", text);
+    if (!written.ok()) {
+        outcome.analysed = false;
+        outcome.reason = "cannot write " + output + ".res: " + written.reason;
+    }
+    return outcome;
+}
+
+}  // namespace
+
+std::string refused_name_reason(const std::string& base_name) {
+    if (base_name == "." || base_name == "..")
+        return "the name \"" + base_name + "\" names a folder";
+    if (base_name.find_first_of("/\\:") != std::string::npos)
+        return "the name \"" + base_name + "\" holds a path separator or drive colon";
+    return {};
+}
+
+std::string start_text(std::string_view date, std::string_view time) {
+    static constexpr std::string_view months[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                                  "jul", "aug", "sep", "oct", "nov", "dec"};
+    auto digits = [](std::string_view s) {
+        return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+    };
+    std::string out;
+    if (date.size() >= 8 && digits(date.substr(0, 2)) && digits(date.substr(5, 2))) {
+        const std::string month = lower(std::string(date.substr(2, 3)));
+        const auto found = std::find(std::begin(months), std::end(months), month);
+        if (found != std::end(months)) {
+            const int number = static_cast<int>(found - std::begin(months)) + 1;
+            const std::string century = date[7] == '1' ? "20" : "19";
+            out = century + std::string(date.substr(5, 2)) + "-" + (number < 10 ? "0" : "") +
+                  std::to_string(number) + "-" + std::string(date.substr(0, 2));
+        }
+    }
+    if (time.size() >= 6 && digits(time.substr(0, 6))) {
+        if (!out.empty()) out += ' ';
+        out += std::string(time.substr(0, 2)) + ":" + std::string(time.substr(2, 2)) + ":" +
+               std::string(time.substr(4, 2));
+    }
+    return out;
+}
+
+int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
+    const auto started = std::chrono::steady_clock::now();
+    const std::string receipt = in_folder(request.system_dir, fs.separator()) + "sorvane.inf.read";
+    const FsResult wrote_receipt = fs.write_file(receipt, receipt_text());
+    if (!wrote_receipt.ok())
+        log << "cannot write " << receipt << ": " << wrote_receipt.reason << "\n";
+
+    std::set<std::string> seen;
+    std::size_t analysed = 0, failed = 0, refused = 0, peaks = 0;
+    for (const auto& base : request.base_names) {
+        if (base.empty()) continue;
+        if (!seen.insert(lower(base)).second) continue;  // names are compared ignoring case
+        const std::string refusal = refused_name_reason(base);
+        if (!refusal.empty()) {
+            log << base << ": refused: " << refusal << "\n";
+            ++refused;
+            continue;
+        }
+        const auto begin = std::chrono::steady_clock::now();
+        const Outcome outcome = analyse_one(request, fs, base);
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
+                .count();
+        char elapsed[32];
+        std::snprintf(elapsed, sizeof elapsed, "%.2f", ms);
+        if (outcome.analysed) {
+            ++analysed;
+            peaks += outcome.peaks;
+            log << base << ": " << outcome.peaks << " peaks, " << elapsed << " ms\n";
+        } else {
+            ++failed;
+            log << base << ": failed: " << outcome.reason << " (" << elapsed << " ms)\n";
+        }
+    }
+    const double total =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    char elapsed[32];
+    std::snprintf(elapsed, sizeof elapsed, "%.1f", total);
+    log << "analysed " << analysed << " of " << (analysed + failed + refused) << " spectra, "
+        << peaks << " peaks, " << failed << " failed, " << refused << " refused, " << elapsed
+        << " ms\n";
+    return failed + refused == 0 ? run_all_analysed : run_some_failed;
+}
+
+}  // namespace sorvane

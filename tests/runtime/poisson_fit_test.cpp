@@ -1,0 +1,177 @@
+#include "analysis/poisson_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "analysis/dense_matrix.h"
+#include "analysis/region_model.h"
+
+namespace sorvane::analysis {
+namespace {
+
+// 2 sum(mu - y + y ln(y/mu)) worked by hand: (1 - 2 + 2 ln 2) + (1 - 0) + 0.
+TEST(PoissonDeviance, MatchesTheHandValue) {
+    const std::vector<double> y{2.0, 0.0, 5.0};
+    const std::vector<double> mu{1.0, 1.0, 5.0};
+    EXPECT_NEAR(poisson_deviance(y, mu), 2.0 * (1.0 - 2.0 + 2.0 * std::log(2.0) + 1.0), 1e-12);
+}
+
+TEST(PoissonDeviance, IsInfiniteForANonPositiveExpectation) {
+    const std::vector<double> y{2.0, 1.0};
+    EXPECT_TRUE(std::isinf(poisson_deviance(y, std::vector<double>{1.0, 0.0})));
+    EXPECT_TRUE(std::isinf(poisson_deviance(y, std::vector<double>{-1.0, 1.0})));
+}
+
+TEST(DenseMatrix, SolvesAndInvertsByHand) {
+    Matrix a(2, 2);
+    a(0, 0) = 4;
+    a(0, 1) = a(1, 0) = 2;
+    a(1, 1) = 3;
+    const auto x = solve_symmetric(a, {2.0, 1.0});  // 4x + 2y = 2, 2x + 3y = 1
+    ASSERT_TRUE(x);
+    EXPECT_NEAR((*x)[0], 0.5, 1e-14);
+    EXPECT_NEAR((*x)[1], 0.0, 1e-14);
+    const Matrix inverse = invert_symmetric(a);  // 1/8 [3 -2; -2 4]
+    EXPECT_NEAR(inverse(0, 0), 3.0 / 8, 1e-14);
+    EXPECT_NEAR(inverse(0, 1), -2.0 / 8, 1e-14);
+    EXPECT_NEAR(inverse(1, 1), 4.0 / 8, 1e-14);
+}
+
+TEST(DenseMatrix, AnUndeterminedParameterGetsAZeroRow) {
+    Matrix a(2, 2);
+    a(0, 0) = 2;
+    const Matrix inverse = invert_symmetric(a);
+    EXPECT_NEAR(inverse(0, 0), 0.5, 1e-14);
+    EXPECT_EQ(inverse(1, 1), 0.0);
+}
+
+WidthCalibration test_width() {
+    WidthCalibration width;
+    width.a = 4.0;
+    width.b = 0.002;
+    return width;
+}
+
+// Two peaks on a sloped background with steps: the parameters of the tests.
+std::vector<double> two_peak_theta(const RegionLayout& at, double tail) {
+    std::vector<double> theta(at.size());
+    theta[at.centroid(0)] = 108.3;
+    theta[at.area(0)] = 50000.0;
+    theta[at.centroid(1)] = 113.1;
+    theta[at.area(1)] = 12000.0;
+    theta[at.width_scale()] = 1.05;
+    theta[at.tail()] = tail;
+    theta[at.background_level()] = 200.0;
+    theta[at.background_slope()] = -30.0;
+    theta[at.step(0)] = 25.0;
+    theta[at.step(1)] = 8.0;
+    return theta;
+}
+
+struct GradientCase {
+    PeakShape shape;
+    double tail;
+    double bkg_shape;
+};
+
+class DevianceGradient : public ::testing::TestWithParam<GradientCase> {};
+
+TEST_P(DevianceGradient, MatchesFiniteDifferences) {
+    const auto p = GetParam();
+    RegionModel model(95, 125, 2, test_width(), p.shape, p.bkg_shape, {1.0, 1.0});
+    const auto& at = model.layout();
+    auto theta = two_peak_theta(at, p.tail);
+    std::vector<double> mu(model.channel_count());
+    model.evaluate(theta, mu, nullptr);
+    // Counts away from the model, so the gradient is far from zero.
+    std::vector<double> y(mu.size());
+    for (std::size_t i = 0; i < y.size(); ++i)
+        y[i] = std::round(mu[i] * (1.0 + 0.1 * std::sin(0.7 * i)));
+    const auto gradient = deviance_gradient(model, theta, y);
+    for (std::size_t j = 0; j < at.size(); ++j) {
+        if (p.shape == PeakShape::gauss && j == at.tail()) continue;
+        const double h = 1e-6 * std::max(1.0, std::fabs(theta[j]));
+        auto up = theta, down = theta;
+        up[j] += h;
+        down[j] -= h;
+        std::vector<double> mu_up(mu.size()), mu_down(mu.size());
+        model.evaluate(up, mu_up, nullptr);
+        model.evaluate(down, mu_down, nullptr);
+        const double numeric =
+            (poisson_deviance(y, mu_up) - poisson_deviance(y, mu_down)) / (2 * h);
+        EXPECT_NEAR(gradient[j], numeric, 1e-5 * std::max(1.0, std::fabs(numeric)))
+            << "parameter " << j;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, DevianceGradient,
+                         ::testing::Values(GradientCase{PeakShape::gauss, 0.0, 10.0},
+                                           GradientCase{PeakShape::gauss, 0.0, 0.1},
+                                           GradientCase{PeakShape::gauss_exp, 1.3, 1.0},
+                                           GradientCase{PeakShape::gauss_exp, 3.0, 10.0}));
+
+class NoiseFreeFit : public ::testing::TestWithParam<GradientCase> {};
+
+// Exact expectations as counts: the fit lands on the parameters that made them.
+TEST_P(NoiseFreeFit, RecoversTheParameters) {
+    const auto p = GetParam();
+    RegionModel model(90, 130, 2, test_width(), p.shape, p.bkg_shape, {1.0, 1.0});
+    const auto& at = model.layout();
+    const auto truth = two_peak_theta(at, p.tail);
+    std::vector<double> y(model.channel_count());
+    model.evaluate(truth, y, nullptr);
+    auto start = truth;
+    start[at.centroid(0)] += 0.4;
+    start[at.centroid(1)] -= 0.3;
+    start[at.area(0)] *= 0.8;
+    start[at.area(1)] *= 1.3;
+    start[at.width_scale()] = 1.0;
+    start[at.background_level()] = 150.0;
+    start[at.background_slope()] = 0.0;
+    start[at.step(0)] = 0.0;
+    start[at.step(1)] = 0.0;
+    if (p.shape == PeakShape::gauss_exp) start[at.tail()] = 2.0;
+    FitLimits limits{std::vector<double>(at.size(), -1e300), std::vector<double>(at.size(), 1e300),
+                     std::vector<bool>(at.size(), false)};
+    limits.lower[at.tail()] = p.shape == PeakShape::gauss ? 0.0 : 0.4;
+    limits.upper[at.tail()] = p.shape == PeakShape::gauss ? 0.0 : 5.0;
+    limits.fixed[at.tail()] = p.shape == PeakShape::gauss;
+    const PoissonFit fit = fit_poisson(model, y, start, limits, 500);
+    ASSERT_TRUE(fit.converged);
+    for (std::size_t j = 0; j < at.size(); ++j) {
+        EXPECT_NEAR(fit.theta[j], truth[j], 1e-6 * std::max(1.0, std::fabs(truth[j])))
+            << "parameter " << j;
+    }
+    EXPECT_LT(fit.deviance, 1e-8);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, NoiseFreeFit,
+                         ::testing::Values(GradientCase{PeakShape::gauss, 0.0, 10.0},
+                                           GradientCase{PeakShape::gauss, 0.0, 1.0},
+                                           GradientCase{PeakShape::gauss_exp, 1.3, 1.0}));
+
+// A lone Gaussian of area A on no background: the Fisher information of A is
+// sum p_i^2 / (A p_i) = 1 / A, so its standard deviation is sqrt(A).
+TEST(PoissonFit, AreaUncertaintyIsPoissonForALonePeak) {
+    WidthCalibration width;
+    width.a = 9.0;
+    width.b = 0.0;
+    RegionModel model(80, 120, 1, width, PeakShape::gauss, 10.0, {1.27});
+    const auto& at = model.layout();
+    std::vector<double> theta(at.size(), 0.0);
+    theta[at.centroid(0)] = 100.0;
+    theta[at.area(0)] = 10000.0;
+    theta[at.width_scale()] = 1.0;
+    theta[at.background_level()] = 1e-9;
+    std::vector<double> y(model.channel_count());
+    model.evaluate(theta, y, nullptr);
+    FitLimits limits{std::vector<double>(at.size(), -1e300), std::vector<double>(at.size(), 1e300),
+                     std::vector<bool>(at.size(), true)};
+    limits.fixed[at.area(0)] = false;
+    const PoissonFit fit = fit_poisson(model, y, theta, limits);
+    EXPECT_NEAR(std::sqrt(fit.covariance(at.area(0), at.area(0))), 100.0, 1e-3);
+}
+
+}  // namespace
+}  // namespace sorvane::analysis

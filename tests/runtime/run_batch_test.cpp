@@ -1,0 +1,252 @@
+#include "run_batch.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "recording_file_system.h"
+#include "spectrum/chn_writer.h"
+#include "synthetic.h"
+
+namespace sorvane {
+namespace {
+
+// A folder layout of one run: control folder, CHN folder and result folder.
+class RunBatch : public ::testing::Test {
+protected:
+    RunBatch() {
+        fs.memory.add_folder("/sys");
+        fs.memory.add_folder("/chn");
+        fs.memory.add_folder("/res");
+        request.system_dir = "/sys";
+        request.chn_dir = "/chn/";
+        request.res_dir = "/res/";
+        request.options.low = {200.0, 100.0, 2.0};
+        request.options.high = {3000.0, 1500.0, 3.8};
+    }
+
+    // A 1024-channel spectrum with two peaks, stored as this program's CHN file.
+    void add_spectrum(const std::string& base) {
+        Spectrum spectrum;
+        spectrum.clear_data();
+        spectrum.chn_header.mca_number = 999;
+        spectrum.chn_header.segment = 1;
+        spectrum.chn_header.live_time = 100 * 50;
+        spectrum.chn_header.real_time = 110 * 50;
+        spectrum.chn_header.num_channels = 1024;
+        const auto counts = test::noise_free(1024, 20.0, {{300.0, 10000.0}, {700.0, 4000.0}});
+        for (std::size_t i = 0; i < counts.size(); ++i)
+            spectrum.counts[i] = static_cast<std::int32_t>(std::lround(counts[i]));
+        spectrum.chn_trailer.ecal_c1 = 0.5f;
+        fs.memory.add_file("/chn/" + base + ".chn", encode_chn(spectrum));
+    }
+
+    std::string result(const std::string& base) {
+        return fs.memory.contents("/res/" + base + ".res").value_or("");
+    }
+
+    int run() { return run_batch(request, fs, log); }
+
+    test::RecordingFileSystem fs;
+    RunRequest request;
+    std::ostringstream log;
+};
+
+TEST_F(RunBatch, WritesTheReceiptWithTheProcessId) {
+    run();
+    const auto receipt = fs.memory.contents("/sys/sorvane.inf.read");
+    ASSERT_TRUE(receipt);
+    EXPECT_NE(receipt->find("process = " + std::to_string(getpid()) + "\r\n"), std::string::npos);
+    EXPECT_EQ(receipt->rfind("time = ", 0), 0u);
+}
+
+TEST_F(RunBatch, TheReceiptComesBeforeAnyResult) {
+    add_spectrum("a");
+    request.base_names = {"a"};
+    run();
+    ASSERT_FALSE(fs.operations.empty());
+    EXPECT_EQ(fs.operations.front(), "write /sys/sorvane.inf.read");
+}
+
+TEST_F(RunBatch, ResultIsWrittenBesideAndRenamed) {
+    add_spectrum("a");
+    request.base_names = {"a"};
+    EXPECT_EQ(run(), run_all_analysed);
+    const std::vector<std::string> expected{"write /sys/sorvane.inf.read", "write /res/a.res.tmp",
+                                            "rename /res/a.res.tmp -> /res/a.res"};
+    EXPECT_EQ(fs.operations, expected);
+    EXPECT_FALSE(fs.memory.file_exists("/res/a.res.tmp"));
+    EXPECT_TRUE(fs.memory.file_exists("/res/a.res"));
+}
+
+TEST_F(RunBatch, ResultHasItsSectionsInOrderWithCrLf) {
+    add_spectrum("a");
+    request.base_names = {"a"};
+    run();
+    const std::string text = result("a");
+    ASSERT_FALSE(text.empty());
+    std::size_t at = 0;
+    for (const char* section : {"[spectrum]\r\n", "[calibration]\r\n", "[options]\r\n",
+                                "[peaks]\r\n", "[messages]\r\n"}) {
+        const auto found = text.find(section, at);
+        ASSERT_NE(found, std::string::npos) << section;
+        at = found;
+    }
+    EXPECT_EQ(text.find("[data]"), std::string::npos);
+    // Every line ends in CR LF: no LF without its CR.
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n') {
+            ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "at " << i;
+        }
+    EXPECT_NE(text.find("live_time = 100\r\n"), std::string::npos);
+    EXPECT_NE(text.find("channels = 1024\r\n"), std::string::npos);
+    EXPECT_NE(
+        text.find("no channel d_channel energy d_energy fwhm_ch fwhm_kev area d_area d_area_pct "
+                  "background cps d_cps chi2r flags\r\n1 "),
+        std::string::npos);
+}
+
+TEST_F(RunBatch, PeakLinesHaveFifteenColumns) {
+    add_spectrum("a");
+    request.base_names = {"a"};
+    run();
+    const std::string text = result("a");
+    const auto begin = text.find("flags\r\n") + 7;
+    const auto end = text.find("[messages]");
+    std::istringstream peaks(text.substr(begin, end - begin));
+    std::string line;
+    int lines = 0;
+    while (std::getline(peaks, line)) {
+        std::istringstream fields(line);
+        std::vector<std::string> columns;
+        for (std::string f; fields >> f;) columns.push_back(f);
+        ASSERT_EQ(columns.size(), 15u) << line;
+        ++lines;
+        // cps is area / live time (100 s).
+        EXPECT_NEAR(std::stod(columns[11]), std::stod(columns[7]) / 100.0,
+                    1e-6 * std::stod(columns[7]));
+    }
+    EXPECT_EQ(lines, 2);
+}
+
+TEST_F(RunBatch, MissingChnStillGivesAResultWithTheReason) {
+    request.base_names = {"gone"};
+    EXPECT_EQ(run(), run_some_failed);
+    const std::string text = result("gone");
+    ASSERT_FALSE(text.empty());
+    const auto peaks = text.find("flags\r\n[messages]\r\ncannot read /chn/gone.chn");
+    EXPECT_NE(peaks, std::string::npos) << text;
+    EXPECT_NE(log.str().find("gone: failed: cannot read /chn/gone.chn"), std::string::npos);
+}
+
+TEST_F(RunBatch, CorruptChnStillGivesAResultWithTheReason) {
+    fs.memory.add_file("/chn/bad.chn", "not a spectrum");
+    request.base_names = {"bad"};
+    EXPECT_EQ(run(), run_some_failed);
+    EXPECT_NE(
+        result("bad").find(
+            "[messages]\r\n/chn/bad.chn is no CHN file: shorter than the 32-byte CHN header\r\n"),
+        std::string::npos);
+}
+
+TEST_F(RunBatch, TruncatedChnIsRefusedNotReadPastItsEnd) {
+    add_spectrum("cut");
+    const std::string whole = *fs.memory.contents("/chn/cut.chn");
+    fs.memory.add_file("/chn/cut.chn", whole.substr(0, whole.size() - 100));
+    request.base_names = {"cut"};
+    EXPECT_EQ(run(), run_some_failed);
+    EXPECT_NE(result("cut").find("fit neither CHN layout"), std::string::npos);
+}
+
+TEST_F(RunBatch, AFailedWriteLeavesNoResultAndNoTemporaryFile) {
+    add_spectrum("a");
+    request.base_names = {"a"};
+    fs.memory.limit_file_size(200);
+    EXPECT_EQ(run(), run_some_failed);
+    EXPECT_FALSE(fs.memory.file_exists("/res/a.res"));
+    EXPECT_FALSE(fs.memory.file_exists("/res/a.res.tmp"));
+    EXPECT_NE(log.str().find("a: failed: cannot write /res/a.res"), std::string::npos);
+}
+
+class RefusedName : public RunBatch, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RefusedName, NothingIsWrittenForIt) {
+    request.base_names = {GetParam()};
+    EXPECT_EQ(run(), run_some_failed);
+    EXPECT_EQ(fs.operations.size(), 1u);  // the receipt only
+    EXPECT_NE(log.str().find(std::string(GetParam()) + ": refused: "), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RefusedName,
+                         ::testing::Values(".", "..", "../x", "a/b", "a\\b", "c:x"));
+
+TEST_F(RunBatch, DotsInsideANameAreOrdinary) {
+    request.base_names = {"a..b"};
+    run();
+    EXPECT_TRUE(fs.memory.file_exists("/res/a..b.res"));
+}
+
+TEST_F(RunBatch, EmptyNamesAreSkippedAndRepeatedNamesAnalysedOnce) {
+    add_spectrum("s");
+    request.base_names = {"", "s", "S", "s", ""};
+    EXPECT_EQ(run(), run_all_analysed);
+    const std::string out = log.str();
+    EXPECT_EQ(out.find("s: 2 peaks, "), 0u) << out;
+    EXPECT_EQ(out.find("S:"), std::string::npos);
+    EXPECT_NE(out.find("analysed 1 of 1 spectra, 2 peaks, 0 failed, 0 refused, "),
+              std::string::npos);
+}
+
+TEST_F(RunBatch, RawDataCodesDecideTheDataRows) {
+    add_spectrum("a");
+    request.base_names = {"a"};
+    request.options.cal_area_all = false;
+    request.options.cal_area_from = 100;
+    request.options.cal_area_to = 899;
+    request.options.raw_data = analysis::RawDataOutput::analysed_range;
+    run();
+    std::string text = result("a");
+    auto data = text.substr(text.find("[data]\r\n") + 8);
+    EXPECT_EQ(std::count(data.begin(), data.end(), '\n'), 800);
+    EXPECT_EQ(data.rfind("100 ", 0), 0u);
+    request.options.raw_data = analysis::RawDataOutput::all_channels;
+    run();
+    text = result("a");
+    data = text.substr(text.find("[data]\r\n") + 8);
+    EXPECT_EQ(std::count(data.begin(), data.end(), '\n'), 1024);
+    // Channel 0 lies outside every fitted region: fit and background are "-".
+    EXPECT_EQ(data.rfind("0 20 - -\r\n", 0), 0u);
+    request.options.raw_data = analysis::RawDataOutput::csv;
+    run();
+    EXPECT_EQ(result("a").find("[data]"), std::string::npos);
+    const auto csv = fs.memory.contents("/res/a.csv");
+    ASSERT_TRUE(csv);
+    EXPECT_EQ(csv->rfind("channel,counts,fit,background\r\n0,20,-,-\r\n", 0), 0u);
+    EXPECT_EQ(std::count(csv->begin(), csv->end(), '\n'), 1025);
+}
+
+TEST_F(RunBatch, PlotOptionWritesAnSvg) {
+    add_spectrum("a");
+    request.base_names = {"a"};
+    run();
+    EXPECT_FALSE(fs.memory.file_exists("/res/a.svg"));
+    request.options.plot = true;
+    run();
+    const auto svg = fs.memory.contents("/res/a.svg");
+    ASSERT_TRUE(svg);
+    EXPECT_EQ(svg->rfind("<svg ", 0), 0u);
+    EXPECT_NE(svg->find("<polyline"), std::string::npos);
+    EXPECT_NE(svg->find(">2</text>"), std::string::npos);  // the second peak's number
+}
+
+TEST(StartText, ReadsTheChnDateAndTime) {
+    EXPECT_EQ(start_text("14May011", "090507"), "2001-05-14 09:05:07");
+    EXPECT_EQ(start_text("31Dec99 ", "235959"), "1999-12-31 23:59:59");
+    EXPECT_EQ(start_text(std::string(8, '\0'), std::string(6, '\0')), "");
+}
+
+}  // namespace
+}  // namespace sorvane

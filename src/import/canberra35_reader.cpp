@@ -12,7 +12,7 @@ constexpr std::size_t channels_per_row = 8;
 constexpr std::size_t max_rows = max_channels / channels_per_row;
 
 // Each keyword item is looked for by a new pass from the top of the dump.
-std::optional<std::string> find_item(TextLines& lines, std::string_view keyword) {
+std::optional<std::string_view> find_item(TextLines& lines, std::string_view keyword) {
     return lines.find_from_top(keyword);
 }
 
@@ -50,7 +50,7 @@ std::size_t read_channel_table(TextLines& lines, Spectrum& spectrum) {
     std::size_t rows = 0;
     read_row(spectrum, lines.read_line(), rows++);
     while (!lines.at_end()) {
-        const std::string& line = lines.read_line();
+        const std::string_view line = lines.read_line();
         if (number_value(columns(line, 2, 5)) > 0) read_row(spectrum, line, rows++);
     }
     return rows;
@@ -68,7 +68,7 @@ ReadOutcome read_canberra35(ReaderContext& context) {
         constexpr std::string_view identification = "SERIES 35+  V-2.00";
         if (!find_item(lines, identification)) return missing(identification);
 
-        std::optional<std::string> line = find_item(lines, "LIVE TIME=");
+        std::optional<std::string_view> line = find_item(lines, "LIVE TIME=");
         if (!line) return missing("LIVE TIME=");
         spectrum.chn_header.live_time = ticks_of_seconds(number_value(columns(*line, 27, 7)));
 

@@ -18,7 +18,7 @@ constexpr std::size_t counts_per_line = 5;
 
 // The next line, which must carry the record mark like every header line.
 std::optional<std::string> next_header_line(TextLines& lines) {
-    std::string line = lines.read_line();
+    std::string line(lines.read_line());
     if (!contains_keyword(line, record_mark)) return std::nullopt;
     return line;
 }
@@ -148,7 +148,7 @@ bool holds_no_data(std::string_view line) {
 void read_counts(TextLines& lines, Spectrum& spectrum) {
     const std::int64_t length = spectrum.chn_header.num_channels;
     while (!lines.at_end()) {
-        const std::string& line = lines.read_line();
+        const std::string_view line = lines.read_line();
         if (holds_no_data(line)) continue;
         const std::int64_t channel = round_to_int32(number_value(columns(line, 5, 6)));
         for (std::size_t k = 0; k < counts_per_line; ++k) {

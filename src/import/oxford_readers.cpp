@@ -172,53 +172,13 @@ std::string aligned_date_line(std::string_view line) {
     return aligned += line;
 }
 
-// The export's lines walked in place, with the line ends of TextLines (CR or CR LF;
-// a lone LF stays in the line) but no copy per line, so large spectra read fast.
-class LineCursor {
-  public:
-    explicit LineCursor(std::string bytes) : bytes_(std::move(bytes)) {}
-
-    void rewind() { next_ = 0; }
-    void skip_to_end() { next_ = bytes_.size(); }
-    bool at_end() const { return next_ >= bytes_.size(); }
-
-    // The next line, valid as long as the cursor; past the last one a fault.
-    std::string_view read_line() {
-        if (at_end()) throw ReadFault("end of file reached");
-        const std::string_view rest = std::string_view(bytes_).substr(next_);
-        const std::size_t cr = rest.find('\r');
-        if (cr == std::string_view::npos) {
-            next_ = bytes_.size();
-            return rest;
-        }
-        next_ += cr + 1;
-        if (next_ < bytes_.size() && bytes_[next_] == '\n') ++next_;
-        return rest.substr(0, cr);
-    }
-
-    // From the top, the first line holding the keyword (ignoring case); reading
-    // then goes on after it.
-    std::optional<std::string_view> find_from_top(std::string_view keyword) {
-        rewind();
-        while (!at_end()) {
-            const std::string_view line = read_line();
-            if (contains_keyword(line, keyword)) return line;
-        }
-        return std::nullopt;
-    }
-
-  private:
-    std::string bytes_;
-    std::size_t next_ = 0;
-};
-
 // One Oxford export being read: each step searches again from the top of the file
 // and gives the reason when its item is missing.
 class OxfordFile {
-  public:
+public:
     using Step = std::optional<std::string> (OxfordFile::*)();
 
-    OxfordFile(LineCursor lines, Spectrum& spectrum, const OxfordVariant& variant)
+    OxfordFile(TextLines lines, Spectrum& spectrum, const OxfordVariant& variant)
         : lines_(std::move(lines)), spectrum_(spectrum), variant_(variant) {}
 
     std::optional<std::string> channel_count() {
@@ -293,7 +253,7 @@ class OxfordFile {
         return std::nullopt;
     }
 
-  private:
+private:
     static std::string missing(std::string_view keyword) {
         return "no line contains \"" + std::string(keyword) + "\"";
     }
@@ -337,11 +297,11 @@ class OxfordFile {
             lines_.rewind();
             for (std::size_t i = 0; i < variant_.lines_before_counts; ++i) lines_.read_line();
         } else if (!lines_.find_from_top(variant_.counts_header)) {
-            lines_.skip_to_end();
+            lines_.seek(lines_.size());
         }
     }
 
-    LineCursor lines_;
+    TextLines lines_;
     Spectrum& spectrum_;
     const OxfordVariant& variant_;
 };
@@ -357,7 +317,7 @@ ReadOutcome read_oxford(ReaderContext& context, const OxfordVariant& variant) {
     return guarded_read(context, [&] {
         context.ui.set_pointer(Pointer::hourglass);
         reset_for_reader(context.spectrum, variant.mca_number);
-        OxfordFile file(LineCursor(read_input_bytes(context)), context.spectrum, variant);
+        OxfordFile file(read_input_lines(context), context.spectrum, variant);
         for (OxfordFile::Step step : oxford_steps) {
             if (std::optional<std::string> missing = (file.*step)())
                 return ReadOutcome::failed(*missing);

@@ -130,11 +130,11 @@ constexpr std::size_t time_width = 10;
 // nothing when no line holds it. Past the end of the file is a fault.
 struct KeywordLine {
     std::size_t column;
-    std::string next;
+    std::string_view next;
 };
 
 std::optional<KeywordLine> line_after(TextLines& lines, std::string_view keyword) {
-    std::optional<std::string> found = lines.find_from_top(keyword);
+    std::optional<std::string_view> found = lines.find_from_top(keyword);
     if (!found) return std::nullopt;
     return KeywordLine{keyword_column(*found, keyword), lines.read_line()};
 }
@@ -195,7 +195,7 @@ std::string start_date_of(std::string_view text) {
 std::vector<EnergyRow> read_energy_rows(TextLines& lines) {
     std::vector<EnergyRow> rows;
     while (!lines.at_end()) {
-        const std::string& line = lines.read_line();
+        const std::string_view line = lines.read_line();
         if (contains_keyword(line, "#")) break;
         if (rows.size() == max_energy_rows) {
             throw ReadFault("more than " + std::to_string(max_energy_rows) +
@@ -211,7 +211,7 @@ std::vector<EnergyRow> read_energy_rows(TextLines& lines) {
 void read_counts(TextLines& lines, Spectrum& spectrum) {
     const int line_limit = spectrum.chn_header.num_channels;
     for (int line_number = 0; line_number < line_limit; ++line_number) {
-        const std::string& line = lines.read_line();
+        const std::string_view line = lines.read_line();
         if (contains_keyword(line, "STOP")) break;
         const std::int64_t channel = round_to_int32(number_value(columns(line, 1, 5)));
         for (std::size_t k = 0; k < counts_per_line; ++k) {
@@ -249,11 +249,11 @@ ReadOutcome read_rms_steps(ReaderContext& context) {
     header.real_time = ticks_of_seconds(
         number_value(columns(acquisition->next, d + real_time_offset, time_width)));
 
-    std::optional<std::string> message_type = lines.find_from_top("MSG_TYPE");
+    std::optional<std::string_view> message_type = lines.find_from_top("MSG_TYPE");
     if (!message_type) return ReadOutcome::failed("no \"MSG_TYPE\" line");
     set_sample_description(spectrum, *message_type);
 
-    const std::string& start = acquisition->next;
+    const std::string_view start = acquisition->next;
     assign_text(header.start_date, start_date_of(columns(start, 1, 10)));
     set_start_time(spectrum, std::string(columns(start, 12, 2)) +
                                  std::string(columns(start, 15, 2)) +

@@ -37,7 +37,7 @@ std::optional<std::size_t> find_channel_run(TextLines& lines) {
 std::int32_t read_channel_list(TextLines& lines, Spectrum& spectrum) {
     std::int32_t highest = 0;
     while (!lines.at_end()) {
-        const std::string& line = lines.read_line();
+        const std::string_view line = lines.read_line();
         std::int32_t channel = round_to_int32(number_value(line));
         if (highest > 0 && channel == 0) break;
         if (channel < 0 || channel >= max_channels) {

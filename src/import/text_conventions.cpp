@@ -12,7 +12,9 @@
 namespace sorvane {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view trim_blanks(std::string_view text) {
     std::size_t first = text.find_first_not_of(' ');
@@ -33,32 +35,37 @@ Int round_to(double value, const char* what) {
 
 }  // namespace
 
-std::vector<std::string> split_lines(std::string_view bytes) {
-    std::vector<std::string> lines;
+TextLines::TextLines(std::string bytes) : bytes_(std::move(bytes)) {
     std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t cr = bytes.find('\r', start);
-        if (cr == std::string_view::npos) {
-            lines.emplace_back(bytes.substr(start));
+    while (start < bytes_.size()) {
+        std::size_t cr = bytes_.find('\r', start);
+        if (cr == std::string::npos) {
+            lines_.push_back({start, bytes_.size() - start});
             break;
         }
-        lines.emplace_back(bytes.substr(start, cr - start));
+        lines_.push_back({start, cr - start});
         start = cr + 1;
-        if (start < bytes.size() && bytes[start] == '\n') ++start;
+        if (start < bytes_.size() && bytes_[start] == '\n') ++start;
     }
-    return lines;
 }
 
-const std::string& TextLines::read_line() {
+std::string_view TextLines::read_line() {
     if (at_end()) throw ReadFault("end of file reached");
-    return lines_[next_++];
+    return line(next_++);
 }
 
-std::optional<std::string> TextLines::find_from_top(std::string_view keyword) {
+std::optional<std::string_view> TextLines::find_from_top(std::string_view keyword) {
     for (next_ = 0; next_ < lines_.size(); ++next_) {
-        if (contains_keyword(lines_[next_], keyword)) return lines_[next_++];
+        if (contains_keyword(line(next_), keyword)) return line(next_++);
     }
     return std::nullopt;
+}
+
+std::vector<std::string> split_lines(std::string_view bytes) {
+    TextLines lines{std::string(bytes)};
+    std::vector<std::string> out;
+    while (!lines.at_end()) out.emplace_back(lines.read_line());
+    return out;
 }
 
 std::string_view columns(std::string_view line, std::size_t c, std::size_t n) {
@@ -91,7 +98,9 @@ public:
 
 private:
     void skip() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n')) ++at_;
+        while (at_ < text_.size() &&
+               (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n'))
+            ++at_;
     }
     std::string_view text_;
     std::size_t at_ = 0;
@@ -119,7 +128,8 @@ double number_value(std::string_view text) {
         take_digits();
     }
     if (!digits) return 0.0;
-    if (std::string_view("EeDd").find(cursor.peek()) != std::string_view::npos && !cursor.at_end()) {
+    if (std::string_view("EeDd").find(cursor.peek()) != std::string_view::npos &&
+        !cursor.at_end()) {
         // The exponent counts only when digits follow its letter (and sign).
         PackedCursor exponent = cursor;
         exponent.next();
@@ -155,9 +165,13 @@ double round_half_even(double value) {
     return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
 }
 
-std::int32_t round_to_int32(double value) { return round_to<std::int32_t>(value, "32 bits"); }
+std::int32_t round_to_int32(double value) {
+    return round_to<std::int32_t>(value, "32 bits");
+}
 
-std::int16_t round_to_int16(double value) { return round_to<std::int16_t>(value, "16 bits"); }
+std::int16_t round_to_int16(double value) {
+    return round_to<std::int16_t>(value, "16 bits");
+}
 
 std::string_view get_field_view(std::string_view text, std::string_view separator, int n) {
     std::string_view line = trim_blanks(text);

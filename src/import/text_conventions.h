@@ -16,14 +16,16 @@ namespace sorvane {
 std::vector<std::string> split_lines(std::string_view bytes);
 
 // A text file's lines with a read position, walked the way the readers walk a
-// file: pass after pass from the top, reading past the end being a fault.
+// file: pass after pass from the top, reading past the end being a fault. The
+// lines are views into the file's bytes, which the object owns; a view stays
+// valid as long as the object.
 class TextLines {
 public:
-    explicit TextLines(std::string_view bytes) : lines_(split_lines(bytes)) {}
+    explicit TextLines(std::string bytes);
 
     bool at_end() const { return next_ >= lines_.size(); }
     // The next line; past the last one a ReadFault "end of file".
-    const std::string& read_line();
+    std::string_view read_line();
     void rewind() { next_ = 0; }
     // Index (from 0) of the line that read_line gives next.
     std::size_t position() const { return next_; }
@@ -32,10 +34,19 @@ public:
 
     // From the top, the first line containing the keyword (ignoring case); the
     // read position is then just after it. Nothing when no line has it.
-    std::optional<std::string> find_from_top(std::string_view keyword);
+    std::optional<std::string_view> find_from_top(std::string_view keyword);
 
 private:
-    std::vector<std::string> lines_;
+    struct Span {
+        std::size_t start;
+        std::size_t length;
+    };
+    std::string_view line(std::size_t index) const {
+        return std::string_view(bytes_).substr(lines_[index].start, lines_[index].length);
+    }
+
+    std::string bytes_;
+    std::vector<Span> lines_;
     std::size_t next_ = 0;
 };
 

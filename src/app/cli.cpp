@@ -8,7 +8,8 @@ namespace {
 constexpr const char* usage =
     "usage:\n"
     "  sorvanecli convert --type CODE|NAME [--out DIR] FILE...   raw spectra -> CHN files\n"
-    "  sorvanecli show FILE.chn                                  header, trailer and counts\n";
+    "  sorvanecli show FILE.chn                                  header, trailer and counts\n"
+    "  sorvanecli go [--system-dir DIR] [FILE...]                \"GO\" from the saved options\n";
 
 }  // namespace
 
@@ -21,6 +22,7 @@ int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::os
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (args[0] == "convert") return run_convert(rest, fs, out, err);
     if (args[0] == "show") return run_show(rest, fs, out, err);
+    if (args[0] == "go") return run_go(rest, fs, out, err);
     err << "sorvanecli: unknown command \"" << args[0] << "\"\n" << usage;
     return 2;
 }

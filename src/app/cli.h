@@ -17,6 +17,10 @@ int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::os
 int run_convert(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
                 std::ostream& err);
 
+// sorvanecli go [--system-dir DIR] [FILE...]: "GO" from the saved control file
+int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
+           std::ostream& err);
+
 // sorvanecli show FILE.chn
 int run_show(const std::vector<std::string>& args, const FileSystem& fs, std::ostream& out,
              std::ostream& err);

@@ -51,8 +51,8 @@ std::optional<ConvertRequest> parse(const std::vector<std::string>& args, std::o
             if (arg == "--out") {
                 request.out_folder = value;
             } else if ((request.type = type_of_argument(value)) == nullptr) {
-                err << "sorvanecli convert: unknown file type \"" << value << "\"; the types are:"
-                    << type_names() << '\n';
+                err << "sorvanecli convert: unknown file type \"" << value
+                    << "\"; the types are:" << type_names() << '\n';
                 return std::nullopt;
             }
         } else {
@@ -80,7 +80,8 @@ public:
         if (!folder.empty() && folder.back() != separator) folder += separator;
         const std::string chn_path = folder + base + ".chn";
         // Never overwrite an input, nor a CHN file this run has written already.
-        if (equal_ignoring_case(chn_path, path)) return fail(path, "the CHN file would replace the input itself");
+        if (equal_ignoring_case(chn_path, path))
+            return fail(path, "the CHN file would replace the input itself");
         if (!written_.insert(lower(chn_path)).second) {
             return fail(path, chn_path + " was already written from another file of this run");
         }
@@ -122,7 +123,8 @@ int run_convert(const std::vector<std::string>& args, FileSystem& fs, std::ostre
     std::optional<ConvertRequest> request = parse(args, err);
     if (!request) return 2;
     if (request->type->already_chn) {
-        out << "\"" << request->type->caption << "\": the files are CHN files already; nothing converted\n";
+        out << "\"" << request->type->caption
+            << "\": the files are CHN files already; nothing converted\n";
         return 0;
     }
     if (request->out_folder && !fs.folder_exists(*request->out_folder)) {

@@ -22,7 +22,8 @@ void print_counts(const std::vector<std::int32_t>& counts, std::ostream& out) {
     }
     const auto peak = std::max_element(counts.begin(), counts.end());
     const std::int64_t total = std::accumulate(counts.begin(), counts.end(), std::int64_t{0});
-    const auto nonzero = std::count_if(counts.begin(), counts.end(), [](std::int32_t c) { return c != 0; });
+    const auto nonzero =
+        std::count_if(counts.begin(), counts.end(), [](std::int32_t c) { return c != 0; });
     out << "counts:       total " << total << ", highest " << *peak << " at channel "
         << (peak - counts.begin()) << ", " << nonzero << " channels not zero\n";
 }
@@ -57,13 +58,14 @@ int run_show(const std::vector<std::string>& args, const FileSystem& fs, std::os
         << "mca number:   " << header.mca_number << ", segment " << header.segment << '\n'
         << "start:        \"" << printable(text_of(header.start_date)) << "\" \""
         << printable(text_of(header.start_time)) << "\"\n"
-        << std::fixed << std::setprecision(2) << "real time:    " << header.real_time / 50.0 << " s ("
-        << header.real_time << " ticks of 20 ms)\n"
+        << std::fixed << std::setprecision(2) << "real time:    " << header.real_time / 50.0
+        << " s (" << header.real_time << " ticks of 20 ms)\n"
         << "live time:    " << header.live_time / 50.0 << " s (" << header.live_time << " ticks)\n"
         << "channels:     " << file.counts.size() << '\n'
-        << std::defaultfloat << std::setprecision(8) << "calibration:  " << file.energy_calibration[0]
-        << " + " << file.energy_calibration[1] << " ch + " << file.energy_calibration[2] << " ch^2 + "
-        << file.energy_calibration[3] << " ch^3\n"
+        << std::defaultfloat << std::setprecision(8)
+        << "calibration:  " << file.energy_calibration[0] << " + " << file.energy_calibration[1]
+        << " ch + " << file.energy_calibration[2] << " ch^2 + " << file.energy_calibration[3]
+        << " ch^3\n"
         << "sample:       \"" << printable(file.sample_description) << "\"\n";
     print_counts(file.counts, out);
     return 0;

@@ -4,28 +4,32 @@
 
 namespace sorvane {
 
-Answer ConsoleUi::message_box(std::string_view text, std::string_view, Buttons buttons) {
+Answer ConsoleUi::message_box(std::string_view text, std::string_view title, Buttons buttons) {
     std::string folded;
     for (char c : text) {
         if (c == '\n') continue;
         folded += c == '\r' ? ' ' : c;
     }
-    messages_.push_back(folded);
+    if (speak_) err_ << "sorvanecli: " << title << ": " << folded << '\n';
+    messages_.push_back(std::move(folded));
     // Nobody answers: a question keeps what is there, an OK box is acknowledged.
     switch (buttons) {
-        case Buttons::yes_no: return Answer::yes;
-        case Buttons::ok_cancel: return Answer::cancel;
-        case Buttons::ok: break;
+        case Buttons::yes_no:
+            return Answer::yes;
+        case Buttons::ok_cancel:
+            return Answer::cancel;
+        case Buttons::ok:
+            break;
     }
     return Answer::ok;
 }
 
-bool ConsoleUi::show_progress(std::string_view text, int done, int total) {
-    if (show_progress_) progress_stream_ << text << " (" << done << '/' << total << ")\n";
+bool ConsoleUi::show_progress(std::string_view text, int, int) {
+    // The wait asks many times a second; a line is worth printing when it changes.
+    if (speak_ && text != last_progress_) err_ << text << '\n';
+    last_progress_ = text;
     return true;
 }
-
-void ConsoleUi::end_progress() {}
 
 std::vector<std::string> ConsoleUi::take_messages() {
     std::vector<std::string> taken;

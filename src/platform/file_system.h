@@ -48,6 +48,9 @@ public:
 
     virtual FsResult remove_file(const std::string& path) = 0;
 
+    // Creates a folder and any missing folders above it; an existing one is fine.
+    virtual FsResult create_folder(const std::string& path) = 0;
+
     virtual bool file_exists(const std::string& path) const = 0;
     virtual bool folder_exists(const std::string& path) const = 0;
 

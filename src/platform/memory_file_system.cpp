@@ -122,6 +122,12 @@ FsResult MemoryFileSystem::remove_file(const std::string& path) {
     return FsResult::success();
 }
 
+FsResult MemoryFileSystem::create_folder(const std::string& path) {
+    if (file_exists(path)) return {FsStatus::failed, path + ": is a file"};
+    add_folder(path);
+    return FsResult::success();
+}
+
 bool MemoryFileSystem::file_exists(const std::string& path) const {
     const Node* node = find(path);
     return node != nullptr && !node->folder;

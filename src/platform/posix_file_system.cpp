@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/dos_pattern.h"
 
@@ -124,6 +125,14 @@ FsResult PosixFileSystem::rename_file(const std::string& from, const std::string
 
 FsResult PosixFileSystem::remove_file(const std::string& path) {
     if (::unlink(resolve(path).c_str()) != 0) return failure(status_of_errno(errno), path, errno);
+    return FsResult::success();
+}
+
+FsResult PosixFileSystem::create_folder(const std::string& path) {
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    if (error) return {FsStatus::failed, path + ": " + error.message()};
+    if (!folder_exists(path)) return {FsStatus::failed, path + ": not a folder"};
     return FsResult::success();
 }
 

@@ -13,6 +13,7 @@ public:
     FsResult write_file(const std::string& path, std::string_view bytes) override;
     FsResult rename_file(const std::string& from, const std::string& to) override;
     FsResult remove_file(const std::string& path) override;
+    FsResult create_folder(const std::string& path) override;
     bool file_exists(const std::string& path) const override;
     bool folder_exists(const std::string& path) const override;
     std::optional<std::string> find_ignoring_case(const std::string& folder,

@@ -39,7 +39,8 @@ protected:
 };
 
 TEST_F(Convert, WritesBaseNameDotChnIntoTheOutputFolder) {
-    CliRun result = run(fs, {"convert", "--type", "30", "--out", "/out", "/raw/one.asc", "/raw/two.ASC"});
+    CliRun result =
+        run(fs, {"convert", "--type", "30", "--out", "/out", "/raw/one.asc", "/raw/two.ASC"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(result.err.empty()) << result.err;
     EXPECT_NE(result.out.find("converted 2 of 2 files"), std::string::npos) << result.out;
@@ -55,15 +56,17 @@ TEST_F(Convert, WithoutOutTheChnFileGoesBesideTheRawFile) {
 }
 
 TEST_F(Convert, EachFailureIsOneLineAndTheStatusIsNonZero) {
-    CliRun result = run(fs, {"convert", "--type", "simple", "--out", "/out", "/raw/one.asc", "/raw/bad.asc",
-                             "/nowhere/x.asc", "/raw/abc"});
+    CliRun result = run(fs, {"convert", "--type", "simple", "--out", "/out", "/raw/one.asc",
+                             "/raw/bad.asc", "/nowhere/x.asc", "/raw/abc"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.out.find("converted 1 of 4 files; 3 not converted"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("converted 1 of 4 files; 3 not converted"), std::string::npos)
+        << result.out;
     std::istringstream lines(result.err);
     std::vector<std::string> errors;
     for (std::string line; std::getline(lines, line);) errors.push_back(line);
     ASSERT_EQ(errors.size(), 3u) << result.err;
-    EXPECT_NE(errors[0].find("/raw/bad.asc: not read: no four consecutive channel numbers"), std::string::npos);
+    EXPECT_NE(errors[0].find("/raw/bad.asc: not read: no four consecutive channel numbers"),
+              std::string::npos);
     EXPECT_NE(errors[1].find("/nowhere/x.asc: not read:"), std::string::npos) << errors[1];
     EXPECT_NE(errors[2].find("/raw/abc: the name is too short"), std::string::npos) << errors[2];
     EXPECT_FALSE(fs.file_exists("/out/bad.chn"));
@@ -72,9 +75,11 @@ TEST_F(Convert, EachFailureIsOneLineAndTheStatusIsNonZero) {
 TEST_F(Convert, NeverOverwritesAnInputOrAnEarlierOutputOfTheSameRun) {
     fs.add_file("/raw/dup.asc", simple_spectrum());
     fs.add_file("/raw/sub/dup.asc", simple_spectrum());
-    CliRun result = run(fs, {"convert", "--type", "simple", "--out", "/out", "/raw/dup.asc", "/raw/sub/dup.asc"});
+    CliRun result = run(
+        fs, {"convert", "--type", "simple", "--out", "/out", "/raw/dup.asc", "/raw/sub/dup.asc"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("already written from another file"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("already written from another file"), std::string::npos)
+        << result.err;
 
     // A "Simple data" file inside a folder named like x.asc, whose name ends in .chn.
     fs.add_file("/d.asc/keep.chn", simple_spectrum());
@@ -96,7 +101,8 @@ TEST_F(Convert, ChnInputAndBadArgumentsAreExplained) {
     EXPECT_NE(unknown.err.find("simple"), std::string::npos) << "the known types are listed";
 
     EXPECT_EQ(run(fs, {"convert", "--type", "simple"}).status, 2);
-    EXPECT_EQ(run(fs, {"convert", "--type", "simple", "--out", "/missing", "/raw/one.asc"}).status, 1);
+    EXPECT_EQ(run(fs, {"convert", "--type", "simple", "--out", "/missing", "/raw/one.asc"}).status,
+              1);
     EXPECT_EQ(run(fs, {"frobnicate"}).status, 2);
     EXPECT_EQ(run(fs, {}).status, 2);
 }

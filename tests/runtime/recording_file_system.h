@@ -29,6 +29,10 @@ public:
         operations.push_back("remove " + path);
         return memory.remove_file(path);
     }
+    FsResult create_folder(const std::string& path) override {
+        operations.push_back("create folder " + path);
+        return memory.create_folder(path);
+    }
     bool file_exists(const std::string& path) const override { return memory.file_exists(path); }
     bool folder_exists(const std::string& path) const override {
         return memory.folder_exists(path);

@@ -5,10 +5,9 @@ JOBS  ?= $(shell nproc)
 .PHONY: run test build deps bench test-sanitize fuzz ci clean
 
 run: build
-	@rm -rf $(BUILD)/demo && mkdir -p $(BUILD)/demo
-	@echo "== Converting the demo spectra in demo/ into $(BUILD)/demo"
-	@$(BUILD)/src/app/sorvanecli convert --type simple --out $(BUILD)/demo demo/simple_*.asc
-	@for f in $(BUILD)/demo/*.chn; do echo; $(BUILD)/src/app/sorvanecli show "$$f"; done
+	@rm -rf $(BUILD)/demo
+	@echo "== Converting and analysing the demo spectra of demo/ into $(BUILD)/demo"
+	@$(BUILD)/src/app/sorvanecli demo --out $(BUILD)/demo
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)

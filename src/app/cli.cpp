@@ -9,7 +9,8 @@ constexpr const char* usage =
     "usage:\n"
     "  sorvanecli convert --type CODE|NAME [--out DIR] FILE...   raw spectra -> CHN files\n"
     "  sorvanecli show FILE.chn                                  header, trailer and counts\n"
-    "  sorvanecli go [--system-dir DIR] [FILE...]                \"GO\" from the saved options\n";
+    "  sorvanecli go [--system-dir DIR] [FILE...]                \"GO\" from the saved options\n"
+    "  sorvanecli demo [--out DIR]                               converts and analyses the demo spectra\n";
 
 }  // namespace
 
@@ -23,6 +24,7 @@ int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::os
     if (args[0] == "convert") return run_convert(rest, fs, out, err);
     if (args[0] == "show") return run_show(rest, fs, out, err);
     if (args[0] == "go") return run_go(rest, fs, out, err);
+    if (args[0] == "demo") return run_demo(rest, fs, out, err);
     err << "sorvanecli: unknown command \"" << args[0] << "\"\n" << usage;
     return 2;
 }

@@ -59,7 +59,7 @@ void BatchRun::convert_all(const BatchRequest& request, BatchReport& report) {
 
     const std::size_t total = request.selected_names.size();
     for (std::size_t index = 0; index < total; ++index) {
-        if (!ui_.show_progress(progress_text("converting", index, total), static_cast<int>(index),
+        if (!ui_.show_progress(progress_text("converting", index + 1, total), static_cast<int>(index),
                                static_cast<int>(total))) {
             report.cancelled = true;
             break;

@@ -9,4 +9,7 @@ namespace sorvane {
 // trailing separator; it may not exist yet.
 std::string default_system_dir();
 
+// The folder of the running program, ending in the separator; empty when unknown.
+std::string executable_folder();
+
 }  // namespace sorvane

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "app/console_ui.h"
+#include "import/raw_file_types.h"
 #include "import/read_raw_file.h"
 #include "platform/posix_file_system.h"
 #include "spectrum/chn_writer.h"
@@ -101,7 +102,58 @@ BENCHMARK(BM_PlainReadOfTheSameBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSimpleOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertSimpleToChn)->Unit(benchmark::kMillisecond);
 
+// Every format: its demo file converted again and again, and the plain read of
+// the same bytes as the floor. "channels" tells how long each demo spectrum is.
+void convert_demo_file(benchmark::State& state, int code, const std::string& path) {
+    PosixFileSystem fs;
+    std::ostringstream sink;
+    ConsoleUi ui(sink);
+    Spectrum spectrum;
+    ReaderContext context{spectrum, fs, ui};
+    spectrum.chn_path = (std::filesystem::temp_directory_path() / "sorvane-bench-demo.chn").string();
+    for (auto _ : state) {
+        if (!read_raw_file(context, code, path).ok()) state.SkipWithError("not read");
+        write_chn(spectrum, fs);
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["channels"] = spectrum.chn_header.num_channels;
+}
+
+void plain_read_demo_file(benchmark::State& state, const std::string& path) {
+    PosixFileSystem fs;
+    std::string bytes;
+    for (auto _ : state) {
+        fs.read_file(path, bytes);
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void register_demo_benchmarks() {
+    std::ifstream list(std::string(SORVANE_DEMO_DIR) + "/demo.list");
+    for (std::string type_name, file_name; list >> type_name;) {
+        if (type_name[0] == '#') {
+            std::getline(list, file_name);
+            continue;
+        }
+        list >> file_name;
+        const RawFileType* type = type_of_name(type_name);
+        if (type == nullptr) continue;
+        const std::string path = std::string(SORVANE_DEMO_DIR) + "/" + file_name;
+        benchmark::RegisterBenchmark(("BM_Convert/" + type_name).c_str(), convert_demo_file, type->code, path)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("BM_PlainRead/" + type_name).c_str(), plain_read_demo_file, path)
+            ->Unit(benchmark::kMicrosecond);
+    }
+}
+
 }  // namespace
 }  // namespace sorvane
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    sorvane::register_demo_benchmarks();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -241,21 +241,6 @@ TEST_F(Canberra35Reader, EveryDumpCutBeforeItsFirstRowIsNotRead) {
     }
 }
 
-TEST_F(Canberra35Reader, MissingFolderAndMissingFile) {
-    ReadOutcome outcome = read_raw_file(context, canberra35_code, "C:\\nowhere\\dump.txt");
-    EXPECT_FALSE(outcome.ok());
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, "File does not exist.");
-    EXPECT_EQ(ui.messages[1].text, file_not_read_text);
-    EXPECT_EQ(ui.pointer(), Pointer::normal);
-
-    ui.messages.clear();
-    fs.add_folder("C:\\data");
-    EXPECT_FALSE(read_raw_file(context, canberra35_code, "C:\\data\\gone.txt").ok());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, file_not_read_text);
-}
-
 TEST(Canberra35Convert, TheFixtureGivesTheChnBytes) {
     MemoryFileSystem fs{MemoryFileSystem::Flavour::posix};
     fs.add_file("/raw/two_rows.txt", test_data("canberra35/two_rows.txt"));

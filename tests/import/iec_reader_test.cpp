@@ -238,40 +238,10 @@ TEST_F(IecReader, DamagedFilesAreReadOrRefusedWithoutACrash) {
     std::mt19937 random(1455);
     const std::string_view alphabet = "0123456789 -+.eE#/:\r\nxA";
     for (int trial = 0; trial < 3000; ++trial) {
-        std::string text = eu152;
-        for (int edit = 0; edit < 1 + static_cast<int>(random() % 4); ++edit) {
-            const std::size_t at = random() % text.size();
-            const char byte = alphabet[random() % alphabet.size()];
-            switch (random() % 3) {
-                case 0:
-                    text[at] = byte;
-                    break;
-                case 1:
-                    text.erase(at, 1);
-                    break;
-                default:
-                    text.insert(at, 1, byte);
-                    break;
-            }
-        }
+        const std::string text = damaged_copy(eu152, random, alphabet);
         ReadOutcome outcome = read_text(text);
         ASSERT_EQ(ui.messages.size(), outcome.ok() ? 0u : 1u) << text;
     }
-}
-
-TEST_F(IecReader, AMissingFolderIsToldButAMissingFileIsNot) {
-    ReadOutcome outcome = read_raw_file(context, 10, "C:\\nowhere\\eu.iec");
-    EXPECT_FALSE(outcome.ok());
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, "File does not exist.");
-    EXPECT_EQ(ui.messages[0].title, "Sorvane2006");
-    EXPECT_EQ(ui.messages[1].text, file_not_read_text);
-
-    ui.messages.clear();
-    fs.add_folder("C:\\spectra");
-    EXPECT_FALSE(read_raw_file(context, 10, "C:\\spectra\\gone.iec").ok());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, file_not_read_text);
 }
 
 // The six IEC 1455 spectra of tests/data/realdata/iec, written by another program.

@@ -209,19 +209,6 @@ TEST_F(NaigReader, EveryCutOfTheDumpReadsOnlyItsWholeFields) {
     }
 }
 
-TEST_F(NaigReader, MissingFolderAndMissingFile) {
-    EXPECT_FALSE(read_raw_file(context, naig_code, "C:\\nowhere\\naig.txt").ok());
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, "File does not exist.");
-    EXPECT_EQ(ui.messages[1].text, file_not_read_text);
-
-    ui.messages.clear();
-    fs.add_folder("C:\\data");
-    EXPECT_FALSE(read_raw_file(context, naig_code, "C:\\data\\gone.txt").ok());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, file_not_read_text);
-}
-
 TEST(NaigConvert, TheTypicalDumpGivesTheChnBytes) {
     MemoryFileSystem fs{MemoryFileSystem::Flavour::posix};
     fs.add_file("/raw/soil.txt", typical_dump());

@@ -331,24 +331,6 @@ TEST_F(OxfordReader, LinesEndAtACarriageReturnWithOrWithoutLineFeed) {
                                    "line feeds only");
 }
 
-TEST_F(OxfordReader, OnlyAMissingFolderIsToldAsSuch) {
-    for (const Variant& v : variants) {
-        ui.messages.clear();
-        EXPECT_FALSE(read_raw_file(context, v.code, "C:\\nowhere\\soil.asc").ok()) << v.name;
-        ASSERT_EQ(ui.messages.size(), 2u) << v.name;
-        EXPECT_EQ(ui.messages[0].text, "File does not exist.") << v.name;
-        EXPECT_EQ(ui.messages[0].title, "Sorvane2006") << v.name;
-        EXPECT_EQ(ui.messages[0].buttons, Buttons::ok) << v.name;
-        EXPECT_EQ(ui.messages[1].text, file_not_read_text) << v.name;
-
-        ui.messages.clear();
-        fs.add_folder("C:\\spectra");
-        expect_only_the_format_message(read_raw_file(context, v.code, "C:\\spectra\\gone.asc"),
-                                       v.name);
-        EXPECT_EQ(ui.pointer(), Pointer::normal) << v.name;
-    }
-}
-
 TEST_F(OxfordReader, MacRunsForAnyNameWinAndDosOnlyForAsc) {
     ASSERT_TRUE(read(8, "C:\\spectra\\soil_mac", fixture(mac.file)).ok());
     EXPECT_EQ(spectrum.chn_header.mca_number, 446);

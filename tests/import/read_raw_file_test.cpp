@@ -1,5 +1,7 @@
 #include "import/read_raw_file.h"
 
+#include "import/raw_file_types.h"
+
 #include "import/reader_fixture.h"
 #include "support/test_files.h"
 
@@ -52,22 +54,30 @@ TEST_F(ReadRawFile, ANotReadFileShowsTheFixedMessageAndResetsThePointer) {
     }
 }
 
-TEST_F(ReadRawFile, AMissingFolderIsToldBeforeTheFormatMessage) {
-    ReadOutcome outcome = read_raw_file(context, 30, "C:\\nowhere\\a.asc");
-    EXPECT_FALSE(outcome.ok());
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, "File does not exist.");
-    EXPECT_EQ(ui.messages[0].title, "Sorvane2006");
-    EXPECT_EQ(ui.messages[1].text, file_not_read_text);
-}
-
-TEST_F(ReadRawFile, AMissingFileInAnExistingFolderGivesOnlyTheFormatMessage) {
+// Every reader runs under the one error guard: only a missing folder is told as
+// such, before the format message; a missing file gets the format message alone.
+TEST_F(ReadRawFile, OnlyAMissingFolderIsToldAsSuchByEveryReader) {
     fs.add_folder("C:\\data");
-    ReadOutcome outcome = read_raw_file(context, 30, "C:\\data\\gone.asc");
-    EXPECT_FALSE(outcome.ok());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, file_not_read_text);
-    EXPECT_NE(outcome.reason.find("gone.asc"), std::string::npos) << outcome.reason;
+    for (const RawFileType& type : raw_file_types) {
+        if (type.reader == nullptr) continue;
+        const std::string name = "gone" + std::string(type.extension_test);
+        ui.messages.clear();
+        ReadOutcome outcome = read_raw_file(context, type.code, "C:\\nowhere\\" + name);
+        EXPECT_FALSE(outcome.ok()) << type.caption;
+        ASSERT_EQ(ui.messages.size(), 2u) << type.caption;
+        EXPECT_EQ(ui.messages[0].text, "File does not exist.") << type.caption;
+        EXPECT_EQ(ui.messages[0].title, "Sorvane2006") << type.caption;
+        EXPECT_EQ(ui.messages[0].buttons, Buttons::ok) << type.caption;
+        EXPECT_EQ(ui.messages[1].text, file_not_read_text) << type.caption;
+        EXPECT_EQ(ui.pointer(), Pointer::normal) << type.caption;
+
+        ui.messages.clear();
+        outcome = read_raw_file(context, type.code, "C:\\data\\" + name);
+        EXPECT_FALSE(outcome.ok()) << type.caption;
+        ASSERT_EQ(ui.messages.size(), 1u) << type.caption;
+        EXPECT_EQ(ui.messages[0].text, file_not_read_text) << type.caption;
+        EXPECT_NE(outcome.reason.find(name), std::string::npos) << outcome.reason;
+    }
 }
 
 TEST_F(ReadRawFile, EveryConversionStartsFromAClearedRecord) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "import/read_raw_file.h"
 #include "platform/memory_file_system.h"
 #include "support/scripted_ui.h"
@@ -22,5 +25,22 @@ protected:
         return read_raw_file(context, code, path);
     }
 };
+
+// A copy of a text file with one to four bytes changed, dropped or added anywhere,
+// the new bytes drawn from `alphabet`: for the tests that damaged files are read
+// or refused, never a crash.
+inline std::string damaged_copy(std::string text, std::mt19937& random, std::string_view alphabet) {
+    const int edits = 1 + static_cast<int>(random() % 4);
+    for (int edit = 0; edit < edits && !text.empty(); ++edit) {
+        const std::size_t at = random() % text.size();
+        const char byte = alphabet[random() % alphabet.size()];
+        switch (random() % 3) {
+            case 0: text[at] = byte; break;
+            case 1: text.erase(at, 1); break;
+            default: text.insert(at, 1, byte); break;
+        }
+    }
+    return text;
+}
 
 }  // namespace sorvane

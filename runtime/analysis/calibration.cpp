@@ -97,8 +97,9 @@ WidthCalibration refine_width_calibration(const WidthCalibration& start,
     std::sort(sorted.begin(), sorted.end());
     // The narrower half, but at least three samples.
     const double median = sorted[std::max<std::size_t>((sorted.size() - 1) / 2, 2)];
-    // A width far from the starting calibration belongs to no clean lone peak.
-    auto plausible = [&](std::size_t i) { return ratios[i] > 1.0 / 1.15 && ratios[i] < 1.15; };
+    // A width more than twice or less than half the starting calibration's belongs
+    // to no clean lone peak; within that the user's FWHM points may well be off.
+    auto plausible = [&](std::size_t i) { return ratios[i] > 1.0 / 2.0 && ratios[i] < 2.0; };
     std::vector<bool> kept(samples.size());
     for (std::size_t i = 0; i < samples.size(); ++i) kept[i] = plausible(i) && ratios[i] <= median;
     std::optional<WidthCalibration> line;
@@ -141,7 +142,7 @@ WidthCalibration refine_width_calibration(const WidthCalibration& start,
     // A line pulled far from the starting one (at either end) rests on too few clean peaks.
     for (double channel : {first, last}) {
         const double ratio = line->fwhm(channel) / start.fwhm(channel);
-        if (ratio > 1.15 || ratio < 1.0 / 1.15) return start;
+        if (ratio > 2.0 || ratio < 1.0 / 2.0) return start;
     }
     return *line;
 }

@@ -136,6 +136,20 @@ TEST(Calibration, RefinementLeavesOutWidenedPeaks) {
     EXPECT_NEAR(refined.b, 0.002, 1e-9);
 }
 
+// The user's FWHM points may be far off (a calibration for another detector or
+// gain): peaks 1.8 times as wide as it says still set the width.
+TEST(Calibration, ACalibrationFarOffIsStillRefined) {
+    WidthCalibration start;
+    start.a = 3.8;
+    start.b = 0.002;
+    auto wide = [](double ch) { return WidthSample{ch, 1.8 * std::sqrt(3.8 + 0.002 * ch), 0.01}; };
+    const std::vector<WidthSample> samples{wide(100.0), wide(1100.0), wide(2100.0), wide(3100.0)};
+    const auto refined = refine_width_calibration(start, samples, 0.0, 4095.0);
+    EXPECT_TRUE(refined.refined);
+    EXPECT_NEAR(refined.a, 3.8 * 1.8 * 1.8, 1e-6);
+    EXPECT_NEAR(refined.b, 0.002 * 1.8 * 1.8, 1e-9);
+}
+
 // Samples in a narrow part of the range give a common scale, not a new slope:
 // widths 5 % above the start everywhere scale a and b by 1.05^2.
 TEST(Calibration, BunchedSamplesOnlyScaleTheCalibration) {

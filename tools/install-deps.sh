@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing need, when missing.
 set -euo pipefail
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev qt6-base-dev xvfb)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -31,18 +31,24 @@ bool is_kind(const std::string& path, mode_t kind) {
 
 std::string folder_or_dot(const std::string& folder) { return folder.empty() ? "./" : folder; }
 
-// Every entry of a folder with its kind; "." and ".." and hidden names left out.
-template <typename Keep>
-std::vector<FolderEntry> list_entries(const std::string& folder, Keep keep) {
+// The entries of a folder of one kind, "." and ".." and hidden names left out.
+// The kind comes from the directory entry itself; only when the file system does
+// not tell it (or for a link) is the entry looked up, so large folders list fast.
+template <typename KeepName>
+std::vector<FolderEntry> list_entries(const std::string& folder, mode_t kind, KeepName keep) {
     std::vector<FolderEntry> entries;
     DIR* dir = ::opendir(folder_or_dot(folder).c_str());
     if (dir == nullptr) return entries;
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+    const unsigned char wanted = kind == S_IFDIR ? DT_DIR : DT_REG;
     while (const dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name.empty() || name[0] == '.') continue;
-        std::string full = folder;
-        if (!full.empty() && full.back() != '/') full += '/';
-        if (keep(full + name, name)) entries.push_back({name});
+        const std::string_view name = entry->d_name;
+        if (name.empty() || name[0] == '.' || !keep(name)) continue;
+        const bool of_kind = (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
+                                 ? is_kind(prefix + std::string(name), kind)
+                                 : entry->d_type == wanted;
+        if (of_kind) entries.push_back({std::string(name)});
     }
     ::closedir(dir);
     std::sort(entries.begin(), entries.end(),
@@ -164,14 +170,12 @@ std::optional<std::string> PosixFileSystem::find_ignoring_case(const std::string
 
 std::vector<FolderEntry> PosixFileSystem::list_files(const std::string& folder,
                                                      std::string_view pattern) const {
-    return list_entries(folder, [&](const std::string& full, const std::string& name) {
-        return is_kind(full, S_IFREG) && matches_any_dos_pattern(name, pattern);
-    });
+    return list_entries(folder, S_IFREG,
+                        [&](std::string_view name) { return matches_any_dos_pattern(name, pattern); });
 }
 
 std::vector<FolderEntry> PosixFileSystem::list_folders(const std::string& folder) const {
-    return list_entries(folder,
-                        [](const std::string& full, const std::string&) { return is_kind(full, S_IFDIR); });
+    return list_entries(folder, S_IFDIR, [](std::string_view) { return true; });
 }
 
 std::optional<std::int64_t> PosixFileSystem::modification_time(const std::string& path) const {

@@ -1,0 +1,36 @@
+#include <QApplication>
+#include <QDateTime>
+#include <QLocale>
+
+#include "form/ui.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_process.h"
+#include "platform/system_folder.h"
+#include "ui/qt/main_window_view.h"
+#include "ui/qt/qt_text.h"
+#include "ui/qt/qt_ui.h"
+
+// The window takes no arguments: its state comes from the run file in the
+// per-user folder.
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(sorvane::to_qt(sorvane::application_title));
+
+    sorvane::PosixFileSystem files;
+    sorvane::PosixProcess process;
+    sorvane::QtUi ui;
+    sorvane::Services services{files, process, ui};
+    sorvane::MainWindow window;
+
+    sorvane::StartupEnvironment environment;
+    environment.system_dir = sorvane::default_system_dir();
+    environment.date_text = [](std::int64_t seconds) {
+        const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds);
+        return sorvane::from_qt(QLocale().toString(when, QLocale::ShortFormat));
+    };
+
+    sorvane::MainWindowView view(window, services, environment);
+    ui.set_parent(&view);
+    view.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "form/option_groups.h"
+#include "ui/main_window.h"
+#include "ui/startup.h"
+
+class QAction;
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace sorvane {
+
+class FileListView;
+class FolderTreeWidget;
+
+// The main window on the screen. It holds no behaviour: every widget signal runs
+// a handler on the form model, then sync() copies the model back into the widgets.
+class MainWindowView final : public QMainWindow {
+public:
+    MainWindowView(MainWindow& window, Services& services, StartupEnvironment environment,
+                   QWidget* parent = nullptr);
+
+    // Start-up: fills the model, copies it in, places and shows the window.
+    void start();
+    // Copies the form model into the widgets with their signals blocked.
+    void sync();
+
+    MainWindow& model() { return window_; }
+    // The control the handlers last gave the keyboard focus.
+    Focus last_focus() const { return last_focus_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct OptionWidgets {
+        OptionGroup group;
+        QButtonGroup* buttons;
+        std::vector<QRadioButton*> radios;
+    };
+
+    QWidget* build_cal_option_tab();
+    QWidget* build_io_option_tab();
+    QWidget* build_files_tab();
+    QWidget* build_browser(int index, Frame& frame);
+    void build_menu();
+
+    QGroupBox* frame(Frame& model, QWidget* parent, const char* name);
+    QGroupBox* option_frame(Frame& model, OptionGroup group, QWidget* parent, const char* name);
+    QLineEdit* line_field(TextBox& box, QWidget* parent, const QString& name);
+    QPlainTextEdit* text_area(TextBox& box, QWidget* parent, const char* name);
+
+    // Runs a handler and shows what it changed.
+    template <typename Handler>
+    void handle(Handler handler) {
+        handler();
+        sync();
+    }
+    void report_view_sizes();
+    void apply_focus();
+
+    MainWindow& window_;
+    Services& services_;
+    StartupEnvironment environment_;
+    Focus last_focus_ = Focus::none;
+
+    QTabWidget* tabs_ = nullptr;
+    QPushButton* go_ = nullptr;
+    QComboBox* combo_ = nullptr;
+    std::array<FolderTreeWidget*, 2> trees_{};
+    std::array<FileListView*, 2> lists_{};
+    std::vector<std::pair<Frame*, QGroupBox*>> frames_;
+    std::vector<OptionWidgets> options_;
+    std::vector<std::pair<TextBox*, QLineEdit*>> line_fields_;
+    std::vector<std::pair<TextBox*, QPlainTextEdit*>> text_areas_;
+};
+
+}  // namespace sorvane

@@ -1,0 +1,356 @@
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUrl>
+#include <memory>
+
+#include "platform/memory_file_system.h"
+#include "platform/scripted_process.h"
+#include "support/scripted_ui.h"
+#include "support/test_files.h"
+#include "ui/qt/main_window_view.h"
+#include "ui/qt/qt_ui.h"
+
+namespace sorvane {
+
+// One window on an in-memory machine, started as the program starts it.
+struct Harness {
+    explicit Harness(MemoryFileSystem::Flavour flavour) : fs(flavour) {
+        const bool windows = flavour == MemoryFileSystem::Flavour::windows;
+        const std::string root = windows ? "C:\\" : "/";
+        const char sep = windows ? '\\' : '/';
+        fs.add_folder(root + "Sorvane");
+        fs.add_folder(root + "data" + sep + "spectra");
+        fs.add_folder(root + "sets");
+        for (const char* name : {"a.chn", "b.chn", "c.chn"})
+            fs.add_file(root + "data" + sep + name, "x");
+        environment.system_dir = root + "Sorvane";
+        environment.version = Version{2, 1, 8};
+        environment.date_text = [](std::int64_t) { return std::string("08/12/2026 05:00"); };
+    }
+    void start() {
+        view = std::make_unique<MainWindowView>(window, services, environment);
+        view->start();
+    }
+    template <typename Widget>
+    Widget* find(const char* name) {
+        Widget* found = view->findChild<Widget*>(QString::fromLatin1(name));
+        if (found == nullptr) qFatal("no widget %s", name);
+        return found;
+    }
+    // A user click on a button, wherever the layout has put it.
+    void click(const char* name) { find<QAbstractButton>(name)->click(); }
+    void trigger(const char* name) { find<QAction>(name)->trigger(); }
+    bool shown(const char* name) { return !find<QWidget>(name)->isHidden(); }
+
+    MemoryFileSystem fs;
+    ScriptedUi ui;
+    ScriptedProcess process;
+    Services services{fs, process, ui};
+    StartupEnvironment environment;
+    MainWindow window;
+    std::unique_ptr<MainWindowView> view;
+};
+
+class MainWindowViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Harness> h;
+
+private slots:
+    void init() {
+        h = std::make_unique<Harness>(MemoryFileSystem::Flavour::windows);
+        h->start();
+    }
+    void cleanup() { h.reset(); }
+
+    void startUpShowsTheTitleTabsAndDefaults() {
+        QCOMPARE(h->view->windowTitle(), QStringLiteral("Sorvane  Ver: 2. 1 Rev: 8"));
+        QVERIFY(h->view->isVisible());
+        auto* tabs = h->find<QTabWidget>("SSTab1");
+        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("Cal Option"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("I/O Option"));
+        QCOMPARE(tabs->tabText(2), QStringLiteral("Cal File(s)"));
+        QCOMPARE(h->find<QComboBox>("Combo1")->currentIndex(), 0);
+        QVERIFY(!h->shown("Frame14"));
+        QVERIFY(!h->shown("Frame15"));
+        QVERIFY(h->find<QRadioButton>("Option1_0")->isChecked());
+        QVERIFY(h->find<QRadioButton>("Option8_1")->isChecked());
+        QCOMPARE(h->find<QLineEdit>("Text1")->text(), QStringLiteral("10.0"));
+        QCOMPARE(h->find<QPlainTextEdit>("Text8")->toPlainText(), QStringLiteral("user inf"));
+        QCOMPARE(h->find<QLineEdit>("Text9_0")->text(), QStringLiteral("open dir: C:\\"));
+        QCOMPARE(h->find<QLineEdit>("Text9_1")->text(), QStringLiteral("open dir: C:\\"));
+        QCOMPARE(h->view->last_focus(), Focus::TreeView1_0);
+    }
+
+    void startUpBuildsBothTrees() {
+        for (const char* name : {"TreeView1_0", "TreeView1_1"}) {
+            auto* tree = h->find<QTreeWidget>(name);
+            QCOMPARE(tree->topLevelItemCount(), 1);
+            QTreeWidgetItem* root = tree->topLevelItem(0);
+            QCOMPARE(root->text(0), QStringLiteral("my computer"));
+            QCOMPARE(root->childCount(), 3);
+            QCOMPARE(root->child(0)->text(0), QStringLiteral("(C:)"));
+            QCOMPARE(root->child(2)->text(0), QStringLiteral("(E:)"));
+            QVERIFY(root->child(0)->isSelected());
+            QVERIFY(root->isExpanded());
+        }
+    }
+
+    void startUpRestoresASavedRunFile() {
+        h = std::make_unique<Harness>(MemoryFileSystem::Flavour::windows);
+        h->fs.add_folder("D:\\x");
+        h->fs.add_file("C:\\Sorvane\\sorvane.inf", test_data("window/saved.inf"));
+        h->start();
+        QCOMPARE(h->view->windowTitle(),
+                 QStringLiteral("Sorvane  Ver: 2. 1 Rev: 8  /run_tovalu update:"));
+        QVERIFY(h->find<QRadioButton>("Option5_3")->isChecked());
+        QVERIFY(h->shown("Frame14"));
+        QCOMPARE(h->find<QLineEdit>("Text9_1")->text(), QStringLiteral("open dir: D:\\x\\"));
+        QCOMPARE(h->view->pos(), QPoint(200, 100));
+    }
+
+    void everyCaptionAsDesigned() {
+        const std::vector<std::pair<const char*, const char*>> captions = {
+            {"Command1", "GO"},
+            {"Command2", "SET Default"},
+            {"Option1_0", "Auto"},
+            {"Option1_1", "Manual"},
+            {"Option2_0", "5 ch"},
+            {"Option2_1", "7 ch"},
+            {"Option3_0", "Gauss+exp"},
+            {"Option3_1", "Gauss"},
+            {"Option4_0", "none"},
+            {"Option4_1", "simple plot"},
+            {"Option5_0", "none"},
+            {"Option5_1", "output (with area cal)"},
+            {"Option5_2", "output (no area cal)"},
+            {"Option5_3", "make csv file (no area cal)"},
+            {"Option6_0", "All CH"},
+            {"Option6_1", "Manual setting"},
+            {"Option7_0", "Auto (Use file include parm) (Set CH,FWHM)"},
+            {"Option7_1", "Manual setting        (Set CH, Energy, FWHM) "},
+            {"Option8_0", "yes, make chn"},
+            {"Option8_1", "no"},
+            {"Option8_2", "yes, only conversion (no cal)"}};
+        for (const auto& [name, caption] : captions) {
+            QCOMPARE(h->find<QAbstractButton>(name)->text(), QString::fromLatin1(caption));
+        }
+        const std::vector<std::pair<const char*, const char*>> frames = {
+            {"Frame1", "CNTL Option"},
+            {"Frame2", "PK search"},
+            {"Frame3", "Smoothing"},
+            {"Frame4", "PK shape"},
+            {"Frame5", "Fitted data plot"},
+            {"Frame6", "Raw Data "},
+            {"Frame7", "BKG shape"},
+            {"Frame8", "Cal area"},
+            {"Frame9", "Energy Calib."},
+            {"Frame10", "PKfind sensitivity"},
+            {"Frame12", "Result(s) Output dir"},
+            {"Frame13", "Type of Raw Data File "},
+            {"Frame14", "CHN file conversion"},
+            {"Frame15", "Manual PK search ch(s)"},
+            {"Frame16", "Output Option (write of res)"},
+            {"Frame17", "Input Option (read of data file)"},
+            {"Frame18", "Inf. (max: 128 chrs, including CRLF)"}};
+        for (const auto& [name, caption] : frames) {
+            QCOMPARE(h->find<QGroupBox>(name)->title(), QString::fromLatin1(caption));
+        }
+        const std::vector<std::pair<const char*, const char*>> menu = {{"f11_160", "read parm"},
+                                                                       {"f11_180", "save parm"},
+                                                                       {"f11_200", "run time"},
+                                                                       {"f11_300", "Exit"}};
+        for (const auto& [name, caption] : menu) {
+            QCOMPARE(h->find<QAction>(name)->text(), QString::fromLatin1(caption));
+        }
+        QVERIFY(h->find<QAction>("f11_199")->isSeparator());
+        QVERIFY(h->find<QAction>("f11_299")->isSeparator());
+        for (const char* name : {"Text2", "Text3_0", "Text3_1", "Text4_0", "Text4_1", "Text5_0",
+                                 "Text5_1", "Text6_0", "Text6_1"}) {
+            h->find<QLineEdit>(name);
+        }
+        h->find<QPlainTextEdit>("Text7");
+        h->find<QListView>("File1_0");
+        h->find<QListView>("File1_1");
+    }
+
+    void manualPeakSearchShowsItsFrame() {
+        h->click("Option1_1");
+        QVERIFY(h->shown("Frame15"));
+        QVERIFY(h->window.form.Option1[1].selected);
+        h->click("Option1_0");
+        QVERIFY(!h->shown("Frame15"));
+    }
+
+    void calAreaChoiceEnablesItsFields() {
+        h->click("Option6_0");
+        QVERIFY(!h->find<QLineEdit>("Text3_0")->isEnabled());
+        QVERIFY(!h->find<QLineEdit>("Text3_1")->isEnabled());
+        h->click("Option6_1");
+        QVERIFY(h->find<QLineEdit>("Text3_0")->isEnabled());
+        QVERIFY(h->find<QLineEdit>("Text3_1")->isEnabled());
+    }
+
+    void energyCalibrationKeepsAllSixFieldsUsable() {
+        for (const char* choice : {"Option7_1", "Option7_0"}) {
+            h->click(choice);
+            for (const char* name :
+                 {"Text4_0", "Text4_1", "Text5_0", "Text5_1", "Text6_0", "Text6_1"}) {
+                QVERIFY2(h->find<QLineEdit>(name)->isEnabled(), name);
+            }
+        }
+    }
+
+    void choosingARawTypeShowsTheConversionFrame() {
+        auto* combo = h->find<QComboBox>("Combo1");
+        combo->setCurrentIndex(2);
+        emit combo->activated(2);
+        QVERIFY(h->shown("Frame14"));
+        QCOMPARE(h->find<QGroupBox>("Frame11")->title(), combo->itemText(2));
+        combo->setCurrentIndex(0);
+        emit combo->activated(0);
+        QVERIFY(!h->shown("Frame14"));
+        QCOMPARE(h->find<QGroupBox>("Frame11")->title(), combo->itemText(0));
+    }
+
+    void setDefaultRestoresTheFactoryValues() {
+        h->find<QTabWidget>("SSTab1")->setCurrentIndex(0);
+        auto* field = h->find<QLineEdit>("Text1");
+        field->clear();
+        QTest::keyClicks(field, "3.5");
+        QCOMPARE(h->window.form.Text1.text, std::string("3.5"));
+        h->click("Option2_1");
+        h->click("Option6_1");
+        h->click("Command2");
+        QCOMPARE(field->text(), QStringLiteral("10.0"));
+        QVERIFY(h->find<QRadioButton>("Option2_0")->isChecked());
+        QVERIFY(h->find<QRadioButton>("Option6_0")->isChecked());
+        QCOMPARE(h->find<QLineEdit>("Text3_1")->text(), QStringLiteral("4095"));
+        QVERIFY(h->find<QLineEdit>("Text3_0")->isEnabled());
+    }
+
+    void readParmLoadsAnOptionSet() {
+        h->fs.add_file("C:\\sets\\manual.opa", test_data("window/manual.opa"));
+        h->ui.file_answers.push_back("C:\\sets\\manual.opa");
+        h->trigger("f11_160");
+        QCOMPARE(h->ui.prompts.at(0), std::string("open option parm file(*.opa)|*.opa in C:\\"));
+        QVERIFY(h->find<QRadioButton>("Option1_1")->isChecked());
+        QVERIFY(h->shown("Frame15"));
+        QCOMPARE(h->find<QLineEdit>("Text1")->text(), QStringLiteral("3"));
+        QCOMPARE(h->window.settings.res_dir, std::string("C:\\sets\\"));
+    }
+
+    void saveParmWritesTheNameAsTyped() {
+        h->ui.file_answers.push_back("C:\\sets\\test");
+        h->trigger("f11_180");
+        QVERIFY(h->fs.contents("C:\\sets\\test").has_value());
+        QCOMPARE(h->window.control_file_path, std::string("C:\\sets\\test"));
+    }
+
+    void runTimeTakesTheAnswer() {
+        h->ui.input_answers.push_back("c:\\tools");
+        h->trigger("f11_200");
+        QCOMPARE(h->window.settings.run_time_dir, std::string("c:\\tools"));
+        QCOMPARE(h->ui.prompts.at(0).substr(0, 15), std::string("Sorvane SETUP: "));
+    }
+
+    void exitSavesAndCloses() {
+        h->trigger("f11_300");
+        QVERIFY(!h->view->isVisible());
+        QVERIFY(h->fs.contents("C:\\Sorvane\\sorvane.inf").has_value());
+    }
+
+    void closingByTheFrameSavesNothing() {
+        h->view->close();
+        QVERIFY(!h->fs.contents("C:\\Sorvane\\sorvane.inf").has_value());
+    }
+
+    void calFilesTabFocusesTheRawTree() {
+        h->find<QTabWidget>("SSTab1")->setCurrentIndex(1);
+        h->find<QTabWidget>("SSTab1")->setCurrentIndex(2);
+        QCOMPARE(h->window.form.SSTab1.tab, 2);
+        QCOMPARE(h->view->last_focus(), Focus::TreeView1_0);
+    }
+
+    void expandingAndClickingAFolder() {
+        auto* tree = h->find<QTreeWidget>("TreeView1_0");
+        QTreeWidgetItem* drive = tree->topLevelItem(0)->child(0);
+        drive->setExpanded(true);
+        QTreeWidgetItem* data = nullptr;
+        for (int at = 0; at < drive->childCount(); ++at) {
+            if (drive->child(at)->text(0) == QStringLiteral("data")) data = drive->child(at);
+        }
+        QVERIFY(data != nullptr);
+        QCOMPARE(data->childCount(), 1);  // spectra, listed when C: was expanded
+        emit tree->itemClicked(data, 0);
+        QCOMPARE(h->find<QLineEdit>("Text9_0")->text(), QStringLiteral("open dir: C:\\data\\"));
+        auto* list = h->find<QListView>("File1_0");
+        QCOMPARE(list->model()->rowCount(), 3);
+        QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("a.chn"));
+    }
+
+    void dropOfTwoFilesOnTheRawList() {
+        h = std::make_unique<Harness>(MemoryFileSystem::Flavour::posix);
+        h->start();
+        h->find<QTabWidget>("SSTab1")->setCurrentIndex(2);
+        auto* list = h->find<QListView>("File1_0");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/a.chn")),
+                      QUrl::fromLocalFile(QStringLiteral("/data/c.chn"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(list->viewport(), &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(list->viewport(), &drop);
+        QCOMPARE(h->find<QLineEdit>("Text9_0")->text(), QStringLiteral("open dir: /data/"));
+        QCOMPARE(list->model()->rowCount(), 3);
+        QStringList selected;
+        for (const QModelIndex& index : list->selectionModel()->selectedRows()) {
+            selected << index.data().toString();
+        }
+        selected.sort();
+        QCOMPARE(selected, (QStringList{QStringLiteral("a.chn"), QStringLiteral("c.chn")}));
+        QCOMPARE(h->window.form.File1[0].selected_names(),
+                 (std::vector<std::string>{"a.chn", "c.chn"}));
+        QCOMPARE(h->view->last_focus(), Focus::window);
+    }
+
+    void fileDialogFiltersInQtForm() {
+        QCOMPARE(qt_filter("option parm file(*.opa)|*.opa"),
+                 QStringLiteral("option parm file(*.opa)"));
+        QCOMPARE(qt_filter("Text|*.txt|All|*.*"), QStringLiteral("Text (*.txt);;All (*.*)"));
+    }
+
+    void selectingInTheListReachesTheModel() {
+        h = std::make_unique<Harness>(MemoryFileSystem::Flavour::posix);
+        h->start();
+        auto* tree = h->find<QTreeWidget>("TreeView1_0");
+        QTreeWidgetItem* root_drive = tree->topLevelItem(0)->child(0);
+        QTreeWidgetItem* data = nullptr;
+        for (int at = 0; at < root_drive->childCount(); ++at) {
+            if (root_drive->child(at)->text(0) == QStringLiteral("data"))
+                data = root_drive->child(at);
+        }
+        QVERIFY(data != nullptr);
+        emit tree->itemClicked(data, 0);
+        auto* list = h->find<QListView>("File1_0");
+        list->selectionModel()->select(list->model()->index(1, 0), QItemSelectionModel::Select);
+        QCOMPARE(h->window.form.File1[0].selected_names(), (std::vector<std::string>{"b.chn"}));
+    }
+};
+
+}  // namespace sorvane
+
+QTEST_MAIN(sorvane::MainWindowViewTest)
+#include "main_window_view_test.moc"

@@ -1,0 +1,181 @@
+#include "ui/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "form/type_selector.h"
+#include "window_fixture.h"
+
+namespace sorvane {
+namespace {
+
+TEST(StartupFirstRun, DefaultsWithoutAControlFile) {
+    WindowFixture f;
+    f.start();
+    const Form1& form = f.window.form;
+    EXPECT_EQ(f.window.caption, "Sorvane  Ver: 2. 1 Rev: 8");
+    EXPECT_EQ(form.Combo1.selection, 0);
+    EXPECT_EQ(selected_type_code(form), 1);
+    EXPECT_FALSE(form.Frame14.visible);
+    EXPECT_FALSE(form.Frame15.visible);
+    EXPECT_TRUE(form.Option1[0].selected);
+    EXPECT_TRUE(form.Option2[0].selected);
+    EXPECT_TRUE(form.Option3[0].selected);
+    EXPECT_TRUE(form.Option4[0].selected);
+    EXPECT_TRUE(form.Option5[0].selected);
+    EXPECT_TRUE(form.Option6[0].selected);
+    EXPECT_TRUE(form.Option7[0].selected);
+    EXPECT_TRUE(form.Option8[1].selected);
+    EXPECT_EQ(form.Text1.text, "10.0");
+    EXPECT_EQ(form.Text2.text, "6.0");
+    EXPECT_EQ(form.Text3[1].text, "4095");
+    EXPECT_EQ(form.Text8.text, "user inf");
+    EXPECT_FALSE(f.window.placement.has_value());
+    EXPECT_EQ(f.window.control_file_path, "C:\\Sorvane\\sorvane.inf");
+    EXPECT_EQ(f.dated, -1);
+}
+
+TEST(StartupFirstRun, BothTreesOpenAtTheDriveOfTheRunFileFolder) {
+    WindowFixture f;
+    f.start();
+    EXPECT_EQ(f.window.settings.res_dir, "C:\\");
+    EXPECT_EQ(f.window.settings.chn_dir, "C:\\");
+    EXPECT_EQ(f.window.form.Text9[0].text, "open dir: C:\\");
+    EXPECT_EQ(f.window.form.Text9[1].text, "open dir: C:\\");
+    EXPECT_EQ(f.window.form.File1[0].pattern, "*.chn");
+    EXPECT_EQ(f.window.form.File1[1].pattern, "*.*");
+    EXPECT_TRUE(f.window.shown);
+    EXPECT_EQ(f.window.focus, Focus::TreeView1_0);
+}
+
+TEST(StartupFirstRun, TheSystemFolderLosesTrailingBlanksAndNul) {
+    WindowFixture f;
+    f.environment.system_dir = std::string("C:\\Sorvane  ") + '\0';
+    f.start();
+    EXPECT_EQ(f.window.settings.system_dir, "C:\\Sorvane");
+}
+
+TEST(StartupFirstRun, EmptiesTheManualPeakList) {
+    WindowFixture f;
+    f.window.settings.manual_pk_count = 2;
+    f.window.form.Text7.text = " 100.00\r\n";
+    f.start();
+    EXPECT_EQ(f.window.settings.manual_pk_count, 0);
+    EXPECT_EQ(f.window.form.Text7.text, "");
+}
+
+class StartupWithRunFile : public ::testing::Test {
+protected:
+    StartupWithRunFile() {
+        f.put_run_file("saved.inf");
+        f.fs.add_file("C:\\tools\\run_Tovalu.exe", "MZ");
+    }
+    WindowFixture f;
+};
+
+TEST_F(StartupWithRunFile, TitleEndsWithTheRuntimeDate) {
+    f.start();
+    EXPECT_EQ(f.window.caption,
+              "Sorvane  Ver: 2. 1 Rev: 8  /run_tovalu update:08/12/2026 05:00:00");
+    EXPECT_EQ(f.dated, f.fs.modification_time("C:\\tools\\run_Tovalu.exe"));
+}
+
+TEST_F(StartupWithRunFile, SavedOptionsAreSelected) {
+    f.start();
+    const Form1& form = f.window.form;
+    EXPECT_TRUE(form.Option1[0].selected);
+    EXPECT_TRUE(form.Option2[1].selected);
+    EXPECT_TRUE(form.Option3[1].selected);
+    EXPECT_TRUE(form.Option4[1].selected);
+    EXPECT_TRUE(form.Option5[3].selected);
+    EXPECT_TRUE(form.Option7[1].selected);
+    EXPECT_TRUE(form.Option6[1].selected);
+    EXPECT_TRUE(form.Option8[2].selected);
+    EXPECT_EQ(selected_type_code(form), 30);
+    EXPECT_TRUE(form.Frame14.visible);
+    EXPECT_FALSE(form.Frame15.visible);
+}
+
+TEST_F(StartupWithRunFile, SavedValuesAreShown) {
+    f.start();
+    const Form1& form = f.window.form;
+    EXPECT_EQ(form.Text1.text, "2.5");
+    EXPECT_EQ(form.Text2.text, "4");
+    EXPECT_EQ(form.Text3[0].text, " 200");
+    EXPECT_EQ(form.Text3[1].text, " 3000");
+    EXPECT_TRUE(form.Text3[0].enabled);
+    EXPECT_EQ(form.Text4[1].text, " 3900");
+    EXPECT_EQ(form.Text5[1].text, " 1332");
+    EXPECT_EQ(form.Text6[0].text, " 2.1");
+    EXPECT_EQ(form.Text8.text, "my run");
+}
+
+TEST_F(StartupWithRunFile, TheWindowTakesRecordOneInPixels) {
+    f.start();
+    // 1500, 3000, 6000, 9000 twips at 15 twips a pixel.
+    ASSERT_TRUE(f.window.placement.has_value());
+    EXPECT_EQ(*f.window.placement, (WindowPlacement{100, 200, 400, 600}));
+}
+
+TEST_F(StartupWithRunFile, TreesOpenAtTheStoredFolders) {
+    f.start();
+    EXPECT_EQ(f.window.form.Text9[0].text, "open dir: C:\\data\\");
+    EXPECT_EQ(f.window.form.Text9[1].text, "open dir: D:\\x\\");
+    EXPECT_EQ(f.window.settings.res_dir, "D:\\x\\");
+    EXPECT_EQ(f.window.focus, Focus::TreeView1_0);
+}
+
+TEST(StartupRuntime, MissingRuntimeLeavesTheMarkAlone) {
+    WindowFixture f;
+    f.put_run_file("saved.inf");
+    f.start();
+    EXPECT_EQ(f.window.caption, "Sorvane  Ver: 2. 1 Rev: 8  /run_tovalu update:");
+}
+
+TEST(StartupRuntime, RuntimeFolderWithoutSeparatorIsJoinedDirectly) {
+    WindowFixture f;
+    f.put_run_file("gone_folder.inf");
+    f.fs.add_file("C:\\toolsrun_tovalu.exe", "MZ");
+    f.start();
+    EXPECT_EQ(f.window.caption,
+              "Sorvane  Ver: 2. 1 Rev: 8  /run_tovalu update:08/12/2026 05:00:00");
+}
+
+TEST(StartupStoredFolders, HeightZeroKeepsTheDesignedPlace) {
+    WindowFixture f;
+    f.put_run_file("gone_folder.inf");
+    f.start();
+    EXPECT_FALSE(f.window.placement.has_value());
+}
+
+TEST(StartupStoredFolders, AVanishedResultFolderFallsBackToTheDriveRoot) {
+    WindowFixture f;
+    f.put_run_file("gone_folder.inf");
+    f.start();
+    EXPECT_EQ(f.window.settings.res_dir, "C:\\");
+    EXPECT_EQ(f.window.form.Text9[1].text, "open dir: C:\\");
+    // The raw folder still exists and opens as stored.
+    EXPECT_EQ(f.window.settings.chn_dir, "C:\\data\\");
+    EXPECT_EQ(f.window.form.Text9[0].text, "open dir: C:\\data\\");
+    EXPECT_EQ(f.window.form.File1[0].entries, (std::vector<std::string>{"a.chn", "b.chn"}));
+    EXPECT_TRUE(f.window.shown);
+}
+
+TEST(StartupStoredFolders, FallbackUsesTheDriveHoldingTheSystemFolder) {
+    WindowFixture f;
+    f.fs.add_folder("D:\\Sorvane");
+    f.environment.system_dir = "D:\\Sorvane";
+    f.start();
+    EXPECT_EQ(f.window.form.Text9[0].text, "open dir: D:\\");
+    EXPECT_EQ(f.window.form.Text9[1].text, "open dir: D:\\");
+}
+
+TEST(DriveRootOf, FindsTheDriveIgnoringCase) {
+    MemoryFileSystem fs(MemoryFileSystem::Flavour::windows);
+    EXPECT_EQ(drive_root_of("e:\\x\\y", fs), "E:\\");
+    EXPECT_EQ(drive_root_of("Q:\\x", fs), "C:\\");
+    MemoryFileSystem posix(MemoryFileSystem::Flavour::posix);
+    EXPECT_EQ(drive_root_of("/home/u/.config/sorvane", posix), "/");
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -33,6 +33,7 @@ BatchReport BatchRun::run(const BatchRequest& request, const ControlFileWrite& w
 
     // The runtime reads the CHN files from the result folder when they were converted.
     const bool written = write_control_file(converts ? request.res_dir : request.chn_dir);
+    report.control_file_failed = !written;
     const bool wanted = !(converts && request.conversion == ChnConversion::only_conversion);
     if (wanted && written && !report.cancelled) {
         if (std::optional<std::int64_t> runtime = start_runtime(request, report)) {
@@ -43,7 +44,7 @@ BatchReport BatchRun::run(const BatchRequest& request, const ControlFileWrite& w
             }
         }
     }
-    write_control_file(request.chn_dir);
+    if (!write_control_file(request.chn_dir)) report.control_file_failed = true;
     if (!report.failures.empty()) report_failures(report);
     return report;
 }
@@ -59,8 +60,8 @@ void BatchRun::convert_all(const BatchRequest& request, BatchReport& report) {
 
     const std::size_t total = request.selected_names.size();
     for (std::size_t index = 0; index < total; ++index) {
-        if (!ui_.show_progress(progress_text("converting", index + 1, total), static_cast<int>(index),
-                               static_cast<int>(total))) {
+        if (!ui_.show_progress(progress_text("converting", index + 1, total),
+                               static_cast<int>(index), static_cast<int>(total))) {
             report.cancelled = true;
             break;
         }

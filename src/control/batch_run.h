@@ -35,6 +35,7 @@ struct BatchReport {
     int converted = 0;                   // distinct base names with a fresh CHN file
     std::vector<BatchFailure> failures;  // files skipped, not read or not written
     bool runtime_started = false;
+    bool control_file_failed = false;  // a write of the control file failed (the user was told)
     bool cancelled = false;
     std::vector<std::string> missing_results;  // base names whose result never came
 };

@@ -187,6 +187,15 @@ TEST_F(BatchRunTest, SelectedInputsAreNeverReplacedAndShortNamesAreSkipped) {
     EXPECT_EQ(report.failures[2].reason, "the name is too short for a base name");
 }
 
+TEST_F(BatchRunTest, AControlFileThatCannotBeWrittenStartsNoRuntimeAndIsReported) {
+    BatchRun batch(spectrum, fs, process, ui);
+    BatchReport report = batch.run(request(30, ChnConversion::temporary, {"a.asc"}),
+                                   [](const std::string&) { return false; });
+    EXPECT_TRUE(report.control_file_failed);
+    EXPECT_FALSE(report.runtime_started);
+    EXPECT_TRUE(process.starts.empty());
+}
+
 TEST_F(BatchRunTest, AFailedStartIsToldAndNothingIsAwaited) {
     process.refuse_start = true;
     BatchReport report = run(request(30, ChnConversion::temporary, {"a.asc"}));

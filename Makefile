@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps bench test-sanitize fuzz ci clean
+.PHONY: run test build deps bench test-sanitize fuzz ci clean test-windows package package-smoke
 
 run: build
 	@rm -rf $(BUILD)/demo
@@ -28,14 +28,29 @@ test-sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure --no-tests=error -j $(JOBS) -L sanitize
 
-# Every fuzz target for FUZZ_SECONDS seconds (CI uses a bounded number of runs).
+# Every fuzz target for FUZZ_SECONDS seconds each (CI uses a bounded number of runs).
 FUZZ_SECONDS ?= 30
 fuzz: deps
 	tools/run-fuzz.sh --seconds $(FUZZ_SECONDS)
 
-# What CI runs after `make test`.
-ci: test test-sanitize
+# Everything without Qt cross-built for Windows (mingw-w64) and tested under Wine.
+WIN_BUILD ?= build-win
+test-windows:
+	@tools/install-deps.sh windows
+	tools/run-windows-tests.sh $(WIN_BUILD)
+
+# The Debian package (sorvane_VERSION_ARCH.deb in $(PKG_BUILD)); package-smoke
+# installs it on this machine, runs the installed programs and removes it again.
+# It is made from the main build, so CI builds the programs once.
+package: build
+	@tools/install-deps.sh package
+	cd $(BUILD) && cpack
+package-smoke: package
+	tools/package-smoke.sh $(BUILD)
+
+# What CI runs (.ci/run runs the same steps with the time of each).
+ci: test test-sanitize test-windows package-smoke
 	tools/run-fuzz.sh --runs 20000
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-fuzz $(WIN_BUILD)

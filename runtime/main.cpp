@@ -2,7 +2,7 @@
 #include <string_view>
 
 #include "control_input.h"
-#include "platform/posix_file_system.h"
+#include "platform/real_platform.h"
 #include "run_batch.h"
 
 namespace {
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         std::cerr << usage;
         return sorvane::run_no_control_file;
     }
-    sorvane::PosixFileSystem fs;
+    sorvane::RealFileSystem fs;
     const std::string system_dir = argv[1];
     try {
         const sorvane::ControlInput input = sorvane::request_from_control_file(system_dir, fs);

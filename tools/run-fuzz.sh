@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each one, seeded from the test
-# fixtures and demo files of its format.
+# Builds the libFuzzer targets with clang (AddressSanitizer, UndefinedBehaviorSanitizer)
+# and runs each one, seeded from the test fixtures and demo files of its format.
 #   tools/run-fuzz.sh [--seconds N | --runs N] [TARGET...]
+# FUZZ_BUILD names the build folder (default build-fuzz). Prints the executions and
+# the coverage (libFuzzer's "cov", covered code edges) each target reached.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-limit="-max_total_time=10"
+limit=(-max_total_time=10)
 case "${1:-}" in
-    --seconds) limit="-max_total_time=$2"; shift 2 ;;
-    --runs) limit="-runs=$2"; shift 2 ;;
+    --seconds) limit=(-max_total_time="$2"); shift 2 ;;
+    # A bounded number of runs, and never more than two minutes a target: a run of
+    # the runtime analyses a whole spectrum.
+    --runs) limit=(-runs="$2" -max_total_time=120); shift 2 ;;
 esac
 
-build=build-fuzz
+build=${FUZZ_BUILD:-build-fuzz}
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSORVANE_FUZZ=ON -DSORVANE_BUILD_TESTS=OFF -DSORVANE_BUILD_BENCH=OFF > /dev/null
-cmake --build "$build" -j "$(nproc)" > /dev/null
+cmake --build "$build" -j "$(nproc)" > "$build.build.log" 2>&1 || { tail -40 "$build.build.log"; exit 1; }
 
-# target -> folders (and file globs) whose files seed its corpus
+# target -> files whose contents seed its corpus
 seeds_of() {
     case "$1" in
         fuzz_read_simple) echo "demo/simple_*" ;;
@@ -27,8 +31,24 @@ seeds_of() {
         fuzz_read_canberra35) echo "tests/data/canberra35/* demo/canberra35_*" ;;
         fuzz_read_naig) echo "tests/data/naig/* demo/naig_*" ;;
         fuzz_decode_chn) echo "tests/data/realdata/chn/*" ;;
+        fuzz_control_file | fuzz_runtime_control) echo "tests/data/control/* tests/data/window/*.inf" ;;
+        # A short spectrum (made below) keeps one run of the analysis quick.
+        fuzz_runtime_chn) echo "$build/seed-short.chn" ;;
     esac
 }
+
+# The longest input a target is given: control files are small, spectra are not.
+max_len_of() {
+    case "$1" in
+        fuzz_control_file | fuzz_runtime_control) echo 8192 ;;
+        fuzz_runtime_chn) echo 5000 ;;
+        *) echo 70000 ;;
+    esac
+}
+
+# The first 512 channels of a demo spectrum as a CHN file, for the runtime's target.
+head -512 demo/simple_co60.asc > "$build/seed-short.asc"
+"$build/src/app/sorvanecli" convert --type simple "$build/seed-short.asc" > /dev/null
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
@@ -42,14 +62,17 @@ for target in "${targets[@]}"; do
     for seed in $(seeds_of "$target"); do
         [ -f "$seed" ] && cp "$seed" "$corpus/"
     done
-    echo "== $target ($limit)"
-    if ! "$build/fuzz/$target" "$corpus" "$limit" -max_len=70000 -print_final_stats=0 \
-            -artifact_prefix="$build/crash-$target-" 2> "$build/$target.log"; then
-        echo "FAILED: $target; see $build/$target.log"
-        tail -30 "$build/$target.log"
+    log="$build/$target.log"
+    started=$(date +%s)
+    if ! "$build/fuzz/$target" "$corpus" "${limit[@]}" -max_len="$(max_len_of "$target")" -print_final_stats=1 \
+            -artifact_prefix="$build/crash-$target-" > "$log" 2>&1; then
+        echo "FAILED: $target; see $log"
+        tail -30 "$log"
         failed=1
-    else
-        grep -E '^Done|#[0-9]+.*DONE' "$build/$target.log" | tail -1 || true
+        continue
     fi
+    runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || true)
+    cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1 || true)
+    printf '%-28s %10s runs  %-22s %4ss\n' "$target" "${runs:-?}" "${cov:-cov: ?}" "$(( $(date +%s) - started ))"
 done
 exit $failed

@@ -16,8 +16,7 @@
 #include "browser/open_tree_at.h"
 #include "form/file_list.h"
 #include "form/ui.h"
-#include "platform/posix_file_system.h"
-#include "platform/posix_process.h"
+#include "platform/real_platform.h"
 #include "ui/qt/file_list_view.h"
 #include "ui/qt/folder_tree_widget.h"
 #include "ui/qt/main_window_view.h"
@@ -80,8 +79,8 @@ Scratch& scratch() {
 }
 
 struct Machine {
-    PosixFileSystem fs;
-    PosixProcess process;
+    RealFileSystem fs;
+    RealProcess process;
     SilentUi ui;
     Services services{fs, process, ui};
 };

@@ -13,7 +13,7 @@
 #include "import/base_name.h"
 #include "import/raw_file_types.h"
 #include "platform/dos_pattern.h"
-#include "platform/posix_process.h"
+#include "platform/real_platform.h"
 #include "platform/system_folder.h"
 
 namespace sorvane {
@@ -25,13 +25,13 @@ struct DemoFile {
 };
 
 struct DemoRequest {
-    std::string demo_dir = SORVANE_DEMO_DIR;
+    std::string demo_dir;
     std::string out_dir = "sorvane-demo/";
     std::string runtime_dir;
 };
 
-std::string as_folder(std::string folder) {
-    if (!folder.empty() && folder.back() != '/') folder += '/';
+std::string as_folder(std::string folder, char separator) {
+    if (!folder.empty() && folder.back() != '/' && folder.back() != separator) folder += separator;
     return folder;
 }
 
@@ -53,6 +53,16 @@ std::vector<DemoFile> read_demo_list(const std::string& text, std::ostream& err)
     return files;
 }
 
+// The installed samples (share/sorvane/demo beside the program's bin folder), or
+// the source tree's when run from the build.
+std::string find_demo_dir(const FileSystem& fs) {
+    const std::string beside = executable_folder();
+    const char s = fs.separator();
+    const std::string installed = beside + ".." + s + "share" + s + "sorvane" + s + "demo" + s;
+    if (!beside.empty() && fs.file_exists(installed + "demo.list")) return installed;
+    return SORVANE_DEMO_DIR;
+}
+
 // The built runtime beside this program, or where the build put it.
 std::string find_runtime_dir(const FileSystem& fs) {
     const std::string beside = executable_folder();
@@ -66,11 +76,11 @@ void prepare_window(Form1& form, AnalysisSettings& settings, const DemoRequest& 
     fill_type_list(form, fs);
     set_default(form);
     select_option(form, OptionGroup::Option8, 1);  // temporary CHN files: wait for the results
-    show_folder_in_field(form.Text9[0], as_folder(request.demo_dir));
+    show_folder_in_field(form.Text9[0], as_folder(request.demo_dir, fs.separator()));
     show_folder_in_field(form.Text9[1], request.out_dir);
     settings.system_dir = request.out_dir + "system";
     settings.run_time_dir = request.runtime_dir;
-    set_file_list_folder(form.File1[0], as_folder(request.demo_dir), fs);
+    set_file_list_folder(form.File1[0], as_folder(request.demo_dir, fs.separator()), fs);
 }
 
 // The peak table and messages of a result file.
@@ -107,12 +117,13 @@ int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream&
         err << "usage: sorvanecli demo [--demo-dir DIR] [--out DIR] [--runtime-dir DIR]\n";
         return 2;
     }
-    request.out_dir = as_folder(request.out_dir);
+    request.out_dir = as_folder(request.out_dir, fs.separator());
+    if (request.demo_dir.empty()) request.demo_dir = find_demo_dir(fs);
     if (request.runtime_dir.empty()) request.runtime_dir = find_runtime_dir(fs);
-    request.runtime_dir = as_folder(request.runtime_dir);
+    request.runtime_dir = as_folder(request.runtime_dir, fs.separator());
 
     std::string list;
-    if (!fs.read_file(as_folder(request.demo_dir) + "demo.list", list).ok()) {
+    if (!fs.read_file(as_folder(request.demo_dir, fs.separator()) + "demo.list", list).ok()) {
         err << "sorvanecli demo: " << request.demo_dir << ": no demo.list\n";
         return 1;
     }
@@ -127,7 +138,7 @@ int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream&
     AnalysisSettings settings;
     prepare_window(form, settings, request, fs);
     ConsoleUi ui(err, true);
-    PosixProcess process;
+    RealProcess process;
     Spectrum spectrum;
     bool failed = false;
     // One "GO" per raw file type, as a user would do it.

@@ -8,7 +8,7 @@
 #include "form/directory_field.h"
 #include "form/type_selector.h"
 #include "platform/dos_pattern.h"
-#include "platform/posix_process.h"
+#include "platform/real_platform.h"
 #include "platform/system_folder.h"
 
 namespace sorvane {
@@ -48,7 +48,8 @@ std::optional<GoRequest> parse(const std::vector<std::string>& args, std::ostrea
         }
     }
     if (request.system_dir.empty()) request.system_dir = default_system_dir();
-    while (request.system_dir.size() > 1 && request.system_dir.back() == '/')
+    while (request.system_dir.size() > 1 &&
+           (request.system_dir.back() == '/' || request.system_dir.back() == '\\'))
         request.system_dir.pop_back();
     return request;
 }
@@ -101,6 +102,10 @@ int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& o
         err << "sorvanecli: " << control_file << ": the raw or the result folder is not set\n";
         return 1;
     }
+    if (!fs.folder_exists(settings.chn_dir)) {
+        err << "sorvanecli: " << settings.chn_dir << ": the raw folder does not exist\n";
+        return 1;
+    }
     set_file_list_folder(form.File1[0], settings.chn_dir, fs);
     apply_settings(form, settings, fs);
     show_folder_in_field(form.Text9[0], settings.chn_dir);
@@ -108,8 +113,8 @@ int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& o
     if (!select_files(form.File1[0], request->names, fs.separator(), err)) return 1;
 
     ConsoleUi ui(err, true);
-    PosixProcess posix_process;
-    PassThroughProcess process(posix_process);
+    RealProcess real_process;
+    PassThroughProcess process(real_process);
     Spectrum spectrum;
     std::optional<BatchReport> report = Command1_Click(form, settings, spectrum, fs, process, ui);
     if (!report) return 1;
@@ -117,8 +122,8 @@ int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& o
     out << "converted " << report->converted << " file" << (report->converted == 1 ? "" : "s");
     if (report->runtime_started) out << "; the analysis runtime was started";
     out << '\n';
-    const bool failed =
-        !report->failures.empty() || !report->missing_results.empty() || report->cancelled;
+    const bool failed = !report->failures.empty() || !report->missing_results.empty() ||
+                        report->cancelled || report->control_file_failed;
     return failed ? 1 : 0;
 }
 

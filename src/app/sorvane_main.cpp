@@ -3,8 +3,7 @@
 #include <QLocale>
 
 #include "form/ui.h"
-#include "platform/posix_file_system.h"
-#include "platform/posix_process.h"
+#include "platform/real_platform.h"
 #include "platform/system_folder.h"
 #include "ui/qt/main_window_view.h"
 #include "ui/qt/qt_text.h"
@@ -16,8 +15,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(sorvane::to_qt(sorvane::application_title));
 
-    sorvane::PosixFileSystem files;
-    sorvane::PosixProcess process;
+    sorvane::RealFileSystem files;
+    sorvane::RealProcess process;
     sorvane::QtUi ui;
     sorvane::Services services{files, process, ui};
     sorvane::MainWindow window;

@@ -1,10 +1,10 @@
 #include <iostream>
 
 #include "app/cli.h"
-#include "platform/posix_file_system.h"
+#include "platform/real_platform.h"
 
 int main(int argc, char** argv) {
-    sorvane::PosixFileSystem fs;
+    sorvane::RealFileSystem fs;
     std::vector<std::string> args(argv + 1, argv + argc);
     return sorvane::run_sorvanecli(args, fs, std::cout, std::cerr);
 }

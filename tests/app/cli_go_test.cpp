@@ -12,7 +12,7 @@
 #include "form/directory_field.h"
 #include "form/option_groups.h"
 #include "form/type_selector.h"
-#include "platform/posix_file_system.h"
+#include "platform/real_platform.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 
@@ -27,7 +27,7 @@ protected:
     const std::string raw = temp.path() + "raw.asc/";
     const std::string res = temp.path() + "res/";
     const std::string sys = temp.path() + "sys";
-    PosixFileSystem files;
+    RealFileSystem files;
 
     void SetUp() override {
         for (const std::string& folder : {raw, res, sys + "/", temp.path() + "rt/"})

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "platform/memory_file_system.h"
-#include "platform/posix_file_system.h"
+#include "platform/real_platform.h"
 #include "support/test_files.h"
 
 namespace sorvane {
@@ -108,7 +108,7 @@ TEST_F(Convert, ChnInputAndBadArgumentsAreExplained) {
 }
 
 TEST(Show, SummarisesAChnFile) {
-    PosixFileSystem fs;
+    RealFileSystem fs;
     CliRun result = run(fs, {"show", test_data_path("realdata/chn/Alcatraz14.CHN")});
     EXPECT_EQ(result.status, 0) << result.err;
     for (const char* part : {"published CHN", "channels:     8192", "\"17Sep121\" \"134107\"",

@@ -12,8 +12,7 @@
 #include "form/directory_field.h"
 #include "form/option_groups.h"
 #include "form/type_selector.h"
-#include "platform/posix_file_system.h"
-#include "platform/posix_process.h"
+#include "platform/real_platform.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 
@@ -42,8 +41,8 @@ protected:
     const std::string raw = temp.path() + "raw.asc/";  // any name passes the ".asc" test
     const std::string res = temp.path() + "res/";
     const std::string sys = temp.path() + "sys";
-    PosixFileSystem files;
-    PosixProcess process;
+    RealFileSystem files;
+    RealProcess process;
     ScriptedUi ui;
     Form1 form;
     AnalysisSettings settings;

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "platform/posix_file_system.h"
+#include "platform/real_platform.h"
 #include "run_batch.h"
 #include "support/test_files.h"
 
@@ -24,7 +24,7 @@ class RealSpectra : public ::testing::TestWithParam<const char*> {};
 // analyse without error and give peaks.
 TEST_P(RealSpectra, AnalyseWithoutError) {
     TempFolder out;
-    PosixFileSystem fs;
+    RealFileSystem fs;
     RunRequest request;
     request.system_dir = out.path();
     request.chn_dir = test_data_path("realdata/chn/");

@@ -1,7 +1,12 @@
 #include "run_batch.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cmath>

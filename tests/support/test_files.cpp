@@ -32,11 +32,28 @@ std::string crlf_lines(std::initializer_list<std::string_view> lines) {
     return text;
 }
 
+#ifdef _WIN32
+// No mkdtemp on Windows: try numbered names until one can be created.
+TempFolder::TempFolder() {
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (unsigned attempt = 0; attempt < 10000; ++attempt) {
+        const std::filesystem::path folder =
+            base / ("sorvane-test-" + std::to_string(std::rand()) + "-" + std::to_string(attempt));
+        std::error_code error;
+        if (std::filesystem::create_directory(folder, error)) {
+            path_ = folder.string() + "\\";
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary folder");
+}
+#else
 TempFolder::TempFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "sorvane-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern + "/";
 }
+#endif
 
 TempFolder::~TempFolder() {
     std::error_code ignored;

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "control/control_file_format.h"
-#include "platform/posix_file_system.h"
+#include "platform/real_platform.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ void pause_ms(int ms) {
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     const std::string system_dir = argv[1];
-    sorvane::PosixFileSystem fs;
+    sorvane::RealFileSystem fs;
     std::string bytes;
     if (!fs.read_file(system_dir + "/sorvane.inf", bytes).ok()) return 2;
     sorvane::AnalysisSettings settings;

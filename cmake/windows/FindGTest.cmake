@@ -1,0 +1,11 @@
+# In the Windows cross build GoogleTest is built from source (cmake/windows_googletest.cmake)
+# before the tests ask for it, so the package is found as the targets that exist.
+if(TARGET GTest::gtest AND TARGET GTest::gtest_main)
+  set(GTest_FOUND TRUE)
+  set(GTEST_FOUND TRUE)
+else()
+  set(GTest_FOUND FALSE)
+  if(GTest_FIND_REQUIRED)
+    message(FATAL_ERROR "GoogleTest for Windows was not built (see cmake/windows_googletest.cmake)")
+  endif()
+endif()

@@ -4,10 +4,19 @@ JOBS  ?= $(shell nproc)
 
 .PHONY: run test build deps bench test-sanitize fuzz ci clean test-windows package package-smoke
 
+# The demo spectra of every format converted and analysed, their peak tables
+# printed; then, where a display is available, the window opens on the same demo
+# (raw folder demo/, results in $(BUILD)/demo) so that "GO" works at once.
 run: build
-	@rm -rf $(BUILD)/demo
+	@rm -rf $(BUILD)/demo $(BUILD)/demo-config
 	@echo "== Converting and analysing the demo spectra of demo/ into $(BUILD)/demo"
 	@$(BUILD)/src/app/sorvanecli demo --out $(BUILD)/demo
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x $(BUILD)/src/ui/qt/sorvane ]; then \
+	    mkdir -p $(BUILD)/demo-config/sorvane && \
+	    cp $(BUILD)/demo/system/sorvane.inf $(BUILD)/demo-config/sorvane/ && \
+	    echo "== Opening the window on the demo" && \
+	    XDG_CONFIG_HOME=$(CURDIR)/$(BUILD)/demo-config $(BUILD)/src/ui/qt/sorvane; \
+	fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)

@@ -11,7 +11,17 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+
+#include "control/collect_settings.h"
+#include "control/control_file.h"
+#include "control/settings_view.h"
+#include "form/directory_field.h"
+#include "form/option_groups.h"
+#include "form/type_selector.h"
+#include "platform/real_platform.h"
 
 #include "platform/memory_file_system.h"
 #include "platform/scripted_process.h"
@@ -330,6 +340,57 @@ private slots:
         QCOMPARE(qt_filter("option parm file(*.opa)|*.opa"),
                  QStringLiteral("option parm file(*.opa)"));
         QCOMPARE(qt_filter("Text|*.txt|All|*.*"), QStringLiteral("Text (*.txt);;All (*.*)"));
+    }
+
+    // A whole "GO" from the window: real folders, the real process start and the
+    // stand-in runtime, the results checked on disk.
+    void goFromTheWindowLeavesTheResultsOnDisk() {
+        namespace stdfs = std::filesystem;
+        TempFolder temp;
+        const std::string raw = temp.path() + "raw.asc/";
+        const std::string res = temp.path() + "res/";
+        const std::string sys = temp.path() + "sys";
+        for (const std::string& folder : {raw, res, sys + "/", temp.path() + "rt/"})
+            stdfs::create_directories(folder);
+        stdfs::copy_file(TEST_RUNTIME, temp.path() + "rt/run_Tovalu.exe");
+        for (const char* name : {"a.asc", "b.asc"})
+            std::ofstream(raw + name, std::ios::binary) << crlf_lines({"0, 9", "1, 9", "2, 5", "3, 6"});
+
+        RealFileSystem fs;
+        RealProcess process;
+        ScriptedUi ui;
+        {  // what the window saved last time: "Simple data", temporary CHN files
+            Form1 form;
+            AnalysisSettings settings;
+            settings.system_dir = sys;
+            settings.run_time_dir = temp.path() + "rt/";
+            fill_type_list(form, fs);
+            set_default(form);
+            select_type_position(form, 10, fs);
+            select_option(form, OptionGroup::Option8, 1);
+            show_folder_in_field(form.Text9[0], raw);
+            show_folder_in_field(form.Text9[1], res);
+            QCOMPARE(collect_settings(form, settings, fs, ui, true), std::int16_t{0});
+            QVERIFY(write_control_file(form, settings, run_file_path(settings, fs), fs, ui));
+        }
+        Services services{fs, process, ui};
+        StartupEnvironment environment;
+        environment.system_dir = sys;
+        environment.date_text = [](std::int64_t) { return std::string("today"); };
+        MainWindow window;
+        MainWindowView view(window, services, environment);
+        view.start();
+
+        auto* list = view.findChild<QListView*>(QStringLiteral("File1_0"));
+        QVERIFY(list != nullptr);
+        list->selectAll();
+        QCOMPARE(window.form.File1[0].selected_names(), (std::vector<std::string>{"a.asc", "b.asc"}));
+        view.findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
+
+        QVERIFY(stdfs::exists(res + "a.res"));
+        QVERIFY(stdfs::exists(res + "b.res"));
+        QVERIFY(!stdfs::exists(res + "a.chn"));
+        QCOMPARE(ui.pointer(), Pointer::normal);
     }
 
     void selectingInTheListReachesTheModel() {

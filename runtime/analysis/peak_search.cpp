@@ -47,14 +47,15 @@ int SecondDifferenceFilter::reach(int channel) const {
 }
 
 FilterValue SecondDifferenceFilter::at(std::span<const double> values,
-                                       std::span<const double> variances, int channel) const {
+                                       std::span<const double> variances, int channel,
+                                       int origin) const {
     const auto& k = kernel(channel);
     const int half = static_cast<int>(k.size() / 2);
     const int n = static_cast<int>(values.size());
     FilterValue out;
     double variance = 0.0;
     for (int m = -half; m <= half; ++m) {
-        int j = channel + m;
+        const int j = channel + m - origin;
         if (j < 0 || j >= n) continue;
         const double w = k[static_cast<std::size_t>(m + half)];
         out.value += w * values[static_cast<std::size_t>(j)];

@@ -23,9 +23,10 @@ struct FilterValue {
 class SecondDifferenceFilter {
 public:
     SecondDifferenceFilter(const WidthCalibration& width, int smoothing_points);
-    // values: counts or residuals; variances: their variances per channel.
-    FilterValue at(std::span<const double> values, std::span<const double> variances,
-                   int channel) const;
+    // values: counts or residuals; variances: their variances per channel; values[0]
+    // belongs to channel `origin`. Channels outside the spans are left out.
+    FilterValue at(std::span<const double> values, std::span<const double> variances, int channel,
+                   int origin = 0) const;
     // How far the kernel reaches on each side of a channel.
     int reach(int channel) const;
 

@@ -20,6 +20,7 @@ PeakProfile::PeakProfile(double centroid, double sigma, double tail)
         norm_ = tail_norm(tail_);
         erf_tail_ = std::erf(tail_ / std::numbers::sqrt2);
         exp_tail_ = std::exp(-0.5 * tail_ * tail_);
+        d_norm_ = -exp_tail_ / (tail_ * tail_);
     }
 }
 
@@ -27,6 +28,7 @@ ShapeCdf PeakProfile::cdf(double x) const {
     const double u = (x - centroid_) / sigma_;
     double value = 0.0;
     double density = 0.0;  // d value / d u
+    double d_tail = 0.0;
     if (tail_ <= 0.0) {
         value = 0.5 * std::erfc(-u / std::numbers::sqrt2);
         density = std::exp(-0.5 * u * u) / (2.0 * sqrt_half_pi);
@@ -36,14 +38,26 @@ ShapeCdf PeakProfile::cdf(double x) const {
             const double g = std::exp(0.5 * k * k + k * u);
             value = g / k / norm_;
             density = g / norm_;
+            // d/dk of g / (k norm), with d g / d k = g (k + u).
+            d_tail = value * ((k + u) - 1.0 / k - d_norm_ / norm_);
         } else {
             value =
                 (exp_tail_ / k + sqrt_half_pi * (std::erf(u / std::numbers::sqrt2) + erf_tail_)) /
                 norm_;
             density = std::exp(-0.5 * u * u) / norm_;
+            // The numerator's derivative in k equals the norm's: -exp(-k^2/2) / k^2.
+            d_tail = d_norm_ * (1.0 - value) / norm_;
         }
     }
-    return {value, -density / sigma_, -u * density / sigma_};
+    return {value, -density / sigma_, -u * density / sigma_, d_tail};
+}
+
+double PeakProfile::value(double x) const {
+    const double u = (x - centroid_) / sigma_;
+    if (tail_ <= 0.0) return 0.5 * std::erfc(-u / std::numbers::sqrt2);
+    const double k = tail_;
+    if (u < -k) return std::exp(0.5 * k * k + k * u) / k / norm_;
+    return (exp_tail_ / k + sqrt_half_pi * (std::erf(u / std::numbers::sqrt2) + erf_tail_)) / norm_;
 }
 
 ShapeCdf peak_cdf(double x, double centroid, double sigma, double tail) {
@@ -51,8 +65,8 @@ ShapeCdf peak_cdf(double x, double centroid, double sigma, double tail) {
 }
 
 double channel_fraction(int channel, double centroid, double sigma, double tail) {
-    return peak_cdf(channel + 0.5, centroid, sigma, tail).value -
-           peak_cdf(channel - 0.5, centroid, sigma, tail).value;
+    const PeakProfile profile(centroid, sigma, tail);
+    return profile.value(channel + 0.5) - profile.value(channel - 0.5);
 }
 
 StepMean step_mean(double x0, double x1, double centroid, double sigma, double k) {

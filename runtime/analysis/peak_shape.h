@@ -17,6 +17,7 @@ struct ShapeCdf {
     double value = 0.0;
     double d_centroid = 0.0;
     double d_sigma = 0.0;
+    double d_tail = 0.0;  // 0 for a pure Gaussian
 };
 ShapeCdf peak_cdf(double x, double centroid, double sigma, double tail);
 
@@ -25,6 +26,8 @@ class PeakProfile {
 public:
     PeakProfile(double centroid, double sigma, double tail);
     ShapeCdf cdf(double x) const;
+    // The value alone, for the many evaluations that need no derivatives.
+    double value(double x) const;
 
 private:
     double centroid_;
@@ -33,6 +36,7 @@ private:
     double norm_ = 0.0;
     double erf_tail_ = 0.0;
     double exp_tail_ = 0.0;
+    double d_norm_ = 0.0;  // d norm / d k
 };
 
 // Content of channel n (covering [n - 1/2, n + 1/2]) of a unit-area peak.

@@ -154,13 +154,19 @@ PeakCandidate residual_peak(std::span<const double> counts, const Attempt& attem
     const int last = attempt.model.last();
     std::vector<double> mu(attempt.model.channel_count());
     attempt.model.evaluate(attempt.fit.theta, mu, nullptr);
-    std::vector<double> residual(counts.size(), 0.0), variance(counts.size(), 1.0);
-    for (int ch = first; ch <= last; ++ch) {
-        const auto i = static_cast<std::size_t>(ch);
-        residual[i] = counts[i] - mu[i - static_cast<std::size_t>(first)];
-        variance[i] = std::max(mu[i - static_cast<std::size_t>(first)], 1.0);
-    }
     const SecondDifferenceFilter filter(settings.width, settings.smoothing_points);
+    // The residuals over every channel the filter reaches from the region: 0 with
+    // variance 1 outside it.
+    const int reach = std::max(filter.reach(first), filter.reach(last));
+    const int low = std::max(first - reach, 0);
+    const int high = std::min(last + reach, static_cast<int>(counts.size()) - 1);
+    std::vector<double> residual(static_cast<std::size_t>(high - low + 1), 0.0),
+        variance(residual.size(), 1.0);
+    for (int ch = first; ch <= last; ++ch) {
+        const auto i = static_cast<std::size_t>(ch - first);
+        residual[static_cast<std::size_t>(ch - low)] = counts[static_cast<std::size_t>(ch)] - mu[i];
+        variance[static_cast<std::size_t>(ch - low)] = std::max(mu[i], 1.0);
+    }
     const auto& at = attempt.model.layout();
     PeakCandidate best;
     for (int ch = first + 1; ch < last; ++ch) {
@@ -169,7 +175,7 @@ PeakCandidate residual_peak(std::span<const double> counts, const Attempt& attem
             if (std::fabs(ch - attempt.fit.theta[at.centroid(j)]) < 0.5 * settings.width.fwhm(ch))
                 near = true;
         if (near) continue;
-        const FilterValue f = filter.at(residual, variance, ch);
+        const FilterValue f = filter.at(residual, variance, ch, low);
         const double z = f.value / f.sigma;
         if (z > best.significance) best = {static_cast<double>(ch), z};
     }

@@ -57,9 +57,9 @@ TEST(PeakShape, TailPutsMoreThanHalfBelowTheCentroid) {
 }
 
 TEST(PeakShape, DerivativesMatchFiniteDifferences) {
-    for (double tail : {0.0, 0.8, 2.0}) {
+    for (double tail : {0.0, 0.8, 2.0, 4.5}) {
         const double h = 1e-6;
-        for (double x : {45.0, 47.3, 50.0, 52.5}) {
+        for (double x : {40.0, 45.0, 47.3, 50.0, 52.5}) {
             const auto at = peak_cdf(x, 50.0, 1.7, tail);
             const double dc =
                 (peak_cdf(x, 50.0 + h, 1.7, tail).value - peak_cdf(x, 50.0 - h, 1.7, tail).value) /
@@ -67,8 +67,14 @@ TEST(PeakShape, DerivativesMatchFiniteDifferences) {
             const double ds =
                 (peak_cdf(x, 50.0, 1.7 + h, tail).value - peak_cdf(x, 50.0, 1.7 - h, tail).value) /
                 (2 * h);
+            const double dk = tail > 0.0 ? (peak_cdf(x, 50.0, 1.7, tail + h).value -
+                                            peak_cdf(x, 50.0, 1.7, tail - h).value) /
+                                               (2 * h)
+                                         : 0.0;
             EXPECT_NEAR(at.d_centroid, dc, 1e-7) << "tail " << tail << " x " << x;
             EXPECT_NEAR(at.d_sigma, ds, 1e-7) << "tail " << tail << " x " << x;
+            EXPECT_NEAR(at.d_tail, dk, 1e-7) << "tail " << tail << " x " << x;
+            EXPECT_EQ(PeakProfile(50.0, 1.7, tail).value(x), at.value);
         }
     }
 }

@@ -1,13 +1,17 @@
 #include "analysis/poisson_fit.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace sorvane::analysis {
 namespace {
 
 constexpr double infinite = std::numeric_limits<double>::infinity();
+// Iterations before a slow crawl may end the fit.
+constexpr int crawl_after = 10;
 
 // Half gradient and Fisher information over the free parameters.
 struct Normal {
@@ -34,6 +38,56 @@ Normal normal_equations(const Matrix& jacobian, std::span<const double> counts,
     for (std::size_t a = 0; a < m; ++a)
         for (std::size_t b = 0; b < a; ++b) normal.fisher(a, b) = normal.fisher(b, a);
     return normal;
+}
+
+// The damped Gauss-Newton step for the free parameters, of which only those in
+// `moving` may move. A step that would carry a parameter past a limit takes it to
+// the limit, and the others are solved again for that move; a parameter at a limit
+// whose step points further out stays there. Merely cutting such a step at the
+// limit leaves the others where the uncut step would have suited them, and the fit
+// then goes to and fro along the limit for many iterations. Nothing when the system
+// cannot be solved or no parameter can move.
+std::optional<std::vector<double>> damped_step(const Normal& normal,
+                                               std::vector<std::size_t> moving,
+                                               const std::vector<std::size_t>& free,
+                                               std::span<const double> theta,
+                                               const FitLimits& limits, double lambda) {
+    std::vector<double> step(free.size(), 0.0);
+    while (!moving.empty()) {
+        const std::size_t m = moving.size();
+        Matrix damped(m, m);
+        std::vector<double> rhs(m);
+        for (std::size_t a = 0; a < m; ++a) {
+            rhs[a] = -normal.gradient[moving[a]];
+            // Parameters already taken to a limit move by their known step.
+            for (std::size_t b = 0; b < free.size(); ++b)
+                if (step[b] != 0.0) rhs[a] -= normal.fisher(moving[a], b) * step[b];
+            for (std::size_t b = 0; b < m; ++b) damped(a, b) = normal.fisher(moving[a], moving[b]);
+            damped(a, a) += lambda * std::max(normal.fisher(moving[a], moving[a]), 1e-300);
+        }
+        const auto solved = solve_symmetric(damped, rhs);
+        if (!solved) return std::nullopt;
+        std::vector<std::size_t> still;
+        for (std::size_t a = 0; a < m; ++a) {
+            const std::size_t j = free[moving[a]];
+            const double target = theta[j] + (*solved)[a];
+            if (target < limits.lower[j]) {
+                step[moving[a]] = limits.lower[j] - theta[j];  // 0 when already there
+            } else if (target > limits.upper[j]) {
+                step[moving[a]] = limits.upper[j] - theta[j];
+            } else {
+                still.push_back(moving[a]);
+            }
+        }
+        if (still.size() == m) {
+            for (std::size_t a = 0; a < m; ++a) step[moving[a]] = (*solved)[a];
+            return step;
+        }
+        moving = std::move(still);
+    }
+    for (double s : step)
+        if (s != 0.0) return step;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -74,13 +128,15 @@ PoissonFit fit_poisson(const PoissonModel& model, std::span<const double> counts
     }
     PoissonFit fit;
     fit.theta = std::move(start);
+    // mu and the Jacobian always belong to fit.theta; a trial is evaluated with its
+    // Jacobian, which is kept when the trial is taken.
     std::vector<double> mu(n), trial_mu(n);
-    Matrix jacobian(n, p);
+    Matrix jacobian(n, p), trial_jacobian(n, p);
     model.evaluate(fit.theta, mu, &jacobian);
     fit.deviance = poisson_deviance(counts, mu);
     double lambda = 1e-3;
     std::vector<double> trial(p);
-    int small_steps = 0;
+    std::array<double, 3> recent_changes{infinite, infinite, infinite};
     for (int iteration = 0; iteration < max_iterations && std::isfinite(fit.deviance);
          ++iteration) {
         fit.iterations = iteration + 1;
@@ -93,8 +149,7 @@ PoissonFit fit_poisson(const PoissonModel& model, std::span<const double> counts
                                 (fit.theta[j] >= limits.upper[j] && full.gradient[a] < 0.0);
             if (!pinned) moving.push_back(a);
         }
-        const std::size_t m = moving.size();
-        if (m == 0) {
+        if (moving.empty()) {
             fit.converged = true;
             break;
         }
@@ -102,31 +157,25 @@ PoissonFit fit_poisson(const PoissonModel& model, std::span<const double> counts
         double change = 0.0;
         double step_lambda = lambda;
         while (lambda < 1e12) {
-            Matrix damped(m, m);
-            std::vector<double> minus_gradient(m);
-            for (std::size_t a = 0; a < m; ++a) {
-                minus_gradient[a] = -full.gradient[moving[a]];
-                for (std::size_t b = 0; b < m; ++b)
-                    damped(a, b) = full.fisher(moving[a], moving[b]);
-                damped(a, a) += lambda * std::max(full.fisher(moving[a], moving[a]), 1e-300);
-            }
-            const auto step = solve_symmetric(damped, minus_gradient);
+            const auto step = damped_step(full, moving, free, fit.theta, limits, lambda);
             if (!step) {
                 lambda *= 10.0;
                 continue;
             }
             trial = fit.theta;
-            for (std::size_t a = 0; a < m; ++a) {
-                const std::size_t j = free[moving[a]];
+            for (std::size_t a = 0; a < free.size(); ++a) {
+                const std::size_t j = free[a];
                 trial[j] = std::clamp(trial[j] + (*step)[a], limits.lower[j], limits.upper[j]);
             }
-            model.evaluate(trial, trial_mu, nullptr);
+            model.evaluate(trial, trial_mu, &trial_jacobian);
             const double trial_deviance = poisson_deviance(counts, trial_mu);
             if (trial_deviance <= fit.deviance) {
                 change = fit.deviance - trial_deviance;
                 step_lambda = lambda;
                 fit.theta = trial;
                 fit.deviance = trial_deviance;
+                std::swap(mu, trial_mu);
+                std::swap(jacobian, trial_jacobian);
                 lambda = std::max(lambda * 0.1, 1e-12);
                 improved = true;
                 break;
@@ -137,35 +186,37 @@ PoissonFit fit_poisson(const PoissonModel& model, std::span<const double> counts
             fit.converged = true;  // no step lowers the deviance: at the optimum
             break;
         }
-        model.evaluate(fit.theta, mu, &jacobian);
         // Near the optimum an undamped step removes nearly all of the excess deviance,
         // so a small change there leaves far less than one unit behind.
         if (change <= 1e-9 * (1.0 + fit.deviance) || (change < 1e-6 && step_lambda <= 1e-2)) {
             fit.converged = true;
             break;
         }
-        // A slow crawl along a flat valley: changes far below one unit of deviance
-        // move no parameter by a noticeable fraction of its uncertainty.
-        small_steps = change < 1e-3 ? small_steps + 1 : 0;
-        if (iteration >= 20 && small_steps >= 3) {
+        // A slow crawl along a flat valley, or to and fro along a limit: when three
+        // iterations together gain far less than one unit of deviance, no parameter
+        // moves by a noticeable fraction of its uncertainty. A poor fit's
+        // uncertainties are scaled by its reduced deviance, and so is the unit.
+        recent_changes[static_cast<std::size_t>(iteration) % recent_changes.size()] = change;
+        const double unit = std::max(1.0, fit.deviance / std::max<double>(1.0, n - free.size()));
+        const double recent = recent_changes[0] + recent_changes[1] + recent_changes[2];
+        if (iteration >= crawl_after && recent < 0.01 * unit) {
             fit.converged = true;
             break;
         }
     }
-    model.evaluate(fit.theta, mu, &jacobian);
     // A parameter held at its limit by the data counts as fixed for the uncertainties.
-    {
-        const Normal at_end = normal_equations(jacobian, counts, mu, free);
-        std::vector<std::size_t> inside;
-        for (std::size_t a = 0; a < free.size(); ++a) {
-            const std::size_t j = free[a];
-            const bool pinned = (fit.theta[j] <= limits.lower[j] && at_end.gradient[a] >= 0.0) ||
-                                (fit.theta[j] >= limits.upper[j] && at_end.gradient[a] <= 0.0);
-            if (!pinned) inside.push_back(j);
-        }
-        free = std::move(inside);
+    Normal normal = normal_equations(jacobian, counts, mu, free);
+    std::vector<std::size_t> inside;
+    for (std::size_t a = 0; a < free.size(); ++a) {
+        const std::size_t j = free[a];
+        const bool pinned = (fit.theta[j] <= limits.lower[j] && normal.gradient[a] >= 0.0) ||
+                            (fit.theta[j] >= limits.upper[j] && normal.gradient[a] <= 0.0);
+        if (!pinned) inside.push_back(j);
     }
-    const Normal normal = normal_equations(jacobian, counts, mu, free);
+    if (inside.size() != free.size()) {
+        free = std::move(inside);
+        normal = normal_equations(jacobian, counts, mu, free);
+    }
     const Matrix inverse = invert_symmetric(normal.fisher);
     fit.degrees_of_freedom = n > free.size() ? n - free.size() : 0;
     fit.reduced_deviance = fit.degrees_of_freedom > 0

@@ -290,7 +290,12 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
                 if (!more[j].manual && area_significance(bigger.fit, bigger.model.layout(), j) <
                                            0.5 * settings.sensitivity)
                     all_significant = false;
-            if (gain < settings.sensitivity * settings.sensitivity || !all_significant) break;
+            // More members must also explain the data better than the fit that would
+            // otherwise be reported: a strong peak whose shape differs a little from
+            // the model is not split in two.
+            const bool better = bigger.fit.deviance < attempt.fit.deviance;
+            if (gain < settings.sensitivity * settings.sensitivity || !all_significant || !better)
+                break;
             peaks = std::move(more);
             reference = bigger.fit.deviance;
             attempt = bigger;

@@ -97,9 +97,11 @@ WidthCalibration refine_width_calibration(const WidthCalibration& start,
     std::sort(sorted.begin(), sorted.end());
     // The narrower half, but at least three samples.
     const double median = sorted[std::max<std::size_t>((sorted.size() - 1) / 2, 2)];
-    // A width more than twice or less than half the starting calibration's belongs
-    // to no clean lone peak; within that the user's FWHM points may well be off.
-    auto plausible = [&](std::size_t i) { return ratios[i] > 1.0 / 2.0 && ratios[i] < 2.0; };
+    // A width further from the starting calibration's belongs to no clean lone
+    // peak; within that the user's FWHM points may well be off.
+    auto plausible = [&](std::size_t i) {
+        return ratios[i] > 1.0 / max_width_factor && ratios[i] < max_width_factor;
+    };
     std::vector<bool> kept(samples.size());
     for (std::size_t i = 0; i < samples.size(); ++i) kept[i] = plausible(i) && ratios[i] <= median;
     std::optional<WidthCalibration> line;
@@ -142,7 +144,7 @@ WidthCalibration refine_width_calibration(const WidthCalibration& start,
     // A line pulled far from the starting one (at either end) rests on too few clean peaks.
     for (double channel : {first, last}) {
         const double ratio = line->fwhm(channel) / start.fwhm(channel);
-        if (ratio > 2.0 || ratio < 1.0 / 2.0) return start;
+        if (ratio > max_width_factor || ratio < 1.0 / max_width_factor) return start;
     }
     return *line;
 }

@@ -35,6 +35,10 @@ struct WidthCalibration {
     double fwhm_slope(double channel) const;
 };
 
+// How far a peak's width may stand from the calibration the user's FWHM points
+// give (a factor either way): the fit's width scale and the refinement stay within it.
+inline constexpr double max_width_factor = 3.0;
+
 // The line FWHM^2 = a + b ch through the two (CH, FWHM) points of the options.
 WidthCalibration width_calibration(const AnalysisOptions& options);
 

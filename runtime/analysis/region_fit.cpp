@@ -88,8 +88,8 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
                              separated && weakest >= tail_significance;
 
     theta[at.width_scale()] = 1.0;
-    limits.lower[at.width_scale()] = 0.5;
-    limits.upper[at.width_scale()] = 2.0;
+    limits.lower[at.width_scale()] = 1.0 / max_width_factor;
+    limits.upper[at.width_scale()] = max_width_factor;
     limits.fixed[at.width_scale()] = !strong_width;
 
     theta[at.tail()] =

@@ -84,5 +84,26 @@ TEST(PeakAnalysis, ResolvesAHiddenDoubletMember) {
     EXPECT_TRUE(result.peaks[1].fit.multiplet);
 }
 
+// FWHM points far from the detector's real widths (its peaks 2.5 times as wide):
+// the fit still takes each peak's own width, and the areas come out right.
+TEST(PeakAnalysis, PeaksMuchWiderThanTheFwhmPointsSayAreMeasuredWhole) {
+    const std::vector<test::TestPeak> truth{
+        {500.0, 20000.0}, {1500.0, 20000.0}, {2500.0, 20000.0}, {3500.0, 20000.0}};
+    const auto counts = noise_free(4096, 20.0, truth, 2.5);
+    AnalysisOptions options;
+    options.low = {200.0, 100.0, 2.0};
+    options.high = {3000.0, 1500.0, 3.8};
+    const auto result = analyse_spectrum(counts, std::vector<float>{0.0f, 0.5f, 0.0f}, options);
+    ASSERT_EQ(result.peaks.size(), truth.size());
+    for (std::size_t i = 0; i < truth.size(); ++i) {
+        const auto& fit = result.peaks[i].fit;
+        EXPECT_NEAR(fit.centroid, truth[i].channel, 0.05) << i;
+        EXPECT_NEAR(fit.area, truth[i].area, 0.01 * truth[i].area) << i;
+        EXPECT_NEAR(fit.fwhm, 2.5 * test_width_calibration().fwhm(truth[i].channel),
+                    0.02 * fit.fwhm)
+            << i;
+    }
+}
+
 }  // namespace
 }  // namespace sorvane::analysis

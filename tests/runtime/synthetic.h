@@ -21,13 +21,15 @@ inline analysis::WidthCalibration test_width_calibration() {
     return width;
 }
 
-// Noise-free counts: a flat continuum and channel-integrated peaks.
+// Noise-free counts: a flat continuum and channel-integrated peaks, width_factor
+// times as wide as the test calibration says.
 inline std::vector<double> noise_free(int channels, double continuum,
-                                      const std::vector<TestPeak>& peaks) {
+                                      const std::vector<TestPeak>& peaks,
+                                      double width_factor = 1.0) {
     const auto width = test_width_calibration();
     std::vector<double> counts(static_cast<std::size_t>(channels), continuum);
     for (const auto& p : peaks) {
-        const double sigma = width.fwhm(p.channel) / analysis::fwhm_per_sigma;
+        const double sigma = width_factor * width.fwhm(p.channel) / analysis::fwhm_per_sigma;
         for (int ch = 0; ch < channels; ++ch)
             counts[static_cast<std::size_t>(ch)] +=
                 p.area * analysis::channel_fraction(ch, p.channel, sigma, p.tail);

@@ -47,7 +47,7 @@ std::string replaced(std::string text, std::string_view from, std::string_view t
 }
 
 class IecReader : public ReaderTest {
-  protected:
+protected:
     ReadOutcome read_text(std::string_view bytes) {
         ui.messages.clear();
         ui.pointers.clear();
@@ -182,12 +182,6 @@ TEST_F(IecReader, LinesWithoutAnyDigitDoNotOverwriteChannelsZeroToFour) {
     }
 }
 
-struct FailureCase {
-    const char* name;
-    std::string text;
-    const char* reason_part;
-};
-
 std::string first_lines(const std::string& text, int count) {
     std::size_t at = 0;
     for (int i = 0; i < count; ++i) at = text.find("\r\n", at) + 2;
@@ -220,15 +214,7 @@ TEST_F(IecReader, FailureTable) {
                   data_line(15, {1, 2, 3, 4, 5}) + "\r\nA004    15 9.999E+99"),
          "32 bits"},
     };
-    for (const FailureCase& c : cases) {
-        ReadOutcome outcome = read_text(c.text);
-        EXPECT_FALSE(outcome.ok()) << c.name;
-        EXPECT_NE(outcome.reason.find(c.reason_part), std::string::npos)
-            << c.name << ": " << outcome.reason;
-        ASSERT_EQ(ui.messages.size(), 1u) << c.name << ": only the format message";
-        EXPECT_EQ(ui.messages[0].text, file_not_read_text) << c.name;
-        EXPECT_EQ(ui.pointer(), Pointer::normal) << c.name;
-    }
+    for (const FailureCase& c : cases) expect_refused(c, read_text(c.text));
 }
 
 // Damaged files: a few bytes changed, dropped or added anywhere. Each is either

@@ -24,6 +24,24 @@ protected:
         fs.add_file(path, bytes);
         return read_raw_file(context, code, path);
     }
+
+    // One row of a reader's failure table: the file, and a part of the reason.
+    struct FailureCase {
+        const char* name;
+        std::string text;
+        const char* reason_part;
+    };
+
+    // A refused file: the reason names what was wrong, the person sees only the one
+    // format message, and the pointer is normal again.
+    void expect_refused(const FailureCase& c, const ReadOutcome& outcome) {
+        EXPECT_FALSE(outcome.ok()) << c.name;
+        EXPECT_NE(outcome.reason.find(c.reason_part), std::string::npos)
+            << c.name << ": " << outcome.reason;
+        ASSERT_EQ(ui.messages.size(), 1u) << c.name << ": only the format message";
+        EXPECT_EQ(ui.messages[0].text, file_not_read_text) << c.name;
+        EXPECT_EQ(ui.pointer(), Pointer::normal) << c.name;
+    }
 };
 
 // A copy of a text file with one to four bytes changed, dropped or added anywhere,
@@ -35,9 +53,15 @@ inline std::string damaged_copy(std::string text, std::mt19937& random, std::str
         const std::size_t at = random() % text.size();
         const char byte = alphabet[random() % alphabet.size()];
         switch (random() % 3) {
-            case 0: text[at] = byte; break;
-            case 1: text.erase(at, 1); break;
-            default: text.insert(at, 1, byte); break;
+            case 0:
+                text[at] = byte;
+                break;
+            case 1:
+                text.erase(at, 1);
+                break;
+            default:
+                text.insert(at, 1, byte);
+                break;
         }
     }
     return text;

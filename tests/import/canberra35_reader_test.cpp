@@ -56,11 +56,9 @@ std::string dump_with_rows(std::size_t rows) {
 }
 
 class Canberra35Reader : public ReaderTest {
-  protected:
+protected:
     ReadOutcome read_dump(std::string_view bytes) {
-        ui.messages.clear();
-        ui.pointers.clear();
-        return read(canberra35_code, "C:\\spectra\\dump.txt", bytes);
+        return read_fresh(canberra35_code, "C:\\spectra\\dump.txt", bytes);
     }
 };
 
@@ -242,15 +240,10 @@ TEST_F(Canberra35Reader, EveryDumpCutBeforeItsFirstRowIsNotRead) {
 }
 
 TEST(Canberra35Convert, TheFixtureGivesTheChnBytes) {
-    MemoryFileSystem fs{MemoryFileSystem::Flavour::posix};
-    fs.add_file("/raw/two_rows.txt", test_data("canberra35/two_rows.txt"));
-    fs.add_folder("/out");
-    std::ostringstream out, err;
-    ASSERT_EQ(
-        run_sorvanecli({"convert", "--type", "canberra35", "--out", "/out", "/raw/two_rows.txt"},
-                       fs, out, err),
-        0)
-        << err.str();
+    const CliConversion done =
+        convert_with_cli("canberra35", "/raw/two_rows.txt", test_data("canberra35/two_rows.txt"),
+                         "/out/two_rows.chn");
+    ASSERT_EQ(done.status, 0) << done.messages;
     // Written out from the CHN layout by hand: 445, seconds "00", real 182520 and
     // live 180000 ticks, 16 channels, calibration 0, 1, 0, the tag line.
     const std::string expected =
@@ -265,9 +258,8 @@ TEST(Canberra35Convert, TheFixtureGivesTheChnBytes) {
         std::string(12 + 228 + 1 + 63, '\0') + hex_bytes("3F") +
         " TAG NO. = 000123  SOIL SAMPLE A-12" + std::string(28, ' ') + std::string(128, '\0');
     ASSERT_EQ(expected.size(), 32u + 64u + 516u);
-    const std::optional<std::string> chn = fs.contents("/out/two_rows.chn");
-    ASSERT_TRUE(chn);
-    EXPECT_EQ(*chn, expected);
+    ASSERT_TRUE(done.chn);
+    EXPECT_EQ(*done.chn, expected);
 }
 
 }  // namespace

@@ -49,9 +49,7 @@ std::string replaced(std::string text, std::string_view from, std::string_view t
 class IecReader : public ReaderTest {
 protected:
     ReadOutcome read_text(std::string_view bytes) {
-        ui.messages.clear();
-        ui.pointers.clear();
-        return read(10, "C:\\spectra\\eu.iec", bytes);
+        return read_fresh(10, "C:\\spectra\\eu.iec", bytes);
     }
 };
 
@@ -282,14 +280,8 @@ TEST_F(IecReader, RealFilesOfAnotherProgramConvert) {
 }
 
 TEST(IecConversion, TheChnFileHoldsTheSpectrumByteForByte) {
-    MemoryFileSystem fs{MemoryFileSystem::Flavour::posix};
-    fs.add_file("/raw/eu152.iec", eu152);
-    fs.add_folder("/out");
-    std::ostringstream out, err;
-    ASSERT_EQ(run_sorvanecli({"convert", "--type", "iec", "--out", "/out", "/raw/eu152.iec"}, fs,
-                             out, err),
-              0)
-        << err.str();
+    const CliConversion done = convert_with_cli("iec", "/raw/eu152.iec", eu152, "/out/eu152.chn");
+    ASSERT_EQ(done.status, 0) << done.messages;
 
     const std::string expected =
         // file type -1, mca 1455, segment 1, seconds "07", real 30175, live 30000
@@ -305,9 +297,8 @@ TEST(IecConversion, TheChnFileHoldsTheSpectrumByteForByte) {
         std::string(12 + 228, '\0') + hex_bytes("00") + std::string(63, '\0') + hex_bytes("00") +
         std::string(63, '\0') + std::string(128, '\0');
     ASSERT_EQ(expected.size(), 32u + 4u * 18u + 516u);
-    std::optional<std::string> written = fs.contents("/out/eu152.chn");
-    ASSERT_TRUE(written);
-    EXPECT_EQ(*written, expected);
+    ASSERT_TRUE(done.chn);
+    EXPECT_EQ(*done.chn, expected);
 }
 
 }  // namespace

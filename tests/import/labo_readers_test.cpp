@@ -13,7 +13,7 @@ constexpr int labo_v154_code = 5;
 // A Labo file from a hand listing: 1024 header bytes, zero but for the fields
 // placed, then the channel contents.
 class LaboFile {
-  public:
+public:
     LaboFile& put(std::size_t offset, std::string_view listing) {
         return text(offset, hex_bytes(listing));
     }
@@ -27,7 +27,7 @@ class LaboFile {
     }
     const std::string& bytes() const { return bytes_; }
 
-  private:
+private:
     std::string bytes_ = std::string(1024, '\0');
 };
 
@@ -54,11 +54,9 @@ std::string typical_labo_v154() {
 }
 
 class LaboReaders : public ReaderTest {
-  protected:
+protected:
     ReadOutcome read_labo_bytes(int code, std::string_view bytes) {
-        ui.messages.clear();
-        ui.pointers.clear();
-        return read(code, "C:\\spectra\\s.dat", bytes);
+        return read_fresh(code, "C:\\spectra\\s.dat", bytes);
     }
 };
 
@@ -308,19 +306,13 @@ TEST(LaboConvert, BothVersionsGiveTheChnBytes) {
     const Case cases[] = {{"labo", typical_labo(), "07MAR98 "},
                           {"5", typical_labo_v154(), "07MAR051"}};
     for (const Case& c : cases) {
-        MemoryFileSystem fs{MemoryFileSystem::Flavour::posix};
-        fs.add_file("/raw/soil.dat", c.bytes);
-        fs.add_folder("/out");
-        std::ostringstream out, err;
-        ASSERT_EQ(run_sorvanecli({"convert", "--type", c.type, "--out", "/out", "/raw/soil.dat"},
-                                 fs, out, err),
-                  0)
-            << err.str();
-        const std::optional<std::string> chn = fs.contents("/out/soil.chn");
-        ASSERT_TRUE(chn);
+        const CliConversion done =
+            convert_with_cli(c.type, "/raw/soil.dat", c.bytes, "/out/soil.chn");
+        ASSERT_EQ(done.status, 0) << done.messages;
+        ASSERT_TRUE(done.chn);
         const std::string expected = expected_chn(c.date);
         ASSERT_EQ(expected.size(), 32u + 16u + 516u);
-        EXPECT_EQ(*chn, expected) << c.type;
+        EXPECT_EQ(*done.chn, expected) << c.type;
     }
 }
 

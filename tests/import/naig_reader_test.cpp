@@ -43,11 +43,9 @@ std::string fields(std::size_t n, int first) {
 }
 
 class NaigReader : public ReaderTest {
-  protected:
+protected:
     ReadOutcome read_dump(std::string_view bytes) {
-        ui.messages.clear();
-        ui.pointers.clear();
-        return read(naig_code, "C:\\spectra\\naig.txt", bytes);
+        return read_fresh(naig_code, "C:\\spectra\\naig.txt", bytes);
     }
 };
 
@@ -210,14 +208,9 @@ TEST_F(NaigReader, EveryCutOfTheDumpReadsOnlyItsWholeFields) {
 }
 
 TEST(NaigConvert, TheTypicalDumpGivesTheChnBytes) {
-    MemoryFileSystem fs{MemoryFileSystem::Flavour::posix};
-    fs.add_file("/raw/soil.txt", typical_dump());
-    fs.add_folder("/out");
-    std::ostringstream out, err;
-    ASSERT_EQ(run_sorvanecli({"convert", "--type", "naig", "--out", "/out", "/raw/soil.txt"}, fs,
-                             out, err),
-              0)
-        << err.str();
+    const CliConversion done =
+        convert_with_cli("naig", "/raw/soil.txt", typical_dump(), "/out/soil.chn");
+    ASSERT_EQ(done.status, 0) << done.messages;
     // Written out from the CHN layout by hand: 560, no start seconds, real 182500
     // and live 180000 ticks, no date or time, six channels, calibration 0, 1, 0.
     const std::string expected =
@@ -228,9 +221,8 @@ TEST(NaigConvert, TheTypicalDumpGivesTheChnBytes) {
         std::string(12 + 228 + 1 + 63, '\0') + hex_bytes("3F") + "NAIG E-560 SOIL A-12" +
         std::string(43, ' ') + std::string(128, '\0');
     ASSERT_EQ(expected.size(), 32u + 24u + 516u);
-    const std::optional<std::string> chn = fs.contents("/out/soil.chn");
-    ASSERT_TRUE(chn);
-    EXPECT_EQ(*chn, expected);
+    ASSERT_TRUE(done.chn);
+    EXPECT_EQ(*done.chn, expected);
 }
 
 }  // namespace

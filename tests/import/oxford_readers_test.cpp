@@ -85,7 +85,7 @@ std::string with_counts(const Variant& v, int channels, int lines) {
 }
 
 class OxfordReader : public ReaderTest {
-  protected:
+protected:
     ReadOutcome read_variant(const Variant& v, std::string_view bytes) {
         return read(v.code, v.path, bytes);
     }
@@ -383,16 +383,11 @@ TEST(OxfordConvert, EachFixtureBecomesTheChnFileWrittenOutByHand) {
     };
     for (const Case& c : cases) {
         ASSERT_EQ(c.expected.size(), 32u + 4u * 16u + 516u);
-        MemoryFileSystem fs(MemoryFileSystem::Flavour::posix);
-        fs.add_file(c.input, fixture(std::string(c.input).substr(5)));
-        fs.add_folder("/out");
-        std::ostringstream out, err;
-        EXPECT_EQ(
-            run_sorvanecli({"convert", "--type", c.type, "--out", "/out", c.input}, fs, out, err),
-            0)
-            << err.str();
-        ASSERT_TRUE(fs.contents(c.output)) << c.output << "\n" << out.str() << err.str();
-        EXPECT_EQ(*fs.contents(c.output), c.expected) << c.type;
+        const CliConversion done =
+            convert_with_cli(c.type, c.input, fixture(std::string(c.input).substr(5)), c.output);
+        EXPECT_EQ(done.status, 0) << done.messages;
+        ASSERT_TRUE(done.chn) << c.output << "\n" << done.messages;
+        EXPECT_EQ(*done.chn, c.expected) << c.type;
     }
 }
 

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 
+#include "app/cli.h"
 #include "import/read_raw_file.h"
 #include "platform/memory_file_system.h"
 #include "support/scripted_ui.h"
@@ -23,6 +26,13 @@ protected:
     ReadOutcome read(int code, const std::string& path, std::string_view bytes) {
         fs.add_file(path, bytes);
         return read_raw_file(context, code, path);
+    }
+
+    // The same with the messages and pointer changes of earlier reads forgotten.
+    ReadOutcome read_fresh(int code, const std::string& path, std::string_view bytes) {
+        ui.messages.clear();
+        ui.pointers.clear();
+        return read(code, path, bytes);
     }
 
     // One row of a reader's failure table: the file, and a part of the reason.
@@ -65,6 +75,29 @@ inline std::string damaged_copy(std::string text, std::mt19937& random, std::str
         }
     }
     return text;
+}
+
+// What `sorvanecli convert --type TYPE --out /out RAW` did with one raw file put at
+// `raw_path` on an in-memory POSIX disk: its exit status, its messages and the CHN
+// file it wrote at `chn_path`, if any.
+struct CliConversion {
+    int status = 0;
+    std::string messages;
+    std::optional<std::string> chn;
+};
+
+inline CliConversion convert_with_cli(const std::string& type, const std::string& raw_path,
+                                      std::string_view bytes, const std::string& chn_path) {
+    MemoryFileSystem fs{MemoryFileSystem::Flavour::posix};
+    fs.add_file(raw_path, bytes);
+    fs.add_folder("/out");
+    std::ostringstream out, err;
+    CliConversion done;
+    done.status =
+        run_sorvanecli({"convert", "--type", type, "--out", "/out", raw_path}, fs, out, err);
+    done.messages = out.str() + err.str();
+    done.chn = fs.contents(chn_path);
+    return done;
 }
 
 }  // namespace sorvane

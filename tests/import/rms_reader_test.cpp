@@ -79,9 +79,7 @@ std::string counts_line(int channel, std::array<int, 5> counts) {
 class RmsReader : public ReaderTest {
 protected:
     ReadOutcome read_text(std::string_view bytes) {
-        ui.messages.clear();
-        ui.pointers.clear();
-        return read(9, "C:\\spectra\\msg.rms", bytes);
+        return read_fresh(9, "C:\\spectra\\msg.rms", bytes);
     }
 };
 
@@ -310,14 +308,8 @@ TEST_F(RmsReader, OnlyPathsContainingDotRmsReachTheReader) {
 }
 
 TEST(RmsConversion, TheChnFileHoldsTheMessageByteForByte) {
-    MemoryFileSystem fs{MemoryFileSystem::Flavour::posix};
-    fs.add_file("/raw/ba133.rms", ba133);
-    fs.add_folder("/out");
-    std::ostringstream out, err;
-    ASSERT_EQ(run_sorvanecli({"convert", "--type", "rms", "--out", "/out", "/raw/ba133.rms"}, fs,
-                             out, err),
-              0)
-        << err.str();
+    const CliConversion done = convert_with_cli("rms", "/raw/ba133.rms", ba133, "/out/ba133.chn");
+    ASSERT_EQ(done.status, 0) << done.messages;
 
     const std::string expected =
         // file type -1, mca 556, segment 1, seconds "09", real 30150, live 30012
@@ -333,9 +325,8 @@ TEST(RmsConversion, TheChnFileHoldsTheMessageByteForByte) {
         std::string(12 + 228, '\0') + hex_bytes("00") + std::string(63, '\0') + hex_bytes("3F") +
         "MSG_TYPE DATA" + std::string(50, ' ') + std::string(128, '\0');
     ASSERT_EQ(expected.size(), 32u + 4u * 20u + 516u);
-    std::optional<std::string> written = fs.contents("/out/ba133.chn");
-    ASSERT_TRUE(written);
-    EXPECT_EQ(*written, expected);
+    ASSERT_TRUE(done.chn);
+    EXPECT_EQ(*done.chn, expected);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
@@ -27,8 +28,11 @@
 #include "platform/scripted_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
+#include "ui/file_menu.h"
 #include "ui/qt/main_window_view.h"
+#include "ui/qt/qt_text.h"
 #include "ui/qt/qt_ui.h"
+#include "ui/qt/run_time_dialog.h"
 
 namespace sorvane {
 
@@ -276,6 +280,26 @@ private slots:
         QCOMPARE(h->ui.prompts.at(0).substr(0, 15), std::string("Sorvane SETUP: "));
     }
 
+    void runTimeBrowsePutsTheProgramsFolderInTheBox() {
+        RunTimeDialog dialog(h->view.get(), lines_to_qt(run_time_prompt), to_qt(run_time_title),
+                             QStringLiteral("/opt/sorvane/bin/"));
+        QString asked_in;
+        dialog.set_file_picker([&](QWidget*, const QString& folder) {
+            asked_in = folder;
+            return QStringLiteral("/usr/lib/sorvane/run_Tovalu.exe");
+        });
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Sorvane SETUP"));
+        QCOMPARE(dialog.findChild<QLabel*>()->text(),
+                 QStringLiteral("Input fullpath of runtime(run_Sorvane.exe)\n\n"
+                                "          (ex. c:\\Lindorva\\ )"));
+        QCOMPARE(dialog.answer(), QString());
+        auto* browse = dialog.findChild<QPushButton*>(QStringLiteral("run_time_browse"));
+        QCOMPARE(browse->text(), QStringLiteral("Browse..."));
+        browse->click();
+        QCOMPARE(asked_in, QStringLiteral("/opt/sorvane/bin/"));
+        QCOMPARE(dialog.answer(), QStringLiteral("/usr/lib/sorvane/"));
+    }
+
     void exitSavesAndCloses() {
         h->trigger("f11_300");
         QVERIFY(!h->view->isVisible());
@@ -354,7 +378,8 @@ private slots:
             stdfs::create_directories(folder);
         stdfs::copy_file(TEST_RUNTIME, temp.path() + "rt/run_Tovalu.exe");
         for (const char* name : {"a.asc", "b.asc"})
-            std::ofstream(raw + name, std::ios::binary) << crlf_lines({"0, 9", "1, 9", "2, 5", "3, 6"});
+            std::ofstream(raw + name, std::ios::binary)
+                << crlf_lines({"0, 9", "1, 9", "2, 5", "3, 6"});
 
         RealFileSystem fs;
         RealProcess process;
@@ -384,7 +409,8 @@ private slots:
         auto* list = view.findChild<QListView*>(QStringLiteral("File1_0"));
         QVERIFY(list != nullptr);
         list->selectAll();
-        QCOMPARE(window.form.File1[0].selected_names(), (std::vector<std::string>{"a.asc", "b.asc"}));
+        QCOMPARE(window.form.File1[0].selected_names(),
+                 (std::vector<std::string>{"a.asc", "b.asc"}));
         view.findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
 
         QVERIFY(stdfs::exists(res + "a.res"));

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <regex>
 #include <sstream>
 
 #include "recording_file_system.h"
@@ -174,6 +175,60 @@ TEST_F(RunBatch, AFailedWriteLeavesNoResultAndNoTemporaryFile) {
     EXPECT_FALSE(fs.memory.file_exists("/res/a.res"));
     EXPECT_FALSE(fs.memory.file_exists("/res/a.res.tmp"));
     EXPECT_NE(log.str().find("a: failed: cannot write /res/a.res"), std::string::npos);
+}
+
+// A failure never replaces a result; a new result replaces the whole set.
+TEST_F(RunBatch, AResultSetIsKeptOnFailureAndReplacedWhole) {
+    struct Case {
+        const char* what;
+        bool earlier_res;
+        const char* chn;  // "good", "corrupt" or "missing"
+        bool plot;
+        const char* res_after;  // "earlier", "new" or "failure"
+        bool svg_after;
+        bool csv_after;
+    };
+    const Case cases[] = {
+        {"missing spectrum keeps the set", true, "missing", false, "earlier", true, true},
+        {"corrupt spectrum keeps the set", true, "corrupt", false, "earlier", true, true},
+        {"new result drops what it does not write", true, "good", false, "new", false, false},
+        {"new result with its plot", true, "good", true, "new", true, false},
+        {"a failure with nothing to keep", false, "corrupt", false, "failure", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* name :
+             {"/res/a.res", "/res/a.svg", "/res/a.csv", "/chn/a.chn", "/res/sorvane-run.log"})
+            fs.memory.remove_file(name);
+        if (c.earlier_res) fs.memory.add_file("/res/a.res", "earlier");
+        fs.memory.add_file("/res/a.svg", "earlier");
+        fs.memory.add_file("/res/a.csv", "earlier");
+        if (std::string(c.chn) == "good") add_spectrum("a");
+        if (std::string(c.chn) == "corrupt") fs.memory.add_file("/chn/a.chn", "not a spectrum");
+        request.options.plot = c.plot;
+        request.base_names = {"a"};
+        log.str("");
+        run();
+        const std::string res = result("a");
+        const std::string kind = res == "earlier" ? "earlier"
+                                 : res.find("[peaks]") != std::string::npos &&
+                                         res.find("no CHN file") == std::string::npos
+                                     ? "new"
+                                     : "failure";
+        EXPECT_EQ(kind, c.res_after);
+        EXPECT_EQ(fs.memory.file_exists("/res/a.svg"), c.svg_after);
+        EXPECT_EQ(fs.memory.file_exists("/res/a.csv"), c.csv_after);
+        const auto run_log = fs.memory.contents("/res/sorvane-run.log");
+        EXPECT_EQ(run_log.has_value(), std::string(c.res_after) == "earlier");
+        if (run_log) {
+            // date, time, file, reason
+            EXPECT_TRUE(std::regex_match(
+                *run_log, std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d /chn/a\\.chn: .+; "
+                                     "the earlier result /res/a\\.res is kept\\n")))
+                << *run_log;
+            EXPECT_NE(log.str().find("the earlier result /res/a.res is kept"), std::string::npos);
+        }
+    }
 }
 
 class RefusedName : public RunBatch, public ::testing::WithParamInterface<const char*> {};

@@ -1,14 +1,17 @@
 #include "ui/startup.h"
 
+#include <algorithm>
 #include <ctime>
 #include <exception>
 
 #include "browser/open_tree_at.h"
 #include "control/collect_settings.h"
 #include "control/control_file.h"
+#include "control/control_file_format.h"
 #include "control/manual_peaks.h"
 #include "control/settings_view.h"
 #include "form/type_selector.h"
+#include "import/base_name.h"
 #include "platform/dos_pattern.h"
 #include "platform/file_system.h"
 
@@ -55,6 +58,22 @@ void open_stored_folder(MainWindow& window, int index, std::string& folder,
     run_step([&] { open_tree_at(window.form, window.browsers, index, folder, files); });
 }
 
+// Selects again the raw files of the last run that the list still shows, so the
+// state saved at Exit or "GO" comes back whole.
+void select_last_run_files(MainWindow& window, const FileSystem& files) {
+    std::string bytes;
+    if (!files.read_file(window.control_file_path, bytes).ok()) return;
+    const std::vector<std::string> bases = read_file_name_section(bytes);
+    FileListBox& list = window.form.File1[0];
+    for (std::size_t entry = 0; entry < list.count(); ++entry) {
+        const std::string base = base_name_of(list.entries[entry]);
+        const bool listed = std::any_of(bases.begin(), bases.end(), [&](const std::string& known) {
+            return !known.empty() && equal_ignoring_case(known, base);
+        });
+        if (listed) list.set_selected(entry, true);
+    }
+}
+
 }  // namespace
 
 std::string local_date_text(std::int64_t seconds) {
@@ -98,6 +117,7 @@ void Form_Load(MainWindow& window, const FileSystem& files, const StartupEnviron
     run_step([&] { window.control_file_path = run_file_path(settings, files); });
     run_step(
         [&] { read_status = read_control_file(form, settings, window.control_file_path, files); });
+    if (settings.run_time_dir.empty()) settings.run_time_dir = environment.bundled_runtime_dir;
     run_step([&] {
         const FormPosition& stored = settings.form_pos[1];
         if (stored.height != 0) {
@@ -125,6 +145,7 @@ void Form_Load(MainWindow& window, const FileSystem& files, const StartupEnviron
     run_step([&] { build_drive_trees(window.browsers, files); });
     run_step([&] { open_stored_folder(window, 1, settings.res_dir, files); });
     run_step([&] { open_stored_folder(window, 0, settings.chn_dir, files); });
+    if (read_status != 0) run_step([&] { select_last_run_files(window, files); });
     window.shown = true;
     window.focus = Focus::TreeView1_0;
     window.caption = title;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "form/type_selector.h"
+#include "ui/window_events.h"
 #include "window_fixture.h"
 
 namespace sorvane {
@@ -138,6 +139,44 @@ TEST(StartupRuntime, RuntimeFolderWithoutSeparatorIsJoinedDirectly) {
     f.start();
     EXPECT_EQ(f.window.caption,
               "Sorvane  Ver: 2. 1 Rev: 8  /run_tovalu update:08/12/2026 05:00:00");
+}
+
+// The runtime shipped with the program is taken unless the run file names one;
+// "SET Default" leaves the folder alone.
+TEST(StartupRuntime, TheBundledRuntimeFillsAnEmptyFolder) {
+    struct Case {
+        const char* what;
+        std::optional<std::string> run_file;
+        std::string bundled;
+        std::string expected;
+    };
+    const std::string bundled = "C:\\Program Files\\Sorvane\\";
+    const Case cases[] = {
+        {"first start", std::nullopt, bundled, bundled},
+        {"empty in the run file", crlf_lines({"[run time dir]", ""}), bundled, bundled},
+        {"the run file's folder wins", crlf_lines({"[run time dir]", "C:\\tools\\"}), bundled,
+         "C:\\tools\\"},
+        {"none shipped", std::nullopt, "", ""},
+    };
+    for (const Case& c : cases) {
+        WindowFixture f;
+        if (c.run_file) f.fs.add_file("C:\\Sorvane\\sorvane.inf", *c.run_file);
+        f.environment.bundled_runtime_dir = c.bundled;
+        f.start();
+        EXPECT_EQ(f.window.settings.run_time_dir, c.expected) << c.what;
+        Command2_Click(f.window);
+        EXPECT_EQ(f.window.settings.run_time_dir, c.expected) << c.what << ", after SET Default";
+    }
+}
+
+TEST(StartupRunFile, TheLastRunsFilesAreSelectedAgain) {
+    WindowFixture f;
+    f.fs.add_file("C:\\Sorvane\\sorvane.inf",
+                  crlf_lines({"[chn dir]", "C:\\data\\", "[file name]", "", "A", "gone"}));
+    f.start();
+    const FileListBox& list = f.window.form.File1[0];
+    ASSERT_EQ(list.entries, (std::vector<std::string>{"a.chn", "b.chn"}));
+    EXPECT_EQ(list.selected_names(), std::vector<std::string>{"a.chn"});
 }
 
 TEST(StartupStoredFolders, HeightZeroKeepsTheDesignedPlace) {

@@ -3,9 +3,9 @@
 #include "control/collect_settings.h"
 #include "control/control_file.h"
 #include "control/settings_view.h"
-#include "form/ui.h"
 #include "platform/dos_pattern.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 namespace {

@@ -116,7 +116,7 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             }
             if (request.options.plot) {
                 const FsResult svg =
-                    write_whole(fs, output + ".svg", plot_svg(base, analysis, counts));
+                    write_whole(fs, output + ".svg", plot_svg(base, facts, request.options, analysis, counts));
                 if (!svg.ok())
                     analysis.messages.push_back("cannot write " + output + ".svg: " + svg.reason);
             }

@@ -24,6 +24,8 @@
 #include "ui/qt/folder_tree_widget.h"
 #include "ui/qt/qt_child.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/result_view.h"
+#include "ui/result_entry.h"
 #include "ui/window_events.h"
 
 namespace sorvane {
@@ -284,6 +286,9 @@ QWidget* MainWindowView::build_browser(int index, Frame& model) {
             File1_OLEDragDrop(window_, index, paths, services_.fs);
         });
     };
+    if (index == 1) {
+        lists_[at]->on_open = [this](std::size_t entry) { open_result_entry(entry); };
+    }
     row->addWidget(trees_[at], 1);
     row->addWidget(lists_[at], 1);
     return box;
@@ -313,6 +318,11 @@ void MainWindowView::build_menu() {
             if (window_.closed) close();
         });
     }
+}
+
+void MainWindowView::open_result_entry(std::size_t entry) {
+    const auto path = result_entry_path(window_.form.File1[1], entry, services_.fs.separator());
+    if (path) show_result(*path, services_.fs, services_.ui);
 }
 
 void MainWindowView::report_view_sizes() {

@@ -68,6 +68,8 @@ private:
         sync();
     }
     void report_view_sizes();
+    // A ".res" entry of the result list opens its result view; other entries do nothing.
+    void open_result_entry(std::size_t entry);
     void apply_focus();
 
     MainWindow& window_;

@@ -17,9 +17,17 @@ void add_marks(PlotPicture& picture, const ResultFile& result) {
         mark.number = number ? static_cast<int>(*number) : static_cast<int>(row + 1);
         mark.channel = *channel;
         mark.row = row;
-        const auto ch = static_cast<std::size_t>(std::clamp(std::lround(*channel), 0L,
-                                                            static_cast<long>(picture.xs.size()) - 1));
-        mark.x = picture.xs.empty() ? *channel : picture.xs[ch];
+        if (picture.xs.empty()) {  // nothing drawn: the mark keeps its channel
+            mark.x = *channel;
+            picture.marks.push_back(mark);
+            continue;
+        }
+        const double last = static_cast<double>(picture.xs.size() - 1);
+        const double at = std::clamp(*channel, 0.0, last);
+        const auto ch = static_cast<std::size_t>(at);
+        // Between the channels' x, where the centroid falls.
+        const std::size_t next = std::min(ch + 1, picture.xs.size() - 1);
+        mark.x = picture.xs[ch] + (at - static_cast<double>(ch)) * (picture.xs[next] - picture.xs[ch]);
         for (const ChannelCurve& fit : picture.fits)
             for (std::size_t c = ch > 0 ? ch - 1 : 0; c <= ch + 1; ++c)
                 if (c >= fit.first && c - fit.first < fit.values.size())

@@ -12,11 +12,9 @@ std::optional<std::string> result_entry_path(const FileListBox& list, std::size_
     std::string extension = name.substr(name.size() - 4);
     for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (extension != ".res") return std::nullopt;
+    // The folder as the list itself reads it: "C:" is the drive's root.
     std::string folder = list.folder;
-    // "C:" is the drive's current folder, as the list itself reads it.
-    const bool bare_drive = folder.size() == 2 && folder[1] == ':';
-    if (!folder.empty() && !bare_drive && folder.back() != separator && folder.back() != '/')
-        folder += separator;
+    if (!folder.empty() && folder.back() != separator) folder += separator;
     return folder + name;
 }
 

@@ -45,6 +45,10 @@ std::string join_numbers(std::initializer_list<double> values) {
 void spectrum_section(Lines& lines, const SpectrumFacts& facts, int first, int last) {
     lines.add("[spectrum]");
     lines.pair("input", facts.input_path);
+    if (!facts.raw_path.empty()) {
+        lines.pair("raw_file", facts.raw_path);
+        lines.pair("raw_type", facts.raw_type);
+    }
     lines.pair("start", facts.start);
     lines.pair("live_time", number_text(facts.live_time));
     lines.pair("real_time", number_text(facts.real_time));
@@ -97,13 +101,21 @@ std::vector<std::string> peak_fields(std::size_t number, const ReportedPeak& pea
                                      double live_time) {
     const auto& f = peak.fit;
     const bool timed = live_time > 0.0;
-    return {std::to_string(number), number_text(f.centroid), number_text(f.d_centroid), number_text(peak.energy),
-          number_text(peak.d_energy), number_text(f.fwhm), number_text(peak.fwhm_kev),
-          number_text(f.area), number_text(f.d_area),
-          f.area > 0.0 ? number_text(100.0 * f.d_area / f.area) : std::string("-"),
-          number_text(f.background), timed ? number_text(f.area / live_time) : std::string("-"),
-          timed ? number_text(f.d_area / live_time) : std::string("-"),
-          number_text(f.reduced_deviance), flags_of(f)};
+    return {std::to_string(number),
+            number_text(f.centroid),
+            number_text(f.d_centroid),
+            number_text(peak.energy),
+            number_text(peak.d_energy),
+            number_text(f.fwhm),
+            number_text(peak.fwhm_kev),
+            number_text(f.area),
+            number_text(f.d_area),
+            f.area > 0.0 ? number_text(100.0 * f.d_area / f.area) : std::string("-"),
+            number_text(f.background),
+            timed ? number_text(f.area / live_time) : std::string("-"),
+            timed ? number_text(f.d_area / live_time) : std::string("-"),
+            number_text(f.reduced_deviance),
+            flags_of(f)};
 }
 
 std::vector<std::string> header_fields() {

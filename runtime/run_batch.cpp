@@ -72,6 +72,10 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
     const std::string output = in_folder(request.res_dir, sep) + base;
     SpectrumFacts facts;
     facts.input_path = input;
+    if (const auto source = source_of(request.sources, base)) {
+        facts.raw_path = source->raw_path;
+        facts.raw_type = std::to_string(source->type_code) + " " + source->type_name;
+    }
     Outcome outcome;
     std::string text;
     try {

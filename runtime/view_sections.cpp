@@ -17,8 +17,7 @@ std::string exact(double value) {
 
 }  // namespace
 
-std::string format_view_sections(const SpectrumAnalysis& analysis,
-                                 std::span<const double> counts) {
+std::string format_view_sections(const SpectrumAnalysis& analysis, std::span<const double> counts) {
     std::string text = "[regions]\r\n";
     for (const auto& region : analysis.regions) {
         const auto& c = region.curve;

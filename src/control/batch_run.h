@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/raw_sources.h"
 #include "form/ui.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -71,6 +72,7 @@ private:
     void wait_for_results(const BatchRequest& request, std::int64_t runtime, BatchReport& report);
     bool remove_if_present(const std::string& path, BatchReport& report, const std::string& name);
     void report_failures(const BatchReport& report);
+    void write_raw_sources(const BatchRequest& request);
 
     Spectrum& spectrum_;
     FileSystem& fs_;
@@ -78,6 +80,7 @@ private:
     Ui& ui_;
     BatchTiming timing_;
     std::vector<std::string> converted_bases_;  // in list order, each once
+    std::vector<RawSource> converted_sources_;  // the raw file of each converted base
 };
 
 // The receipt the runtime writes once it has read the control file.

@@ -46,8 +46,8 @@ std::vector<PlacedLabel> place_labels(const PlotPicture& picture, const AxisMapp
             box.top = top;
             found = !taken(box);
         }
-        for (double top = anchor_y - gap - font.height; !found && top + font.height <= area.bottom();
-             top += font.height / 2.0) {
+        for (double top = anchor_y - gap - font.height;
+             !found && top + font.height <= area.bottom(); top += font.height / 2.0) {
             box.top = std::max(top, area.top);
             found = !taken(box);
         }

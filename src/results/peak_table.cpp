@@ -37,13 +37,14 @@ std::pair<std::string, std::string> rounded_pair(double value, double uncertaint
     const int decimals = 1 - static_cast<int>(std::floor(std::log10(uncertainty)));
     if (decimals >= 0) return {fixed(value, decimals), fixed(uncertainty, decimals)};
     const double unit = std::pow(10.0, -decimals);
-    return {fixed(std::round(value / unit) * unit, 0), fixed(std::round(uncertainty / unit) * unit, 0)};
+    return {fixed(std::round(value / unit) * unit, 0),
+            fixed(std::round(uncertainty / unit) * unit, 0)};
 }
 
 PeakTable peak_table(const ResultFile& result) {
     PeakTable table;
-    table.headers = {"No.",     "Channel", "Energy (keV)", "+- keV",     "Area", "+- counts",
-                     "+- %",    "FWHM (keV)", "Counts/s", "chi2r", "Flags"};
+    table.headers = {"No.",  "Channel",    "Energy (keV)", "+- keV", "Area", "+- counts",
+                     "+- %", "FWHM (keV)", "Counts/s",     "chi2r",  "Flags"};
     const ResultTable& peaks = result.peaks;
     for (std::size_t row = 0; row < peaks.rows.size(); ++row) {
         auto n = [&](const char* name) { return peaks.number(row, name); };
@@ -84,8 +85,9 @@ std::string table_text(const PeakTable& table, const std::vector<std::size_t>& r
 }
 
 std::string peaks_csv(const ResultFile& result) {
-    static const char* const columns[] = {"no",   "channel", "energy", "d_energy", "area", "d_area",
-                                          "d_area_pct", "fwhm_kev", "cps", "d_cps", "chi2r"};
+    static const char* const columns[] = {"no",   "channel", "energy",     "d_energy",
+                                          "area", "d_area",  "d_area_pct", "fwhm_kev",
+                                          "cps",  "d_cps",   "chi2r"};
     std::string text;
     for (const char* name : columns) text += std::string(name) + ",";
     text += "flags\r\n";

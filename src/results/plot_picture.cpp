@@ -27,7 +27,8 @@ void add_marks(PlotPicture& picture, const ResultFile& result) {
         const auto ch = static_cast<std::size_t>(at);
         // Between the channels' x, where the centroid falls.
         const std::size_t next = std::min(ch + 1, picture.xs.size() - 1);
-        mark.x = picture.xs[ch] + (at - static_cast<double>(ch)) * (picture.xs[next] - picture.xs[ch]);
+        mark.x =
+            picture.xs[ch] + (at - static_cast<double>(ch)) * (picture.xs[next] - picture.xs[ch]);
         for (const ChannelCurve& fit : picture.fits)
             for (std::size_t c = ch > 0 ? ch - 1 : 0; c <= ch + 1; ++c)
                 if (c >= fit.first && c - fit.first < fit.values.size())
@@ -72,7 +73,8 @@ PlotPicture make_picture(const ResultFile& result, std::string_view name) {
     picture.counts = result.counts;
     std::size_t channels = picture.counts.size();
     for (const auto& region : result.regions)
-        if (region.last >= 0) channels = std::max(channels, static_cast<std::size_t>(region.last) + 1);
+        if (region.last >= 0)
+            channels = std::max(channels, static_cast<std::size_t>(region.last) + 1);
     const auto terms = energy_terms(result);
     picture.energy_axis = terms.has_value();
     picture.xs.resize(channels);
@@ -140,7 +142,8 @@ std::vector<PlotPoint> trace(const PlotPicture& picture, const ChannelCurve& cur
         points.push_back(last);
     };
     for (std::size_t ch = begin; ch < stop; ++ch) {
-        const PlotPoint point{mapping.px(picture.xs[ch]), mapping.py(curve.values[ch - curve.first])};
+        const PlotPoint point{mapping.px(picture.xs[ch]),
+                              mapping.py(curve.values[ch - curve.first])};
         const long here = std::lround(std::floor(point.x));
         if (here != column) {
             flush();

@@ -20,9 +20,9 @@ struct ChannelCurve {
 struct PlotMark {
     int number = 0;
     double channel = 0.0;
-    double x = 0.0;      // on the plot's x axis
-    double apex = 0.0;   // the counts of the fit (or spectrum) at the peak's top
-    std::size_t row = 0; // the peak table's row
+    double x = 0.0;       // on the plot's x axis
+    double apex = 0.0;    // the counts of the fit (or spectrum) at the peak's top
+    std::size_t row = 0;  // the peak table's row
 };
 
 // What a result draws, the same for the window and B.svg: the spectrum, the model

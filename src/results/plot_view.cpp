@@ -20,7 +20,9 @@ Range count_range(double top, bool log_y) {
     return log_y ? Range{log_floor, top * 3.0} : Range{0.0, top * 1.15};
 }
 
-PlotView::PlotView(const PlotPicture& picture) : picture_(&picture) { reset(); }
+PlotView::PlotView(const PlotPicture& picture) : picture_(&picture) {
+    reset();
+}
 
 bool PlotView::zoomed() const {
     return x_.low != picture_->whole.low || x_.high != picture_->whole.high;
@@ -77,6 +79,8 @@ void PlotView::clamp_x() {
     if (x_.high > whole.high) x_ = {whole.high - width, whole.high};
 }
 
-void PlotView::fit_y() { y_ = count_range(picture_->top_within(x_), log_y_); }
+void PlotView::fit_y() {
+    y_ = count_range(picture_->top_within(x_), log_y_);
+}
 
 }  // namespace sorvane

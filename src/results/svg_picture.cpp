@@ -24,11 +24,20 @@ std::string escape(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '&': out += "&amp;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -85,7 +94,8 @@ std::string legend() {
     const struct {
         const char* name;
         const char* colour;
-    } entries[] = {{"spectrum", counts_colour}, {"fit", fit_colour}, {"background", background_colour}};
+    } entries[] = {
+        {"spectrum", counts_colour}, {"fit", fit_colour}, {"background", background_colour}};
     double y = top + font;
     for (const auto& entry : entries) {
         out += line(right - 130, y - font / 3, right - 100, y - font / 3, entry.colour, 2.0);

@@ -59,8 +59,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
         const PixelBox area = plot->plot_area();
         const QPointF middle(area.left + area.width / 2, area.top + area.height / 2);
-        QWheelEvent wheel(middle, plot->mapToGlobal(middle), QPoint(), QPoint(0, 360),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(middle, plot->mapToGlobal(middle), QPoint(), QPoint(0, 360), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(plot, &wheel);
         const double whole = view->opened().picture.whole.span();
         QVERIFY(std::abs(plot->view()->x().span() - whole * 0.512) < 1e-6 * whole);  // 0.8^3
@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(table->item(0, 0)->text(), QStringLiteral("6"));  // 4483 counts
         table->sortItems(4, Qt::DescendingOrder);
         QCOMPARE(table->item(0, 0)->text(), QStringLiteral("1"));  // 60283 counts
-        table->sortItems(10, Qt::AscendingOrder);                 // by the flags' words
+        table->sortItems(10, Qt::AscendingOrder);                  // by the flags' words
         QCOMPARE(table->item(0, 10)->text(), QString());
         table->sortItems(0, Qt::AscendingOrder);
         view->plot()->view()->zoom_x(0.0, 0.1);
@@ -97,8 +97,8 @@ private slots:
 
     void aFailedSpectrumOpensWithItsReason() {
         std::unique_ptr<ResultView> view(open("failed.res"));
-        QVERIFY(note(*view).contains(
-            QStringLiteral("No peaks in this result: cannot read /data/chn/gone.chn: file does not exist.")));
+        QVERIFY(note(*view).contains(QStringLiteral(
+            "No peaks in this result: cannot read /data/chn/gone.chn: file does not exist.")));
         QVERIFY(view->plot()->isHidden());
         QCOMPARE(view->table()->rowCount(), 0);
     }

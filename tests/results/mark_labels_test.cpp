@@ -60,7 +60,11 @@ TEST(MarkLabels, FindsTheMarkUnderThePointer) {
     };
     // Channel 40 sits at pixel 160, channel 120 at 480 (4 pixels a channel).
     const Case cases[] = {
-        {160, 290, 0}, {163, 200, 0}, {480, 290, 1}, {300, 290, std::nullopt}, {170, 290, std::nullopt},
+        {160, 290, 0},
+        {163, 200, 0},
+        {480, 290, 1},
+        {300, 290, std::nullopt},
+        {170, 290, std::nullopt},
         {labels[1].box.left + 1, labels[1].box.top + 1, 1},
     };
     for (const Case& c : cases)

@@ -9,9 +9,8 @@ namespace {
 
 TEST(PlotPicture, DrawsTheResultInEnergyWithItsMarksAndFit) {
     ResultFile result = flat_result({{40, 500}, {120, 80}});
-    result.regions = read_result(
-                         "[regions]\r\nregion = 110 130 10 0 2\r\npeak = 120 700 2 0 0 2\r\n")
-                         .regions;
+    result.regions =
+        read_result("[regions]\r\nregion = 110 130 10 0 2\r\npeak = 120 700 2 0 0 2\r\n").regions;
     const PlotPicture picture = make_picture(result, "b");
     EXPECT_TRUE(picture.energy_axis);
     EXPECT_DOUBLE_EQ(picture.whole.high, 199 * 0.5);
@@ -32,7 +31,8 @@ TEST(PlotPicture, TitleNamesTheSpectrumLiveTimeAndStart) {
         const char* expected;
     };
     const Case cases[] = {
-        {"live_time = 3600\r\nstart = 2026-03-01 10:20:00", "b, live time 3600 s, started 2026-03-01 10:20:00"},
+        {"live_time = 3600\r\nstart = 2026-03-01 10:20:00",
+         "b, live time 3600 s, started 2026-03-01 10:20:00"},
         {"live_time = 0\r\nstart = ", "b"},
     };
     for (const Case& c : cases)

@@ -30,17 +30,16 @@ TEST(SvgPicture, NoTextBelowEightPointAtA4Width) {
 TEST(SvgPicture, HasAxesLegendTitleAndEveryMark) {
     ResultFile result = flat_result({{40, 500}, {44, 400}, {120, 80}});
     result.spectrum = {{"live_time", "3600"}};
-    result.regions = read_result(
-                         "[regions]\r\nregion = 110 130 10 0 2\r\npeak = 120 700 2 0 0 2\r\n")
-                         .regions;
+    result.regions =
+        read_result("[regions]\r\nregion = 110 130 10 0 2\r\npeak = 120 700 2 0 0 2\r\n").regions;
     const std::string svg = picture_svg(make_picture(result, "eu<152>"));
     const auto texts = all(svg, ">([^<>]+)</text>");
     auto has = [&](const std::string& t) {
         return std::find(texts.begin(), texts.end(), t) != texts.end();
     };
-    for (const char* expected : {"eu&lt;152&gt;, live time 3600 s", "Energy (keV)",
-                                 "Counts per channel", "spectrum", "fit", "background", "1", "2",
-                                 "3", "10", "100", "0", "20", "40", "60", "80"})
+    for (const char* expected :
+         {"eu&lt;152&gt;, live time 3600 s", "Energy (keV)", "Counts per channel", "spectrum",
+          "fit", "background", "1", "2", "3", "10", "100", "0", "20", "40", "60", "80"})
         EXPECT_TRUE(has(expected)) << expected;
     // The background runs over its region only: channels 110 to 130, 55 to 65 keV, on
     // 860 pixels for 99.5 keV from pixel 80.

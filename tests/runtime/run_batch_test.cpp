@@ -142,6 +142,19 @@ TEST_F(RunBatch, PeakLinesHaveFifteenColumns) {
     EXPECT_EQ(lines, 2);
 }
 
+// The raw file the front end converted is named beside the CHN file read.
+TEST_F(RunBatch, ResultNamesTheRawFileItCameFrom) {
+    add_spectrum("a");
+    add_spectrum("b");
+    request.base_names = {"a", "b"};
+    request.sources = {{"A", 3, "IEC1455 (IEC) (*.iec)", "/raw/a.iec"}};
+    run();
+    EXPECT_NE(result("a").find("input = /chn/a.chn\r\nraw_file = /raw/a.iec\r\n"
+                               "raw_type = 3 IEC1455 (IEC) (*.iec)\r\n"),
+              std::string::npos);
+    EXPECT_EQ(result("b").find("raw_file"), std::string::npos);
+}
+
 TEST_F(RunBatch, MissingChnStillGivesAResultWithTheReason) {
     request.base_names = {"gone"};
     EXPECT_EQ(run(), run_some_failed);

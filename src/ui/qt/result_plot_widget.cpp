@@ -22,6 +22,25 @@ void draw_trace(QPainter& painter, const std::vector<PlotPoint>& points) {
     painter.drawPath(path);
 }
 
+void draw_legend(QPainter& painter, const PixelBox& area, const QFontMetrics& metrics,
+                 const QColor& text) {
+    const struct {
+        const char* name;
+        const QColor& colour;
+    } entries[] = {
+        {"spectrum", counts_colour}, {"fit", fit_colour}, {"background", background_colour}};
+    const double left = area.right() - metrics.horizontalAdvance(QStringLiteral("background")) - 48;
+    double y = area.top + 6 + metrics.ascent();
+    for (const auto& entry : entries) {
+        painter.setPen(QPen(entry.colour, 2));
+        painter.drawLine(QPointF(left, y - metrics.ascent() / 3.0),
+                         QPointF(left + 26, y - metrics.ascent() / 3.0));
+        painter.setPen(text);
+        painter.drawText(QPointF(left + 32, y), QString::fromLatin1(entry.name));
+        y += metrics.height();
+    }
+}
+
 }  // namespace
 
 ResultPlotWidget::ResultPlotWidget(QWidget* parent) : QWidget(parent) {
@@ -40,7 +59,9 @@ void ResultPlotWidget::set_picture(const PlotPicture* picture) {
     update();
 }
 
-void ResultPlotWidget::refresh() { update(); }
+void ResultPlotWidget::refresh() {
+    update();
+}
 
 void ResultPlotWidget::set_highlight(std::optional<std::size_t> mark) {
     highlight_ = mark;
@@ -73,19 +94,21 @@ void ResultPlotWidget::paintEvent(QPaintEvent*) {
         const double x = map.px(tick.value);
         painter.drawLine(QPointF(x, a.bottom()), QPointF(x, a.bottom() + 5));
         const QString label = to_qt(tick.label);
-        painter.drawText(QPointF(x - metrics.horizontalAdvance(label) / 2.0,
-                                 a.bottom() + 6 + metrics.ascent()),
-                         label);
+        painter.drawText(
+            QPointF(x - metrics.horizontalAdvance(label) / 2.0, a.bottom() + 6 + metrics.ascent()),
+            label);
     }
-    const auto y_ticks = view_->log_y() ? log_ticks(view_->y())
-                                        : linear_ticks(view_->y(), std::max(2, static_cast<int>(a.height / 50)));
+    const auto y_ticks =
+        view_->log_y() ? log_ticks(view_->y())
+                       : linear_ticks(view_->y(), std::max(2, static_cast<int>(a.height / 50)));
     for (const Tick& tick : y_ticks) {
         const double y = map.py(tick.value);
         painter.drawLine(QPointF(a.left - (tick.major ? 5 : 2), y), QPointF(a.left, y));
         if (!tick.major) continue;
         const QString label = to_qt(tick.label);
-        painter.drawText(QPointF(a.left - 7 - metrics.horizontalAdvance(label), y + metrics.ascent() / 2.5),
-                         label);
+        painter.drawText(
+            QPointF(a.left - 7 - metrics.horizontalAdvance(label), y + metrics.ascent() / 2.5),
+            label);
     }
     const QString x_label = to_qt(picture_->x_label());
     painter.drawText(QPointF(a.left + a.width / 2 - metrics.horizontalAdvance(x_label) / 2.0,
@@ -126,6 +149,7 @@ void ResultPlotWidget::paintEvent(QPaintEvent*) {
                          Qt::AlignCenter, QString::number(picture_->marks[label.mark].number));
     }
     painter.setClipping(false);
+    draw_legend(painter, a, metrics, palette().color(QPalette::Text));
     if (drag_ == Drag::zoom) {
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DashLine));
         painter.drawRect(QRect(drag_start_, drag_now_).normalized());

@@ -146,16 +146,16 @@ QWidget* ResultView::build_table_panel() {
     tabs->addTab(peaks, QStringLiteral("Peaks"));
 
     const ResultFile& r = opened_.result;
-    tabs->addTab(read_only_text(section_text(r.spectrum) + "\n" + section_text(r.calibration),
-                                tabs, "calibration"),
+    tabs->addTab(read_only_text(section_text(r.spectrum) + "\n" + section_text(r.calibration), tabs,
+                                "calibration"),
                  QStringLiteral("Spectrum and calibration"));
     tabs->addTab(read_only_text(section_text(r.options), tabs, "options"),
                  QStringLiteral("Options"));
     QString messages;
     for (const auto& m : r.messages) messages += to_qt(m) + "\n";
-    tabs->addTab(read_only_text(messages.isEmpty() ? QStringLiteral("(none)") : messages, tabs,
-                                "messages"),
-                 QStringLiteral("Messages (%1)").arg(r.messages.size()));
+    tabs->addTab(
+        read_only_text(messages.isEmpty() ? QStringLiteral("(none)") : messages, tabs, "messages"),
+        QStringLiteral("Messages (%1)").arg(r.messages.size()));
     return tabs;
 }
 
@@ -226,7 +226,8 @@ void ResultView::copy_rows() {
 
 void ResultView::export_csv() {
     const auto slash = opened_.path.find_last_of("/\\");
-    const std::string folder = slash == std::string::npos ? std::string() : opened_.path.substr(0, slash);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : opened_.path.substr(0, slash);
     auto chosen = ui_.save_file_dialog("CSV file (*.csv)|*.csv", folder);
     if (!chosen) return;
     std::string path = *chosen;

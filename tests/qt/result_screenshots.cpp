@@ -11,6 +11,7 @@
 #include "support/test_files.h"
 #include "ui/qt/result_plot_widget.h"
 #include "ui/qt/result_view.h"
+#include "ui/qt/run_summary_view.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -39,5 +40,11 @@ int main(int argc, char* argv[]) {
     view->table()->selectRow(6);
     view->plot()->refresh();
     save("result-view-zoomed");
+    RunSummaryView* summary = show_run_summary({"iec_eu152", "old_format", "failed", "gone"},
+                                               test_data_path("results/"), fs, ui);
+    summary->resize(900, 220);
+    QApplication::processEvents();
+    const QString path = folder + QStringLiteral("/run-summary.png");
+    if (!summary->grab().save(path)) ++failures;
     return failures == 0 ? 0 : 1;
 }

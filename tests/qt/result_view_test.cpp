@@ -14,6 +14,7 @@
 #include "support/test_files.h"
 #include "ui/qt/result_plot_widget.h"
 #include "ui/qt/result_view.h"
+#include "ui/qt/run_summary_view.h"
 
 namespace sorvane {
 
@@ -127,6 +128,19 @@ private slots:
         const std::string text = read.str();
         QVERIFY(text.starts_with("no,channel,energy,"));
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), 9L);  // the header and 8 peaks
+    }
+
+    void summarisesARun() {
+        std::unique_ptr<RunSummaryView> view(
+            show_run_summary({"iec_eu152", "failed", "gone"}, test_data_path("results/"), fs, ui));
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        QTableWidget* table = view->table();
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("8"));
+        QVERIFY(table->item(0, 3)->text().startsWith(QStringLiteral("121.8 keV 60283; ")));
+        QCOMPARE(table->item(1, 4)->text(),
+                 QStringLiteral("cannot read /data/chn/gone.chn: file does not exist"));
+        QCOMPARE(table->item(2, 4)->text(), QStringLiteral("no result"));
     }
 };
 

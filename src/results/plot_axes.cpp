@@ -37,7 +37,9 @@ std::vector<Tick> linear_ticks(Range range, int wanted) {
         if (step >= raw) break;
     }
     const double start = std::ceil(range.low / step - 1e-9);
-    for (double k = start; k * step <= range.high + step * 1e-9; k += 1.0) {
+    // Bounded: far from zero a step may be too small to move k at all.
+    for (double k = start; k * step <= range.high + step * 1e-9 && ticks.size() <= 3u * wanted + 3;
+         k += 1.0) {
         const double value = std::abs(k * step) < step * 1e-9 ? 0.0 : k * step;
         ticks.push_back({value, tick_label(value, step), true});
     }

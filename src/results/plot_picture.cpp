@@ -14,7 +14,8 @@ void add_marks(PlotPicture& picture, const ResultFile& result) {
         if (!channel) continue;
         const auto number = result.peaks.number(row, "no");
         PlotMark mark;
-        mark.number = number ? static_cast<int>(*number) : static_cast<int>(row + 1);
+        mark.number = number && *number >= 0 && *number < 1e6 ? static_cast<int>(*number)
+                                                              : static_cast<int>(row + 1);
         mark.channel = *channel;
         mark.row = row;
         if (picture.xs.empty()) {  // nothing drawn: the mark keeps its channel
@@ -76,10 +77,16 @@ PlotPicture make_picture(const ResultFile& result, std::string_view name) {
         if (region.last >= 0)
             channels = std::max(channels, static_cast<std::size_t>(region.last) + 1);
     const auto terms = energy_terms(result);
-    picture.energy_axis = terms.has_value();
     picture.xs.resize(channels);
     for (std::size_t ch = 0; ch < channels; ++ch)
         picture.xs[ch] = terms ? terms->energy(static_cast<double>(ch)) : static_cast<double>(ch);
+    // An energy that does not grow with every channel cannot be an axis: channels then.
+    picture.energy_axis =
+        terms && std::adjacent_find(picture.xs.begin(), picture.xs.end(), [](double a, double b) {
+                     return !(b > a);
+                 }) == picture.xs.end();
+    if (terms && !picture.energy_axis)
+        for (std::size_t ch = 0; ch < channels; ++ch) picture.xs[ch] = static_cast<double>(ch);
     for (const auto& region : result.regions) {
         if (region.first < 0 || region.last < region.first) continue;
         const analysis::CurveValues values = analysis::evaluate_curve(region);

@@ -110,11 +110,17 @@ private:
         result_.flag_legend.emplace_back(std::string(text.substr(0, end)), std::string(meaning));
     }
 
+    // Regions beyond any spectrum, or with a width that is no width, are left out:
+    // a damaged file must not make the view draw without end.
     void region_line(std::string_view text) {
         const auto pair = named_value(text);
         if (!pair) return;
         const std::vector<double> v = numbers(pair->second);
-        if (pair->first == "region" && v.size() >= 5) {
+        if (pair->first == "region") {
+            region_open_ = v.size() >= 5 && v[0] >= 0 && v[1] >= v[0] &&
+                           v[1] < static_cast<double>(max_channels) &&
+                           v[1] - v[0] <= max_region_width;
+            if (!region_open_) return;
             analysis::RegionCurve curve;
             curve.first = static_cast<int>(v[0]);
             curve.last = static_cast<int>(v[1]);
@@ -122,7 +128,8 @@ private:
             curve.slope = v[3];
             curve.bkg_shape = v[4];
             result_.regions.push_back(curve);
-        } else if (pair->first == "peak" && v.size() >= 6 && !result_.regions.empty()) {
+        } else if (pair->first == "peak" && region_open_ && v.size() >= 6 && v[2] > 0 && v[5] > 0 &&
+                   result_.regions.back().peaks.size() < max_region_peaks) {
             result_.regions.back().peaks.push_back({v[0], v[1], v[2], v[3], v[4], v[5]});
         }
     }
@@ -142,6 +149,9 @@ private:
     // Far above any analyser (16,384 or 65,536 channels): a damaged file cannot
     // make the reader take all memory.
     static constexpr std::size_t max_channels = 1u << 20;
+    static constexpr double max_region_width = 65536;
+    static constexpr std::size_t max_region_peaks = 100;
+    bool region_open_ = false;
 
     ResultFile result_;
     std::string section_;

@@ -29,6 +29,11 @@ TEST(PlotAxes, LinearTicksAreOneTwoOrFiveTimesAPowerOfTen) {
         EXPECT_EQ(labels(linear_ticks(c.range, c.wanted)), c.expected) << c.range.low;
 }
 
+// Far from zero a tiny step cannot move the tick count on: the list still ends.
+TEST(PlotAxes, LinearTicksEndFarFromZero) {
+    EXPECT_LE(linear_ticks({1e15, 1e15 + 1e-3}, 4).size(), 15u);
+}
+
 TEST(PlotAxes, LogTicksSitAtDecades) {
     struct Case {
         Range range;

@@ -25,6 +25,16 @@ TEST(PlotPicture, DrawsTheResultInEnergyWithItsMarksAndFit) {
     EXPECT_EQ(picture.channel_at(60.2), 120u);
 }
 
+// An energy that falls again within the spectrum (0.5 ch - 0.01 ch^2 tops at
+// channel 25) is no axis: the picture keeps channels.
+TEST(PlotPicture, KeepsChannelsWhenTheEnergyDoesNotGrow) {
+    ResultFile result = flat_result({{40, 500}});
+    result.calibration = {{"energy", "0 0.5 -0.01"}};
+    const PlotPicture picture = make_picture(result, "b");
+    EXPECT_FALSE(picture.energy_axis);
+    EXPECT_DOUBLE_EQ(picture.marks[0].x, 40.0);
+}
+
 TEST(PlotPicture, TitleNamesTheSpectrumLiveTimeAndStart) {
     struct Case {
         const char* spectrum;

@@ -80,6 +80,18 @@ TEST(ResultFile, ReadsRegionsWithTheirPeaks) {
     EXPECT_EQ(result.regions[1].peaks.size(), 1u);
 }
 
+// A damaged file cannot make the view draw without end: such regions are left out,
+// and so are the peaks of a region left out and peaks without a width.
+TEST(ResultFile, LeavesOutRegionsNoSpectrumHas) {
+    const ResultFile result = read_result(
+        "[regions]\r\nregion = 10 5 0 0 2\r\npeak = 7 10 1 0 0 1\r\n"
+        "region = -3 5 0 0 2\r\nregion = 0 1e300 0 0 2\r\nregion = 0 70000 0 0 2\r\n"
+        "region = 10 20 0 0 2\r\npeak = 15 10 0 0 0 1\r\npeak = 15 10 1 0 0 1\r\n");
+    ASSERT_EQ(result.regions.size(), 1u);
+    EXPECT_EQ(result.regions[0].first, 10);
+    EXPECT_EQ(result.regions[0].peaks.size(), 1u);
+}
+
 // The identity (and a falling scale) is no energy calibration: the plot stays in channels.
 TEST(ResultFile, TakesAnEnergyCalibrationOnlyWhenThereIsOne) {
     struct Case {

@@ -332,7 +332,7 @@ void MainWindowView::build_menu() {
 
 void MainWindowView::open_result_entry(std::size_t entry) {
     const auto path = result_entry_path(window_.form.File1[1], entry, services_.fs.separator());
-    if (path) show_result(*path, services_.fs, services_.ui);
+    if (path) show_result(*path, services_.fs, services_.ui, this);
 }
 
 void MainWindowView::show_summary(const std::vector<std::string>& names) {
@@ -340,7 +340,7 @@ void MainWindowView::show_summary(const std::vector<std::string>& names) {
     std::string folder = window_.form.File1[1].folder;
     if (!folder.empty() && folder.back() != services_.fs.separator())
         folder += services_.fs.separator();
-    show_run_summary(names, folder, services_.fs, services_.ui);
+    show_run_summary(names, folder, services_.fs, services_.ui, this);
 }
 
 void MainWindowView::report_view_sizes() {

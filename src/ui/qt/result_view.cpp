@@ -240,8 +240,9 @@ void ResultView::export_csv() {
                         Buttons::ok);
 }
 
-ResultView* show_result(const std::string& path, FileSystem& fs, Ui& ui) {
-    auto* view = new ResultView(open_result(fs, path), fs, ui);
+ResultView* show_result(const std::string& path, FileSystem& fs, Ui& ui, QWidget* parent) {
+    auto* view = new ResultView(open_result(fs, path), fs, ui, parent);
+    view->setWindowFlag(Qt::Window);
     view->show();
     return view;
 }

@@ -48,6 +48,7 @@ private:
 };
 
 // Opens the result file in a new window (or a window saying why it cannot be read).
-ResultView* show_result(const std::string& path, FileSystem& fs, Ui& ui);
+// A parent (the main window) closes it with itself.
+ResultView* show_result(const std::string& path, FileSystem& fs, Ui& ui, QWidget* parent = nullptr);
 
 }  // namespace sorvane

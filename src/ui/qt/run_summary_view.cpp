@@ -49,7 +49,7 @@ RunSummaryView::RunSummaryView(std::vector<SummaryRow> rows, std::string res_dir
     connect(csv, &QPushButton::clicked, this, &RunSummaryView::export_csv);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         const auto& path = rows_[static_cast<std::size_t>(row)].result_path;
-        if (!path.empty()) show_result(path, fs_, ui_);
+        if (!path.empty()) show_result(path, fs_, ui_, parentWidget());
     });
     resize(900, 420);
 }
@@ -68,8 +68,9 @@ void RunSummaryView::export_csv() {
 }
 
 RunSummaryView* show_run_summary(const std::vector<std::string>& names, const std::string& res_dir,
-                                 FileSystem& fs, Ui& ui) {
-    auto* view = new RunSummaryView(summarise_run(fs, res_dir, names), res_dir, fs, ui);
+                                 FileSystem& fs, Ui& ui, QWidget* parent) {
+    auto* view = new RunSummaryView(summarise_run(fs, res_dir, names), res_dir, fs, ui, parent);
+    view->setWindowFlag(Qt::Window);
     view->show();
     return view;
 }

@@ -33,6 +33,6 @@ private:
 
 // The summary of the named results in the result folder, in a window of its own.
 RunSummaryView* show_run_summary(const std::vector<std::string>& names, const std::string& res_dir,
-                                 FileSystem& fs, Ui& ui);
+                                 FileSystem& fs, Ui& ui, QWidget* parent = nullptr);
 
 }  // namespace sorvane

@@ -11,7 +11,7 @@
 #include <random>
 
 #include "analyse_spectrum.h"
-#include "form/ui.h"
+#include "platform/silent_ui.h"
 #include "platform/real_platform.h"
 #include "res_writer.h"
 #include "ui/qt/result_plot_widget.h"
@@ -20,24 +20,6 @@
 namespace {
 
 using namespace sorvane;
-
-class SilentUi final : public Ui {
-public:
-    Answer message_box(std::string_view, std::string_view, Buttons) override { return Answer::ok; }
-    std::optional<std::string> input_box(std::string_view, std::string_view,
-                                         std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> open_file_dialog(std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> save_file_dialog(std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    void set_pointer(Pointer) override {}
-    bool show_progress(std::string_view, int, int) override { return true; }
-    void end_progress() override {}
-};
 
 // A Poisson spectrum of 16,384 channels, analysed by the runtime's own code and
 // written as the runtime writes it.

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "contract/raw_sources.h"
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "spectrum/spectrum.h"

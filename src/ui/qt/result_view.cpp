@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 #include <set>
 
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "platform/file_system.h"
 #include "results/peak_table.h"
 #include "ui/qt/qt_text.h"

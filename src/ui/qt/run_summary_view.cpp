@@ -6,7 +6,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "platform/file_system.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/result_view.h"

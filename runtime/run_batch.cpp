@@ -9,8 +9,8 @@
 #include <set>
 
 #include "analyse_spectrum.h"
-#include "res_writer.h"
 #include "platform/text_helpers.h"
+#include "res_writer.h"
 #include "spectrum/chn_reader.h"
 #include "svg_plot.h"
 
@@ -109,8 +109,8 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                     analysis.messages.push_back("cannot write " + output + ".csv: " + csv.reason);
             }
             if (request.options.plot) {
-                const FsResult svg =
-                    write_whole(fs, output + ".svg", plot_svg(base, facts, request.options, analysis, counts));
+                const FsResult svg = write_whole(
+                    fs, output + ".svg", plot_svg(base, facts, request.options, analysis, counts));
                 if (!svg.ok())
                     analysis.messages.push_back("cannot write " + output + ".svg: " + svg.reason);
             }

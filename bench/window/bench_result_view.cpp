@@ -11,8 +11,8 @@
 #include <random>
 
 #include "analyse_spectrum.h"
-#include "platform/silent_ui.h"
 #include "platform/real_platform.h"
+#include "platform/silent_ui.h"
 #include "res_writer.h"
 #include "ui/qt/result_plot_widget.h"
 #include "ui/qt/result_view.h"

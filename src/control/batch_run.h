@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "contract/raw_sources.h"
-#include "platform/ui.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
+#include "platform/ui.h"
 #include "spectrum/spectrum.h"
 
 namespace sorvane {

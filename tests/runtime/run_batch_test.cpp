@@ -113,10 +113,10 @@ TEST_F(RunBatch, ResultHasItsSectionsInOrderWithCrLf) {
     std::istringstream names(text.substr(header, text.find("\r\n", header) - header));
     std::vector<std::string> columns;
     for (std::string name; names >> name;) columns.push_back(name);
-    EXPECT_EQ(columns, (std::vector<std::string>{"no", "channel", "d_channel", "energy", "d_energy",
-                                                 "fwhm_ch", "fwhm_kev", "area", "d_area",
-                                                 "d_area_pct", "background", "cps", "d_cps",
-                                                 "chi2r", "flags"}));
+    EXPECT_EQ(columns,
+              (std::vector<std::string>{"no", "channel", "d_channel", "energy", "d_energy",
+                                        "fwhm_ch", "fwhm_kev", "area", "d_area", "d_area_pct",
+                                        "background", "cps", "d_cps", "chi2r", "flags"}));
 }
 
 TEST_F(RunBatch, PeakLinesHaveFifteenColumns) {

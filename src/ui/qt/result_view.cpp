@@ -16,8 +16,8 @@
 #include <QVBoxLayout>
 #include <set>
 
-#include "platform/ui.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 #include "results/peak_table.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/result_plot_widget.h"

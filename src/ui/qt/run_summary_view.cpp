@@ -6,8 +6,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "platform/ui.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/result_view.h"
 

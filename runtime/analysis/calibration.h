@@ -58,7 +58,7 @@ struct WidthSample {
 
 // Robust weighted fit of FWHM^2 over channel to the widths of clean peaks: a line
 // (and a curvature where enough peaks over most of the range call for it), started
-// from the starting calibration scaled to the median sample; samples further from
+// from the starting calibration scaled to the narrower samples; samples further from
 // it than a relative tolerance (Doppler-broadened lines, unresolved doublets, escape
 // peaks) are left out. Samples bunched in a small part of the range give a common
 // scale only. The input unchanged when fewer than three samples remain or the

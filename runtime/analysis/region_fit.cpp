@@ -22,8 +22,9 @@ constexpr double step_significance = 20.0;
 constexpr double negligible_tail = 4.0;
 constexpr int max_iterations = 60;
 // A hidden member this much weaker than a neighbour, and within these FWHM below or
-// above it, may be the neighbour's shape differing from the model's.
-constexpr double shape_zone_ratio = 5.0;
+// above it, may be the neighbour's shape differing from the model's (a 1:10 doublet
+// is two lines).
+constexpr double shape_zone_ratio = 20.0;
 constexpr double shape_zone_low = 1.5;
 constexpr double shape_zone_high = 1.0;
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -16,7 +17,7 @@ constexpr double relative_tolerance = 0.06;
 // (shape, pile-up, drift), so one very strong peak does not set the line alone.
 constexpr double width_scatter = 0.02;
 // Samples spread over less of the analysed range than this fix no slope.
-constexpr double least_span_for_slope = 0.25;
+constexpr double least_span_for_slope = 0.5;
 // A curvature needs this many samples over half the range and a clear gain.
 constexpr std::size_t least_samples_for_curvature = 6;
 constexpr double curvature_gain = 9.0;
@@ -110,6 +111,35 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
+// The Theil-Sen line of FWHM^2 over channel through the plausible samples: the
+// median of the slopes between pairs at least a tenth of the range apart, and the
+// median intercept; nothing when the samples span less than half the range.
+template <typename Plausible>
+std::optional<WidthCalibration> median_line(std::span<const WidthSample> samples,
+                                            const Plausible& plausible, double range) {
+    std::vector<double> slopes;
+    double low = std::numeric_limits<double>::infinity(), high = -low;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (!plausible(i)) continue;
+        low = std::min(low, samples[i].channel);
+        high = std::max(high, samples[i].channel);
+        for (std::size_t j = i + 1; j < samples.size(); ++j) {
+            const double run = samples[j].channel - samples[i].channel;
+            if (!plausible(j) || std::fabs(run) < 0.1 * range) continue;
+            slopes.push_back((std::pow(samples[j].fwhm, 2) - std::pow(samples[i].fwhm, 2)) / run);
+        }
+    }
+    if (slopes.size() < 3 || high - low < least_span_for_slope * range) return std::nullopt;
+    WidthCalibration line;
+    line.b = median(slopes);
+    std::vector<double> intercepts;
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        if (plausible(i))
+            intercepts.push_back(std::pow(samples[i].fwhm, 2) - line.b * samples[i].channel);
+    line.a = median(intercepts);
+    return line;
+}
+
 }  // namespace
 
 WidthCalibration refine_width_calibration(const WidthCalibration& start,
@@ -127,13 +157,18 @@ WidthCalibration refine_width_calibration(const WidthCalibration& start,
     for (std::size_t i = 0; i < samples.size(); ++i)
         if (plausible(i)) usable.push_back(ratios[i]);
     if (usable.size() < 3) return start;
-    // The robust start: the starting calibration scaled to the median sample.
-    const double scale0 = median(usable);
+    // The robust start: the starting calibration scaled to the lower third of the
+    // samples, since unresolved doublets, escapes and Doppler lines only ever widen.
+    std::sort(usable.begin(), usable.end());
+    const double scale0 = usable[usable.size() / 3];
     WidthCalibration current = start;
     current.a *= scale0 * scale0;
     current.b *= scale0 * scale0;
     current.c *= scale0 * scale0;
     const double range = std::max(last - first, 1.0);
+    // Samples over most of the range set their own slope from the start: the
+    // median of the slopes between pairs, which outliers hardly move.
+    if (const auto line = median_line(samples, plausible, range); line) current = *line;
     std::vector<bool> kept(samples.size(), false);
     std::optional<Fit> fit;
     for (int round = 0; round < 10; ++round) {
@@ -142,18 +177,25 @@ WidthCalibration refine_width_calibration(const WidthCalibration& start,
         for (std::size_t i = 0; i < samples.size(); ++i) {
             const auto& s = samples[i];
             const double expected = current.fwhm(s.channel);
-            // The first selection is looser: the start may miss a curvature.
+            // The first selection is looser: the start may miss a curvature. Then above
+            // the line half the tolerance: what widens a line is common, what narrows it rare.
             const double tolerance = (round == 0 ? 3.0 : 1.0) * relative_tolerance;
-            const double allowed = std::hypot(tolerance * expected, 3.0 * s.d_fwhm);
-            next[i] = plausible(i) && std::fabs(s.fwhm - expected) <= allowed;
+            const double below = std::hypot(tolerance * expected, 3.0 * s.d_fwhm);
+            const double above =
+                std::hypot((round == 0 ? 1.0 : 0.5) * tolerance * expected, 3.0 * s.d_fwhm);
+            next[i] = plausible(i) && s.fwhm - expected <= above && expected - s.fwhm <= below;
             if (next[i]) {
                 low = std::min(low, s.channel);
                 high = std::max(high, s.channel);
             }
         }
         if (fit && next == kept) break;
+        // Too few left to fit: the last calibration stands.
+        if (std::count(next.begin(), next.end(), true) < 3) {
+            if (!fit) return start;
+            break;
+        }
         kept = std::move(next);
-        if (std::count(kept.begin(), kept.end(), true) < 3) return start;
         const bool slope = high - low >= least_span_for_slope * range;
         fit = least_squares(start, samples, kept, slope ? 2 : 1, range);
         if (fit && slope && fit->used >= least_samples_for_curvature && high - low >= 0.5 * range) {

@@ -29,7 +29,7 @@ class WidthRefinement : public ::testing::TestWithParam<WidthRow> {};
 // From points half or twice the true widths, or of another slope (the window's
 // defaults 2.6 ch at 200 and 3.5 at 4000 give 6.4711 + 0.0014447 ch), the fit finds
 // the true line; lines far wider than their neighbours are left out; a curvature
-// of 1e-6 (FWHM 5.1 instead of 3.4 channels at channel 3800) is taken in where eight
+// of 5e-7 (FWHM 4.3 instead of 3.4 channels at channel 3800) is taken in where eight
 // peaks show it.
 TEST_P(WidthRefinement, FindsTheDetectorsWidths) {
     const auto& row = GetParam();
@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Starts, WidthRefinement,
                                            WidthRow{"twice", line(15.2, 0.008), 0.0, true, 0.0},
                                            WidthRow{"defaults", line(6.4711, 0.0014447), 0.0, true,
                                                     0.0},
-                                           WidthRow{"curved", line(3.8, 0.002), 1e-6, false, 1e-6}),
+                                           WidthRow{"curved", line(3.8, 0.002), 5e-7, false, 5e-7}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "analysis/peak_shape.h"
 #include "analysis/regions.h"
 #include "peak_flags.h"
+#include "scatter_features.h"
 
 namespace sorvane {
 namespace {
@@ -71,6 +72,8 @@ double median(std::vector<double> values) {
 constexpr int calibration_rounds = 3;
 // Candidates this many FWHM of the starting calibration apart may be one line split.
 constexpr double split_reach = 2.5;
+// A line is at least this part of the calibrated width.
+constexpr double narrowest_line = 0.5;
 // A change of the width calibration below this ends the measuring.
 constexpr double width_change_kept = 0.03;
 
@@ -165,6 +168,10 @@ void report(const RegionResult& fit, const AnalysisOptions& options, SpectrumAna
                                std::to_string(fit.last) + " did not converge");
     for (const auto& peak : fit.peaks) {
         if (!reported(peak, options.pkf_sens)) continue;
+        // A free width below half the calibration's belongs to no line (a spike).
+        if (!peak.manual && !peak.width_fixed &&
+            peak.fwhm < narrowest_line * out.width.fwhm(peak.centroid))
+            continue;
         ReportedPeak shown{peak, out.energy.energy(peak.centroid), 0.0, 0.0};
         const double slope = out.energy.slope(peak.centroid);
         shown.d_energy = std::fabs(slope) * peak.d_centroid;
@@ -215,6 +222,12 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     std::sort(out.peaks.begin(), out.peaks.end(), [](const ReportedPeak& a, const ReportedPeak& b) {
         return a.fit.centroid < b.fit.centroid;
     });
+    // Without an energy calibration the scattering energies are unknown.
+    const bool calibrated = !(out.energy.c0 == 0.0 && out.energy.c1 == 1.0 && out.energy.c2 == 0.0);
+    if (const auto dropped = calibrated ? drop_scatter_features(out.peaks) : 0; dropped > 0)
+        out.messages.push_back(std::to_string(dropped) +
+                               " peak-like features at the Compton edge or backscatter energy "
+                               "of a far stronger line are not reported");
     assign_flags(out.peaks, out.width);
     return out;
 }

@@ -76,7 +76,7 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
         const double fwhm = settings.width.fwhm(c);
         const double under = level + slope * model.axis(c);
         const double height = std::max(count_at(counts, c) - under, 1.0);
-        const double area = height * fwhm * 1.0645;
+        const double area = height * fwhm * area_per_height_fwhm;
         theta[at.centroid(j)] = c;
         limits.lower[at.centroid(j)] = std::max<double>(first, c - fwhm);
         limits.upper[at.centroid(j)] = std::min<double>(last, c + fwhm);
@@ -109,7 +109,8 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
     // the peak's height; without these limits two steps can swallow a doublet.
     for (std::size_t j = 0; j < m; ++j) {
         limits.fixed[at.step(j)] = significance[j] < step_significance;
-        const double height = theta[at.area(j)] / (1.0645 * settings.width.fwhm(peaks[j].channel));
+        const double height =
+            theta[at.area(j)] / (area_per_height_fwhm * settings.width.fwhm(peaks[j].channel));
         limits.lower[at.step(j)] = -0.05 * height;
         limits.upper[at.step(j)] = 0.0;
     }

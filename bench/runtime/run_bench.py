@@ -92,7 +92,8 @@ def run_kind(kind, args):
     ours_wall, ours_cpu, fityk_wall, fityk_cpu = [], [], [], []
     analyser = os.path.join(args.bin, "analyse_chn")
     for name in names:
-        wall, cpu, _ = timed([analyser, work, os.path.join(work, "ours"), name])
+        sens = ["--sens", str(args.sens)] if getattr(args, "sens", None) else []
+        wall, cpu, _ = timed([analyser] + sens + [work, os.path.join(work, "ours"), name])
         ours_wall.append(wall)
         ours_cpu.append(cpu)
     if not args.no_fityk:
@@ -139,7 +140,7 @@ def main():
         print("\n== %s: %d spectra ==" % (kind, ours["spectra"]))
         print("%-22s %-34s   %-34s" % ("group (n)", "ours", "fityk (true positions)"))
         for g in sorted(ours["groups"]):
-            if g.startswith("area_") and kind != "weak":
+            if g.startswith("band_") or (g.startswith("area_") and kind != "weak"):
                 continue
             og = ours["groups"][g]
             pg = peer["groups"].get(g) if peer else None

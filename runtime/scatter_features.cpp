@@ -11,7 +11,7 @@ constexpr double electron_rest_kev = 510.999;  // m c^2 (CODATA 2018)
 // A feature at most this part of its line's area.
 constexpr double feature_ratio = 0.01;
 // A line of its own fits its region well; an edge or bump does not fit a peak's shape.
-constexpr double poor_fit = 1.5;
+constexpr double poor_fit = 3.0;
 // How far the features reach, as fractions of the feature's energy: an edge is
 // smeared mostly below its energy by multiple scattering, the backscatter bump is broad.
 constexpr double edge_below = 0.06, edge_above = 0.015;

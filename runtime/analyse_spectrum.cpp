@@ -228,7 +228,7 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
         out.messages.push_back(std::to_string(dropped) +
                                " peak-like features at the Compton edge or backscatter energy "
                                "of a far stronger line are not reported");
-    assign_flags(out.peaks, out.width);
+    assign_flags(out.peaks, out.width, calibrated);
     return out;
 }
 

@@ -84,6 +84,7 @@ bool at_limit(const ReportedPeak& peak, const FlagContext& context) {
 struct FlagEntry {
     PeakFlag flag;
     FlagRule applies;
+    bool needs_energy = false;
 };
 
 const std::array<FlagEntry, 11>& flag_table() {
@@ -105,18 +106,21 @@ const std::array<FlagEntry, 11>& flag_table() {
         {{'A', "at the 511 keV annihilation line"},
          [](const ReportedPeak& p, const FlagContext&) {
              return same_energy(p, annihilation_kev, 0.0);
-         }},
+         },
+         true},
         {{'E', "at the single escape of a stronger line above 1022 keV (its energy less 511 keV)"},
          [](const ReportedPeak& p, const FlagContext& c) {
              return escape_of(p, c, annihilation_kev);
-         }},
+         },
+         true},
         {{'F',
           "at the double escape of a stronger line above 1022 keV (its energy less "
           "1022 keV)"},
          [](const ReportedPeak& p, const FlagContext& c) {
              return escape_of(p, c, 2.0 * annihilation_kev);
-         }},
-        {{'S', "at the sum of two stronger lines"}, sum_of_two},
+         },
+         true},
+        {{'S', "at the sum of two stronger lines"}, sum_of_two, true},
         {{'L', "a shape parameter (tail or width) at its limit"}, at_limit},
     }};
     return table;
@@ -133,12 +137,14 @@ std::span<const PeakFlag> peak_flag_legend() {
     return legend;
 }
 
-void assign_flags(std::span<ReportedPeak> peaks, const WidthCalibration& width) {
+void assign_flags(std::span<ReportedPeak> peaks, const WidthCalibration& width,
+                  bool energies_known) {
     const FlagContext context{peaks, width};
     for (auto& peak : peaks) {
         std::string flags;
         for (const auto& entry : flag_table())
-            if (entry.applies(peak, context)) flags += entry.flag.letter;
+            if ((energies_known || !entry.needs_energy) && entry.applies(peak, context))
+                flags += entry.flag.letter;
         peak.flags = flags.empty() ? "-" : flags;
     }
 }

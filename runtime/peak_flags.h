@@ -21,7 +21,9 @@ struct PeakFlag {
 std::span<const PeakFlag> peak_flag_legend();
 
 // Sets the flags of every reported peak (in channel order): its own fit's facts
-// and what the other peaks make of it (annihilation, escape and sum lines).
-void assign_flags(std::span<ReportedPeak> peaks, const analysis::WidthCalibration& width);
+// and, where the energies are known, what the other peaks make of it (annihilation,
+// escape and sum lines).
+void assign_flags(std::span<ReportedPeak> peaks, const analysis::WidthCalibration& width,
+                  bool energies_known = true);
 
 }  // namespace sorvane

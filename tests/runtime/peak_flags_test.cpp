@@ -58,6 +58,10 @@ TEST(PeakFlags, NameWhatAPeakMayBe) {
     assign_flags(peaks, width);
     for (std::size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(peaks[i].flags, rows[i].flags) << rows[i].energy;
+    // Without an energy calibration the energies are channels: no line is named.
+    assign_flags(peaks, width, false);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(peaks[i].flags.find_first_of("AEFS"), std::string::npos) << rows[i].energy;
 }
 
 // The legend holds every letter a peak may carry, each once with its meaning.

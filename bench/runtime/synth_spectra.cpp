@@ -66,7 +66,7 @@ struct Plan {
     int channels = 4096;
     std::vector<TruePeak> peaks;
     double flat = 0.0, hump = 0.0, decay = 1000.0;  // continuum: flat + hump exp(-ch / decay)
-    double step_fraction = 0.0;  // step height per channel as a fraction of the area
+    double step_fraction = 0.0;        // step height per channel as a fraction of the area
     std::vector<ComptonLine> compton;  // lines whose Compton edge and backscatter show
 };
 

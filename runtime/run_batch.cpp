@@ -9,8 +9,8 @@
 #include <set>
 
 #include "analyse_spectrum.h"
-#include "res_writer.h"
 #include "platform/text_helpers.h"
+#include "res_writer.h"
 #include "spectrum/chn_reader.h"
 #include "svg_plot.h"
 

@@ -10,7 +10,8 @@ constexpr const char* usage =
     "  sorvanecli convert --type CODE|NAME [--out DIR] FILE...   raw spectra -> CHN files\n"
     "  sorvanecli show FILE.chn                                  header, trailer and counts\n"
     "  sorvanecli go [--system-dir DIR] [FILE...]                \"GO\" from the saved options\n"
-    "  sorvanecli demo [--out DIR]                               converts and analyses the demo spectra\n";
+    "  sorvanecli demo [--out DIR]                               converts and analyses the demo "
+    "spectra\n";
 
 }  // namespace
 

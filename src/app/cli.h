@@ -23,7 +23,8 @@ int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& o
 
 // sorvanecli demo [--demo-dir DIR] [--out DIR] [--runtime-dir DIR]: converts and
 // analyses the bundled demo spectra, printing each result's peak table
-int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out, std::ostream& err);
+int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
+             std::ostream& err);
 
 // sorvanecli show FILE.chn
 int run_show(const std::vector<std::string>& args, const FileSystem& fs, std::ostream& out,

@@ -2,9 +2,9 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include "platform/ui.h"
 #include "platform/real_platform.h"
 #include "platform/system_folder.h"
+#include "platform/ui.h"
 #include "ui/qt/main_window_view.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/qt_ui.h"

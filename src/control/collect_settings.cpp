@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
+#include "contract/number_forms.h"
 #include "contract/option_codes.h"
 #include "control/manual_peaks.h"
-#include "contract/number_forms.h"
 #include "form/directory_field.h"
 #include "form/option_groups.h"
 #include "form/type_selector.h"
-#include "platform/ui.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 namespace {

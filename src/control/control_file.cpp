@@ -2,9 +2,9 @@
 
 #include "contract/control_file_format.h"
 #include "control/settings_view.h"
-#include "platform/ui.h"
 #include "import/base_name.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 

@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "contract/number_forms.h"
-#include "form/option_groups.h"
-#include "platform/ui.h"
 #include "contract/number_text.h"
 #include "contract/option_codes.h"
+#include "form/option_groups.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 namespace {

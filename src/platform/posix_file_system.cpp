@@ -29,7 +29,9 @@ bool is_kind(const std::string& path, mode_t kind) {
     return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
 }
 
-std::string folder_or_dot(const std::string& folder) { return folder.empty() ? "./" : folder; }
+std::string folder_or_dot(const std::string& folder) {
+    return folder.empty() ? "./" : folder;
+}
 
 // The entries of a folder of one kind, "." and ".." and hidden names left out.
 // The kind comes from the directory entry itself; only when the file system does
@@ -51,8 +53,9 @@ std::vector<FolderEntry> list_entries(const std::string& folder, mode_t kind, Ke
         if (of_kind) entries.push_back({std::string(name)});
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return less_ignoring_case(a.name, b.name); });
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return less_ignoring_case(a.name, b.name);
+    });
     return entries;
 }
 
@@ -170,8 +173,9 @@ std::optional<std::string> PosixFileSystem::find_ignoring_case(const std::string
 
 std::vector<FolderEntry> PosixFileSystem::list_files(const std::string& folder,
                                                      std::string_view pattern) const {
-    return list_entries(folder, S_IFREG,
-                        [&](std::string_view name) { return matches_any_dos_pattern(name, pattern); });
+    return list_entries(folder, S_IFREG, [&](std::string_view name) {
+        return matches_any_dos_pattern(name, pattern);
+    });
 }
 
 std::vector<FolderEntry> PosixFileSystem::list_folders(const std::string& folder) const {

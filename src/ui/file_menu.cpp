@@ -3,8 +3,8 @@
 #include "control/collect_settings.h"
 #include "control/control_file.h"
 #include "control/settings_view.h"
-#include "platform/ui.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 namespace {

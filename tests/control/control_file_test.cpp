@@ -4,8 +4,8 @@
 
 #include "control/collect_settings.h"
 #include "form/option_groups.h"
-#include "support/test_files.h"
 #include "form_fixture.h"
+#include "support/test_files.h"
 
 namespace sorvane {
 namespace {
@@ -33,7 +33,7 @@ std::string default_file(std::string_view cal_code, std::string_view cal_area) {
 }
 
 class ControlFile : public FormFixture {
-  protected:
+protected:
     void select_both_spectra() {
         ASSERT_EQ(form.File1[0].entries, (std::vector<std::string>{"spec1.chn", "spec2.chn"}));
         form.File1[0].set_selected(0, true);

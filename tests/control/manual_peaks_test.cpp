@@ -12,7 +12,7 @@ namespace {
 constexpr const char* count_prompt = "Manual PK ch Input: How many peak(s)? max=10";
 
 class ManualPeaks : public FormFixture {
-  protected:
+protected:
     ManualPeaks() { select_option(form, OptionGroup::Option1, 1); }
 
     void answer(std::initializer_list<const char*> texts) {

@@ -354,7 +354,8 @@ private slots:
             stdfs::create_directories(folder);
         stdfs::copy_file(TEST_RUNTIME, temp.path() + "rt/run_Tovalu.exe");
         for (const char* name : {"a.asc", "b.asc"})
-            std::ofstream(raw + name, std::ios::binary) << crlf_lines({"0, 9", "1, 9", "2, 5", "3, 6"});
+            std::ofstream(raw + name, std::ios::binary)
+                << crlf_lines({"0, 9", "1, 9", "2, 5", "3, 6"});
 
         RealFileSystem fs;
         RealProcess process;
@@ -384,7 +385,8 @@ private slots:
         auto* list = view.findChild<QListView*>(QStringLiteral("File1_0"));
         QVERIFY(list != nullptr);
         list->selectAll();
-        QCOMPARE(window.form.File1[0].selected_names(), (std::vector<std::string>{"a.asc", "b.asc"}));
+        QCOMPARE(window.form.File1[0].selected_names(),
+                 (std::vector<std::string>{"a.asc", "b.asc"}));
         view.findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
 
         QVERIFY(stdfs::exists(res + "a.res"));

@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include "platform/bundled_runtime.h"
 #include "platform/real_platform.h"
 #include "platform/system_folder.h"
 #include "platform/ui.h"
@@ -23,6 +24,8 @@ int main(int argc, char* argv[]) {
 
     sorvane::StartupEnvironment environment;
     environment.system_dir = sorvane::default_system_dir();
+    environment.bundled_runtime_dir =
+        sorvane::bundled_runtime_dir(files, {sorvane::executable_folder(), SORVANE_RUNTIME_DIR});
     environment.date_text = [](std::int64_t seconds) {
         const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds);
         return sorvane::from_qt(QLocale().toString(when, QLocale::ShortFormat));

@@ -7,6 +7,8 @@
 #include "analysis/peak_search.h"
 #include "analysis/peak_shape.h"
 #include "analysis/regions.h"
+#include "peak_flags.h"
+#include "scatter_features.h"
 
 namespace sorvane {
 namespace {
@@ -66,6 +68,131 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
+// Most rounds of measuring the widths: a start twice off settles in two.
+constexpr int calibration_rounds = 3;
+// Most regions fitted to measure the peak shape.
+constexpr std::size_t most_shape_regions = 24;
+// Candidates this many FWHM of the starting calibration apart may be one line split.
+constexpr double split_reach = 2.5;
+// A line is at least this part of the calibrated width.
+constexpr double narrowest_line = 0.5;
+// A change of the width calibration below this ends the measuring.
+constexpr double width_change_kept = 0.03;
+
+// The spectrum's peak shape as its strong lone peaks show it.
+struct ShapePass {
+    WidthCalibration width;  // the calibration the samples were measured with
+    double tail = max_tail;
+    std::vector<WidthSample> samples;
+    std::vector<double> tails;
+};
+
+ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& options,
+                        const SpectrumAnalysis& out, const WidthCalibration& width,
+                        RegionSettings settings) {
+    ShapePass pass;
+    pass.width = width;
+    const bool tails = options.shape == PeakShape::gauss_exp;
+    std::vector<double> significance;
+    SpectrumAnalysis at = out;
+    at.width = width;
+    const auto starts = starting_peaks(counts, options, at, significance);
+    const auto regions = group_regions(starts, width, out.first, out.last, tails);
+    auto significance_of = [&](const PeakStart& peak) {
+        const auto it = std::find_if(starts.begin(), starts.end(),
+                                     [&](const PeakStart& p) { return p.channel == peak.channel; });
+        return it == starts.end() ? 0.0
+                                  : significance[static_cast<std::size_t>(it - starts.begin())];
+    };
+    // Each candidate line is fitted alone with its width free, looking for no hidden members.
+    settings.width = width;
+    settings.search_residuals = false;
+    settings.free_width = true;
+    // The strongest regions measure the shape; a few dozen of them fix it well enough.
+    std::vector<std::pair<double, const Region*>> ranked;
+    for (const auto& region : regions) {
+        double best = 0.0;
+        for (const auto& peak : region.peaks) best = std::max(best, significance_of(peak));
+        if (best >= calibration_candidate) ranked.emplace_back(best, &region);
+    }
+    std::sort(ranked.begin(), ranked.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (ranked.size() > most_shape_regions) ranked.resize(most_shape_regions);
+    for (const auto& [best, chosen] : ranked) {
+        Region region = *chosen;
+        const auto strongest = std::max_element(region.peaks.begin(), region.peaks.end(),
+                                                [&](const PeakStart& a, const PeakStart& b) {
+                                                    return significance_of(a) < significance_of(b);
+                                                });
+        const bool lone = region.peaks.size() == 1;
+        if (!lone) {
+            // With widths far too narrow one line gives several candidates: the
+            // strongest alone measures the width when the others lie within its reach.
+            const double reach = split_reach * width.fwhm(strongest->channel);
+            if (region.peaks.back().channel - region.peaks.front().channel > reach) continue;
+            region.peaks = {*strongest};
+        }
+        RegionResult fit = fit_region(counts, region, settings);
+        if (fit.peaks.size() == 1) {
+            const auto& peak = fit.peaks.front();
+            if (!peak.width_fixed && fit.converged && fit.reduced_deviance <= 3.0 &&
+                peak.d_fwhm > 0.0) {
+                pass.samples.push_back({peak.centroid, peak.fwhm, peak.d_fwhm});
+                // A strong peak whose tail came out negligible counts as one without a tail.
+                if (tails) pass.tails.push_back(peak.tail_fitted ? peak.tail : max_tail);
+            }
+        }
+    }
+    if (!pass.tails.empty()) pass.tail = std::clamp(median(pass.tails), min_tail, max_tail);
+    return pass;
+}
+
+// The width calibration fitted to the spectrum's clean peaks, measured again with
+// the calibration learnt while it moves: regions drawn with widths far off hold
+// their peaks badly.
+ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& options,
+                      SpectrumAnalysis& out, const RegionSettings& settings) {
+    ShapePass pass = measure_shape(counts, options, out, out.width, settings);
+    for (int round = 0; round < calibration_rounds; ++round) {
+        const WidthCalibration fitted =
+            refine_width_calibration(pass.width, pass.samples, out.first, out.last);
+        if (!fitted.refined) {
+            if (round == 0 && !options.manual_search)
+                out.messages.push_back(
+                    "fewer than three clean peaks show the peak width: the FWHM points are used "
+                    "as given");
+            break;
+        }
+        double change = 0.0;
+        for (const auto& s : pass.samples)
+            change = std::max(change,
+                              std::fabs(fitted.fwhm(s.channel) / pass.width.fwhm(s.channel) - 1.0));
+        out.width = fitted;
+        if (change < width_change_kept) break;
+        pass = measure_shape(counts, options, out, fitted, settings);
+    }
+    return pass;
+}
+
+void report(const RegionResult& fit, const AnalysisOptions& options, SpectrumAnalysis& out) {
+    if (!fit.converged)
+        out.messages.push_back("the fit of channels " + std::to_string(fit.first) + ".." +
+                               std::to_string(fit.last) + " did not converge");
+    for (const auto& peak : fit.peaks) {
+        if (!reported(peak, options.pkf_sens)) continue;
+        // A free width below half the calibration's belongs to no line (a spike).
+        if (!peak.manual && !peak.width_fixed &&
+            peak.fwhm < narrowest_line * out.width.fwhm(peak.centroid))
+            continue;
+        ReportedPeak shown{peak, out.energy.energy(peak.centroid), 0.0, 0.0};
+        const double slope = out.energy.slope(peak.centroid);
+        shown.d_energy = std::fabs(slope) * peak.d_centroid;
+        shown.fwhm_kev = std::fabs(slope) * peak.fwhm;
+        shown.converged = fit.converged;
+        out.peaks.push_back(shown);
+    }
+}
+
 }  // namespace
 
 SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
@@ -80,84 +207,40 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     if (!analysed_range(counts.size(), options, out)) return out;
     if (options.manual_search && options.manual_peaks.empty())
         out.messages.push_back("manual peak search without peak channels");
-
-    std::vector<double> significance;
-    const auto starts = starting_peaks(counts, options, out, significance);
     const bool tails = options.shape == PeakShape::gauss_exp;
 
     RegionSettings settings;
-    settings.width = out.width;
     settings.shape = options.shape;
     settings.bkg_shape = options.bkg_shape;
     settings.tail = max_tail;
     settings.sensitivity = options.pkf_sens;
     settings.smoothing_points = options.smoothing_points;
-
-    // Regions are drawn once, with the starting width calibration.
-    const auto regions = group_regions(starts, out.width, out.first, out.last, tails);
-    auto significant = [&](const Region& region) {
-        const auto at = std::find_if(starts.begin(), starts.end(), [&](const PeakStart& p) {
-            return p.channel == region.peaks.front().channel;
-        });
-        return at != starts.end() &&
-               significance[static_cast<std::size_t>(at - starts.begin())] >= calibration_candidate;
-    };
-
-    // First pass: the strong lone peaks measure the width and the tail.
     settings.search_residuals = !options.manual_search;
-    std::vector<std::optional<RegionResult>> first_pass(regions.size());
-    std::vector<WidthSample> widths;
-    std::vector<double> tail_values;
-    for (std::size_t r = 0; r < regions.size(); ++r) {
-        if (regions[r].peaks.size() != 1 || !significant(regions[r])) continue;
-        RegionResult fit = fit_region(counts, regions[r], settings);
-        for (const auto& peak : fit.peaks) {
-            if (fit.peaks.size() != 1 || peak.width_fixed || !fit.converged ||
-                fit.reduced_deviance > 3.0 || !(peak.d_fwhm > 0.0))
-                continue;
-            widths.push_back({peak.centroid, peak.fwhm, peak.d_fwhm});
-            // A strong peak whose tail came out negligible counts as one without a tail.
-            if (tails) tail_values.push_back(peak.tail_fitted ? peak.tail : max_tail);
-        }
-        first_pass[r] = std::move(fit);
-    }
-    const WidthCalibration start_width = out.width;
-    const WidthCalibration refined =
-        refine_width_calibration(out.width, widths, out.first, out.last);
-    if (refined.refined) out.width = refined;
-    if (!tail_values.empty()) settings.tail = std::clamp(median(tail_values), min_tail, max_tail);
 
-    // Final pass with the refined width; a first-pass fit that depended on neither
-    // the width calibration nor the tail setting stands as it is.
+    // First the strong lone peaks measure the width and the tail.
+    const ShapePass shape = learn_shape(counts, options, out, settings);
     settings.width = out.width;
-    for (std::size_t r = 0; r < regions.size(); ++r) {
-        const auto& earlier = first_pass[r];
-        bool keep = earlier && !earlier->peaks.empty();
-        if (keep) {
-            for (const auto& peak : earlier->peaks) {
-                const double change =
-                    out.width.fwhm(peak.centroid) / start_width.fwhm(peak.centroid);
-                if (peak.width_fixed || std::fabs(change - 1.0) > 0.03) keep = false;
-                if (tails && !peak.tail_fitted && settings.tail != max_tail) keep = false;
-            }
-        }
-        RegionResult fit = keep ? *earlier : fit_region(counts, regions[r], settings);
-        if (!fit.converged)
-            out.messages.push_back("the fit of channels " + std::to_string(fit.first) + ".." +
-                                   std::to_string(fit.last) + " did not converge");
-        for (const auto& peak : fit.peaks) {
-            if (!reported(peak, options.pkf_sens)) continue;
-            ReportedPeak shown{peak, out.energy.energy(peak.centroid), 0.0, 0.0};
-            const double slope = out.energy.slope(peak.centroid);
-            shown.d_energy = std::fabs(slope) * peak.d_centroid;
-            shown.fwhm_kev = std::fabs(slope) * peak.fwhm;
-            out.peaks.push_back(shown);
-        }
+    settings.tail = shape.tail;
+
+    // Then the peaks are searched, grouped and fitted with what they showed.
+    std::vector<double> significance;
+    const auto starts = starting_peaks(counts, options, out, significance);
+    const auto regions = group_regions(starts, out.width, out.first, out.last, tails);
+    for (const auto& region : regions) {
+        RegionResult fit = fit_region(counts, region, settings);
+        report(fit, options, out);
         out.regions.push_back(std::move(fit));
     }
     std::sort(out.peaks.begin(), out.peaks.end(), [](const ReportedPeak& a, const ReportedPeak& b) {
         return a.fit.centroid < b.fit.centroid;
     });
+    // Without an energy calibration the scattering energies are unknown.
+    const bool calibrated = !(out.energy.c0 == 0.0 && out.energy.c1 == 1.0 && out.energy.c2 == 0.0);
+    if (const auto dropped = calibrated ? drop_scatter_features(out.peaks) : 0; dropped > 0)
+        out.messages.push_back(std::to_string(dropped) +
+                               " peak-like features at the Compton edge or backscatter energy "
+                               "of a far stronger line are not reported");
+    assign_flags(out.peaks, out.width, calibrated);
     return out;
 }
 

@@ -16,6 +16,8 @@ struct ReportedPeak {
     double energy = 0.0;
     double d_energy = 0.0;
     double fwhm_kev = 0.0;
+    bool converged = true;    // the region's fit
+    std::string flags = "-";  // letters of the flag table, "-" for none
 };
 
 struct SpectrumAnalysis {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "aligned_columns.h"
+#include "peak_flags.h"
 #include "view_sections.h"
 
 namespace sorvane {
@@ -88,13 +89,27 @@ constexpr std::string_view peak_header =
     "d_cps "
     "chi2r flags";
 
-std::string flags_of(const analysis::FittedPeak& peak) {
-    std::string flags;
-    if (peak.manual) flags += 'M';
-    if (peak.multiplet) flags += 'D';
-    if (peak.width_fixed) flags += 'W';
-    if (peak.tail_fitted) flags += 'T';
-    return flags.empty() ? "-" : flags;
+// The energy and width calibrations used, the width's fitted coefficients with their
+// uncertainties and how many clean peaks set them.
+void calibration_section(Lines& lines, const SpectrumAnalysis& analysis) {
+    const auto& width = analysis.width;
+    lines.add("[calibration]");
+    lines.pair("energy",
+               join_numbers({analysis.energy.c0, analysis.energy.c1, analysis.energy.c2}));
+    lines.pair("energy_source", analysis.energy.from_file ? "file" : "manual");
+    // Neither the CHN file nor two manual points carry an uncertainty of the calibration.
+    lines.pair("d_energy_includes_calibration", "no (the calibration came without uncertainty)");
+    lines.pair("fwhm", join_numbers({width.a, width.b, width.c}));
+    lines.pair("d_fwhm", join_numbers({width.d_a, width.d_b, width.d_c}));
+    lines.pair("fwhm_peaks", std::to_string(width.peaks_used));
+    lines.pair("fwhm_refined", width.refined ? "yes" : "no");
+}
+
+// The legend of the peaks' flag letters, one "letter = meaning" per line.
+void flags_section(Lines& lines) {
+    lines.add("[flags]");
+    for (const auto& flag : peak_flag_legend())
+        lines.pair(std::string_view(&flag.letter, 1), flag.meaning);
 }
 
 std::vector<std::string> peak_fields(std::size_t number, const ReportedPeak& peak,
@@ -115,7 +130,7 @@ std::vector<std::string> peak_fields(std::size_t number, const ReportedPeak& pea
             timed ? number_text(f.area / live_time) : std::string("-"),
             timed ? number_text(f.d_area / live_time) : std::string("-"),
             number_text(f.reduced_deviance),
-            flags_of(f)};
+            peak.flags};
 }
 
 std::vector<std::string> header_fields() {
@@ -173,16 +188,12 @@ std::string format_result(const SpectrumFacts& facts, const AnalysisOptions& opt
                           const SpectrumAnalysis& analysis, std::span<const double> counts) {
     Lines lines;
     spectrum_section(lines, facts, analysis.first, analysis.last);
-    lines.add("[calibration]");
-    lines.pair("energy",
-               join_numbers({analysis.energy.c0, analysis.energy.c1, analysis.energy.c2}));
-    lines.pair("energy_source", analysis.energy.from_file ? "file" : "manual");
-    lines.pair("fwhm", join_numbers({analysis.width.a, analysis.width.b}));
-    lines.pair("fwhm_refined", analysis.width.refined ? "yes" : "no");
+    calibration_section(lines, analysis);
     options_section(lines, options);
     peaks_section(lines, analysis, facts.live_time);
     lines.add("[messages]");
     for (const auto& message : analysis.messages) lines.add(message);
+    flags_section(lines);
     lines.append(format_view_sections(analysis, counts));
     const auto code = options.raw_data;
     if (code == analysis::RawDataOutput::analysed_range ||
@@ -214,6 +225,7 @@ std::string format_failure(const SpectrumFacts& facts, const AnalysisOptions& op
     lines.add(peak_header);
     lines.add("[messages]");
     lines.add(reason);
+    flags_section(lines);
     return lines.take();
 }
 

@@ -20,13 +20,20 @@ int main(int argc, char** argv) {
             options.pkf_sens = std::stod(argv[++i]);
         } else if (arg == "--bkg-shape" && i + 1 < argc) {
             options.bkg_shape = std::stod(argv[++i]);
+        } else if (arg == "--fwhm" && i + 4 < argc) {
+            // FWHM points (channel, width) low and high, for spectra of other detectors.
+            options.low.channel = std::stod(argv[++i]);
+            options.low.fwhm = std::stod(argv[++i]);
+            options.high.channel = std::stod(argv[++i]);
+            options.high.fwhm = std::stod(argv[++i]);
         } else {
             break;
         }
     }
     if (argc - i < 3) {
-        std::cerr
-            << "usage: analyse_chn [--gauss] [--sens S] [--bkg-shape K] CHN_DIR RES_DIR NAME...\n";
+        std::cerr << "usage: analyse_chn [--gauss] [--sens S] [--bkg-shape K] [--fwhm CH1 W1 CH2 "
+                     "W2] CHN_DIR "
+                     "RES_DIR NAME...\n";
         return 2;
     }
     request.chn_dir = argv[i++];

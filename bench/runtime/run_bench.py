@@ -9,6 +9,9 @@ both (score.py) and prints them side by side with the median whole-process
 time per spectrum.
 
 Usage: run_bench.py BIN_DIR WORK_DIR [--count N] [--seed S] [--kinds a,b,...] [--no-fityk]
+                    [--fwhm-factor F]
+Kinds beyond the judged five: foreign (shapes not the fit's own), edges (Compton
+edges and backscatter bumps of three strong lines).
 BIN_DIR holds synth_spectra and analyse_chn. Needs only the standard library
 (and cfityk on the PATH for the peer).
 """
@@ -92,7 +95,11 @@ def run_kind(kind, args):
     ours_wall, ours_cpu, fityk_wall, fityk_cpu = [], [], [], []
     analyser = os.path.join(args.bin, "analyse_chn")
     for name in names:
-        wall, cpu, _ = timed([analyser, work, os.path.join(work, "ours"), name])
+        sens = ["--sens", str(args.sens)] if getattr(args, "sens", None) else []
+        factor = getattr(args, "fwhm_factor", 1.0)
+        if factor != 1.0:  # FWHM points off the truth by this factor
+            sens += ["--fwhm", "200", "%g" % (2.0 * factor), "3000", "%g" % (3.8 * factor)]
+        wall, cpu, _ = timed([analyser] + sens + [work, os.path.join(work, "ours"), name])
         ours_wall.append(wall)
         ours_cpu.append(cpu)
     if not args.no_fityk:
@@ -131,6 +138,7 @@ def main():
     parser.add_argument("--seed", type=int, default=7)
     parser.add_argument("--kinds", default=",".join(KINDS))
     parser.add_argument("--no-fityk", action="store_true")
+    parser.add_argument("--fwhm-factor", type=float, default=1.0, help="FWHM points this many times the truth")
     args = parser.parse_args()
     print("cells: found%, mean bias of the area, mean z, mean z^2 (both: doublets with both members found)")
     for kind in args.kinds.split(","):
@@ -139,7 +147,7 @@ def main():
         print("\n== %s: %d spectra ==" % (kind, ours["spectra"]))
         print("%-22s %-34s   %-34s" % ("group (n)", "ours", "fityk (true positions)"))
         for g in sorted(ours["groups"]):
-            if g.startswith("area_") and kind != "weak":
+            if g.startswith("band_") or (g.startswith("area_") and kind != "weak"):
                 continue
             og = ours["groups"][g]
             pg = peer["groups"].get(g) if peer else None

@@ -92,6 +92,9 @@ def score(truth_csv, res_dir, fityk=False):
                     groups.append("a150_sig8")
                 if t["area"] in (50, 100, 150, 200, 300, 400):
                     groups.append("area_%d" % t["area"])
+                # Bands of expected significance, two wide, for the detection table.
+                band = min(int(t["significance"] // 2) * 2, 16)
+                groups.append("band_%02d" % band)
             else:
                 groups.append(t["group"])
             for g in groups:

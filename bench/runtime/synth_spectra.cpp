@@ -26,18 +26,48 @@ double fwhm_at(double ch) {
     return std::sqrt(fwhm_a + fwhm_b * ch);
 }
 
+// Shapes that are not the fit's own: a Gaussian with wide wings on both sides (15 %
+// of the area in a Gaussian 1.6 times as wide), or skewed (10 % of the area 0.3
+// sigma above the centre).
+enum class Shape { model, wings, skewed };
+
 struct TruePeak {
     double channel;
     double area;
     double tail = 0.0;  // k of the low-energy tail, 0 for none
     std::string group;  // isolated, doublet_<ratio>_<separation>
+    Shape shape = Shape::model;
+};
+
+// A line's share of the counts in channel ch, for every shape.
+double shape_fraction(const TruePeak& peak, int ch, double sigma) {
+    switch (peak.shape) {
+        case Shape::wings:
+            return 0.85 * channel_fraction(ch, peak.channel, sigma, peak.tail) +
+                   0.15 * channel_fraction(ch, peak.channel, 1.6 * sigma, 0.0);
+        case Shape::skewed:
+            return 0.9 * channel_fraction(ch, peak.channel, sigma, peak.tail) +
+                   0.1 * channel_fraction(ch, peak.channel + 0.3 * sigma, sigma, 0.0);
+        case Shape::model:
+            break;
+    }
+    return channel_fraction(ch, peak.channel, sigma, peak.tail);
+}
+
+// The Compton continuum of a line at `channel` (0.5 keV a channel): flat up to the
+// Compton edge, falling over the resolution, and a backscatter bump (Compton
+// kinematics with m c^2 = 510.999 keV).
+struct ComptonLine {
+    double channel;
+    double area;
 };
 
 struct Plan {
     int channels = 4096;
     std::vector<TruePeak> peaks;
     double flat = 0.0, hump = 0.0, decay = 1000.0;  // continuum: flat + hump exp(-ch / decay)
-    double step_fraction = 0.0;  // step height per channel as a fraction of the area
+    double step_fraction = 0.0;        // step height per channel as a fraction of the area
+    std::vector<ComptonLine> compton;  // lines whose Compton edge and backscatter show
 };
 
 double log_uniform(std::mt19937_64& rng, double low, double high) {
@@ -115,6 +145,31 @@ Plan plan_for(const std::string& kind, std::mt19937_64& rng) {
         auto at = positions(rng, 18, 100.0, 4000.0, 10.0);
         for (std::size_t i = 0; i < at.size(); ++i)
             plan.peaks.push_back({at[i], areas[i % 6], 0.0, "isolated"});
+    } else if (kind == "foreign") {
+        plan.flat = 30.0;
+        plan.hump = 400.0;
+        plan.decay = 1200.0;
+        auto at = positions(rng, 12, 100.0, 4000.0, 14.0);
+        for (std::size_t i = 0; i < at.size(); ++i)
+            plan.peaks.push_back({at[i], log_uniform(rng, 2000.0, 100000.0), 0.0, "isolated",
+                                  i % 2 ? Shape::wings : Shape::skewed});
+    } else if (kind == "edges") {
+        // Three strong lines at 662, 1173 and 1332 keV whose edges and backscatter
+        // bumps are no peaks, and 12 isolated lines elsewhere.
+        plan.flat = 5.0;
+        plan.hump = 300.0;
+        plan.decay = 1500.0;
+        for (double kev : {661.7, 1173.2, 1332.5})
+            plan.compton.push_back({kev / 0.5, log_uniform(rng, 2e5, 1e6)});
+        for (const auto& line : plan.compton)
+            plan.peaks.push_back({line.channel, line.area, 0.0, "isolated"});
+        auto at = positions(rng, 12, 100.0, 4000.0, 14.0);
+        for (double c : at) {
+            bool clear = true;
+            for (const auto& line : plan.compton)
+                if (std::fabs(c - line.channel) < 14.0 * fwhm_at(c)) clear = false;
+            if (clear) plan.peaks.push_back({c, log_uniform(rng, 300.0, 30000.0), 0.0, "isolated"});
+        }
     } else if (kind == "tails") {
         plan.flat = 30.0;
         plan.hump = 400.0;
@@ -141,8 +196,7 @@ std::vector<double> expected(const Plan& plan) {
         const int lo = std::max(0, static_cast<int>(peak.channel) - reach);
         const int hi = std::min(plan.channels - 1, static_cast<int>(peak.channel) + reach);
         for (int ch = lo; ch <= hi; ++ch)
-            mu[static_cast<std::size_t>(ch)] +=
-                peak.area * channel_fraction(ch, peak.channel, sigma, peak.tail);
+            mu[static_cast<std::size_t>(ch)] += peak.area * shape_fraction(peak, ch, sigma);
         // A step of Compton-scattered counts on the low side, smoothed by the resolution.
         if (plan.step_fraction > 0.0) {
             for (int ch = 0; ch < plan.channels; ++ch) {
@@ -151,6 +205,23 @@ std::vector<double> expected(const Plan& plan) {
                 mu[static_cast<std::size_t>(ch)] +=
                     plan.step_fraction * peak.area * 0.5 * std::erfc(u / std::numbers::sqrt2);
             }
+        }
+    }
+    for (const auto& line : plan.compton) {
+        const double kev = 0.5 * line.channel;
+        const double backscatter = kev / (1.0 + 2.0 * kev / 510.999);
+        const double edge = (kev - backscatter) / 0.5;  // channel
+        const double sigma = fwhm_at(edge) / fwhm_per_sigma;
+        // About three times the line's counts spread flat below the edge, and a
+        // backscatter bump of 2 % of them, 30 keV wide.
+        const double level = 3.0 * line.area / edge;
+        for (int ch = 0; ch < plan.channels; ++ch) {
+            const double u = (ch - edge) / sigma;
+            mu[static_cast<std::size_t>(ch)] += level * 0.5 * std::erfc(u / std::numbers::sqrt2);
+            const double b = (ch - backscatter / 0.5) / (30.0 / fwhm_per_sigma);
+            mu[static_cast<std::size_t>(ch)] +=
+                0.02 * line.area / (30.0 / fwhm_per_sigma * std::sqrt(2.0 * std::numbers::pi)) *
+                std::exp(-0.5 * b * b);
         }
     }
     return mu;
@@ -164,7 +235,7 @@ double poisson_limited_significance(const Plan& plan, const std::vector<double>&
         static_cast<int>(10.0 * sigma + (peak.tail > 0 ? 30.0 * sigma / peak.tail : 0.0));
     for (int ch = std::max(0, static_cast<int>(peak.channel) - reach);
          ch <= std::min(plan.channels - 1, static_cast<int>(peak.channel) + reach); ++ch) {
-        const double p = channel_fraction(ch, peak.channel, sigma, peak.tail);
+        const double p = shape_fraction(peak, ch, sigma);
         information += p * p / mu[static_cast<std::size_t>(ch)];
     }
     return peak.area * std::sqrt(information);
@@ -175,7 +246,7 @@ double poisson_limited_significance(const Plan& plan, const std::vector<double>&
 int main(int argc, char** argv) {
     if (argc != 5) {
         std::cerr << "usage: synth_spectra KIND COUNT SEED OUT_DIR   (KIND: mixed doublets weak "
-                     "tails big)\n";
+                     "tails big foreign edges)\n";
         return 2;
     }
     const std::string kind = argv[1];

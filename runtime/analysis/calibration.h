@@ -23,11 +23,18 @@ struct EnergyCalibration {
 EnergyCalibration energy_calibration(const AnalysisOptions& options,
                                      std::span<const float> file_terms, std::string& message);
 
-// Peak width in channels: FWHM^2 = a + b ch, never below min_fwhm.
+// Peak width in channels: FWHM^2 = a + b ch + c ch^2, never below min_fwhm. A
+// calibration fitted to the spectrum's peaks carries the coefficients'
+// uncertainties and the number of peaks it used.
 struct WidthCalibration {
     double a = 4.0;
     double b = 0.0;
+    double c = 0.0;
     bool refined = false;
+    double d_a = 0.0;
+    double d_b = 0.0;
+    double d_c = 0.0;
+    int peaks_used = 0;
     static constexpr double min_fwhm = 0.5;
 
     double fwhm(double channel) const;
@@ -49,9 +56,13 @@ struct WidthSample {
     double d_fwhm;
 };
 
-// Weighted straight-line fit of FWHM^2 over channel, dropping samples far above
-// the line (multiplets); the input unchanged when fewer than three samples remain
-// or the result is not positive over [first, last] channel.
+// Robust weighted fit of FWHM^2 over channel to the widths of clean peaks: a line
+// (and a curvature where enough peaks over most of the range call for it), started
+// from the starting calibration scaled to the narrower samples; samples further from
+// it than a relative tolerance (Doppler-broadened lines, unresolved doublets, escape
+// peaks) are left out. Samples bunched in a small part of the range give a common
+// scale only. The input unchanged when fewer than three samples remain or the
+// result is not positive over [first, last] channel.
 WidthCalibration refine_width_calibration(const WidthCalibration& start,
                                           std::span<const WidthSample> samples, double first,
                                           double last);

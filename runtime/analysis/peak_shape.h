@@ -4,6 +4,8 @@ namespace sorvane::analysis {
 
 // FWHM of a Gaussian in units of its sigma.
 inline constexpr double fwhm_per_sigma = 2.3548200450309493;
+// Area of a Gaussian over its height times its FWHM: sqrt(pi / (4 ln 2)).
+inline constexpr double area_per_height_fwhm = 1.0644670194312262;
 
 // Bounds of the tail parameter k (in sigmas from the centroid, where the
 // exponential joins the Gaussian); at the upper bound the tail holds < 1e-6.

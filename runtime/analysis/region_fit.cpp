@@ -21,6 +21,12 @@ constexpr double step_significance = 20.0;
 // A fitted tail this short-lived (k in sigmas) holds almost no counts: the peak is a Gaussian.
 constexpr double negligible_tail = 4.0;
 constexpr int max_iterations = 60;
+// A hidden member this much weaker than a neighbour, and within these FWHM below or
+// above it, may be the neighbour's shape differing from the model's (a 1:10 doublet
+// is two lines).
+constexpr double shape_zone_ratio = 20.0;
+constexpr double shape_zone_low = 1.5;
+constexpr double shape_zone_high = 1.0;
 
 struct Attempt {
     RegionModel model;
@@ -70,7 +76,7 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
         const double fwhm = settings.width.fwhm(c);
         const double under = level + slope * model.axis(c);
         const double height = std::max(count_at(counts, c) - under, 1.0);
-        const double area = height * fwhm * 1.0645;
+        const double area = height * fwhm * area_per_height_fwhm;
         theta[at.centroid(j)] = c;
         limits.lower[at.centroid(j)] = std::max<double>(first, c - fwhm);
         limits.upper[at.centroid(j)] = std::min<double>(last, c + fwhm);
@@ -83,7 +89,8 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
         if (peaks[j].channel - peaks[j - 1].channel < 2.0 * settings.width.fwhm(peaks[j].channel))
             separated = false;
     const double weakest = m ? *std::min_element(significance.begin(), significance.end()) : 0.0;
-    const bool strong_width = may_free_width && m > 0 && separated && weakest >= width_significance;
+    const bool strong_width = may_free_width && m > 0 && separated &&
+                              (weakest >= width_significance || settings.free_width);
     const bool strong_tail = may_free_tail && settings.shape == PeakShape::gauss_exp && m > 0 &&
                              separated && weakest >= tail_significance;
 
@@ -102,7 +109,8 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
     // the peak's height; without these limits two steps can swallow a doublet.
     for (std::size_t j = 0; j < m; ++j) {
         limits.fixed[at.step(j)] = significance[j] < step_significance;
-        const double height = theta[at.area(j)] / (1.0645 * settings.width.fwhm(peaks[j].channel));
+        const double height =
+            theta[at.area(j)] / (area_per_height_fwhm * settings.width.fwhm(peaks[j].channel));
         limits.lower[at.step(j)] = -0.05 * height;
         limits.upper[at.step(j)] = 0.0;
     }
@@ -241,6 +249,29 @@ bool suspiciously_wide(const Attempt& attempt) {
     return excess > 2.0 * spread;
 }
 
+// The member added at `channel` is a line of its own: at least `sensitivity` standard
+// deviations, and not in the zone of a much stronger neighbour where another tail or
+// step would do the same.
+bool a_line(const Attempt& attempt, double channel, const RegionSettings& settings) {
+    const auto& at = attempt.model.layout();
+    const auto& theta = attempt.fit.theta;
+    std::size_t added = 0;
+    for (std::size_t j = 1; j < at.peaks; ++j)
+        if (std::fabs(theta[at.centroid(j)] - channel) <
+            std::fabs(theta[at.centroid(added)] - channel))
+            added = j;
+    if (area_significance(attempt.fit, at, added) < settings.sensitivity) return false;
+    const double position = theta[at.centroid(added)];
+    for (std::size_t j = 0; j < at.peaks; ++j) {
+        if (j == added || theta[at.area(j)] < shape_zone_ratio * theta[at.area(added)]) continue;
+        const double gap = position - theta[at.centroid(j)];
+        const double fwhm = settings.width.fwhm(theta[at.centroid(j)]);
+        // The tail reaches further on the low-energy side than a step on the high one.
+        if (gap > -shape_zone_low * fwhm && gap < shape_zone_high * fwhm) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 RegionResult fit_region(std::span<const double> counts, const Region& region,
@@ -295,7 +326,12 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
             // otherwise be reported: a strong peak whose shape differs a little from
             // the model is not split in two.
             const bool better = bigger.fit.deviance < attempt.fit.deviance;
-            if (gain < settings.sensitivity * settings.sensitivity || !all_significant || !better)
+            // The gain counts in the misfit that remains: where the model's shape differs
+            // from the peak's, a further member gains much and explains little.
+            const double needed = settings.sensitivity * settings.sensitivity *
+                                  std::max(1.0, bigger.fit.reduced_deviance);
+            if (gain < needed || !all_significant || !better ||
+                !a_line(bigger, hidden.channel, settings))
                 break;
             peaks = std::move(more);
             reference = bigger.fit.deviance;

@@ -18,6 +18,7 @@ struct RegionSettings {
     double sensitivity = 6.0;
     int smoothing_points = 5;
     bool search_residuals = true;  // look for members the search missed (auto search)
+    bool free_width = false;       // width free however weak the peaks (measuring widths)
 };
 
 struct FittedPeak {

@@ -96,7 +96,7 @@ TEST_F(RunBatch, ResultHasItsSectionsInOrderWithCrLf) {
     ASSERT_FALSE(text.empty());
     std::size_t at = 0;
     for (const char* section : {"[spectrum]\r\n", "[calibration]\r\n", "[options]\r\n",
-                                "[peaks]\r\n", "[messages]\r\n"}) {
+                                "[peaks]\r\n", "[messages]\r\n", "[flags]\r\n"}) {
         const auto found = text.find(section, at);
         ASSERT_NE(found, std::string::npos) << section;
         at = found;
@@ -107,6 +107,9 @@ TEST_F(RunBatch, ResultHasItsSectionsInOrderWithCrLf) {
         if (text[i] == '\n') {
             ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "at " << i;
         }
+    // The legend names every flag letter, one "letter = meaning" line each.
+    for (const char* letter : {"M", "D", "W", "T", "N", "B", "A", "E", "F", "S", "L"})
+        EXPECT_NE(text.find(std::string("\r\n") + letter + " = "), std::string::npos) << letter;
     EXPECT_NE(text.find("live_time = 100\r\n"), std::string::npos);
     EXPECT_NE(text.find("channels = 1024\r\n"), std::string::npos);
     // The header's names in order, lined up over their columns with blanks.

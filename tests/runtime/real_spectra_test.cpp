@@ -4,20 +4,12 @@
 #include <sstream>
 
 #include "platform/real_platform.h"
+#include "results/result_file.h"
 #include "run_batch.h"
 #include "support/test_files.h"
 
 namespace sorvane {
 namespace {
-
-std::vector<std::string> peak_lines(const std::string& text) {
-    const auto begin = text.find("flags\r\n") + 7;
-    const auto end = text.find("[messages]");
-    std::vector<std::string> lines;
-    std::istringstream in(text.substr(begin, end - begin));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // The .res text the runtime writes for one of the real spectra.
 std::string analysed(const std::string& name, const analysis::AnalysisOptions& options = {}) {
@@ -42,7 +34,7 @@ class RealSpectra : public ::testing::TestWithParam<const char*> {};
 // analyse without error and give peaks.
 TEST_P(RealSpectra, AnalyseWithoutError) {
     const std::string text = analysed(GetParam());
-    EXPECT_GE(peak_lines(text).size(), 3u) << text.substr(0, 2000);
+    EXPECT_GE(read_result(text).peaks.rows.size(), 3u) << text.substr(0, 2000);
     EXPECT_NE(text.find("energy_source = file"), std::string::npos);
 }
 
@@ -55,12 +47,11 @@ TEST_P(RealSpectra, ThePotassiumLineIsOnePeak) {
     options.low = {200.0, 100.0, 2.0};
     options.high = {3000.0, 1500.0, 3.8};
     const std::string text = analysed(GetParam(), options);
+    const ResultTable peaks = read_result(text).peaks;
     int near_1461 = 0;
-    for (const auto& line : peak_lines(text)) {
-        std::istringstream fields(line);
-        double no = 0, channel = 0, d_channel = 0, energy = 0;
-        if (fields >> no >> channel >> d_channel >> energy && std::fabs(energy - 1460.8) < 3.0)
-            ++near_1461;
+    for (std::size_t row = 0; row < peaks.rows.size(); ++row) {
+        const auto energy = peaks.number(row, "energy");
+        if (energy && std::fabs(*energy - 1460.8) < 3.0) ++near_1461;
     }
     EXPECT_EQ(near_1461, 1) << text.substr(0, 4000);
 }

@@ -20,7 +20,8 @@ MemoryFileSystem::MemoryFileSystem(Flavour flavour)
     : separator_(flavour == Flavour::windows ? '\\' : '/') {
     roots_ = flavour == Flavour::windows ? std::vector<std::string>{"C:\\", "D:\\", "E:\\"}
                                          : std::vector<std::string>{"/"};
-    for (const std::string& root : roots_) nodes_[key_of(root)] = Node{root, true, false, false, {}, 0};
+    for (const std::string& root : roots_)
+        nodes_[key_of(root)] = Node{root, true, false, false, {}, 0};
     current_ = roots_.front();
 }
 
@@ -78,7 +79,8 @@ std::optional<std::string> MemoryFileSystem::contents(const std::string& path) c
 FsResult MemoryFileSystem::read_file(const std::string& path, std::string& bytes) const {
     bytes.clear();
     if (!folder_exists(folder_of_path(path, separator_))) {
-        return {FsStatus::path_not_found, folder_of_path(path, separator_) + ": folder does not exist"};
+        return {FsStatus::path_not_found,
+                folder_of_path(path, separator_) + ": folder does not exist"};
     }
     const Node* node = find(path);
     if (node == nullptr) return {FsStatus::file_not_found, path + ": no such file"};
@@ -89,7 +91,8 @@ FsResult MemoryFileSystem::read_file(const std::string& path, std::string& bytes
 
 FsResult MemoryFileSystem::write_file(const std::string& path, std::string_view bytes) {
     if (!folder_exists(folder_of_path(path, separator_))) {
-        return {FsStatus::path_not_found, folder_of_path(path, separator_) + ": folder does not exist"};
+        return {FsStatus::path_not_found,
+                folder_of_path(path, separator_) + ": folder does not exist"};
     }
     const Node* existing = find(path);
     if (existing != nullptr && existing->folder) return {FsStatus::failed, path + ": is a folder"};
@@ -104,9 +107,11 @@ FsResult MemoryFileSystem::write_file(const std::string& path, std::string_view 
 
 FsResult MemoryFileSystem::rename_file(const std::string& from, const std::string& to) {
     const Node* source = find(from);
-    if (source == nullptr || source->folder) return {FsStatus::file_not_found, from + ": no such file"};
+    if (source == nullptr || source->folder)
+        return {FsStatus::file_not_found, from + ": no such file"};
     if (!folder_exists(folder_of_path(to, separator_))) {
-        return {FsStatus::path_not_found, folder_of_path(to, separator_) + ": folder does not exist"};
+        return {FsStatus::path_not_found,
+                folder_of_path(to, separator_) + ": folder does not exist"};
     }
     Node moved = *source;
     moved.name = name_of_path(to, separator_);
@@ -155,20 +160,23 @@ std::vector<FolderEntry> MemoryFileSystem::children(const std::string& folder, K
             entries.push_back({node.name});
         }
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return less_ignoring_case(a.name, b.name); });
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return less_ignoring_case(a.name, b.name);
+    });
     return entries;
 }
 
 std::vector<FolderEntry> MemoryFileSystem::list_files(const std::string& folder,
                                                       std::string_view pattern) const {
     return children(folder, [&](const Node& node) {
-        return !node.folder && !node.hidden && !node.system && matches_any_dos_pattern(node.name, pattern);
+        return !node.folder && !node.hidden && !node.system &&
+               matches_any_dos_pattern(node.name, pattern);
     });
 }
 
 std::vector<FolderEntry> MemoryFileSystem::list_folders(const std::string& folder) const {
-    return children(folder, [](const Node& node) { return node.folder && !node.hidden; });
+    // Hidden folders are listed like any other; only file lists leave hidden entries out.
+    return children(folder, [](const Node& node) { return node.folder; });
 }
 
 std::optional<std::int64_t> MemoryFileSystem::modification_time(const std::string& path) const {

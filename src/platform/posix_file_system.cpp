@@ -29,9 +29,11 @@ bool is_kind(const std::string& path, mode_t kind) {
     return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
 }
 
-std::string folder_or_dot(const std::string& folder) { return folder.empty() ? "./" : folder; }
+std::string folder_or_dot(const std::string& folder) {
+    return folder.empty() ? "./" : folder;
+}
 
-// The entries of a folder of one kind, "." and ".." and hidden names left out.
+// The entries of a folder of one kind that `keep` takes, "." and ".." left out.
 // The kind comes from the directory entry itself; only when the file system does
 // not tell it (or for a link) is the entry looked up, so large folders list fast.
 template <typename KeepName>
@@ -44,15 +46,16 @@ std::vector<FolderEntry> list_entries(const std::string& folder, mode_t kind, Ke
     const unsigned char wanted = kind == S_IFDIR ? DT_DIR : DT_REG;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name.empty() || name[0] == '.' || !keep(name)) continue;
+        if (name.empty() || name == "." || name == ".." || !keep(name)) continue;
         const bool of_kind = (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
                                  ? is_kind(prefix + std::string(name), kind)
                                  : entry->d_type == wanted;
         if (of_kind) entries.push_back({std::string(name)});
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(),
-              [](const FolderEntry& a, const FolderEntry& b) { return less_ignoring_case(a.name, b.name); });
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        return less_ignoring_case(a.name, b.name);
+    });
     return entries;
 }
 
@@ -170,8 +173,10 @@ std::optional<std::string> PosixFileSystem::find_ignoring_case(const std::string
 
 std::vector<FolderEntry> PosixFileSystem::list_files(const std::string& folder,
                                                      std::string_view pattern) const {
-    return list_entries(folder, S_IFREG,
-                        [&](std::string_view name) { return matches_any_dos_pattern(name, pattern); });
+    // Names starting with "." are the hidden files of POSIX.
+    return list_entries(folder, S_IFREG, [&](std::string_view name) {
+        return name[0] != '.' && matches_any_dos_pattern(name, pattern);
+    });
 }
 
 std::vector<FolderEntry> PosixFileSystem::list_folders(const std::string& folder) const {

@@ -40,7 +40,7 @@ protected:
     }
 
     // What the window saves: "Simple data", temporary CHN files, these folders.
-    void save_window_state() {
+    void save_window_state(bool manual_peaks = false) {
         Form1 form;
         AnalysisSettings settings;
         ScriptedUi ui;
@@ -50,6 +50,7 @@ protected:
         set_default(form);
         select_type_position(form, 10, files);
         select_option(form, OptionGroup::Option8, 1);
+        if (manual_peaks) select_option(form, OptionGroup::Option1, 1);
         show_folder_in_field(form.Text9[0], raw);
         show_folder_in_field(form.Text9[1], res);
         ASSERT_EQ(collect_settings(form, settings, files, ui, true), 0);
@@ -98,6 +99,15 @@ TEST_F(CliGo, FailuresAreLinesOnStderrAndANonZeroStatus) {
     EXPECT_EQ(go({"bad.asc", "a.asc"}, nullptr, &err), 1);
     EXPECT_NE(err.find("File does not read."), std::string::npos) << err;
     EXPECT_TRUE(fs::exists(res + "a.res")) << "the good file still ran";
+}
+
+TEST_F(CliGo, ManualPeakSearchWithoutAListEndsTheEntry) {
+    save_window_state(true);
+    std::string err;
+    // Nobody answers "How many peak(s)? max=10": the entry ends instead of asking again.
+    EXPECT_NE(go({}, nullptr, &err), 0);
+    EXPECT_NE(err.find("Manual PK ch is not set."), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(res + "a.res"));
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ public:
         Buttons buttons;
     };
 
-    std::deque<Answer> answers;                           // for message boxes; OK when empty
+    std::deque<Answer> answers;                            // for message boxes; OK when empty
     std::deque<std::optional<std::string>> input_answers;  // for input boxes; cancel when empty
     std::deque<std::optional<std::string>> file_answers;   // for file dialogs; cancel when empty
     bool cancel_progress = false;
@@ -31,11 +31,15 @@ public:
     Answer message_box(std::string_view text, std::string_view title, Buttons buttons) override;
     std::optional<std::string> input_box(std::string_view prompt, std::string_view title,
                                          std::string_view initial) override;
-    std::optional<std::string> open_file_dialog(std::string_view filter, std::string_view folder) override;
-    std::optional<std::string> save_file_dialog(std::string_view filter, std::string_view folder) override;
+    std::optional<std::string> open_file_dialog(std::string_view filter,
+                                                std::string_view folder) override;
+    std::optional<std::string> save_file_dialog(std::string_view filter,
+                                                std::string_view folder) override;
     void set_pointer(Pointer pointer) override { pointers.push_back(pointer); }
     bool show_progress(std::string_view text, int done, int total) override;
     void end_progress() override {}
+    // The script stands for a person for as long as it holds input answers.
+    bool answers_again() const override { return !input_answers.empty(); }
 
     Pointer pointer() const { return pointers.empty() ? Pointer::normal : pointers.back(); }
 };

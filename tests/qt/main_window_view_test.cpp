@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -294,6 +295,18 @@ private slots:
         QCOMPARE(h->view->last_focus(), Focus::TreeView1_0);
     }
 
+    // Where the keyboard focus really lands: at start-up and on the tab change.
+    void theRawTreeHoldsTheKeyboardFocus() {
+        auto* tree = h->find<QTreeWidget>("TreeView1_0");
+        QVERIFY(QTest::qWaitForWindowActive(h->view.get()));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tree));
+        auto* tabs = h->find<QTabWidget>("SSTab1");
+        tabs->setCurrentIndex(1);
+        h->find<QRadioButton>("Option8_0")->setFocus();
+        tabs->setCurrentIndex(2);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tree));
+    }
+
     void expandingAndClickingAFolder() {
         auto* tree = h->find<QTreeWidget>("TreeView1_0");
         QTreeWidgetItem* drive = tree->topLevelItem(0)->child(0);
@@ -354,7 +367,8 @@ private slots:
             stdfs::create_directories(folder);
         stdfs::copy_file(TEST_RUNTIME, temp.path() + "rt/run_Tovalu.exe");
         for (const char* name : {"a.asc", "b.asc"})
-            std::ofstream(raw + name, std::ios::binary) << crlf_lines({"0, 9", "1, 9", "2, 5", "3, 6"});
+            std::ofstream(raw + name, std::ios::binary)
+                << crlf_lines({"0, 9", "1, 9", "2, 5", "3, 6"});
 
         RealFileSystem fs;
         RealProcess process;
@@ -384,7 +398,8 @@ private slots:
         auto* list = view.findChild<QListView*>(QStringLiteral("File1_0"));
         QVERIFY(list != nullptr);
         list->selectAll();
-        QCOMPARE(window.form.File1[0].selected_names(), (std::vector<std::string>{"a.asc", "b.asc"}));
+        QCOMPARE(window.form.File1[0].selected_names(),
+                 (std::vector<std::string>{"a.asc", "b.asc"}));
         view.findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
 
         QVERIFY(stdfs::exists(res + "a.res"));

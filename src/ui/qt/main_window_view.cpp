@@ -336,6 +336,7 @@ void MainWindowView::apply_focus() {
     if (window_.focus == Focus::none) return;
     last_focus_ = window_.focus;
     if (window_.focus == Focus::TreeView1_0) {
+        tree_focus_pending_ = !isActiveWindow();
         trees_[0]->setFocus(Qt::OtherFocusReason);
     } else {
         activateWindow();
@@ -343,6 +344,16 @@ void MainWindowView::apply_focus() {
     }
     // A request is carried out once; later events keep the user's focus.
     window_.focus = Focus::none;
+}
+
+void MainWindowView::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !tree_focus_pending_)
+        return;
+    tree_focus_pending_ = false;
+    // Queued: the activation itself ends by focusing the first visible control.
+    QMetaObject::invokeMethod(
+        this, [this] { trees_[0]->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {

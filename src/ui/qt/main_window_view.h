@@ -42,6 +42,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct OptionWidgets {
@@ -74,6 +75,9 @@ private:
     Services& services_;
     StartupEnvironment environment_;
     Focus last_focus_ = Focus::none;
+    // The raw tree's focus waits for the window to become active: before that the
+    // toolkit would hand the focus to the first visible control ("GO").
+    bool tree_focus_pending_ = false;
 
     QTabWidget* tabs_ = nullptr;
     QPushButton* go_ = nullptr;

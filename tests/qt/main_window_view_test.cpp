@@ -2,12 +2,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -307,6 +309,30 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tree));
     }
 
+    void aFieldNotUsedAsTypedIsMarkedUntilEdited() {
+        auto* field = h->find<QLineEdit>("Text1");
+        field->clear();
+        QTest::keyClicks(field, "2,5");
+        h->click("Command1");  // no runtime here: the run stops after collecting
+        QCOMPARE(field->toolTip(), QStringLiteral("used as 2"));
+        QVERIFY(field->styleSheet().contains(QStringLiteral("border")));
+        QCOMPARE(field->text(), QStringLiteral("2,5"));
+        QCOMPARE(h->find<QLabel>("StatusLine")->text(),
+                 QStringLiteral("GO: stopped by an OPTION error"));
+        QTest::keyClicks(field, "0");
+        QCOMPARE(field->toolTip(), QString());
+        QCOMPARE(field->styleSheet(), QString());
+    }
+
+    void eachTreeAndItsListShareASplitter() {
+        for (int index = 0; index < 2; ++index) {
+            const QByteArray suffix = QByteArray::number(index);
+            auto* splitter = h->find<QSplitter>(("Splitter_" + suffix).constData());
+            QCOMPARE(splitter->widget(0), h->find<QWidget>(("TreeView1_" + suffix).constData()));
+            QCOMPARE(splitter->widget(1), h->find<QWidget>(("File1_" + suffix).constData()));
+        }
+    }
+
     void expandingAndClickingAFolder() {
         auto* tree = h->find<QTreeWidget>("TreeView1_0");
         QTreeWidgetItem* drive = tree->topLevelItem(0)->child(0);
@@ -406,6 +432,10 @@ private slots:
         QVERIFY(stdfs::exists(res + "b.res"));
         QVERIFY(!stdfs::exists(res + "a.chn"));
         QCOMPARE(ui.pointer(), Pointer::normal);
+        QCOMPARE(view.findChild<QLabel*>(QStringLiteral("StatusLine"))->text(),
+                 QString::fromStdString("GO: 2 files converted, 0 failed; 2 of 2 results "
+                                        "appeared; result folder " +
+                                        res));
     }
 
     void selectingInTheListReachesTheModel() {

@@ -1,6 +1,6 @@
 #include "form/file_list.h"
 
-#include <algorithm>
+#include <set>
 
 #include "platform/dos_pattern.h"
 #include "platform/file_system.h"
@@ -45,13 +45,16 @@ void refresh_file_list(FileListBox& list, const FileSystem& files) {
 
 void set_file_list_folder(FileListBox& list, std::string folder, const FileSystem& files) {
     // Listing the same folder again keeps what the user selected there.
-    std::vector<std::string> kept;
-    if (same_folder(list.folder, folder, files.separator())) kept = list.selected_names();
+    std::set<std::string> kept;
+    if (same_folder(list.folder, folder, files.separator())) {
+        const std::vector<std::string> names = list.selected_names();
+        kept.insert(names.begin(), names.end());
+    }
     list.folder = std::move(folder);
     refresh_file_list(list, files);
+    if (kept.empty()) return;
     for (std::size_t entry = 0; entry < list.entries.size(); ++entry) {
-        if (std::find(kept.begin(), kept.end(), list.entries[entry]) != kept.end())
-            list.selected[entry] = true;
+        if (kept.contains(list.entries[entry])) list.selected[entry] = true;
     }
 }
 

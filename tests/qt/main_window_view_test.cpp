@@ -9,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -322,15 +321,6 @@ private slots:
         QTest::keyClicks(field, "0");
         QCOMPARE(field->toolTip(), QString());
         QCOMPARE(field->styleSheet(), QString());
-    }
-
-    void eachTreeAndItsListShareASplitter() {
-        for (int index = 0; index < 2; ++index) {
-            const QByteArray suffix = QByteArray::number(index);
-            auto* splitter = h->find<QSplitter>(("Splitter_" + suffix).constData());
-            QCOMPARE(splitter->widget(0), h->find<QWidget>(("TreeView1_" + suffix).constData()));
-            QCOMPARE(splitter->widget(1), h->find<QWidget>(("File1_" + suffix).constData()));
-        }
     }
 
     void expandingAndClickingAFolder() {

@@ -75,8 +75,7 @@ TEST(Win32FileSystem, HiddenAndSystemFilesAreLeftOutOfFileListsNotFolderLists) {
     ASSERT_TRUE(fs.create_folder(temp.path() + "secret").ok());
     ASSERT_TRUE(SetFileAttributesA((temp.path() + "secret").c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(fs.create_folder(temp.path() + "system").ok());
-    ASSERT_TRUE(SetFileAttributesA((temp.path() + "system").c_str(),
-                                   FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(SetFileAttributesA((temp.path() + "system").c_str(), FILE_ATTRIBUTE_SYSTEM));
 
     const std::vector<FolderEntry> files = fs.list_files(temp.path(), "*.chn");
     ASSERT_EQ(files.size(), 1u);

@@ -6,36 +6,13 @@
 
 #include "import/read_raw_file.h"
 #include "platform/memory_file_system.h"
+#include "platform/silent_ui.h"
 #include "spectrum/chn_writer.h"
-
-namespace {
-
-// A Ui that answers everything at once and shows nothing.
-class SilentUi final : public sorvane::Ui {
-public:
-    sorvane::Answer message_box(std::string_view, std::string_view, sorvane::Buttons) override {
-        return sorvane::Answer::ok;
-    }
-    std::optional<std::string> input_box(std::string_view, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> open_file_dialog(std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> save_file_dialog(std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    void set_pointer(sorvane::Pointer) override {}
-    bool show_progress(std::string_view, int, int) override { return true; }
-    void end_progress() override {}
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static sorvane::Spectrum spectrum;  // one record for all inputs, as in a long run
     sorvane::MemoryFileSystem fs;
-    SilentUi ui;
+    sorvane::SilentUi ui;
     const std::string path = std::string("C:\\data\\") + FUZZ_FILE_NAME;
     fs.add_file(path, std::string_view(reinterpret_cast<const char*>(data), size));
     sorvane::ReaderContext context{spectrum, fs, ui};

@@ -15,8 +15,8 @@
 
 #include "browser/open_tree_at.h"
 #include "form/file_list.h"
-#include "form/ui.h"
 #include "platform/real_platform.h"
+#include "platform/silent_ui.h"
 #include "ui/qt/file_list_view.h"
 #include "ui/qt/folder_tree_widget.h"
 #include "ui/qt/main_window_view.h"
@@ -25,25 +25,6 @@
 namespace {
 
 using namespace sorvane;
-
-// Answers nothing and shows nothing: the timings leave out people.
-class SilentUi final : public Ui {
-public:
-    Answer message_box(std::string_view, std::string_view, Buttons) override { return Answer::ok; }
-    std::optional<std::string> input_box(std::string_view, std::string_view,
-                                         std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> open_file_dialog(std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> save_file_dialog(std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    void set_pointer(Pointer) override {}
-    bool show_progress(std::string_view, int, int) override { return true; }
-    void end_progress() override {}
-};
 
 // A folder under /tmp made once per run and removed at the end.
 class Scratch {

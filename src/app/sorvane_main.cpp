@@ -2,7 +2,7 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "platform/real_platform.h"
 #include "platform/system_folder.h"
 #include "ui/qt/main_window_view.h"

@@ -3,7 +3,7 @@
 #include "browser/tree_images.h"
 #include "form/directory_field.h"
 #include "form/file_list.h"
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "platform/file_system.h"
 
 namespace sorvane {

@@ -57,20 +57,20 @@ std::string extension_of(std::string_view path, const FileSystem& files) {
     return extension_of_name(file_name_of(path, files));
 }
 
-void drop_on_raw_list(Form1& form, Browsers& browsers, AnalysisSettings& settings,
-                      const std::optional<std::vector<std::string>>& dropped,
-                      const FileSystem& files) {
+std::optional<std::string> drop_on_raw_list(Form1& form, Browsers& browsers,
+                                            const std::optional<std::vector<std::string>>& dropped,
+                                            const FileSystem& files) {
     // The filter is read before opening the folder can change anything.
     const std::string filter = form.File1[0].pattern;
-    if (!dropped || dropped->empty()) return;
+    if (!dropped || dropped->empty()) return std::nullopt;
     NormalFiles normal(files);
     const std::string& first = dropped->front();
-    settings.chn_dir = folder_without(first, normal.name_of(first));
+    std::string folder = folder_without(first, normal.name_of(first));
     try {
-        open_tree_at(form, browsers, 0, settings.chn_dir, files);
+        open_tree_at(form, browsers, 0, folder, files);
     } catch (const TreeOpenError&) {
         // A folder the tree cannot show leaves the window as it was.
-        return;
+        return folder;
     }
     std::vector<std::string> accepted;
     for (const std::string& path : *dropped) {
@@ -89,6 +89,7 @@ void drop_on_raw_list(Form1& form, Browsers& browsers, AnalysisSettings& setting
             if (entries[entry].find(part) != std::string::npos) list.set_selected(entry, true);
         }
     }
+    return folder;
 }
 
 void drop_on_result_list(Form1& form, Browsers& browsers,
@@ -102,14 +103,12 @@ void drop_on_result_list(Form1& form, Browsers& browsers,
     }
 }
 
-void File1_OLEDragDrop(Form1& form, Browsers& browsers, AnalysisSettings& settings, int index,
-                       const std::optional<std::vector<std::string>>& dropped,
-                       const FileSystem& files) {
-    if (index == 0) {
-        drop_on_raw_list(form, browsers, settings, dropped, files);
-    } else {
-        drop_on_result_list(form, browsers, dropped, files);
-    }
+std::optional<std::string> File1_OLEDragDrop(Form1& form, Browsers& browsers, int index,
+                                             const std::optional<std::vector<std::string>>& dropped,
+                                             const FileSystem& files) {
+    if (index == 0) return drop_on_raw_list(form, browsers, dropped, files);
+    drop_on_result_list(form, browsers, dropped, files);
+    return std::nullopt;
 }
 
 }  // namespace sorvane

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "browser/browsers.h"
-#include "control/analysis_settings.h"
 #include "form/form1.h"
 
 namespace sorvane {
@@ -38,21 +37,23 @@ std::string folder_of(std::string_view path, const FileSystem& files);
 std::string extension_of(std::string_view path, const FileSystem& files);
 
 // Files dropped on the raw list: its browser opens the first one's folder and the
-// entries containing an accepted name are selected. A drop that holds no file
-// list changes nothing; a folder that cannot be opened is left alone. The window
-// takes the focus afterwards in both cases (the caller's part).
-void drop_on_raw_list(Form1& form, Browsers& browsers, AnalysisSettings& settings,
-                      const std::optional<std::vector<std::string>>& dropped,
-                      const FileSystem& files);
+// entries containing an accepted name are selected. Returns that folder, which
+// becomes the raw input folder even when the tree cannot open it; nothing for a
+// drop that holds no file list (it changes nothing). The window takes the focus
+// afterwards in both cases (the caller's part).
+std::optional<std::string> drop_on_raw_list(Form1& form, Browsers& browsers,
+                                            const std::optional<std::vector<std::string>>& dropped,
+                                            const FileSystem& files);
 
 // Files dropped on the result list: its browser opens the first one's folder.
 void drop_on_result_list(Form1& form, Browsers& browsers,
                          const std::optional<std::vector<std::string>>& dropped,
                          const FileSystem& files);
 
-// The drop event of `File1(index)`.
-void File1_OLEDragDrop(Form1& form, Browsers& browsers, AnalysisSettings& settings, int index,
-                       const std::optional<std::vector<std::string>>& dropped,
-                       const FileSystem& files);
+// The drop event of `File1(index)`; the raw input folder a drop on the raw list
+// names, for the caller to store.
+std::optional<std::string> File1_OLEDragDrop(Form1& form, Browsers& browsers, int index,
+                                             const std::optional<std::vector<std::string>>& dropped,
+                                             const FileSystem& files);
 
 }  // namespace sorvane

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "spectrum/spectrum.h"

@@ -8,7 +8,7 @@
 #include "form/directory_field.h"
 #include "form/option_groups.h"
 #include "form/type_selector.h"
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "platform/file_system.h"
 
 namespace sorvane {

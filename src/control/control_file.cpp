@@ -2,7 +2,7 @@
 
 #include "control/control_file_format.h"
 #include "control/settings_view.h"
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "import/base_name.h"
 #include "platform/file_system.h"
 

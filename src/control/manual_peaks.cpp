@@ -6,7 +6,7 @@
 
 #include "control/number_forms.h"
 #include "form/option_groups.h"
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "import/text_conventions.h"
 
 namespace sorvane {

@@ -6,7 +6,6 @@
 namespace sorvane {
 namespace {
 
-constexpr std::int16_t canberra35_mca_number = 445;
 constexpr std::size_t channels_per_row = 8;
 // Rows 0 to 1099 fill channels 0 to 8799; one more row would pass channel 8800.
 constexpr std::size_t max_rows = max_channels / channels_per_row;
@@ -59,35 +58,30 @@ std::size_t read_channel_table(TextLines& lines, Spectrum& spectrum) {
 }  // namespace
 
 ReadOutcome read_canberra35(ReaderContext& context) {
-    return guarded_read(context, [&] {
-        Spectrum& spectrum = context.spectrum;
-        context.ui.set_pointer(Pointer::hourglass);
-        reset_for_reader(spectrum, canberra35_mca_number);
-        TextLines lines = read_input_lines(context);
+    Spectrum& spectrum = context.spectrum;
+    TextLines lines = read_input_lines(context);
 
-        constexpr std::string_view identification = "SERIES 35+  V-2.00";
-        if (!find_item(lines, identification)) return missing(identification);
+    constexpr std::string_view identification = "SERIES 35+  V-2.00";
+    if (!find_item(lines, identification)) return missing(identification);
 
-        std::optional<std::string_view> line = find_item(lines, "LIVE TIME=");
-        if (!line) return missing("LIVE TIME=");
-        spectrum.chn_header.live_time = ticks_of_seconds(number_value(columns(*line, 27, 7)));
+    std::optional<std::string_view> line = find_item(lines, "LIVE TIME=");
+    if (!line) return missing("LIVE TIME=");
+    spectrum.chn_header.live_time = ticks_of_seconds(number_value(columns(*line, 27, 7)));
 
-        if (!(line = find_item(lines, "TRUE TIME="))) return missing("TRUE TIME=");
-        spectrum.chn_header.real_time = ticks_of_seconds(number_value(columns(*line, 48, 7)));
+    if (!(line = find_item(lines, "TRUE TIME="))) return missing("TRUE TIME=");
+    spectrum.chn_header.real_time = ticks_of_seconds(number_value(columns(*line, 48, 7)));
 
-        if (!(line = find_item(lines, "TAG NO. ="))) return missing("TAG NO. =");
-        set_sample_description(spectrum, *line);
+    if (!(line = find_item(lines, "TAG NO. ="))) return missing("TAG NO. =");
+    set_sample_description(spectrum, *line);
 
-        if (!(line = find_item(lines, "MEMORY="))) return missing("MEMORY=");
-        set_start(spectrum, *line);
+    if (!(line = find_item(lines, "MEMORY="))) return missing("MEMORY=");
+    set_start(spectrum, *line);
 
-        if (!find_item(lines, "CHANNEL#")) return missing("CHANNEL#");
-        const std::size_t rows = read_channel_table(lines, spectrum);
-        spectrum.chn_header.num_channels = static_cast<std::int16_t>(channels_per_row * rows);
+    if (!find_item(lines, "CHANNEL#")) return missing("CHANNEL#");
+    const std::size_t rows = read_channel_table(lines, spectrum);
+    spectrum.chn_header.num_channels = static_cast<std::int16_t>(channels_per_row * rows);
 
-        context.ui.set_pointer(Pointer::normal);
-        return ReadOutcome::read();
-    });
+    return ReadOutcome::read();
 }
 
 }  // namespace sorvane

@@ -11,7 +11,6 @@
 namespace sorvane {
 namespace {
 
-constexpr std::int16_t iec_mca_number = 1455;
 constexpr std::string_view record_mark = "A004";
 constexpr int skipped_header_lines = 54;
 constexpr std::size_t counts_per_line = 5;
@@ -163,10 +162,10 @@ void read_counts(TextLines& lines, Spectrum& spectrum) {
     }
 }
 
-ReadOutcome read_iec_steps(ReaderContext& context) {
+}  // namespace
+
+ReadOutcome read_iec(ReaderContext& context) {
     Spectrum& spectrum = context.spectrum;
-    context.ui.set_pointer(Pointer::hourglass);
-    reset_for_reader(spectrum, iec_mca_number);
     spectrum.chn_trailer.ecal_c3 = 0.0f;
     TextLines lines = read_input_lines(context);
 
@@ -188,15 +187,7 @@ ReadOutcome read_iec_steps(ReaderContext& context) {
 
     for (int skipped = 0; skipped < skipped_header_lines; ++skipped) lines.read_line();
     read_counts(lines, spectrum);
-
-    context.ui.set_pointer(Pointer::normal);
     return ReadOutcome::read();
-}
-
-}  // namespace
-
-ReadOutcome read_iec(ReaderContext& context) {
-    return guarded_read(context, [&] { return read_iec_steps(context); });
 }
 
 }  // namespace sorvane

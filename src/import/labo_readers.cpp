@@ -8,7 +8,6 @@
 namespace sorvane {
 namespace {
 
-constexpr std::int16_t labo_mca_number = 101;
 constexpr std::size_t labo_header_size = 1024;
 constexpr std::string_view labo_identification = "Laboratory Equipment";
 
@@ -114,33 +113,30 @@ void read_channels(Spectrum& spectrum, std::string_view bytes, std::int16_t chan
 enum class LaboVersion { older, v154 };
 
 ReadOutcome read_labo_file(ReaderContext& context, LaboVersion version) {
-    return guarded_read(context, [&] {
-        Spectrum& spectrum = context.spectrum;
-        reset_for_reader(spectrum, labo_mca_number);
-        const std::string bytes = read_input_bytes(context);
-        const LaboHeader labo_header = decode_labo_header(bytes);
+    Spectrum& spectrum = context.spectrum;
+    const std::string bytes = read_input_bytes(context);
+    const LaboHeader labo_header = decode_labo_header(bytes);
 
-        const bool v154 = version == LaboVersion::v154;
-        if (!contains_keyword(
-                v154 ? labo_header.identification_front : labo_header.identification_back,
-                labo_identification)) {
-            return ReadOutcome::failed(std::string("no \"Laboratory Equipment\" in the header's ") +
-                                       (v154 ? "first 50 bytes" : "last 160 bytes"));
-        }
-        read_channels(spectrum, bytes, labo_header.channels);
-        spectrum.chn_header.live_time = ticks_of_seconds(labo_header.live_seconds);
-        spectrum.chn_header.real_time = ticks_of_seconds(labo_header.real_seconds);
+    const bool v154 = version == LaboVersion::v154;
+    if (!contains_keyword(
+            v154 ? labo_header.identification_front : labo_header.identification_back,
+            labo_identification)) {
+        return ReadOutcome::failed(std::string("no \"Laboratory Equipment\" in the header's ") +
+                                   (v154 ? "first 50 bytes" : "last 160 bytes"));
+    }
+    read_channels(spectrum, bytes, labo_header.channels);
+    spectrum.chn_header.live_time = ticks_of_seconds(labo_header.live_seconds);
+    spectrum.chn_header.real_time = ticks_of_seconds(labo_header.real_seconds);
 
-        int year = labo_header.year;
-        if (v154 && year > 1999) year -= 2000;
-        set_start(spectrum, labo_header, year);
+    int year = labo_header.year;
+    if (v154 && year > 1999) year -= 2000;
+    set_start(spectrum, labo_header, year);
 
-        set_sample_description(spectrum, up_to_nul(labo_header.sample_description.substr(0, 63)));
-        spectrum.chn_trailer.ecal_c0 = labo_header.ecal_constant;
-        spectrum.chn_trailer.ecal_c1 = labo_header.ecal_linear;
-        spectrum.chn_trailer.ecal_c2 = labo_header.ecal_quadratic;
-        return ReadOutcome::read();
-    });
+    set_sample_description(spectrum, up_to_nul(labo_header.sample_description.substr(0, 63)));
+    spectrum.chn_trailer.ecal_c0 = labo_header.ecal_constant;
+    spectrum.chn_trailer.ecal_c1 = labo_header.ecal_linear;
+    spectrum.chn_trailer.ecal_c2 = labo_header.ecal_quadratic;
+    return ReadOutcome::read();
 }
 
 }  // namespace

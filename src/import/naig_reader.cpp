@@ -6,7 +6,6 @@
 namespace sorvane {
 namespace {
 
-constexpr std::int16_t naig_mca_number = 560;
 constexpr char end_of_header = '\x7F';
 constexpr std::size_t passed_over_size = 2303;
 constexpr char data_marker = '?';
@@ -32,28 +31,25 @@ std::size_t read_data_fields(Spectrum& spectrum, std::string_view bytes, std::si
 }  // namespace
 
 ReadOutcome read_naig(ReaderContext& context) {
-    return guarded_read(context, [&] {
-        Spectrum& spectrum = context.spectrum;
-        reset_for_reader(spectrum, naig_mca_number);
-        const std::string bytes = read_input_bytes(context);
+    Spectrum& spectrum = context.spectrum;
+    const std::string bytes = read_input_bytes(context);
 
-        const std::size_t header_end = bytes.find(end_of_header);
-        if (header_end == std::string::npos)
-            return ReadOutcome::failed("no end-of-header byte 127");
-        const std::size_t marker_at = header_end + 1 + passed_over_size;
-        if (marker_at >= bytes.size())
-            return ReadOutcome::failed("the dump ends before its data marker");
-        if (bytes[marker_at] != data_marker) return ReadOutcome::failed("no data marker \"?\"");
+    const std::size_t header_end = bytes.find(end_of_header);
+    if (header_end == std::string::npos)
+        return ReadOutcome::failed("no end-of-header byte 127");
+    const std::size_t marker_at = header_end + 1 + passed_over_size;
+    if (marker_at >= bytes.size())
+        return ReadOutcome::failed("the dump ends before its data marker");
+    if (bytes[marker_at] != data_marker) return ReadOutcome::failed("no data marker \"?\"");
 
-        const std::size_t fields = read_data_fields(spectrum, bytes, marker_at + 1);
-        spectrum.chn_header.num_channels = static_cast<std::int16_t>(fields);
-        // The first two fields are the live and real time in seconds; a dump without
-        // them has times 0.
-        spectrum.chn_header.live_time = fields > 0 ? ticks_of_seconds(spectrum.counts[0]) : 0;
-        spectrum.chn_header.real_time = fields > 1 ? ticks_of_seconds(spectrum.counts[1]) : 0;
-        set_sample_description(spectrum, std::string_view(bytes).substr(0, header_end));
-        return ReadOutcome::read();
-    });
+    const std::size_t fields = read_data_fields(spectrum, bytes, marker_at + 1);
+    spectrum.chn_header.num_channels = static_cast<std::int16_t>(fields);
+    // The first two fields are the live and real time in seconds; a dump without
+    // them has times 0.
+    spectrum.chn_header.live_time = fields > 0 ? ticks_of_seconds(spectrum.counts[0]) : 0;
+    spectrum.chn_header.real_time = fields > 1 ? ticks_of_seconds(spectrum.counts[1]) : 0;
+    set_sample_description(spectrum, std::string_view(bytes).substr(0, header_end));
+    return ReadOutcome::read();
 }
 
 }  // namespace sorvane

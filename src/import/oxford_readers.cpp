@@ -41,7 +41,6 @@ enum class DateSearch {
 
 // Everything in which the Windows, DOS and Mac exports differ.
 struct OxfordVariant {
-    std::int16_t mca_number;
     KeywordValue channel_count;
     KeywordValue live_time;
     KeywordValue real_time;
@@ -64,7 +63,6 @@ enum class Oxford { win, dos, mac };
 // century, year, hour, minutes, seconds.
 constexpr std::array<OxfordVariant, 3> oxford_variants = {{
     {
-        .mca_number = 444,
         .channel_count = {"Conversion Gain:", {27, 10}},
         .live_time = {"Elapsed Live Time:", {20, to_end_of_line}},
         .real_time = {"Elapsed Real Time:", {20, to_end_of_line}},
@@ -79,7 +77,6 @@ constexpr std::array<OxfordVariant, 3> oxford_variants = {{
         .count_text = {8, to_end_of_line},
     },
     {
-        .mca_number = 445,
         .channel_count = {"Conversion Gain:", {42, 5}},
         .live_time = {"Elt:", {37, 7}},
         .real_time = {"Real Time:", {65, 7}},
@@ -94,7 +91,6 @@ constexpr std::array<OxfordVariant, 3> oxford_variants = {{
         .count_text = {7, 8},
     },
     {
-        .mca_number = 446,
         .channel_count = {"Conversion Gain:", {0, 5}},
         .live_time = {"Elt:", {0, 10}},
         .real_time = {"Ert:", {0, 10}},
@@ -314,17 +310,12 @@ constexpr std::array<OxfordFile::Step, 7> oxford_steps = {
 };
 
 ReadOutcome read_oxford(ReaderContext& context, const OxfordVariant& variant) {
-    return guarded_read(context, [&] {
-        context.ui.set_pointer(Pointer::hourglass);
-        reset_for_reader(context.spectrum, variant.mca_number);
-        OxfordFile file(read_input_lines(context), context.spectrum, variant);
-        for (OxfordFile::Step step : oxford_steps) {
-            if (std::optional<std::string> missing = (file.*step)())
-                return ReadOutcome::failed(*missing);
-        }
-        context.ui.set_pointer(Pointer::normal);
-        return ReadOutcome::read();
-    });
+    OxfordFile file(read_input_lines(context), context.spectrum, variant);
+    for (OxfordFile::Step step : oxford_steps) {
+        if (std::optional<std::string> missing = (file.*step)())
+            return ReadOutcome::failed(*missing);
+    }
+    return ReadOutcome::read();
 }
 
 }  // namespace

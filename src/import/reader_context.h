@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "import/read_fault.h"
 #include "import/text_conventions.h"
 #include "platform/file_system.h"

@@ -4,8 +4,10 @@
 
 namespace sorvane {
 
-// One reader per raw format. Each follows the same contract: it fills the record
-// from the file named by input_path and gives back read (-1) or not read (0).
+// One reader per raw format: the steps of its format, filling the record from the
+// file named by input_path and giving back read (-1) or not read (0). They run only
+// through read_raw_file, which resets the record with the type's MCA number, shows
+// the pointer and catches every fault (a reader may throw).
 ReadOutcome read_simple(ReaderContext& context);
 ReadOutcome read_rms(ReaderContext& context);
 ReadOutcome read_iec(ReaderContext& context);

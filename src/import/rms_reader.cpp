@@ -12,7 +12,6 @@
 namespace sorvane {
 namespace {
 
-constexpr std::int16_t rms_mca_number = 556;
 constexpr std::size_t max_energy_rows = 33;
 constexpr std::size_t counts_per_line = 5;
 
@@ -225,11 +224,11 @@ void read_counts(TextLines& lines, Spectrum& spectrum) {
     }
 }
 
-ReadOutcome read_rms_steps(ReaderContext& context) {
+}  // namespace
+
+ReadOutcome read_rms(ReaderContext& context) {
     Spectrum& spectrum = context.spectrum;
     ChnHeader& header = spectrum.chn_header;
-    context.ui.set_pointer(Pointer::hourglass);
-    reset_for_reader(spectrum, rms_mca_number);
     TextLines lines = read_input_lines(context);
 
     if (!lines.find_from_top("BEGIN RMS2.0")) {
@@ -272,15 +271,7 @@ ReadOutcome read_rms_steps(ReaderContext& context) {
     // The counts start on the second line after "#Spectrum".
     line_after(lines, "#Spectrum");
     read_counts(lines, spectrum);
-
-    context.ui.set_pointer(Pointer::normal);
     return ReadOutcome::read();
-}
-
-}  // namespace
-
-ReadOutcome read_rms(ReaderContext& context) {
-    return guarded_read(context, [&] { return read_rms_steps(context); });
 }
 
 }  // namespace sorvane

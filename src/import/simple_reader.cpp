@@ -7,7 +7,6 @@
 namespace sorvane {
 namespace {
 
-constexpr std::int16_t simple_mca_number = 999;
 
 // Whether the last four number values read are consecutive channel numbers.
 bool is_run(const std::array<std::int32_t, 4>& window) {
@@ -60,28 +59,22 @@ std::int16_t spectrum_length(std::int32_t highest_channel) {
 }  // namespace
 
 ReadOutcome read_simple(ReaderContext& context) {
-    return guarded_read(context, [&] {
-        Spectrum& spectrum = context.spectrum;
-        context.ui.set_pointer(Pointer::hourglass);
-        reset_for_reader(spectrum, simple_mca_number);
-        TextLines lines = read_input_lines(context);
+    Spectrum& spectrum = context.spectrum;
+    TextLines lines = read_input_lines(context);
 
-        std::optional<std::size_t> run_end = find_channel_run(lines);
-        if (!run_end) return ReadOutcome::failed("no four consecutive channel numbers");
-        // Restart at the line just before the run (line 1 when the run is at the top).
-        lines.seek(*run_end > 4 ? *run_end - 4 - 1 : 0);
+    std::optional<std::size_t> run_end = find_channel_run(lines);
+    if (!run_end) return ReadOutcome::failed("no four consecutive channel numbers");
+    // Restart at the line just before the run (line 1 when the run is at the top).
+    lines.seek(*run_end > 4 ? *run_end - 4 - 1 : 0);
 
-        std::int32_t highest = read_channel_list(lines, spectrum);
-        spectrum.chn_header.num_channels = spectrum_length(highest);
-        // Channel 0 holds the live time and channel 1 the real time, in seconds.
-        spectrum.chn_header.live_time = ticks_of_seconds(spectrum.counts[0]);
-        spectrum.chn_header.real_time = ticks_of_seconds(spectrum.counts[1]);
-        assign_text(spectrum.chn_header.start_date, "");
-        assign_text(spectrum.chn_header.start_time, "");
-
-        context.ui.set_pointer(Pointer::normal);
-        return ReadOutcome::read();
-    });
+    std::int32_t highest = read_channel_list(lines, spectrum);
+    spectrum.chn_header.num_channels = spectrum_length(highest);
+    // Channel 0 holds the live time and channel 1 the real time, in seconds.
+    spectrum.chn_header.live_time = ticks_of_seconds(spectrum.counts[0]);
+    spectrum.chn_header.real_time = ticks_of_seconds(spectrum.counts[1]);
+    assign_text(spectrum.chn_header.start_date, "");
+    assign_text(spectrum.chn_header.start_time, "");
+    return ReadOutcome::read();
 }
 
 }  // namespace sorvane

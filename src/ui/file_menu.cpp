@@ -3,7 +3,7 @@
 #include "control/collect_settings.h"
 #include "control/control_file.h"
 #include "control/settings_view.h"
-#include "form/ui.h"
+#include "platform/ui.h"
 #include "platform/file_system.h"
 
 namespace sorvane {

@@ -60,7 +60,9 @@ void TreeView1_Collapse(MainWindow& window, int index, int node) {
 void File1_OLEDragDrop(MainWindow& window, int index,
                        const std::optional<std::vector<std::string>>& dropped,
                        const FileSystem& files) {
-    File1_OLEDragDrop(window.form, window.browsers, window.settings, index, dropped, files);
+    if (auto raw_folder = File1_OLEDragDrop(window.form, window.browsers, index, dropped, files)) {
+        window.settings.chn_dir = *raw_folder;
+    }
     window.focus = Focus::window;
 }
 

@@ -49,19 +49,19 @@ protected:
         set_file_list_pattern(built.form.File1[0], pattern, built.fs);
     }
     void drop(const std::optional<Paths>& paths) {
-        File1_OLEDragDrop(built.form, built.trees, settings, 0, paths, built.fs);
+        raw_folder = File1_OLEDragDrop(built.form, built.trees, 0, paths, built.fs);
     }
     std::vector<std::string> selected() const { return built.form.File1[0].selected_names(); }
 
     BuiltTrees built;
-    AnalysisSettings settings;
+    std::optional<std::string> raw_folder;  // what the last drop asks the caller to store
 };
 
 TEST_F(RawListDrop, TwoSpectraOpenTheirFolderAndAreSelected) {
     set_filter("*.chn");
     drop(Paths{"C:\\data\\a.chn", "C:\\data\\b.chn"});
     EXPECT_EQ(built.form.Text9[0].text, "open dir: C:\\data\\");
-    EXPECT_EQ(settings.chn_dir, "C:\\data\\");
+    EXPECT_EQ(raw_folder, "C:\\data\\");
     EXPECT_EQ(built.at("a-1-2").image, "open");
     EXPECT_EQ(selected(), (std::vector<std::string>{"a.chn", "b.chn"}));
 }
@@ -109,7 +109,7 @@ TEST_F(RawListDrop, ASecondDropAddsToTheSelection) {
 TEST_F(RawListDrop, ADroppedFolderOpensItsParent) {
     set_filter("*.chn");
     drop(Paths{"C:\\data\\spectra"});
-    EXPECT_EQ(settings.chn_dir, "C:\\data\\spectra");
+    EXPECT_EQ(raw_folder, "C:\\data\\spectra");
     EXPECT_EQ(built.form.Text9[0].text, "open dir: C:\\data\\");
     EXPECT_TRUE(selected().empty());
 }
@@ -118,7 +118,7 @@ TEST_F(RawListDrop, DataWithoutAFileListChangesNothing) {
     drop(std::nullopt);
     drop(Paths{});
     EXPECT_EQ(built.form.Text9[0].text, "Text9");
-    EXPECT_EQ(settings.chn_dir, "");
+    EXPECT_EQ(raw_folder, std::nullopt);
 }
 
 TEST_F(RawListDrop, AFolderBelowAHiddenOneOpens) {
@@ -155,27 +155,22 @@ TEST_F(RawListDrop, MoreThan2048NamesAreAllHandled) {
 
 TEST(ResultListDrop, AFolderOpensItsParentAndSelectsNothing) {
     BuiltTrees built(windows_disk());
-    AnalysisSettings settings;
-    File1_OLEDragDrop(built.form, built.trees, settings, 1, Paths{"C:\\data\\spectra"}, built.fs);
+    const auto raw_folder = File1_OLEDragDrop(built.form, built.trees, 1, Paths{"C:\\data\\spectra"}, built.fs);
     EXPECT_EQ(built.form.Text9[1].text, "open dir: C:\\data\\");
     EXPECT_EQ(built.form.File1[1].folder, "C:\\data");
     EXPECT_TRUE(built.form.File1[1].selected_names().empty());
-    EXPECT_EQ(settings.chn_dir, "");
+    EXPECT_EQ(raw_folder, std::nullopt);
 }
 
 TEST(ResultListDrop, AFileOpensItsFolder) {
     BuiltTrees built(windows_disk());
-    AnalysisSettings settings;
-    File1_OLEDragDrop(built.form, built.trees, settings, 1, Paths{"C:\\data\\spectra\\s.chn"},
-                      built.fs);
+    File1_OLEDragDrop(built.form, built.trees, 1, Paths{"C:\\data\\spectra\\s.chn"}, built.fs);
     EXPECT_EQ(built.form.Text9[1].text, "open dir: C:\\data\\spectra\\");
 }
 
 TEST(ResultListDrop, AFailedOpenIsCaught) {
     BuiltTrees built(windows_disk());
-    AnalysisSettings settings;
-    EXPECT_NO_THROW(
-        File1_OLEDragDrop(built.form, built.trees, settings, 1, Paths{"nowhere"}, built.fs));
+    EXPECT_NO_THROW(File1_OLEDragDrop(built.form, built.trees, 1, Paths{"nowhere"}, built.fs));
     EXPECT_EQ(built.form.Text9[1].text, "Text9");
 }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "form/ui.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 

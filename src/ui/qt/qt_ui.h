@@ -4,7 +4,7 @@
 #include <QProgressDialog>
 #include <memory>
 
-#include "form/ui.h"
+#include "platform/ui.h"
 
 class QWidget;
 

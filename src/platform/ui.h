@@ -31,8 +31,8 @@ public:
     virtual bool show_progress(std::string_view text, int done, int total) = 0;
     virtual void end_progress() = 0;
     // Whether someone is there to answer a question asked again; a run without a
-    // person (the command line) takes a cancelled answer as final.
-    virtual bool answers_again() const { return true; }
+    // person (the command line, fuzz targets) takes a cancelled answer as final.
+    virtual bool answers_again() const { return false; }
 };
 
 // The caption of every message box that has no title of its own.

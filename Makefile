@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps bench test-sanitize fuzz ci clean test-windows package package-smoke
+.PHONY: run test build deps deps-all bench test-sanitize fuzz ci clean test-windows package package-smoke format format-check
 
 # The demo spectra of every format converted and analysed, their peak tables
 # printed; then, where a display is available, the window opens on the same demo
@@ -28,6 +28,10 @@ build: deps
 deps:
 	@tools/install-deps.sh
 
+# Every package any target needs (CI installs them in one stage of its own).
+deps-all:
+	@tools/install-deps.sh && tools/install-deps.sh windows && tools/install-deps.sh package
+
 bench: build
 	$(BUILD)/bench/bench_convert
 
@@ -37,10 +41,12 @@ test-sanitize: deps
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure --no-tests=error -j $(JOBS) -L sanitize
 
-# Every fuzz target for FUZZ_SECONDS seconds each (CI uses a bounded number of runs).
+# Every fuzz target for FUZZ_SECONDS seconds each, or FUZZ_RUNS runs each when given
+# (CI's bounded runs).
 FUZZ_SECONDS ?= 30
+FUZZ_RUNS ?=
 fuzz: deps
-	tools/run-fuzz.sh --seconds $(FUZZ_SECONDS)
+	tools/run-fuzz.sh $(if $(FUZZ_RUNS),--runs $(FUZZ_RUNS),--seconds $(FUZZ_SECONDS))
 
 # Everything without Qt cross-built for Windows (mingw-w64) and tested under Wine.
 WIN_BUILD ?= build-win
@@ -57,9 +63,18 @@ package: build
 package-smoke: package
 	tools/package-smoke.sh $(BUILD)
 
-# What CI runs (.ci/run runs the same steps with the time of each).
-ci: test test-sanitize test-windows package-smoke
-	tools/run-fuzz.sh --runs 20000
+# The sources as the project's .clang-format writes them: `format` rewrites them,
+# `format-check` lists the files that differ and fails.
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+format:
+	clang-format -i $(SOURCES)
+format-check:
+	@bad=$$(for f in $(SOURCES); do clang-format --dry-run --Werror "$$f" > /dev/null 2>&1 || echo "$$f"; done); \
+	if [ -n "$$bad" ]; then echo "not clang-format clean (make format):"; echo "$$bad"; exit 1; fi
+
+# What CI runs (.ci/run runs the same targets with the time of each).
+ci: format-check test test-sanitize test-windows package-smoke
+	$(MAKE) fuzz FUZZ_RUNS=20000
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz $(WIN_BUILD)

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "control/control_file_format.h"
+#include "contract/control_file_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -1,15 +1,10 @@
 #include "control_input.h"
 
-#include "control/control_file_format.h"
+#include "contract/control_file_format.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
-
-// The front end keeps folders ending in the separator; a hand-written file may not.
-std::string as_folder(std::string folder, char separator) {
-    if (!folder.empty() && folder.back() != separator && folder.back() != '/') folder += separator;
-    return folder;
-}
 
 analysis::AnalysisOptions options_of(const AnalysisSettings& settings) {
     analysis::AnalysisOptions options;

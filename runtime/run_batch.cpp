@@ -10,6 +10,7 @@
 
 #include "analyse_spectrum.h"
 #include "res_writer.h"
+#include "platform/text_helpers.h"
 #include "spectrum/chn_reader.h"
 #include "svg_plot.h"
 
@@ -28,17 +29,6 @@ long process_id() {
 #else
     return static_cast<long>(getpid());
 #endif
-}
-
-std::string in_folder(const std::string& folder, char separator) {
-    if (folder.empty() || folder.back() == separator || folder.back() == '/') return folder;
-    return folder + separator;
-}
-
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 std::string receipt_text() {
@@ -68,8 +58,8 @@ FsResult write_whole(FileSystem& fs, const std::string& path, const std::string&
 
 Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base) {
     const char sep = fs.separator();
-    const std::string input = in_folder(request.chn_dir, sep) + base + ".chn";
-    const std::string output = in_folder(request.res_dir, sep) + base;
+    const std::string input = as_folder(request.chn_dir, sep) + base + ".chn";
+    const std::string output = as_folder(request.res_dir, sep) + base;
     SpectrumFacts facts;
     facts.input_path = input;
     Outcome outcome;
@@ -154,7 +144,7 @@ std::string start_text(std::string_view date, std::string_view time) {
     };
     std::string out;
     if (date.size() >= 8 && digits(date.substr(0, 2)) && digits(date.substr(5, 2))) {
-        const std::string month = lower(std::string(date.substr(2, 3)));
+        const std::string month = lower_text(std::string(date.substr(2, 3)));
         const auto found = std::find(std::begin(months), std::end(months), month);
         if (found != std::end(months)) {
             const int number = static_cast<int>(found - std::begin(months)) + 1;
@@ -173,7 +163,7 @@ std::string start_text(std::string_view date, std::string_view time) {
 
 int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
     const auto started = std::chrono::steady_clock::now();
-    const std::string receipt = in_folder(request.system_dir, fs.separator()) + "sorvane.inf.read";
+    const std::string receipt = as_folder(request.system_dir, fs.separator()) + "sorvane.inf.read";
     const FsResult wrote_receipt = fs.write_file(receipt, receipt_text());
     if (!wrote_receipt.ok())
         log << "cannot write " << receipt << ": " << wrote_receipt.reason << "\n";
@@ -182,7 +172,7 @@ int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
     std::size_t analysed = 0, failed = 0, refused = 0, peaks = 0;
     for (const auto& base : request.base_names) {
         if (base.empty()) continue;
-        if (!seen.insert(lower(base)).second) continue;  // names are compared ignoring case
+        if (!seen.insert(lower_text(base)).second) continue;  // names are compared ignoring case
         const std::string refusal = refused_name_reason(base);
         if (!refusal.empty()) {
             log << base << ": refused: " << refusal << "\n";

@@ -27,9 +27,9 @@ seeds_of() {
         fuzz_read_rms) echo "tests/data/rms/* demo/rms_*" ;;
         fuzz_read_iec) echo "tests/data/iec/* tests/data/realdata/iec/* demo/iec_*" ;;
         fuzz_read_oxford_*) echo "tests/data/oxford/* demo/oxford_*" ;;
-        fuzz_read_labo*) echo "tests/data/labo/* demo/labo_*" ;;
+        fuzz_read_labo*) echo "demo/labo_*" ;;
         fuzz_read_canberra35) echo "tests/data/canberra35/* demo/canberra35_*" ;;
-        fuzz_read_naig) echo "tests/data/naig/* demo/naig_*" ;;
+        fuzz_read_naig) echo "demo/naig_*" ;;
         fuzz_decode_chn) echo "tests/data/realdata/chn/*" ;;
         fuzz_control_file | fuzz_runtime_control) echo "tests/data/control/* tests/data/window/*.inf" ;;
         # A short spectrum (made below) keeps one run of the analysis quick.
@@ -59,9 +59,12 @@ failed=0
 for target in "${targets[@]}"; do
     corpus="$build/corpus/$target"
     mkdir -p "$corpus"
+    seeded=0
     for seed in $(seeds_of "$target"); do
-        [ -f "$seed" ] && cp "$seed" "$corpus/"
+        [ -f "$seed" ] && cp "$seed" "$corpus/" && seeded=$((seeded + 1))
     done
+    # A target without seeds starts from nothing and finds little: say so.
+    [ "$seeded" -gt 0 ] || echo "warning: no seed file for $target"
     log="$build/$target.log"
     started=$(date +%s)
     if ! "$build/fuzz/$target" "$corpus" "${limit[@]}" -max_len="$(max_len_of "$target")" -print_final_stats=1 \

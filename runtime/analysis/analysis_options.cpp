@@ -1,60 +1,62 @@
 #include "analysis/analysis_options.h"
 
-#include <algorithm>
+#include "contract/option_codes.h"
 
 namespace sorvane::analysis {
 
+namespace {
+
+// The "Raw Data " codes and what each writes; an unknown code writes nothing.
+struct RawDataRow {
+    std::int16_t code;
+    RawDataOutput output;
+};
+constexpr RawDataRow raw_data_rows[] = {
+    {raw_data_code::none, RawDataOutput::none},
+    {raw_data_code::with_area_cal, RawDataOutput::analysed_range},
+    {raw_data_code::no_area_cal, RawDataOutput::all_channels},
+    {raw_data_code::csv, RawDataOutput::csv},
+};
+
+}  // namespace
+
 void apply_option_codes(AnalysisOptions& options, const OptionCodes& codes) {
-    options.manual_search = codes[0] == 1;
-    options.smoothing_points = codes[1] == 1 ? 7 : 5;
-    options.shape = codes[2] == 2 ? PeakShape::gauss : PeakShape::gauss_exp;
-    options.plot = codes[3] == 1;
-    switch (codes[4]) {
-        case 0:
-            options.raw_data = RawDataOutput::analysed_range;
-            break;
-        case 2:
-            options.raw_data = RawDataOutput::all_channels;
-            break;
-        case 4:
-            options.raw_data = RawDataOutput::csv;
-            break;
-        default:
-            options.raw_data = RawDataOutput::none;
-            break;
+    options.manual_search = codes[cntl_slot::pk_search] == pk_search_code::manual;
+    options.smoothing_points = codes[cntl_slot::smoothing] == smoothing_code::seven_channels ? 7 : 5;
+    options.shape =
+        codes[cntl_slot::pk_shape] == pk_shape_code::gauss ? PeakShape::gauss : PeakShape::gauss_exp;
+    options.plot = codes[cntl_slot::plot] == plot_code::simple;
+    options.raw_data = RawDataOutput::none;
+    for (const RawDataRow& row : raw_data_rows) {
+        if (codes[cntl_slot::raw_data] == row.code) options.raw_data = row.output;
     }
-    options.energy_auto = codes[5] != 0;
-    options.cal_area_all = codes[6] != 0;
+    // Any code but "manual" keeps the automatic choice, as the window's buttons do.
+    options.energy_auto = codes[cntl_slot::energy_calib] != energy_calib_code::manual;
+    options.cal_area_all = codes[cntl_slot::cal_area] != cal_area_code::manual;
 }
 
 OptionCodes option_codes(const AnalysisOptions& options) {
     OptionCodes codes{};
-    codes[0] = options.manual_search ? 1 : 0;
-    codes[1] = options.smoothing_points == 7 ? 1 : 0;
-    codes[2] = options.shape == PeakShape::gauss ? 2 : 0;
-    codes[3] = options.plot ? 1 : 0;
-    switch (options.raw_data) {
-        case RawDataOutput::none:
-            codes[4] = 1;
-            break;
-        case RawDataOutput::analysed_range:
-            codes[4] = 0;
-            break;
-        case RawDataOutput::all_channels:
-            codes[4] = 2;
-            break;
-        case RawDataOutput::csv:
-            codes[4] = 4;
-            break;
+    codes[cntl_slot::pk_search] =
+        options.manual_search ? pk_search_code::manual : pk_search_code::automatic;
+    codes[cntl_slot::smoothing] =
+        options.smoothing_points == 7 ? smoothing_code::seven_channels : smoothing_code::five_channels;
+    codes[cntl_slot::pk_shape] =
+        options.shape == PeakShape::gauss ? pk_shape_code::gauss : pk_shape_code::gauss_exp;
+    codes[cntl_slot::plot] = options.plot ? plot_code::simple : plot_code::none;
+    for (const RawDataRow& row : raw_data_rows) {
+        if (options.raw_data == row.output) codes[cntl_slot::raw_data] = row.code;
     }
-    codes[5] = options.energy_auto ? 1 : 0;
-    codes[6] = options.cal_area_all ? 1 : 0;
+    codes[cntl_slot::energy_calib] =
+        options.energy_auto ? energy_calib_code::automatic : energy_calib_code::manual;
+    codes[cntl_slot::cal_area] =
+        options.cal_area_all ? cal_area_code::all_channels : cal_area_code::manual;
     return codes;
 }
 
 AnalysisOptions clamped(AnalysisOptions options) {
-    options.bkg_shape = std::clamp(options.bkg_shape, 0.1, 10.0);
-    options.pkf_sens = std::clamp(options.pkf_sens, 3.0, 8.0);
+    options.bkg_shape = bkg_shape_range.clamp(options.bkg_shape);
+    options.pkf_sens = pkf_sens_range.clamp(options.pkf_sens);
     return options;
 }
 

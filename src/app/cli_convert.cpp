@@ -9,6 +9,7 @@
 #include "import/raw_file_types.h"
 #include "import/read_raw_file.h"
 #include "platform/dos_pattern.h"
+#include "platform/text_helpers.h"
 #include "spectrum/chn_writer.h"
 
 namespace sorvane {
@@ -76,13 +77,13 @@ public:
         const char separator = fs_.separator();
         const std::string base = base_name_of(name_of_path(path, separator));
         if (base.empty()) return fail(path, "the name is too short to leave a base name");
-        std::string folder = request_.out_folder.value_or(folder_of_path(path, separator));
-        if (!folder.empty() && folder.back() != separator) folder += separator;
+        const std::string folder =
+            as_folder(request_.out_folder.value_or(folder_of_path(path, separator)), separator);
         const std::string chn_path = folder + base + ".chn";
         // Never overwrite an input, nor a CHN file this run has written already.
         if (equal_ignoring_case(chn_path, path))
             return fail(path, "the CHN file would replace the input itself");
-        if (!written_.insert(lower(chn_path)).second) {
+        if (!written_.insert(lower_text(chn_path)).second) {
             return fail(path, chn_path + " was already written from another file of this run");
         }
         ReaderContext context{spectrum_, fs_, ui_};
@@ -102,11 +103,6 @@ private:
         err_ << "sorvanecli: " << path << ": " << reason << '\n';
         return false;
     }
-    static std::string lower(std::string text) {
-        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-    }
-
     const ConvertRequest& request_;
     FileSystem& fs_;
     std::ostream& out_;

@@ -15,6 +15,7 @@
 #include "platform/dos_pattern.h"
 #include "platform/real_platform.h"
 #include "platform/system_folder.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
@@ -29,11 +30,6 @@ struct DemoRequest {
     std::string out_dir = "sorvane-demo/";
     std::string runtime_dir;
 };
-
-std::string as_folder(std::string folder, char separator) {
-    if (!folder.empty() && folder.back() != '/' && folder.back() != separator) folder += separator;
-    return folder;
-}
 
 // "type file" lines of demo.list; '#' starts a comment.
 std::vector<DemoFile> read_demo_list(const std::string& text, std::ostream& err) {

@@ -5,6 +5,7 @@
 #include "form/file_list.h"
 #include "platform/ui.h"
 #include "platform/file_system.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
@@ -129,7 +130,7 @@ void TreeView1_NodeClick(Form1& form, Browsers& browsers, int index, int node,
     browsers.open_node.at(at) = node;
     tree.select(node);
     set_file_list_folder(form.File1.at(at), path, files);
-    show_folder_in_field(form.Text9.at(at), path.back() == separator ? path : path + separator);
+    show_folder_in_field(form.Text9.at(at), as_folder(path, separator));
 }
 
 }  // namespace sorvane

@@ -5,15 +5,10 @@
 
 #include "browser/open_tree_at.h"
 #include "platform/file_system.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
-
-std::string lower_text(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 std::string extension_of_name(std::string_view name) {
     const std::size_t dot = name.rfind('.');

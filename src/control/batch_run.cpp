@@ -5,15 +5,11 @@
 #include "import/base_name.h"
 #include "import/read_raw_file.h"
 #include "platform/dos_pattern.h"
+#include "platform/text_helpers.h"
 #include "spectrum/chn_writer.h"
 
 namespace sorvane {
 namespace {
-
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 std::string progress_text(std::string_view what, std::size_t done, std::size_t total) {
     return std::string(what) + " " + std::to_string(done) + " of " + std::to_string(total);
@@ -53,9 +49,9 @@ void BatchRun::convert_all(const BatchRequest& request, BatchReport& report) {
     // The run never writes or deletes a file that is one of its own inputs.
     std::vector<std::string> inputs;
     for (const std::string& name : request.selected_names)
-        inputs.push_back(lower(request.chn_dir + name));
+        inputs.push_back(lower_text(request.chn_dir + name));
     auto is_input = [&](const std::string& path) {
-        return std::find(inputs.begin(), inputs.end(), lower(path)) != inputs.end();
+        return std::find(inputs.begin(), inputs.end(), lower_text(path)) != inputs.end();
     };
 
     const std::size_t total = request.selected_names.size();

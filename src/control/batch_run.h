@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
+#include "platform/ui.h"
 #include "spectrum/spectrum.h"
 
 namespace sorvane {

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
+#include "contract/number_forms.h"
+#include "contract/option_codes.h"
 #include "control/field_marks.h"
 #include "control/manual_peaks.h"
-#include "control/number_forms.h"
 #include "form/directory_field.h"
 #include "form/option_groups.h"
 #include "form/type_selector.h"
-#include "platform/ui.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 namespace {
@@ -65,10 +66,11 @@ std::int16_t collect_settings(Form1& form, AnalysisSettings& settings, const Fil
     settings.user_inf = form.Text8.text;
     const bool runtime_missing = !runtime_present(settings, files);
 
-    settings.cntl_option[0] = selected_code(form, OptionGroup::Option1);
-    if (settings.cntl_option[0] == 0) clear_manual_peaks(form, settings);
+    std::int16_t& pk_search = settings.cntl_option[cntl_slot::pk_search];
+    pk_search = selected_code(form, OptionGroup::Option1);
+    if (pk_search == pk_search_code::automatic) clear_manual_peaks(form, settings);
     bool manual_entry_failed = false;
-    if (!exiting && settings.cntl_option[0] == 1) {
+    if (!exiting && pk_search == pk_search_code::manual) {
         manual_entry_failed = input_manual_peaks(form, settings, ui) < 0;
     }
 
@@ -76,10 +78,10 @@ std::int16_t collect_settings(Form1& form, AnalysisSettings& settings, const Fil
         if (row.group != OptionGroup::Option1)
             settings.cntl_option[row.cntl_index] = selected_code(form, row.group);
     }
-    settings.cntl_option[8] = selected_type_code(form);
+    settings.cntl_option[cntl_slot::file_type] = selected_type_code(form);
 
-    settings.bkg_shape = std::clamp(lenient_number(form.Text1.text), 0.1, 10.0);
-    settings.pkf_sens = std::clamp(lenient_number(form.Text2.text), 3.0, 8.0);
+    settings.bkg_shape = bkg_shape_range.clamp(lenient_number(form.Text1.text));
+    settings.pkf_sens = pkf_sens_range.clamp(lenient_number(form.Text2.text));
 
     const bool cal_area_manual = selected_option(form, OptionGroup::Option6) == 1;
     settings.cal_area_from = 0;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "control/analysis_settings.h"
+#include "contract/analysis_settings.h"
 #include "form/form1.h"
 
 namespace sorvane {

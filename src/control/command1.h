@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "control/analysis_settings.h"
+#include "contract/analysis_settings.h"
 #include "control/batch_run.h"
 #include "form/form1.h"
 

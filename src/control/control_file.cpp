@@ -1,6 +1,6 @@
 #include "control/control_file.h"
 
-#include "control/control_file_format.h"
+#include "contract/control_file_format.h"
 #include "control/settings_view.h"
 #include "platform/ui.h"
 #include "import/base_name.h"

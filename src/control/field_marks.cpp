@@ -5,7 +5,7 @@
 #include <cmath>
 #include <optional>
 
-#include "control/number_forms.h"
+#include "contract/number_forms.h"
 
 namespace sorvane {
 namespace {

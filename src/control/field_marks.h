@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "control/analysis_settings.h"
+#include "contract/analysis_settings.h"
 #include "form/form1.h"
 
 namespace sorvane {

@@ -4,10 +4,11 @@
 #include <limits>
 #include <optional>
 
-#include "control/number_forms.h"
+#include "contract/number_forms.h"
+#include "contract/number_text.h"
+#include "contract/option_codes.h"
 #include "form/option_groups.h"
 #include "platform/ui.h"
-#include "import/text_conventions.h"
 
 namespace sorvane {
 namespace {
@@ -77,7 +78,7 @@ int input_manual_peaks(Form1& form, AnalysisSettings& settings, Ui& ui) {
         if (k > 0 && std::fabs(channel - settings.manual_pk_ch[k - 1]) > max_peak_span) {
             ui.message_box("Too wide ch span !!", error_title, Buttons::ok);
             settings.manual_pk_count = 0;
-            settings.cntl_option[0] = 0;
+            settings.cntl_option[cntl_slot::pk_search] = pk_search_code::automatic;
             select_option(form, OptionGroup::Option1, 0);
             for (std::size_t i = 0; i < stored_manual_peaks; ++i) settings.manual_pk_ch[i] = 0;
             return -1;

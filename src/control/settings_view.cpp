@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "control/number_forms.h"
+#include "contract/number_forms.h"
+#include "contract/option_codes.h"
 #include "form/option_groups.h"
 #include "form/type_selector.h"
 #include "import/raw_file_types.h"
@@ -85,10 +86,12 @@ void apply_settings(Form1& form, const AnalysisSettings& settings, const FileSys
         }
     }
     form.Frame14.visible = false;
-    if (settings.cntl_option[8] > 1) form.Frame14.visible = true;
-    select_type_position(form, position_of(settings.cntl_option[8]), files);
+    const std::int16_t file_type = settings.cntl_option[cntl_slot::file_type];
+    if (file_type > 1) form.Frame14.visible = true;
+    select_type_position(form, position_of(file_type), files);
     form.Frame15.visible = false;
-    if (settings.cntl_option[0] == 1) form.Frame15.visible = true;
+    if (settings.cntl_option[cntl_slot::pk_search] == pk_search_code::manual)
+        form.Frame15.visible = true;
     enable_calibration_fields(form, false);
     std::string text = shown_user_text(settings.user_inf);
     form.Text8.text = std::string(default_user_text);

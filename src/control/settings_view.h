@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/analysis_settings.h"
+#include "contract/analysis_settings.h"
 #include "form/form1.h"
 
 namespace sorvane {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "contract/option_codes.h"
+
 namespace sorvane {
 
 void Option1_Click(Form1& form, int index) {
@@ -22,28 +24,29 @@ void Option7_Click(Form1& form, int) {
     }
 }
 
+// clang-format off
 const std::array<OptionGroupRow, 8> option_groups = {{
-    {OptionGroup::Option1, "PK search", 0, access_of<&Form1::Option1>(), {0, 1}, 0, Option1_Click},
-    {OptionGroup::Option2, "Smoothing", 1, access_of<&Form1::Option2>(), {0, 1}, 0, nullptr},
-    {OptionGroup::Option3, "PK shape", 2, access_of<&Form1::Option3>(), {0, 2}, 0, nullptr},
-    {OptionGroup::Option6, "Cal area", 6, access_of<&Form1::Option6>(), {1, 0}, 0, Option6_Click},
-    {OptionGroup::Option7,
-     "Energy Calib.",
-     5,
-     access_of<&Form1::Option7>(),
-     {1, 0},
-     0,
-     Option7_Click},
-    {OptionGroup::Option4, "Fitted data plot", 3, access_of<&Form1::Option4>(), {0, 1}, 0, nullptr},
-    {OptionGroup::Option5, "Raw Data ", 4, access_of<&Form1::Option5>(), {1, 0, 2, 4}, 0, nullptr},
-    {OptionGroup::Option8,
-     "CHN file conversion",
-     7,
+    {OptionGroup::Option1, "PK search", cntl_slot::pk_search, access_of<&Form1::Option1>(),
+     {pk_search_code::automatic, pk_search_code::manual}, 0, Option1_Click},
+    {OptionGroup::Option2, "Smoothing", cntl_slot::smoothing, access_of<&Form1::Option2>(),
+     {smoothing_code::five_channels, smoothing_code::seven_channels}, 0, nullptr},
+    {OptionGroup::Option3, "PK shape", cntl_slot::pk_shape, access_of<&Form1::Option3>(),
+     {pk_shape_code::gauss_exp, pk_shape_code::gauss}, 0, nullptr},
+    {OptionGroup::Option6, "Cal area", cntl_slot::cal_area, access_of<&Form1::Option6>(),
+     {cal_area_code::all_channels, cal_area_code::manual}, 0, Option6_Click},
+    {OptionGroup::Option7, "Energy Calib.", cntl_slot::energy_calib, access_of<&Form1::Option7>(),
+     {energy_calib_code::automatic, energy_calib_code::manual}, 0, Option7_Click},
+    {OptionGroup::Option4, "Fitted data plot", cntl_slot::plot, access_of<&Form1::Option4>(),
+     {plot_code::none, plot_code::simple}, 0, nullptr},
+    {OptionGroup::Option5, "Raw Data ", cntl_slot::raw_data, access_of<&Form1::Option5>(),
+     {raw_data_code::none, raw_data_code::with_area_cal, raw_data_code::no_area_cal,
+      raw_data_code::csv}, 0, nullptr},
+    {OptionGroup::Option8, "CHN file conversion", cntl_slot::chn_conversion,
      access_of<&Form1::Option8>(),
-     {1, 0, 2},
-     1,
-     nullptr},
+     {chn_conversion_code::make_chn, chn_conversion_code::temporary,
+      chn_conversion_code::only_conversion}, 1, nullptr},
 }};
+// clang-format on
 
 const OptionGroupRow& row_of(OptionGroup group) {
     return *std::find_if(option_groups.begin(), option_groups.end(),

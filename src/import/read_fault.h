@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "contract/number_text.h"
+
 namespace sorvane {
 
 // The read result that readers and read_raw_file give back: -1 read, 0 not read.
@@ -19,13 +21,6 @@ struct ReadOutcome {
     bool ok() const { return result == read_ok; }
     static ReadOutcome read() { return {read_ok, {}}; }
     static ReadOutcome failed(std::string why) { return {not_read, std::move(why)}; }
-};
-
-// Any fault inside a reader: end of file, a channel out of range, a number too
-// large, an unreadable date. The error guard turns it into "not read".
-class ReadFault : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 // The raw file's folder does not exist: the one fault the user is told of

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "contract/number_text.h"
+
 namespace sorvane {
 
 // The text conventions that every text reader shares.
@@ -58,18 +60,6 @@ bool contains_keyword(std::string_view line, std::string_view keyword);
 
 // Column (from 1) where the keyword first starts, ignoring case; 0 when absent.
 std::size_t keyword_column(std::string_view line, std::string_view keyword);
-
-// The leading decimal number of a text, blanks, tabs and line feeds anywhere being
-// ignored: optional sign, digits, one point, an exponent after E, e, D or d. A
-// text with no leading number is 0. A value too large for a double is a ReadFault.
-double number_value(std::string_view text);
-
-// Rounding to the nearest integer, halves to the even neighbour.
-double round_half_even(double value);
-
-// Rounded conversions; a value that does not fit is a ReadFault.
-std::int32_t round_to_int32(double value);
-std::int16_t round_to_int16(double value);
 
 // The n-th field (from 1) of a line split at the first character of `separator`;
 // a run of blanks counts as one separator when the separator is a blank.

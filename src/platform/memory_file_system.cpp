@@ -4,17 +4,10 @@
 #include <cctype>
 
 #include "platform/dos_pattern.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
-namespace {
-
-std::string lower_text(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 MemoryFileSystem::MemoryFileSystem(Flavour flavour)
     : separator_(flavour == Flavour::windows ? '\\' : '/') {

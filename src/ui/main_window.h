@@ -4,7 +4,7 @@
 #include <string>
 
 #include "browser/browsers.h"
-#include "control/analysis_settings.h"
+#include "contract/analysis_settings.h"
 #include "form/form1.h"
 #include "spectrum/spectrum.h"
 

@@ -6,15 +6,9 @@
 #include <sstream>
 
 #include "app/cli.h"
-#include "control/collect_settings.h"
-#include "control/control_file.h"
-#include "control/settings_view.h"
-#include "form/directory_field.h"
-#include "form/option_groups.h"
-#include "form/type_selector.h"
 #include "platform/real_platform.h"
-#include "support/scripted_ui.h"
 #include "support/test_files.h"
+#include "support/window_state.h"
 
 namespace sorvane {
 namespace {
@@ -39,22 +33,8 @@ protected:
         }
     }
 
-    // What the window saves: "Simple data", temporary CHN files, these folders.
     void save_window_state(bool manual_peaks = false) {
-        Form1 form;
-        AnalysisSettings settings;
-        ScriptedUi ui;
-        settings.system_dir = sys;
-        settings.run_time_dir = temp.path() + "rt/";
-        fill_type_list(form, files);
-        set_default(form);
-        select_type_position(form, 10, files);
-        select_option(form, OptionGroup::Option8, 1);
-        if (manual_peaks) select_option(form, OptionGroup::Option1, 1);
-        show_folder_in_field(form.Text9[0], raw);
-        show_folder_in_field(form.Text9[1], res);
-        ASSERT_EQ(collect_settings(form, settings, files, ui, true), 0);
-        ASSERT_TRUE(write_control_file(form, settings, run_file_path(settings, files), files, ui));
+        sorvane::save_window_state(files, sys, temp.path() + "rt/", raw, res, manual_peaks);
     }
 
     int go(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {

@@ -155,7 +155,8 @@ TEST_F(RawListDrop, MoreThan2048NamesAreAllHandled) {
 
 TEST(ResultListDrop, AFolderOpensItsParentAndSelectsNothing) {
     BuiltTrees built(windows_disk());
-    const auto raw_folder = File1_OLEDragDrop(built.form, built.trees, 1, Paths{"C:\\data\\spectra"}, built.fs);
+    const auto raw_folder =
+        File1_OLEDragDrop(built.form, built.trees, 1, Paths{"C:\\data\\spectra"}, built.fs);
     EXPECT_EQ(built.form.Text9[1].text, "open dir: C:\\data\\");
     EXPECT_EQ(built.form.File1[1].folder, "C:\\data");
     EXPECT_TRUE(built.form.File1[1].selected_names().empty());

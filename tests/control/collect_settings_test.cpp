@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "form/option_groups.h"
-#include "window_fixture.h"
+#include "form_fixture.h"
 
 namespace sorvane {
 namespace {
 
-using CollectSettings = WindowFixture;
+using CollectSettings = FormFixture;
 
 TEST_F(CollectSettings, DefaultsPassAndFillTheRecord) {
     EXPECT_EQ(collect_settings(form, settings, files, ui, false), 0);

@@ -5,7 +5,7 @@
 #include "control/collect_settings.h"
 #include "form/option_groups.h"
 #include "support/test_files.h"
-#include "window_fixture.h"
+#include "form_fixture.h"
 
 namespace sorvane {
 namespace {
@@ -32,7 +32,7 @@ std::string default_file(std::string_view cal_code, std::string_view cal_area) {
            repeated("0,0,0,0", 17) + crlf_lines({"[file name]", "spec1", "spec2"});
 }
 
-class ControlFile : public WindowFixture {
+class ControlFile : public FormFixture {
   protected:
     void select_both_spectra() {
         ASSERT_EQ(form.File1[0].entries, (std::vector<std::string>{"spec1.chn", "spec2.chn"}));

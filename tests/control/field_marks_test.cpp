@@ -4,7 +4,7 @@
 
 #include "control/collect_settings.h"
 #include "form/option_groups.h"
-#include "window_fixture.h"
+#include "form_fixture.h"
 
 namespace sorvane {
 namespace {
@@ -29,7 +29,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NoteRow{"", 0, "used as 0"}, NoteRow{"1.2.3", 1.2, "used as 1.2"},
                       NoteRow{"1e999", 0, "used as 0"}));
 
-class FieldMarks : public WindowFixture {};
+class FieldMarks : public FormFixture {};
 
 TEST_F(FieldMarks, CollectingMarksTheFieldsItReadUntilTheyAreEdited) {
     form.Text1.text = "20";

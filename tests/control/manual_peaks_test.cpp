@@ -4,14 +4,14 @@
 
 #include "control/collect_settings.h"
 #include "form/option_groups.h"
-#include "window_fixture.h"
+#include "form_fixture.h"
 
 namespace sorvane {
 namespace {
 
 constexpr const char* count_prompt = "Manual PK ch Input: How many peak(s)? max=10";
 
-class ManualPeaks : public WindowFixture {
+class ManualPeaks : public FormFixture {
 protected:
     ManualPeaks() { select_option(form, OptionGroup::Option1, 1); }
 

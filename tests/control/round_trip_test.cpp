@@ -4,7 +4,7 @@
 
 #include "control/collect_settings.h"
 #include "control/control_file.h"
-#include "control/control_file_format.h"
+#include "contract/control_file_format.h"
 #include "control/settings_view.h"
 #include "form/directory_field.h"
 #include "form/type_selector.h"

@@ -4,6 +4,7 @@
 
 #include "app/cli.h"
 #include "import/reader_fixture.h"
+#include "support/field_case.h"
 #include "platform/memory_file_system.h"
 #include "support/test_files.h"
 
@@ -114,14 +115,6 @@ TEST_F(RmsReader, ReadsEveryFieldOfTheHandWrittenMessage) {
     EXPECT_EQ(ui.pointer(), Pointer::normal);
     EXPECT_TRUE(ui.messages.empty());
 }
-
-struct FieldCase {
-    const char* name;
-    std::string from;
-    std::string to;
-    std::function<std::string(const Spectrum&)> field;
-    std::string expected;
-};
 
 std::string live_ticks(const Spectrum& s) {
     return std::to_string(s.chn_header.live_time);

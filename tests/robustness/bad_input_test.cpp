@@ -9,35 +9,17 @@
 #include <map>
 #include <sstream>
 
-#include "app/cli.h"
-#include "control/collect_settings.h"
-#include "control/control_file.h"
-#include "control/settings_view.h"
-#include "form/directory_field.h"
-#include "form/option_groups.h"
-#include "form/type_selector.h"
 #include "guarded_file_system.h"
 #include "import/base_name.h"
 #include "platform/dos_pattern.h"
 #include "platform/memory_file_system.h"
 #include "platform/real_platform.h"
-#include "support/scripted_ui.h"
+#include "support/cli_run.h"
 #include "support/test_files.h"
+#include "support/window_state.h"
 
 namespace sorvane {
 namespace {
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun run_cli(FileSystem& fs, const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = run_sorvanecli(args, fs, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // Whether a path names one of the files a run over these base names may change.
 bool may_change(const std::string& path, const std::vector<std::string>& base_names,
@@ -293,22 +275,7 @@ protected:
         std::ofstream(raw + name, std::ios::binary) << bytes;
     }
 
-    // The window's saved state: "Simple data", temporary CHN files, these folders.
-    void save_window_state() {
-        Form1 form;
-        AnalysisSettings settings;
-        ScriptedUi ui;
-        settings.system_dir = sys;
-        settings.run_time_dir = top + "rt" + s;
-        fill_type_list(form, disk);
-        set_default(form);
-        select_type_position(form, 10, disk);
-        select_option(form, OptionGroup::Option8, 1);
-        show_folder_in_field(form.Text9[0], raw);
-        show_folder_in_field(form.Text9[1], res);
-        ASSERT_EQ(collect_settings(form, settings, disk, ui, true), 0);
-        ASSERT_TRUE(write_control_file(form, settings, run_file_path(settings, disk), disk, ui));
-    }
+    void save_window_state() { sorvane::save_window_state(disk, sys, top + "rt" + s, raw, res); }
 
     CliRun go(const std::vector<std::string>& names = {}) {
         std::vector<std::string> args = {"go", "--system-dir", sys};

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "control/control_file_format.h"
+#include "contract/control_file_format.h"
 #include "platform/memory_file_system.h"
 #include "spectrum/chn_writer.h"
 

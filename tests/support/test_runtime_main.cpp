@@ -9,7 +9,7 @@
 #include <sstream>
 #include <thread>
 
-#include "control/control_file_format.h"
+#include "contract/control_file_format.h"
 #include "platform/real_platform.h"
 
 namespace {

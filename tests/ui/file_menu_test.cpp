@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "window_fixture.h"
+#include "main_window_fixture.h"
 
 namespace sorvane {
 namespace {
@@ -16,7 +16,7 @@ protected:
         f.window.settings.res_dir = "D:\\x\\";
     }
     void click(int index) { f11_Click(f.window, index, f.services); }
-    WindowFixture f;
+    MainWindowFixture f;
 };
 
 TEST_F(FileMenu, ReadParmLoadsTheSetAndMovesTheResultFolder) {

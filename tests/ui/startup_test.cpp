@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "form/type_selector.h"
-#include "window_fixture.h"
+#include "main_window_fixture.h"
 
 namespace sorvane {
 namespace {
 
 TEST(StartupFirstRun, DefaultsWithoutAControlFile) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.start();
     const Form1& form = f.window.form;
     EXPECT_EQ(f.window.caption, "Sorvane  Ver: 2. 1 Rev: 8");
@@ -35,7 +35,7 @@ TEST(StartupFirstRun, DefaultsWithoutAControlFile) {
 }
 
 TEST(StartupFirstRun, BothTreesOpenAtTheDriveOfTheRunFileFolder) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.start();
     EXPECT_EQ(f.window.settings.res_dir, "C:\\");
     EXPECT_EQ(f.window.settings.chn_dir, "C:\\");
@@ -48,14 +48,14 @@ TEST(StartupFirstRun, BothTreesOpenAtTheDriveOfTheRunFileFolder) {
 }
 
 TEST(StartupFirstRun, TheSystemFolderLosesTrailingBlanksAndNul) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.environment.system_dir = std::string("C:\\Sorvane  ") + '\0';
     f.start();
     EXPECT_EQ(f.window.settings.system_dir, "C:\\Sorvane");
 }
 
 TEST(StartupFirstRun, EmptiesTheManualPeakList) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.window.settings.manual_pk_count = 2;
     f.window.form.Text7.text = " 100.00\r\n";
     f.start();
@@ -69,7 +69,7 @@ protected:
         f.put_run_file("saved.inf");
         f.fs.add_file("C:\\tools\\run_Tovalu.exe", "MZ");
     }
-    WindowFixture f;
+    MainWindowFixture f;
 };
 
 TEST_F(StartupWithRunFile, TitleEndsWithTheRuntimeDate) {
@@ -125,14 +125,14 @@ TEST_F(StartupWithRunFile, TreesOpenAtTheStoredFolders) {
 }
 
 TEST(StartupRuntime, MissingRuntimeLeavesTheMarkAlone) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.put_run_file("saved.inf");
     f.start();
     EXPECT_EQ(f.window.caption, "Sorvane  Ver: 2. 1 Rev: 8  /run_tovalu update:");
 }
 
 TEST(StartupRuntime, RuntimeFolderWithoutSeparatorIsJoinedDirectly) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.put_run_file("gone_folder.inf");
     f.fs.add_file("C:\\toolsrun_tovalu.exe", "MZ");
     f.start();
@@ -141,14 +141,14 @@ TEST(StartupRuntime, RuntimeFolderWithoutSeparatorIsJoinedDirectly) {
 }
 
 TEST(StartupStoredFolders, HeightZeroKeepsTheDesignedPlace) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.put_run_file("gone_folder.inf");
     f.start();
     EXPECT_FALSE(f.window.placement.has_value());
 }
 
 TEST(StartupStoredFolders, AVanishedResultFolderFallsBackToTheDriveRoot) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.put_run_file("gone_folder.inf");
     f.start();
     EXPECT_EQ(f.window.settings.res_dir, "C:\\");
@@ -161,7 +161,7 @@ TEST(StartupStoredFolders, AVanishedResultFolderFallsBackToTheDriveRoot) {
 }
 
 TEST(StartupStoredFolders, FallbackUsesTheDriveHoldingTheSystemFolder) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.fs.add_folder("D:\\Sorvane");
     f.environment.system_dir = "D:\\Sorvane";
     f.start();

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "window_fixture.h"
+#include "main_window_fixture.h"
 
 namespace sorvane {
 namespace {
 
 TEST(WindowEvents, ADropSelectsAndGivesTheWindowTheFocus) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.start();
     File1_OLEDragDrop(f.window, 0, std::vector<std::string>{"C:\\data\\a.chn", "C:\\data\\b.chn"},
                       f.fs);
@@ -19,7 +19,7 @@ TEST(WindowEvents, ADropSelectsAndGivesTheWindowTheFocus) {
 }
 
 TEST(WindowEvents, ADropWithoutFilesOnlyFocuses) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.start();
     File1_OLEDragDrop(f.window, 1, std::nullopt, f.fs);
     EXPECT_EQ(f.window.form.Text9[1].text, "open dir: C:\\");
@@ -27,7 +27,7 @@ TEST(WindowEvents, ADropWithoutFilesOnlyFocuses) {
 }
 
 TEST(WindowEvents, SetDefaultAfterChanges) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.start();
     Option_Click(f.window, OptionGroup::Option6, 1);
     f.window.form.Text3[0].text = "7";
@@ -38,7 +38,7 @@ TEST(WindowEvents, SetDefaultAfterChanges) {
 }
 
 TEST(WindowEvents, TheUsersSelectionOfAListIsKept) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.start();
     File1_OLEDragDrop(f.window, 0, std::vector<std::string>{"C:\\data\\a.chn"}, f.fs);
     File1_Select(f.window, 0, {false, true});
@@ -46,7 +46,7 @@ TEST(WindowEvents, TheUsersSelectionOfAListIsKept) {
 }
 
 TEST(WindowEvents, ChoosingATypeChangesTheRawPattern) {
-    WindowFixture f;
+    MainWindowFixture f;
     f.start();
     Combo1_Select(f.window, 0, f.fs);
     EXPECT_EQ(f.window.form.File1[0].pattern, "*.chn");

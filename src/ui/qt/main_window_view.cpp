@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "form/option_groups.h"
+#include "platform/text_helpers.h"
 #include "ui/file_menu.h"
 #include "ui/qt/field_mark.h"
 #include "ui/qt/file_list_view.h"
@@ -61,12 +62,8 @@ QString option_name(OptionGroup group) {
 // Cuts a multi-line text to a field's limit without splitting a line break.
 std::string limited(std::string text, std::size_t max_length) {
     if (max_length == 0 || text.size() <= max_length) return text;
-    text.resize(max_length);
+    text = utf8_prefix(text, max_length);
     if (!text.empty() && text.back() == '\r') text.pop_back();
-    // Never end inside a UTF-8 sequence.
-    while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80)
-        text.pop_back();
-    if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0xC0) text.pop_back();
     return text;
 }
 

@@ -1,6 +1,7 @@
-#include "control/control_file_format.h"
+#include "contract/control_file_format.h"
 
-#include "control/number_forms.h"
+#include "contract/number_forms.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
@@ -156,18 +157,7 @@ const std::array<ControlFileSection, 13> control_file_layout = {{
 }};
 
 std::string cut_user_text(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit) return std::string(text);
-    auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-    std::size_t cut = limit;
-    // Walk back over continuation bytes to the lead byte of the sequence, and cut
-    // before it when the sequence it starts runs past the limit.
-    std::size_t lead = cut;
-    while (lead > 0 && lead + 3 > cut && (byte(lead) & 0xC0) == 0x80) --lead;
-    if (lead < cut && (byte(lead) & 0xC0) == 0xC0) {
-        const std::size_t length = byte(lead) >= 0xF0 ? 4 : byte(lead) >= 0xE0 ? 3 : 2;
-        if (lead + length > cut) cut = lead;
-    }
-    return std::string(text.substr(0, cut));
+    return utf8_prefix(text, limit);
 }
 
 std::string render_control_file(const AnalysisSettings& settings,

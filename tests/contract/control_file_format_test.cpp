@@ -1,4 +1,4 @@
-#include "control/control_file_format.h"
+#include "contract/control_file_format.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@ namespace sorvane {
 
 // A Windows machine whose run file folder is C:\Sorvane, with the folders
 // C:\data (a.chn, b.chn), C:\data\spectra, D:\x and D:\sets, and a window on it.
-struct WindowFixture {
-    WindowFixture() {
+struct MainWindowFixture {
+    MainWindowFixture() {
         fs.add_folder("C:\\Sorvane");
         fs.add_folder("C:\\data\\spectra");
         fs.add_file("C:\\data\\a.chn", "x");

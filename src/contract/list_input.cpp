@@ -1,10 +1,10 @@
-#include "control/list_input.h"
+#include "contract/list_input.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 
-#include "import/text_conventions.h"
+#include "contract/number_text.h"
 
 namespace sorvane {
 namespace {

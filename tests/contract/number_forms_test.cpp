@@ -1,4 +1,4 @@
-#include "control/number_forms.h"
+#include "contract/number_forms.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "control/analysis_settings.h"
-#include "control/list_input.h"
+#include "contract/analysis_settings.h"
+#include "contract/list_input.h"
 
 namespace sorvane {
 

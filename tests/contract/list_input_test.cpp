@@ -1,4 +1,4 @@
-#include "control/list_input.h"
+#include "contract/list_input.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,10 @@
-#include "control/number_forms.h"
+#include "contract/number_forms.h"
 
 #include <cmath>
 #include <cstdio>
 #include <string_view>
 
-#include "import/read_fault.h"
-#include "import/text_conventions.h"
+#include "contract/number_text.h"
 
 namespace sorvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "control/analysis_settings.h"
+#include "contract/analysis_settings.h"
 #include "control/settings_view.h"
 #include "form/directory_field.h"
 #include "form/form1.h"
@@ -14,9 +14,9 @@ namespace sorvane {
 
 // A window after start-up without a control file, on a Windows machine with the
 // runtime in C:\rt\ and two raw spectra in C:\data\.
-class WindowFixture : public ::testing::Test {
+class FormFixture : public ::testing::Test {
 protected:
-    WindowFixture() {
+    FormFixture() {
         files.add_folder("C:\\WINDOWS");
         files.add_file("C:\\rt\\run_Tovalu.exe", "MZ");
         files.add_file("C:\\data\\spec1.chn", "x");

@@ -1,0 +1,33 @@
+#include "platform/text_helpers.h"
+
+#include <cctype>
+
+namespace sorvane {
+
+std::string lower_text(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string as_folder(std::string folder, char separator) {
+    if (!folder.empty() && folder.back() != separator && folder.back() != '/') folder += separator;
+    return folder;
+}
+
+std::string utf8_prefix(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return std::string(text);
+    auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    std::size_t cut = limit;
+    // Walk back over continuation bytes to the lead byte of the sequence, and cut
+    // before it when the sequence it starts runs past the limit.
+    std::size_t lead = cut;
+    while (lead > 0 && lead + 3 > cut && (byte(lead) & 0xC0) == 0x80) --lead;
+    if (lead < cut && (byte(lead) & 0xC0) == 0xC0) {
+        const std::size_t length = byte(lead) >= 0xF0 ? 4 : byte(lead) >= 0xE0 ? 3 : 2;
+        if (lead + length > cut) cut = lead;
+    }
+    return std::string(text.substr(0, cut));
+}
+
+}  // namespace sorvane

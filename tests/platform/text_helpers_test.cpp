@@ -1,0 +1,31 @@
+#include "platform/text_helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace sorvane {
+namespace {
+
+TEST(TextHelpers, LowerTextChangesOnlyAsciiLetters) {
+    EXPECT_EQ(lower_text("AbC.CHN_1"), "abc.chn_1");
+    EXPECT_EQ(lower_text("\xC3\x89T\xC3\x89"), "\xC3\x89t\xC3\x89");  // bytes above 127 stay
+}
+
+TEST(TextHelpers, AsFolderAddsOneSeparatorWhereNoneEnds) {
+    struct Case {
+        const char* folder;
+        char separator;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", '\\', ""},  // no folder: a bare name stays relative
+        {"C:\\data", '\\', "C:\\data\\"},
+        {"C:\\data\\", '\\', "C:\\data\\"},
+        {"C:/data/", '\\', "C:/data/"},  // a hand-written file may use "/" on Windows
+        {"/home/u", '/', "/home/u/"},
+        {"/", '/', "/"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(as_folder(c.folder, c.separator), c.expected) << c.folder;
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -110,7 +110,8 @@ void convert_demo_file(benchmark::State& state, int code, const std::string& pat
     ConsoleUi ui(sink);
     Spectrum spectrum;
     ReaderContext context{spectrum, fs, ui};
-    spectrum.chn_path = (std::filesystem::temp_directory_path() / "sorvane-bench-demo.chn").string();
+    spectrum.chn_path =
+        (std::filesystem::temp_directory_path() / "sorvane-bench-demo.chn").string();
     for (auto _ : state) {
         if (!read_raw_file(context, code, path).ok()) state.SkipWithError("not read");
         write_chn(spectrum, fs);
@@ -140,9 +141,11 @@ void register_demo_benchmarks() {
         const RawFileType* type = type_of_name(type_name);
         if (type == nullptr) continue;
         const std::string path = std::string(SORVANE_DEMO_DIR) + "/" + file_name;
-        benchmark::RegisterBenchmark(("BM_Convert/" + type_name).c_str(), convert_demo_file, type->code, path)
+        benchmark::RegisterBenchmark(("BM_Convert/" + type_name).c_str(), convert_demo_file,
+                                     type->code, path)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("BM_PlainRead/" + type_name).c_str(), plain_read_demo_file, path)
+        benchmark::RegisterBenchmark(("BM_PlainRead/" + type_name).c_str(), plain_read_demo_file,
+                                     path)
             ->Unit(benchmark::kMicrosecond);
     }
 }

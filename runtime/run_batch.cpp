@@ -9,8 +9,9 @@
 #include <set>
 
 #include "analyse_spectrum.h"
-#include "res_writer.h"
+#include "platform/result_set.h"
 #include "platform/text_helpers.h"
+#include "res_writer.h"
 #include "spectrum/chn_reader.h"
 #include "svg_plot.h"
 
@@ -45,6 +46,13 @@ struct Outcome {
     std::size_t peaks = 0;
     std::string reason;  // why the spectrum was not analysed
 };
+
+// Removes a file of an earlier result set that this run does not write again.
+void remove_stale(FileSystem& fs, const std::string& path, std::vector<std::string>& messages) {
+    if (!fs.file_exists(path)) return;
+    const FsResult removed = fs.remove_file(path);
+    if (!removed.ok()) messages.push_back("cannot delete " + path + ": " + removed.reason);
+}
 
 // Writes next to the target and renames, so the target appears complete or not at all.
 FsResult write_whole(FileSystem& fs, const std::string& path, const std::string& text) {
@@ -99,16 +107,22 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                     std::to_string(negative) + " channels held negative counts, read as 0");
             if (facts.live_time <= 0.0)
                 analysis.messages.push_back("live time is 0: no count rates");
+            // The new result replaces the set whole: a table or plot not asked for
+            // this time must not stay beside it.
             if (request.options.raw_data == analysis::RawDataOutput::csv) {
                 const FsResult csv = write_whole(fs, output + ".csv", format_csv(analysis, counts));
                 if (!csv.ok())
                     analysis.messages.push_back("cannot write " + output + ".csv: " + csv.reason);
+            } else {
+                remove_stale(fs, output + ".csv", analysis.messages);
             }
             if (request.options.plot) {
                 const FsResult svg =
                     write_whole(fs, output + ".svg", plot_svg(base, analysis, counts));
                 if (!svg.ok())
                     analysis.messages.push_back("cannot write " + output + ".svg: " + svg.reason);
+            } else {
+                remove_stale(fs, output + ".svg", analysis.messages);
             }
             text = format_result(facts, request.options, analysis, counts);
             outcome.analysed = true;
@@ -117,6 +131,19 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
     } catch (const std::exception& error) {
         outcome = Outcome{false, 0, std::string("analysis stopped: ") + error.what()};
         text = format_failure(facts, request.options, outcome.reason);
+    }
+    // A failure never replaces a result: the earlier one stays and the log says why.
+    if (!outcome.analysed && fs.file_exists(output + ".res")) {
+        outcome.reason += "; the earlier result " + output + ".res is kept";
+        const FsResult logged = append_run_log(fs, as_folder(request.res_dir, sep),
+                                               local_time_stamp(), input, outcome.reason);
+        if (!logged.ok()) outcome.reason += " (not logged: " + logged.reason + ")";
+        return outcome;
+    }
+    if (!outcome.analysed) {
+        std::vector<std::string> ignored;
+        remove_stale(fs, output + ".csv", ignored);
+        remove_stale(fs, output + ".svg", ignored);
     }
     const FsResult written = write_whole(fs, output + ".res", text);
     if (!written.ok()) {

@@ -57,6 +57,10 @@ else
     exit 1
 fi
 
+# A new user's first "GO": an empty config home, no control file; the runtime
+# beside sorvanecli is found, the settings folder made, the result written.
+check "sorvanecli go from an empty config home" sh -c "cd '$work' && XDG_CONFIG_HOME='$work/fresh-config' sorvanecli go --type simple --out '$work/go' /usr/share/sorvane/demo/simple_co60.asc && test -f '$work/fresh-config/sorvane/sorvane.inf' && grep -q '^\[peaks\]' '$work/go/simple_co60.res'"
+
 check "sorvanecli convert" sh -c "sorvanecli convert --type simple --out '$work' /usr/share/sorvane/demo/simple_co60.asc | grep -q 'converted 1 of 1 file'"
 check "sorvanecli show" sh -c "sorvanecli show '$work/simple_co60.chn' | grep -q 'counts:'"
 printf 'garbage' > "$work/bad.asc"

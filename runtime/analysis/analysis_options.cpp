@@ -22,9 +22,10 @@ constexpr RawDataRow raw_data_rows[] = {
 
 void apply_option_codes(AnalysisOptions& options, const OptionCodes& codes) {
     options.manual_search = codes[cntl_slot::pk_search] == pk_search_code::manual;
-    options.smoothing_points = codes[cntl_slot::smoothing] == smoothing_code::seven_channels ? 7 : 5;
-    options.shape =
-        codes[cntl_slot::pk_shape] == pk_shape_code::gauss ? PeakShape::gauss : PeakShape::gauss_exp;
+    options.smoothing_points =
+        codes[cntl_slot::smoothing] == smoothing_code::seven_channels ? 7 : 5;
+    options.shape = codes[cntl_slot::pk_shape] == pk_shape_code::gauss ? PeakShape::gauss
+                                                                       : PeakShape::gauss_exp;
     options.plot = codes[cntl_slot::plot] == plot_code::simple;
     options.raw_data = RawDataOutput::none;
     for (const RawDataRow& row : raw_data_rows) {
@@ -39,8 +40,8 @@ OptionCodes option_codes(const AnalysisOptions& options) {
     OptionCodes codes{};
     codes[cntl_slot::pk_search] =
         options.manual_search ? pk_search_code::manual : pk_search_code::automatic;
-    codes[cntl_slot::smoothing] =
-        options.smoothing_points == 7 ? smoothing_code::seven_channels : smoothing_code::five_channels;
+    codes[cntl_slot::smoothing] = options.smoothing_points == 7 ? smoothing_code::seven_channels
+                                                                : smoothing_code::five_channels;
     codes[cntl_slot::pk_shape] =
         options.shape == PeakShape::gauss ? pk_shape_code::gauss : pk_shape_code::gauss_exp;
     codes[cntl_slot::plot] = options.plot ? plot_code::simple : plot_code::none;

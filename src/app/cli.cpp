@@ -9,8 +9,10 @@ constexpr const char* usage =
     "usage:\n"
     "  sorvanecli convert --type CODE|NAME [--out DIR] FILE...   raw spectra -> CHN files\n"
     "  sorvanecli show FILE.chn                                  header, trailer and counts\n"
-    "  sorvanecli go [--system-dir DIR] [FILE...]                \"GO\" from the saved options\n"
-    "  sorvanecli demo [--out DIR]                               converts and analyses the demo spectra\n";
+    "  sorvanecli go [--system-dir DIR] [--type CODE|NAME] [--out DIR] [FILE...]\n"
+    "                                                            \"GO\" from the saved options\n"
+    "  sorvanecli demo [--out DIR]                               converts and analyses the demo "
+    "spectra\n";
 
 }  // namespace
 

@@ -8,6 +8,11 @@
 
 namespace sorvane {
 
+struct RawFileType;
+
+// The raw file type of a --type value: its code or its short name; null when none.
+const RawFileType* type_of_argument(const std::string& text);
+
 // sorvanecli: the engine without a window. Arguments without the program name;
 // gives the process exit status.
 int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
@@ -17,13 +22,15 @@ int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::os
 int run_convert(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
                 std::ostream& err);
 
-// sorvanecli go [--system-dir DIR] [FILE...]: "GO" from the saved control file
+// sorvanecli go [--system-dir DIR] [--type CODE|NAME] [--out DIR] [FILE...]: "GO"
+// from the saved control file, or from the first-start state when there is none
 int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
            std::ostream& err);
 
 // sorvanecli demo [--demo-dir DIR] [--out DIR] [--runtime-dir DIR]: converts and
 // analyses the bundled demo spectra, printing each result's peak table
-int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out, std::ostream& err);
+int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
+             std::ostream& err);
 
 // sorvanecli show FILE.chn
 int run_show(const std::vector<std::string>& args, const FileSystem& fs, std::ostream& out,

@@ -13,13 +13,6 @@
 #include "spectrum/chn_writer.h"
 
 namespace sorvane {
-namespace {
-
-struct ConvertRequest {
-    const RawFileType* type = nullptr;
-    std::optional<std::string> out_folder;
-    std::vector<std::string> files;
-};
 
 const RawFileType* type_of_argument(const std::string& text) {
     int code = 0;
@@ -27,6 +20,14 @@ const RawFileType* type_of_argument(const std::string& text) {
     if (error == std::errc() && end == text.data() + text.size()) return type_of_code(code);
     return type_of_name(text);
 }
+
+namespace {
+
+struct ConvertRequest {
+    const RawFileType* type = nullptr;
+    std::optional<std::string> out_folder;
+    std::vector<std::string> files;
+};
 
 std::string type_names() {
     std::string names;

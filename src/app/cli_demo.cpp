@@ -12,6 +12,7 @@
 #include "form/type_selector.h"
 #include "import/base_name.h"
 #include "import/raw_file_types.h"
+#include "platform/bundled_runtime.h"
 #include "platform/dos_pattern.h"
 #include "platform/real_platform.h"
 #include "platform/system_folder.h"
@@ -61,9 +62,8 @@ std::string find_demo_dir(const FileSystem& fs) {
 
 // The built runtime beside this program, or where the build put it.
 std::string find_runtime_dir(const FileSystem& fs) {
-    const std::string beside = executable_folder();
-    if (!beside.empty() && fs.find_ignoring_case(beside, "run_Tovalu.exe")) return beside;
-    return SORVANE_RUNTIME_DIR;
+    const std::string found = bundled_runtime_dir(fs, {executable_folder(), SORVANE_RUNTIME_DIR});
+    return found.empty() ? SORVANE_RUNTIME_DIR : found;
 }
 
 // The window's defaults with the demo's folders, as if set by hand.
@@ -113,10 +113,13 @@ int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream&
         err << "usage: sorvanecli demo [--demo-dir DIR] [--out DIR] [--runtime-dir DIR]\n";
         return 2;
     }
-    request.out_dir = as_folder(request.out_dir, fs.separator());
+    // The control file left behind names absolute folders, so the window opened on
+    // it from any folder finds the demo and its results.
+    request.out_dir = as_folder(absolute_path(request.out_dir, fs), fs.separator());
     if (request.demo_dir.empty()) request.demo_dir = find_demo_dir(fs);
+    request.demo_dir = absolute_path(request.demo_dir, fs);
     if (request.runtime_dir.empty()) request.runtime_dir = find_runtime_dir(fs);
-    request.runtime_dir = as_folder(request.runtime_dir, fs.separator());
+    request.runtime_dir = as_folder(absolute_path(request.runtime_dir, fs), fs.separator());
 
     std::string list;
     if (!fs.read_file(as_folder(request.demo_dir, fs.separator()) + "demo.list", list).ok()) {

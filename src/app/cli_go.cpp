@@ -7,6 +7,8 @@
 #include "control/settings_view.h"
 #include "form/directory_field.h"
 #include "form/type_selector.h"
+#include "import/raw_file_types.h"
+#include "platform/bundled_runtime.h"
 #include "platform/dos_pattern.h"
 #include "platform/real_platform.h"
 #include "platform/system_folder.h"
@@ -32,6 +34,8 @@ private:
 struct GoRequest {
     std::string system_dir;
     std::vector<std::string> names;
+    const RawFileType* type = nullptr;  // --type: replaces the saved raw file type
+    std::string out_dir;                // --out: replaces the saved result folder
 };
 
 std::optional<GoRequest> parse(const std::vector<std::string>& args, std::ostream& err) {
@@ -43,6 +47,18 @@ std::optional<GoRequest> parse(const std::vector<std::string>& args, std::ostrea
                 return std::nullopt;
             }
             request.system_dir = args[++i];
+        } else if (args[i] == "--type" || args[i] == "--out") {
+            if (i + 1 >= args.size()) {
+                err << "sorvanecli go: " << args[i] << " needs a value\n";
+                return std::nullopt;
+            }
+            const std::string& value = args[++i];
+            if (args[i - 1] == "--out") {
+                request.out_dir = value;
+            } else if ((request.type = type_of_argument(value)) == nullptr) {
+                err << "sorvanecli go: unknown type \"" << value << "\" (--type x lists them)\n";
+                return std::nullopt;
+            }
         } else {
             request.names.push_back(args[i]);
         }
@@ -81,6 +97,30 @@ bool select_files(FileListBox& list, const std::vector<std::string>& names, char
     return all_found;
 }
 
+std::string as_folder(std::string folder, char separator) {
+    if (!folder.empty() && folder.back() != '/' && folder.back() != separator) folder += separator;
+    return folder;
+}
+
+// The one folder of the files named with a folder part, absolute; empty when
+// none names one; nothing, with a line on stderr, when they name two.
+std::optional<std::string> folder_of_named(const std::vector<std::string>& names,
+                                           const FileSystem& fs, std::ostream& err) {
+    std::string folder;
+    for (const std::string& name : names) {
+        const std::string own = folder_of_path(name, fs.separator());
+        if (own.empty()) continue;
+        const std::string absolute = absolute_path(own, fs);
+        if (!folder.empty() && folder != absolute) {
+            err << "sorvanecli go: the files lie in two folders, " << folder << " and " << absolute
+                << '\n';
+            return std::nullopt;
+        }
+        folder = absolute;
+    }
+    return folder;
+}
+
 }  // namespace
 
 int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
@@ -93,11 +133,28 @@ int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& o
     settings.system_dir = request->system_dir;
     fill_type_list(form, fs);
     const std::string control_file = run_file_path(settings, fs);
-    if (read_control_file(form, settings, control_file, fs) != -1) {
+    // Without a control file the run starts as the window does at a first start.
+    const bool saved = read_control_file(form, settings, control_file, fs) == -1;
+    if (settings.run_time_dir.empty())
+        settings.run_time_dir = bundled_runtime_dir(fs, {executable_folder(), SORVANE_RUNTIME_DIR});
+    const std::optional<std::string> named_folder = folder_of_named(request->names, fs, err);
+    if (!named_folder) return 1;
+    if (!named_folder->empty()) settings.chn_dir = *named_folder;
+    if (!saved && settings.chn_dir.empty()) {
         err << "sorvanecli: " << control_file
-            << ": no control file; save the options in the window first\n";
+            << ": no control file; name the raw files with their folder, or save the options in "
+               "the window first\n";
         return 1;
     }
+    if (!request->out_dir.empty()) {
+        settings.res_dir = as_folder(absolute_path(request->out_dir, fs), fs.separator());
+        const FsResult made = fs.create_folder(settings.res_dir);
+        if (!made.ok()) {
+            err << "sorvanecli: " << settings.res_dir << ": " << made.reason << '\n';
+            return 1;
+        }
+    }
+    if (!saved && settings.res_dir.empty()) settings.res_dir = settings.chn_dir;
     if (settings.chn_dir.empty() || settings.res_dir.empty()) {
         err << "sorvanecli: " << control_file << ": the raw or the result folder is not set\n";
         return 1;
@@ -107,7 +164,11 @@ int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& o
         return 1;
     }
     set_file_list_folder(form.File1[0], settings.chn_dir, fs);
-    apply_settings(form, settings, fs);
+    if (saved)
+        apply_settings(form, settings, fs);
+    else
+        set_default(form);
+    if (request->type != nullptr) select_type_position(form, position_of(request->type->code), fs);
     show_folder_in_field(form.Text9[0], settings.chn_dir);
     show_folder_in_field(form.Text9[1], settings.res_dir);
     if (!select_files(form.File1[0], request->names, fs.separator(), err)) return 1;

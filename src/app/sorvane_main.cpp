@@ -2,9 +2,10 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include "platform/ui.h"
+#include "platform/bundled_runtime.h"
 #include "platform/real_platform.h"
 #include "platform/system_folder.h"
+#include "platform/ui.h"
 #include "ui/qt/main_window_view.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/qt_ui.h"
@@ -23,6 +24,8 @@ int main(int argc, char* argv[]) {
 
     sorvane::StartupEnvironment environment;
     environment.system_dir = sorvane::default_system_dir();
+    environment.bundled_runtime_dir =
+        sorvane::bundled_runtime_dir(files, {sorvane::executable_folder(), SORVANE_RUNTIME_DIR});
     environment.date_text = [](std::int64_t seconds) {
         const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds);
         return sorvane::from_qt(QLocale().toString(when, QLocale::ShortFormat));

@@ -3,9 +3,9 @@
 #include "browser/tree_images.h"
 #include "form/directory_field.h"
 #include "form/file_list.h"
-#include "platform/ui.h"
 #include "platform/file_system.h"
 #include "platform/text_helpers.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 namespace {

@@ -93,18 +93,25 @@ void BatchRun::convert_all(const BatchRequest& request, BatchReport& report) {
 
 bool BatchRun::convert_one(const BatchRequest& request, const std::string& name,
                            const std::string& base, BatchReport& report) {
-    const std::string res_path = request.res_dir + base + ".res";
     const std::string chn_path = request.res_dir + base + ".chn";
     ReaderContext context{spectrum_, fs_, ui_};
     ReadOutcome outcome = read_raw_file(context, request.type_code, request.chn_dir + name);
     if (!outcome.ok()) {
-        report.failures.push_back({name, "not read: " + outcome.reason});
-        // No stale spectrum or result of the same name may pass for this run's.
-        remove_if_present(res_path, report, name);
+        // No stale spectrum may pass for this run's; a good earlier result stays.
         remove_if_present(chn_path, report, name);
+        keep_results_of_failed(request, name, base, "not read: " + outcome.reason, report);
         return false;
     }
-    if (!remove_if_present(res_path, report, name)) return false;
+    // The wait must not take an old result for the new one; without a runtime
+    // started, the old results stay until a new one replaces them.
+    if (request.conversion != ChnConversion::only_conversion) {
+        const FsResult removed = remove_result_set(fs_, request.res_dir, base);
+        if (!removed.ok()) {
+            ui_.message_box(removed.reason, application_title, Buttons::ok);
+            report.failures.push_back({name, removed.reason});
+            return false;
+        }
+    }
     spectrum_.chn_path = chn_path;
     FsResult written = write_chn(spectrum_, fs_);
     if (!written.ok()) {
@@ -114,6 +121,17 @@ bool BatchRun::convert_one(const BatchRequest& request, const std::string& name,
         return false;
     }
     return true;
+}
+
+void BatchRun::keep_results_of_failed(const BatchRequest& request, const std::string& name,
+                                      const std::string& base, std::string reason,
+                                      BatchReport& report) {
+    const std::string earlier = request.res_dir + base + ".res";
+    if (fs_.file_exists(earlier)) reason += "; the earlier result " + earlier + " is kept";
+    const FsResult logged =
+        append_run_log(fs_, request.res_dir, timing_.time_stamp(), request.chn_dir + name, reason);
+    if (!logged.ok()) reason += " (not logged: " + logged.reason + ")";
+    report.failures.push_back({name, reason});
 }
 
 bool BatchRun::remove_if_present(const std::string& path, BatchReport& report,

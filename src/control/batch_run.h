@@ -7,6 +7,7 @@
 
 #include "platform/file_system.h"
 #include "platform/process.h"
+#include "platform/result_set.h"
 #include "platform/ui.h"
 #include "spectrum/spectrum.h"
 
@@ -43,9 +44,11 @@ struct BatchReport {
 
 // How long the waits pause between two looks, and how long the runtime may take
 // to confirm that it has read the control file.
+// The clock also dates the lines of the run log.
 struct BatchTiming {
     std::chrono::milliseconds poll{50};
     std::chrono::milliseconds receipt_limit{30000};
+    std::function<std::string()> time_stamp = local_time_stamp;
 };
 
 // Writes the control file with the given input folder as "[chn dir]"; false when
@@ -71,6 +74,8 @@ private:
     void wait_for_receipt(const BatchRequest& request, std::int64_t runtime);
     void wait_for_results(const BatchRequest& request, std::int64_t runtime, BatchReport& report);
     bool remove_if_present(const std::string& path, BatchReport& report, const std::string& name);
+    void keep_results_of_failed(const BatchRequest& request, const std::string& name,
+                                const std::string& base, std::string reason, BatchReport& report);
     void report_failures(const BatchReport& report);
 
     Spectrum& spectrum_;

@@ -2,9 +2,9 @@
 
 #include "contract/control_file_format.h"
 #include "control/settings_view.h"
-#include "platform/ui.h"
 #include "import/base_name.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 
@@ -23,7 +23,9 @@ bool write_control_file(const Form1& form, const AnalysisSettings& settings,
                         const std::string& control_file_path, FileSystem& files, Ui& ui) {
     const std::string bytes = render_control_file(settings, selected_base_names(form));
     const std::string temporary = control_file_path + ".tmp";
-    FsResult result = files.write_file(temporary, bytes);
+    // A fresh account has no settings folder yet.
+    FsResult result = files.create_folder(folder_of_path(control_file_path, files.separator()));
+    if (result.ok()) result = files.write_file(temporary, bytes);
     if (result.ok()) {
         result = files.rename_file(temporary, control_file_path);
         if (!result.ok()) files.remove_file(temporary);

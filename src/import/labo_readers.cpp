@@ -118,9 +118,8 @@ ReadOutcome read_labo_file(ReaderContext& context, LaboVersion version) {
     const LaboHeader labo_header = decode_labo_header(bytes);
 
     const bool v154 = version == LaboVersion::v154;
-    if (!contains_keyword(
-            v154 ? labo_header.identification_front : labo_header.identification_back,
-            labo_identification)) {
+    if (!contains_keyword(v154 ? labo_header.identification_front : labo_header.identification_back,
+                          labo_identification)) {
         return ReadOutcome::failed(std::string("no \"Laboratory Equipment\" in the header's ") +
                                    (v154 ? "first 50 bytes" : "last 160 bytes"));
     }

@@ -35,8 +35,7 @@ ReadOutcome read_naig(ReaderContext& context) {
     const std::string bytes = read_input_bytes(context);
 
     const std::size_t header_end = bytes.find(end_of_header);
-    if (header_end == std::string::npos)
-        return ReadOutcome::failed("no end-of-header byte 127");
+    if (header_end == std::string::npos) return ReadOutcome::failed("no end-of-header byte 127");
     const std::size_t marker_at = header_end + 1 + passed_over_size;
     if (marker_at >= bytes.size())
         return ReadOutcome::failed("the dump ends before its data marker");

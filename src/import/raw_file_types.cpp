@@ -18,14 +18,16 @@ int position_of(int code) {
 
 std::string pattern_of(std::string_view caption) {
     std::size_t start = 0;
-    while (start + 1 < caption.size() && !(caption[start] == '*' && caption[start + 1] == '.')) ++start;
+    while (start + 1 < caption.size() && !(caption[start] == '*' && caption[start + 1] == '.'))
+        ++start;
     if (start + 1 >= caption.size()) return {};
     return std::string(caption.substr(start, caption.size() - 1 - start));
 }
 
 const RawFileType* type_of_code(int code) {
     int position = position_of(code);
-    return position < last_type_position ? &raw_file_types[static_cast<std::size_t>(position)] : nullptr;
+    return position < last_type_position ? &raw_file_types[static_cast<std::size_t>(position)]
+                                         : nullptr;
 }
 
 const RawFileType* type_of_name(std::string_view name) {

@@ -19,11 +19,14 @@ ReadOutcome run_reader(ReaderContext& context, const RawFileType& type) {
 
 ReadOutcome dispatch(ReaderContext& context, int code, const std::string& path) {
     const RawFileType* type = type_of_code(code);
-    if (type == nullptr) return ReadOutcome::failed("no raw file type has code " + std::to_string(code));
+    if (type == nullptr)
+        return ReadOutcome::failed("no raw file type has code " + std::to_string(code));
     if (type->already_chn) return ReadOutcome::read();
-    if (type->reader == nullptr) return ReadOutcome::failed("no reader for \"" + std::string(type->caption) + "\"");
+    if (type->reader == nullptr)
+        return ReadOutcome::failed("no reader for \"" + std::string(type->caption) + "\"");
     if (!type->extension_test.empty() && !contains_ignoring_case(path, type->extension_test)) {
-        return ReadOutcome::failed("the path does not contain \"" + std::string(type->extension_test) + "\"");
+        return ReadOutcome::failed("the path does not contain \"" +
+                                   std::string(type->extension_test) + "\"");
     }
     return run_reader(context, *type);
 }

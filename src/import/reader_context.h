@@ -3,10 +3,10 @@
 #include <functional>
 #include <string>
 
-#include "platform/ui.h"
 #include "import/read_fault.h"
 #include "import/text_conventions.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 #include "spectrum/spectrum.h"
 
 namespace sorvane {

@@ -8,7 +8,9 @@
 
 namespace sorvane {
 
-std::int32_t ticks_of_seconds(double seconds) { return round_to_int32(seconds * 50.0); }
+std::int32_t ticks_of_seconds(double seconds) {
+    return round_to_int32(seconds * 50.0);
+}
 
 char century_character(int year) {
     int century = year / 100 - 19;
@@ -18,12 +20,12 @@ char century_character(int year) {
 }
 
 std::string chn_date_text(int day, int month, int year) {
-    static constexpr std::array<const char*, 12> months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static constexpr std::array<const char*, 12> months = {
+        "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     if (month < 1 || month > 12) throw ReadFault("month " + std::to_string(month) + " is no month");
     char text[16];
-    std::snprintf(text, sizeof text, "%02d%s%02d", day % 100, months[static_cast<std::size_t>(month - 1)],
-                  year % 100);
+    std::snprintf(text, sizeof text, "%02d%s%02d", day % 100,
+                  months[static_cast<std::size_t>(month - 1)], year % 100);
     return std::string(text) + century_character(year);
 }
 

@@ -1,12 +1,11 @@
 #include <algorithm>
 #include <array>
 
-#include "import/record_fields.h"
 #include "import/readers.h"
+#include "import/record_fields.h"
 
 namespace sorvane {
 namespace {
-
 
 // Whether the last four number values read are consecutive channel numbers.
 bool is_run(const std::array<std::int32_t, 4>& window) {

@@ -6,7 +6,9 @@
 namespace sorvane {
 namespace {
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 bool wildcard_match(std::string_view name, std::string_view pattern) {
     // Iterative matching with one back-tracking point for the last "*".
@@ -54,8 +56,8 @@ bool matches_any_dos_pattern(std::string_view name, std::string_view patterns) {
 }
 
 bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool less_ignoring_case(std::string_view a, std::string_view b) {

@@ -81,5 +81,8 @@ public:
 std::string folder_of_path(std::string_view path, char separator);
 // Name part of a path after the last separator.
 std::string name_of_path(std::string_view path, char separator);
+// A relative path joined to the current folder; a path from a root ("/x",
+// "C:\x", "\\host\x") as it is.
+std::string absolute_path(std::string_view path, const FileSystem& files);
 
 }  // namespace sorvane

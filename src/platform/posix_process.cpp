@@ -28,8 +28,8 @@ Process::Started PosixProcess::start(const std::string& program, const std::stri
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     }
-    std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>(argument.c_str()),
-                               nullptr};
+    std::vector<char*> argv = {const_cast<char*>(program.c_str()),
+                               const_cast<char*>(argument.c_str()), nullptr};
     pid_t pid = 0;
     int error = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -46,7 +46,9 @@ bool PosixProcess::is_running(std::int64_t id) {
     return false;
 }
 
-void PosixProcess::pause(std::chrono::milliseconds how_long) { std::this_thread::sleep_for(how_long); }
+void PosixProcess::pause(std::chrono::milliseconds how_long) {
+    std::this_thread::sleep_for(how_long);
+}
 
 std::chrono::milliseconds PosixProcess::now() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -8,7 +8,8 @@ namespace sorvane {
 // runtime goes on when the window is closed.
 class PosixProcess final : public Process {
 public:
-    Started start(const std::string& program, const std::string& argument, bool pass_output) override;
+    Started start(const std::string& program, const std::string& argument,
+                  bool pass_output) override;
     bool is_running(std::int64_t id) override;
     void pause(std::chrono::milliseconds how_long) override;
     std::chrono::milliseconds now() override;

@@ -20,7 +20,8 @@ public:
 
     // Starts `program` with exactly one argument: no shell, no splitting at blanks.
     // With `pass_output` the program's output goes to ours; otherwise nowhere.
-    virtual Started start(const std::string& program, const std::string& argument, bool pass_output) = 0;
+    virtual Started start(const std::string& program, const std::string& argument,
+                          bool pass_output) = 0;
 
     // Whether a started program is still running (false once it has exited).
     virtual bool is_running(std::int64_t id) = 0;

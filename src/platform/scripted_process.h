@@ -18,12 +18,13 @@ public:
     };
 
     std::vector<Start> starts;
-    bool refuse_start = false;        // the program cannot be started
-    bool running = true;              // what is_running answers
-    std::function<void()> on_pause;   // the stand-in runtime's next step
+    bool refuse_start = false;       // the program cannot be started
+    bool running = true;             // what is_running answers
+    std::function<void()> on_pause;  // the stand-in runtime's next step
     int pauses = 0;
 
-    Started start(const std::string& program, const std::string& argument, bool pass_output) override {
+    Started start(const std::string& program, const std::string& argument,
+                  bool pass_output) override {
         if (refuse_start) return {std::nullopt, program + ": cannot be started"};
         starts.push_back({program, argument, pass_output});
         return {static_cast<std::int64_t>(starts.size()), {}};

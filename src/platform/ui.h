@@ -26,6 +26,13 @@ public:
                                                         std::string_view initial_folder) = 0;
     virtual std::optional<std::string> save_file_dialog(std::string_view filter,
                                                         std::string_view initial_folder) = 0;
+    // The "run time" input box; the window's has a "Browse..." button that picks
+    // the runtime program in `runtime_folder` and answers with its folder.
+    virtual std::optional<std::string> run_time_box(std::string_view prompt, std::string_view title,
+                                                    std::string_view runtime_folder) {
+        (void)runtime_folder;
+        return input_box(prompt, title, "");
+    }
     virtual void set_pointer(Pointer pointer) = 0;
     // Shows or updates the progress of a long task; false once the user cancelled.
     virtual bool show_progress(std::string_view text, int done, int total) = 0;

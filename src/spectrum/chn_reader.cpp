@@ -54,7 +54,8 @@ ChnDecode decode_chn(std::string_view bytes) {
     ChnFile file;
     file.header = decode_header(bytes);
     if (file.header.file_type != -1) {
-        return {std::nullopt, "file type " + std::to_string(file.header.file_type) + " in the header, not -1"};
+        return {std::nullopt,
+                "file type " + std::to_string(file.header.file_type) + " in the header, not -1"};
     }
     // The published layout counts up to 65535 channels in this word.
     const std::size_t channels = get_u16(bytes, 30);

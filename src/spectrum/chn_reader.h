@@ -17,9 +17,9 @@ enum class ChnLayout { own, published };
 
 struct ChnFile {
     ChnLayout layout = ChnLayout::own;
-    ChnHeader header;       // start_time always as HHMMSS
-    std::int16_t channel_offset = 0;  // published layout only
-    std::vector<std::int32_t> counts;  // every channel of the file, not capped
+    ChnHeader header;                           // start_time always as HHMMSS
+    std::int16_t channel_offset = 0;            // published layout only
+    std::vector<std::int32_t> counts;           // every channel of the file, not capped
     std::array<float, 4> energy_calibration{};  // c0..c3; c3 is 0 in the published layout
     std::string sample_description;
 };

@@ -12,7 +12,9 @@ void put_chars(std::string& out, const std::array<char, N>& field) {
     out.append(field.data(), N);
 }
 
-void put_zeros(std::string& out, std::size_t count) { out.append(count, '\0'); }
+void put_zeros(std::string& out, std::size_t count) {
+    out.append(count, '\0');
+}
 
 void put_header(std::string& out, const ChnHeader& header) {
     put_i16(out, -1);  // the file type of every CHN file
@@ -24,7 +26,8 @@ void put_header(std::string& out, const ChnHeader& header) {
     put_chars(out, header.start_date);
     put_chars(out, header.start_time);
     // A record longer than the capacity is stored cut, and the header says so.
-    std::int16_t channels = header.num_channels > max_channels ? std::int16_t{max_channels} : header.num_channels;
+    std::int16_t channels =
+        header.num_channels > max_channels ? std::int16_t{max_channels} : header.num_channels;
     put_i16(out, channels);
 }
 

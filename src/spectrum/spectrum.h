@@ -15,9 +15,9 @@ struct ChnHeader {
     std::int16_t file_type = 0;
     std::int16_t mca_number = 0;
     std::int16_t segment = 0;
-    std::array<char, 2> start_sec{};  // seconds of the start time as ASCII digits
-    std::int32_t real_time = 0;       // 20 ms ticks
-    std::int32_t live_time = 0;       // 20 ms ticks
+    std::array<char, 2> start_sec{};   // seconds of the start time as ASCII digits
+    std::int32_t real_time = 0;        // 20 ms ticks
+    std::int32_t live_time = 0;        // 20 ms ticks
     std::array<char, 8> start_date{};  // "ddMmmyy" + century character
     std::array<char, 6> start_time{};  // HHMMSS
     std::int16_t num_channels = 0;

@@ -3,8 +3,9 @@
 #include "control/collect_settings.h"
 #include "control/control_file.h"
 #include "control/settings_view.h"
-#include "platform/ui.h"
+#include "platform/dos_pattern.h"
 #include "platform/file_system.h"
+#include "platform/ui.h"
 
 namespace sorvane {
 namespace {
@@ -34,8 +35,9 @@ void save_parm(MainWindow& window, Services& services) {
 
 void run_time(MainWindow& window, Services& services) {
     const std::optional<std::string> answer =
-        services.ui.input_box(run_time_prompt, run_time_title, "");
-    if (answer && !answer->empty()) window.settings.run_time_dir = *answer;
+        services.ui.run_time_box(run_time_prompt, run_time_title, window.settings.run_time_dir);
+    if (answer && !answer->empty())
+        window.settings.run_time_dir = run_time_dir_of_answer(*answer, services.fs);
 }
 
 void exit_window(MainWindow& window, Services& services) {
@@ -48,6 +50,16 @@ void exit_window(MainWindow& window, Services& services) {
 }
 
 }  // namespace
+
+std::string run_time_dir_of_answer(std::string_view answer, const FileSystem& files) {
+    const std::size_t cut = answer.find_last_of(std::string{'/', files.separator()});
+    const std::string_view name = cut == std::string_view::npos ? answer : answer.substr(cut + 1);
+    if (!equal_ignoring_case(name, "run_tovalu.exe") &&
+        !equal_ignoring_case(name, "run_sorvane.exe"))
+        return std::string(answer);
+    if (cut == std::string_view::npos) return files.current_folder();
+    return std::string(answer.substr(0, cut + 1));
+}
 
 void f11_Click(MainWindow& window, int index, Services& services) {
     switch (index) {

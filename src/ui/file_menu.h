@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "ui/main_window.h"
@@ -16,6 +17,12 @@ inline constexpr std::string_view option_set_filter = "option parm file(*.opa)|*
 inline constexpr std::string_view run_time_prompt =
     "Input fullpath of runtime(run_Sorvane.exe)\r\n\r\n          (ex. c:\\Lindorva\\ )";
 inline constexpr std::string_view run_time_title = "Sorvane SETUP";
+
+// The folder to store for an answer to "run time": an answer naming the runtime
+// program itself (run_tovalu.exe, or run_sorvane.exe as the prompt calls it,
+// ignoring case) gives that program's folder (the current one for a bare name);
+// any other answer is kept exactly as typed.
+std::string run_time_dir_of_answer(std::string_view answer, const FileSystem& files);
 
 // A File menu item: load or save an option set, set the runtime folder, or save
 // the settings to the run file and close the window.

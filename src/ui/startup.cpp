@@ -98,6 +98,7 @@ void Form_Load(MainWindow& window, const FileSystem& files, const StartupEnviron
     run_step([&] { window.control_file_path = run_file_path(settings, files); });
     run_step(
         [&] { read_status = read_control_file(form, settings, window.control_file_path, files); });
+    if (settings.run_time_dir.empty()) settings.run_time_dir = environment.bundled_runtime_dir;
     run_step([&] {
         const FormPosition& stored = settings.form_pos[1];
         if (stored.height != 0) {

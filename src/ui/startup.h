@@ -14,6 +14,8 @@ class FileSystem;
 // What start-up takes from the machine besides the file system.
 struct StartupEnvironment {
     std::string system_dir;  // the folder that holds the run file
+    // The runtime shipped with the program, taken when the run file names none.
+    std::string bundled_runtime_dir;
     Version version = program_version();
     // The runtime file's change time as the title shows it (local short date and time).
     std::function<std::string(std::int64_t)> date_text;

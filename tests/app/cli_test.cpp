@@ -46,7 +46,7 @@ TEST_F(Convert, WithoutOutTheChnFileGoesBesideTheRawFile) {
 
 TEST_F(Convert, EachFailureIsOneLineAndTheStatusIsNonZero) {
     CliRun result = run_cli(fs, {"convert", "--type", "simple", "--out", "/out", "/raw/one.asc",
-                             "/raw/bad.asc", "/nowhere/x.asc", "/raw/abc"});
+                                 "/raw/bad.asc", "/nowhere/x.asc", "/raw/abc"});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find("converted 1 of 4 files; 3 not converted"), std::string::npos)
         << result.out;
@@ -90,8 +90,9 @@ TEST_F(Convert, ChnInputAndBadArgumentsAreExplained) {
     EXPECT_NE(unknown.err.find("simple"), std::string::npos) << "the known types are listed";
 
     EXPECT_EQ(run_cli(fs, {"convert", "--type", "simple"}).status, 2);
-    EXPECT_EQ(run_cli(fs, {"convert", "--type", "simple", "--out", "/missing", "/raw/one.asc"}).status,
-              1);
+    EXPECT_EQ(
+        run_cli(fs, {"convert", "--type", "simple", "--out", "/missing", "/raw/one.asc"}).status,
+        1);
     EXPECT_EQ(run_cli(fs, {"frobnicate"}).status, 2);
     EXPECT_EQ(run_cli(fs, {}).status, 2);
 }

@@ -15,6 +15,10 @@ const std::string results = "C:\\res\\";
 const std::string system_dir = "C:\\sys";
 const std::string receipt = "C:\\sys\\sorvane.inf.read";
 
+std::string fixed_time_stamp() {
+    return "2026-12-08 10:00:00";
+}
+
 std::string simple_spectrum() {
     return crlf_lines({"0, 10", "1, 11", "2, 5", "3, 6", "4, 7"});
 }
@@ -43,7 +47,9 @@ protected:
     }
 
     BatchReport run(const BatchRequest& batch) {
-        BatchRun run(spectrum, fs, process, ui);
+        BatchTiming timing;
+        timing.time_stamp = fixed_time_stamp;
+        BatchRun run(spectrum, fs, process, ui, timing);
         return run.run(batch, [&](const std::string& chn_dir) {
             control_writes.push_back(chn_dir);
             receipt_at_write.push_back(fs.file_exists(receipt));
@@ -167,14 +173,47 @@ TEST_F(BatchRunTest, AFailedReadGetsNoChnFileIsNotCountedAndIsListed) {
     BatchReport report = run(request(30, ChnConversion::temporary, {"bad.asc", "good.asc"}));
     EXPECT_EQ(report.converted, 1);
     EXPECT_FALSE(fs.file_exists(results + "bad.chn"));
-    EXPECT_FALSE(fs.file_exists(results + "bad.res"));
+    EXPECT_EQ(fs.contents(results + "bad.res"), "stale result") << "a good result is never lost";
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].name, "bad.asc");
     EXPECT_EQ(ui.messages.front().text,
               "File does not read.\r\nDifferent format ?!   Check file type !!");
     EXPECT_EQ(ui.messages.back().text,
               "These files were not converted:\r\nbad.asc: not read: no four consecutive channel "
-              "numbers");
+              "numbers; the earlier result C:\\res\\bad.res is kept");
+    EXPECT_EQ(fs.contents(results + "sorvane-run.log"),
+              "2026-12-08 10:00:00 C:\\raw.asc\\bad.asc: not read: no four consecutive channel "
+              "numbers; the earlier result C:\\res\\bad.res is kept\n");
+}
+
+// An earlier result set goes only when a new result is on its way: a spectrum
+// that was converted for the runtime. A failed read, or a conversion without a
+// runtime, keeps it.
+TEST_F(BatchRunTest, AnEarlierResultSetGoesOnlyForANewResult) {
+    struct Case {
+        ChnConversion conversion;
+        const char* raw_text;
+        bool set_kept;
+    };
+    const std::string good = simple_spectrum();
+    const Case cases[] = {
+        {ChnConversion::temporary, "garbage\r\n", true},
+        {ChnConversion::make_chn, "garbage\r\n", true},
+        {ChnConversion::only_conversion, "garbage\r\n", true},
+        {ChnConversion::make_chn, good.c_str(), false},
+        {ChnConversion::only_conversion, good.c_str(), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.conversion) << " " << c.raw_text);
+        fs.add_file(raw + "a.asc", c.raw_text);
+        for (const char* extension : {".res", ".svg", ".csv"})
+            fs.add_file(results + "a" + extension, "earlier");
+        run(request(30, c.conversion, {"a.asc"}));
+        for (const char* extension : {".res", ".svg", ".csv"})
+            EXPECT_EQ(fs.file_exists(results + "a" + extension), c.set_kept) << extension;
+        EXPECT_EQ(fs.file_exists(results + "sorvane-run.log"), c.raw_text != good.c_str());
+        fs.remove_file(results + "sorvane-run.log");
+    }
 }
 
 TEST_F(BatchRunTest, SelectedInputsAreNeverReplacedAndShortNamesAreSkipped) {

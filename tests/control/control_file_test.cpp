@@ -4,8 +4,8 @@
 
 #include "control/collect_settings.h"
 #include "form/option_groups.h"
-#include "support/test_files.h"
 #include "form_fixture.h"
+#include "support/test_files.h"
 
 namespace sorvane {
 namespace {
@@ -33,7 +33,7 @@ std::string default_file(std::string_view cal_code, std::string_view cal_area) {
 }
 
 class ControlFile : public FormFixture {
-  protected:
+protected:
     void select_both_spectra() {
         ASSERT_EQ(form.File1[0].entries, (std::vector<std::string>{"spec1.chn", "spec2.chn"}));
         form.File1[0].set_selected(0, true);
@@ -90,10 +90,19 @@ TEST_F(ControlFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
     EXPECT_EQ(ui.messages[0].buttons, Buttons::ok);
 }
 
-TEST_F(ControlFile, AMissingFolderIsReported) {
+TEST_F(ControlFile, AFolderThatCannotBeMadeIsReported) {
+    files.add_file("C:\\nowhere", "a file where the folder would go");
     EXPECT_FALSE(write_control_file(form, settings, "C:\\nowhere\\set.opa", files, ui));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].text.find("C:\\nowhere\\set.opa"), std::string::npos);
+}
+
+TEST_F(ControlFile, TheSettingsFolderIsMadeWithItsParentsOnAFreshAccount) {
+    const std::string fresh = "E:\\Users\\ann\\AppData\\Roaming\\Sorvane\\sorvane.inf";
+    ASSERT_FALSE(files.folder_exists("E:\\Users"));
+    EXPECT_TRUE(write_control_file(form, settings, fresh, files, ui));
+    EXPECT_EQ(files.contents(fresh)->rfind("[system dir]\r\n", 0), 0u);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(ControlFile, RunFileLivesInTheSystemFolder) {

@@ -2,9 +2,9 @@
 
 #include <random>
 
+#include "contract/control_file_format.h"
 #include "control/collect_settings.h"
 #include "control/control_file.h"
-#include "contract/control_file_format.h"
 #include "control/settings_view.h"
 #include "form/directory_field.h"
 #include "form/type_selector.h"
@@ -18,7 +18,7 @@ namespace {
 // Random settings inside the ranges a collect allows and in the precision the
 // file keeps, so that nothing is lost on the way.
 class SettingsMaker {
-  public:
+public:
     explicit SettingsMaker(unsigned seed) : random_(seed) {}
 
     AnalysisSettings make() {
@@ -66,7 +66,7 @@ class SettingsMaker {
         return s;
     }
 
-  private:
+private:
     bool coin() { return between(0, 1) == 1; }
     int between(int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(random_);

@@ -8,7 +8,7 @@ namespace sorvane {
 namespace {
 
 class TypeSelector : public ::testing::Test {
-  protected:
+protected:
     TypeSelector() {
         files.add_file("C:\\data\\a.chn", "x");
         files.add_file("C:\\data\\b.IEC", "x");

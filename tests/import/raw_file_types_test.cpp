@@ -40,7 +40,8 @@ TEST(RawFileTypes, TableHoldsTheCaptionsCodesAndPatterns) {
         if (row.mca_number != 0) {
             EXPECT_EQ(type.mca_number, row.mca_number) << position;
         }
-        EXPECT_EQ(type_code_of(static_cast<int>(position)), position < 11 ? row.code : 0) << position;
+        EXPECT_EQ(type_code_of(static_cast<int>(position)), position < 11 ? row.code : 0)
+            << position;
     }
 }
 
@@ -53,7 +54,8 @@ TEST(RawFileTypes, PositionsAndCodesTranslateBothWays) {
     EXPECT_EQ(position_of(12), 11);
     EXPECT_EQ(position_of(0), 11);
     EXPECT_EQ(position_of(8), 5);
-    for (int position = 0; position < 11; ++position) EXPECT_EQ(position_of(type_code_of(position)), position);
+    for (int position = 0; position < 11; ++position)
+        EXPECT_EQ(position_of(type_code_of(position)), position);
 }
 
 TEST(RawFileTypes, PatternIsCutFromTheCaption) {

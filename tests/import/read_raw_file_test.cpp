@@ -23,11 +23,9 @@ TEST_F(ReadRawFile, ExtensionTestIsASubstringOfTheWholePathIgnoringCase) {
         bool reader_runs;
     };
     const Case cases[] = {
-        {"C:\\data\\a.asc", true},
-        {"C:\\data\\B.ASC", true},
+        {"C:\\data\\a.asc", true},     {"C:\\data\\B.ASC", true},
         {"C:\\DATA.ASC\\c.txt", true},  // the folder name passes the test
-        {"C:\\data\\d.txt", false},
-        {"C:\\asc\\e.txt", false},      // ".asc" needs the dot
+        {"C:\\data\\d.txt", false},    {"C:\\asc\\e.txt", false},  // ".asc" needs the dot
         {"C:\\data\\f.ascii", true},
     };
     for (const Case& c : cases) {
@@ -47,7 +45,8 @@ TEST_F(ReadRawFile, ANotReadFileShowsTheFixedMessageAndResetsThePointer) {
         ui.set_pointer(Pointer::hourglass);
         EXPECT_FALSE(read(code, "C:\\data\\x.txt", "").ok()) << code;
         ASSERT_EQ(ui.messages.size(), 1u) << code;
-        EXPECT_EQ(ui.messages[0].text, "File does not read.\r\nDifferent format ?!   Check file type !!");
+        EXPECT_EQ(ui.messages[0].text,
+                  "File does not read.\r\nDifferent format ?!   Check file type !!");
         EXPECT_EQ(ui.messages[0].title, "Sorvane2006");
         EXPECT_EQ(ui.messages[0].buttons, Buttons::ok);
         EXPECT_EQ(ui.pointer(), Pointer::normal) << code;

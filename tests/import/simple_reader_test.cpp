@@ -78,8 +78,8 @@ TEST_F(SimpleReader, LengthIsThePowerOfTwoMultipleOf1024ThatHoldsTheHighestChann
         int highest;
         int length;
     };
-    for (Case c : {Case{3, 1024}, Case{1024, 1024}, Case{1025, 2048}, Case{4096, 4096}, Case{4097, 8192},
-                   Case{8192, 8192}, Case{8193, 16384}, Case{8800, 16384}}) {
+    for (Case c : {Case{3, 1024}, Case{1024, 1024}, Case{1025, 2048}, Case{4096, 4096},
+                   Case{4097, 8192}, Case{8192, 8192}, Case{8193, 16384}, Case{8800, 16384}}) {
         ASSERT_TRUE(read_text(channel_list(0, c.highest)).ok()) << c.highest;
         EXPECT_EQ(spectrum.chn_header.num_channels, c.length) << c.highest;
     }
@@ -90,7 +90,8 @@ TEST_F(SimpleReader, LengthIsThePowerOfTwoMultipleOf1024ThatHoldsTheHighestChann
 
 TEST_F(SimpleReader, LinesWithoutTheCommaAndBlankReadAsTheFormatSays) {
     // "17,2533": no second field, so the count is the number value of the whole line.
-    std::string with_comma_only = channel_list(0, 16) + crlf_lines({"17,2533"}) + channel_list(18, 30);
+    std::string with_comma_only =
+        channel_list(0, 16) + crlf_lines({"17,2533"}) + channel_list(18, 30);
     ASSERT_TRUE(read_text(with_comma_only).ok());
     EXPECT_EQ(spectrum.counts[17], 17);
     EXPECT_EQ(spectrum.counts[18], 1018);

@@ -13,14 +13,14 @@ TEST(NumberValue, ReadsTheLeadingNumberIgnoringBlanks) {
         double value;
     };
     const Case cases[] = {
-        {"12 34", 1234},       {"5, 17", 5},        {"  -1.5E2", -150},   {"1.5D+2", 150},
-        {"2.5d-1", 0.25},      {"3e2x", 300},       {"12E", 12},          {"12E+", 12},
-        {"7Dx", 7},            {"abc", 0},          {"", 0},              {".5", 0.5},
-        {"-.25 kg", -0.25},    {"1.2.3", 1.2},      {"\t7\n", 7},         {"+3", 3},
-        {"- 4", -4},           {"--4", 0},          {"0.", 0},            {"1 7, 2533", 17},
-        {"4096  ", 4096},      {"1E-400", 0},       {"Date 2001", 0},
+        {"12 34", 1234},  {"5, 17", 5},  {"  -1.5E2", -150}, {"1.5D+2", 150}, {"2.5d-1", 0.25},
+        {"3e2x", 300},    {"12E", 12},   {"12E+", 12},       {"7Dx", 7},      {"abc", 0},
+        {"", 0},          {".5", 0.5},   {"-.25 kg", -0.25}, {"1.2.3", 1.2},  {"\t7\n", 7},
+        {"+3", 3},        {"- 4", -4},   {"--4", 0},         {"0.", 0},       {"1 7, 2533", 17},
+        {"4096  ", 4096}, {"1E-400", 0}, {"Date 2001", 0},
     };
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(number_value(c.text), c.value) << '"' << c.text << '"';
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(number_value(c.text), c.value) << '"' << c.text << '"';
 }
 
 TEST(NumberValue, ANumberTooLargeForADoubleIsAFault) {
@@ -33,8 +33,8 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
         double value;
         double rounded;
     };
-    const Case cases[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},   {-0.5, 0}, {-1.5, -2},
-                          {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {7, 7},   {-7.6, -8}};
+    const Case cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},    {-0.5, 0}, {-1.5, -2},
+                          {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {7, 7},    {-7.6, -8}};
     for (const Case& c : cases) EXPECT_EQ(round_half_even(c.value), c.rounded) << c.value;
 }
 
@@ -100,10 +100,10 @@ TEST(GetField, SplitsAtTheSeparatorWithBlankRunsCountedOnce) {
         {"A004  12  34", " ", 3, "34"},
         {"A004  12  34", " ", 1, "A004 "},
         {" 5 6 ", " ", 2, "6"},
-        {" 5 6 ", " ", 3, "5 6"},        // fewer fields: the whole trimmed line
+        {" 5 6 ", " ", 3, "5 6"},  // fewer fields: the whole trimmed line
         {"x,y", ",", 2, "y"},
         {"x,y", ",", 1, "x"},
-        {"a,,b", ",", 3, "b"},            // only blanks run together
+        {"a,,b", ",", 3, "b"},  // only blanks run together
         {"17, 2533", " ", 2, "2533"},
         {"17,2533", " ", 2, "17,2533"},
         {"1 2 3", "", 2, "1 2 3"},

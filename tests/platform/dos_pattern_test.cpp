@@ -12,14 +12,23 @@ TEST(DosPattern, MatchesAsTheFileListsDo) {
         bool matches;
     };
     const Case cases[] = {
-        {"a.chn", "*.chn", true},    {"A.CHN", "*.chn", true},      {"a.chn.bak", "*.chn", false},
-        {"readme", "*.*", true},     {"a.b.c", "*.*", true},        {"x.iec", "*.IEC", true},
-        {"spec", "spec.*", true},    {"spec.rms", "spec.*", true},  {"a1.txt", "a?.txt", true},
-        {"a12.txt", "a?.txt", false}, {"abc", "*", true},           {"a.asc", "*.chn;*.asc", true},
+        {"a.chn", "*.chn", true},
+        {"A.CHN", "*.chn", true},
+        {"a.chn.bak", "*.chn", false},
+        {"readme", "*.*", true},
+        {"a.b.c", "*.*", true},
+        {"x.iec", "*.IEC", true},
+        {"spec", "spec.*", true},
+        {"spec.rms", "spec.*", true},
+        {"a1.txt", "a?.txt", true},
+        {"a12.txt", "a?.txt", false},
+        {"abc", "*", true},
+        {"a.asc", "*.chn;*.asc", true},
         {"a.dat", "*.chn;*.asc", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(matches_any_dos_pattern(c.name, c.pattern), c.matches) << c.name << " ~ " << c.pattern;
+        EXPECT_EQ(matches_any_dos_pattern(c.name, c.pattern), c.matches)
+            << c.name << " ~ " << c.pattern;
     }
 }
 

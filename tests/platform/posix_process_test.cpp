@@ -33,7 +33,8 @@ TEST(PosixProcess, AMissingProgramIsReportedNotStarted) {
     PosixProcess process;
     Process::Started started = process.start("/nonexistent/run_Tovalu.exe", "x", false);
     EXPECT_FALSE(started.id);
-    EXPECT_NE(started.reason.find("/nonexistent/run_Tovalu.exe"), std::string::npos) << started.reason;
+    EXPECT_NE(started.reason.find("/nonexistent/run_Tovalu.exe"), std::string::npos)
+        << started.reason;
 }
 
 TEST(PosixProcess, ClockMovesWithPauses) {

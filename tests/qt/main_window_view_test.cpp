@@ -29,8 +29,11 @@
 #include "platform/scripted_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
+#include "ui/file_menu.h"
 #include "ui/qt/main_window_view.h"
+#include "ui/qt/qt_text.h"
 #include "ui/qt/qt_ui.h"
+#include "ui/qt/run_time_dialog.h"
 
 namespace sorvane {
 
@@ -276,6 +279,26 @@ private slots:
         h->trigger("f11_200");
         QCOMPARE(h->window.settings.run_time_dir, std::string("c:\\tools"));
         QCOMPARE(h->ui.prompts.at(0).substr(0, 15), std::string("Sorvane SETUP: "));
+    }
+
+    void runTimeBrowsePutsTheProgramsFolderInTheBox() {
+        RunTimeDialog dialog(h->view.get(), lines_to_qt(run_time_prompt), to_qt(run_time_title),
+                             QStringLiteral("/opt/sorvane/bin/"));
+        QString asked_in;
+        dialog.set_file_picker([&](QWidget*, const QString& folder) {
+            asked_in = folder;
+            return QStringLiteral("/usr/lib/sorvane/run_Tovalu.exe");
+        });
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Sorvane SETUP"));
+        QCOMPARE(dialog.findChild<QLabel*>()->text(),
+                 QStringLiteral("Input fullpath of runtime(run_Sorvane.exe)\n\n"
+                                "          (ex. c:\\Lindorva\\ )"));
+        QCOMPARE(dialog.answer(), QString());
+        auto* browse = dialog.findChild<QPushButton*>(QStringLiteral("run_time_browse"));
+        QCOMPARE(browse->text(), QStringLiteral("Browse..."));
+        browse->click();
+        QCOMPARE(asked_in, QStringLiteral("/opt/sorvane/bin/"));
+        QCOMPARE(dialog.answer(), QStringLiteral("/usr/lib/sorvane/"));
     }
 
     void exitSavesAndCloses() {

@@ -1,4 +1,4 @@
-// Draws the window's three tabs into PNG files for the documentation:
+// Draws the window's three tabs and the "run time" box into PNG files for the documentation:
 //   window_screenshots OUTPUT_FOLDER
 // The window runs on an in-memory machine holding a few demo spectra, so the
 // pictures are the same on every machine.
@@ -16,8 +16,10 @@
 #include "platform/memory_file_system.h"
 #include "platform/scripted_process.h"
 #include "support/scripted_ui.h"
+#include "ui/file_menu.h"
 #include "ui/qt/main_window_view.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/run_time_dialog.h"
 #include "ui/window_events.h"
 
 namespace {
@@ -129,5 +131,15 @@ int main(int argc, char* argv[]) {
         }
     }
     failures += run_pictures(view, fs, process, services, folder);
+    // The "run time" box of the File menu, with its "Browse..." button.
+    RunTimeDialog run_time(&view, lines_to_qt(run_time_prompt), to_qt(run_time_title),
+                           QStringLiteral("/opt/sorvane/bin/"));
+    run_time.show();
+    QApplication::processEvents();
+    const QString dialog_path = folder + QStringLiteral("/window-run-time-dialog.png");
+    if (!run_time.grab().save(dialog_path)) {
+        std::fprintf(stderr, "%s: cannot be written\n", qPrintable(dialog_path));
+        ++failures;
+    }
     return failures == 0 ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <regex>
 #include <sstream>
 
 #include "recording_file_system.h"
@@ -174,6 +175,48 @@ TEST_F(RunBatch, AFailedWriteLeavesNoResultAndNoTemporaryFile) {
     EXPECT_FALSE(fs.memory.file_exists("/res/a.res"));
     EXPECT_FALSE(fs.memory.file_exists("/res/a.res.tmp"));
     EXPECT_NE(log.str().find("a: failed: cannot write /res/a.res"), std::string::npos);
+}
+
+// A failure never replaces a result; a new result replaces the whole set.
+TEST_F(RunBatch, AResultSetIsKeptOnFailureAndReplacedWhole) {
+    const struct {
+        bool earlier_res;
+        const char* chn;  // "" for none
+        bool plot;
+        bool res_kept, svg_after, csv_after;
+    } cases[] = {
+        {true, "", false, true, true, true},                    // no spectrum: all kept
+        {true, "good", false, false, false, false},             // new result, nothing else asked
+        {true, "good", true, false, true, false},               // new result with its plot
+        {false, "not a spectrum", false, false, false, false},  // a failure, nothing to keep
+    };
+    for (const auto& c : cases) {
+        for (const char* name : {"/res/a.res", "/chn/a.chn", "/res/sorvane-run.log"})
+            fs.memory.remove_file(name);
+        if (c.earlier_res) fs.memory.add_file("/res/a.res", "earlier");
+        fs.memory.add_file("/res/a.svg", "earlier");
+        fs.memory.add_file("/res/a.csv", "earlier");
+        if (std::string(c.chn) == "good")
+            add_spectrum("a");
+        else if (*c.chn != '\0')
+            fs.memory.add_file("/chn/a.chn", c.chn);
+        request.options.plot = c.plot;
+        request.base_names = {"a"};
+        log.str("");
+        run();
+        EXPECT_EQ(result("a") == "earlier", c.res_kept) << result("a");
+        EXPECT_EQ(fs.memory.contents("/res/a.svg") == "earlier", c.res_kept);
+        EXPECT_EQ(fs.memory.file_exists("/res/a.svg"), c.svg_after);
+        EXPECT_EQ(fs.memory.file_exists("/res/a.csv"), c.csv_after);
+        // date, time, file, reason
+        const std::string run_log = fs.memory.contents("/res/sorvane-run.log").value_or("");
+        EXPECT_EQ(std::regex_match(run_log, std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d "
+                                                       "/chn/a\\.chn: cannot read .+; the earlier "
+                                                       "result /res/a\\.res is kept\\n")),
+                  c.res_kept)
+            << run_log;
+        EXPECT_EQ(log.str().find("/res/a.res is kept") != std::string::npos, c.res_kept);
+    }
 }
 
 class RefusedName : public RunBatch, public ::testing::WithParamInterface<const char*> {};

@@ -49,8 +49,8 @@ TEST(ChnReader, ReadsPublishedChnFilesOfRealMeasurements) {
     const Case cases[] = {
         {"Alcatraz14.CHN", 8192, 45271, 45000, "17Sep121", "134107", 0.37443596f, 132978,
          "Description: Alcatraz14"},
-        {"1110C_NAA_cave_pottery.CHN", 16384, 827850, 827150, "25Apr171", "125427", 0.1828039f, 304706,
-         "No sample description was entered."},
+        {"1110C_NAA_cave_pottery.CHN", 16384, 827850, 827150, "25Apr171", "125427", 0.1828039f,
+         304706, "No sample description was entered."},
     };
     for (const Case& c : cases) {
         ChnDecode decoded = decode_chn(test_data(std::string("realdata/chn/") + c.file));
@@ -63,7 +63,8 @@ TEST(ChnReader, ReadsPublishedChnFilesOfRealMeasurements) {
         EXPECT_EQ(text_of(file.header.start_date), c.date) << c.file;
         EXPECT_EQ(text_of(file.header.start_time), c.time) << c.file;
         EXPECT_FLOAT_EQ(file.energy_calibration[1], c.c1) << c.file;
-        EXPECT_EQ(std::accumulate(file.counts.begin(), file.counts.end(), std::int64_t{0}), c.total) << c.file;
+        EXPECT_EQ(std::accumulate(file.counts.begin(), file.counts.end(), std::int64_t{0}), c.total)
+            << c.file;
         EXPECT_EQ(file.sample_description, c.sample) << c.file;
     }
 }
@@ -81,7 +82,7 @@ TEST(ChnReader, RefusesWhatIsNoChnFile) {
     const Case cases[] = {
         {"", "shorter"},
         {std::string(31, '\xFF'), "shorter"},
-        {wrong_type, "file type -256"}  /* bytes 00 FF */,
+        {wrong_type, "file type -256"} /* bytes 00 FF */,
         {own + "x", "fit neither"},
         {own.substr(0, 544), "fit neither"},  // published size, but no -102 mark
     };

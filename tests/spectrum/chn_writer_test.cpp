@@ -20,7 +20,9 @@ namespace sorvane {
 namespace {
 
 // The expected bytes below are written out from the CHN layout by hand.
-std::string zeros(std::size_t n) { return std::string(n, '\0'); }
+std::string zeros(std::size_t n) {
+    return std::string(n, '\0');
+}
 
 std::string padded(std::string_view text, std::size_t width) {
     std::string out(text);
@@ -51,11 +53,11 @@ TEST(ChnWriter, WritesEveryHeaderCountAndTrailerByte) {
 
     const std::string expected =
         hex_bytes("FF FF  E7 03  01 00  30 37  20 BF 02 00  EE BE 02 00") + "14May011" + "090507" +
-        hex_bytes("03 00") +                                    // header, 32 bytes
-        hex_bytes("01 00 00 00  00 01 00 00  FE FF FF FF") +    // three counts
+        hex_bytes("03 00") +                                  // header, 32 bytes
+        hex_bytes("01 00 00 00  00 01 00 00  FE FF FF FF") +  // three counts
         hex_bytes("00 00 00 00  00 00 00 3F  00 00 80 3F  00 00 80 BE  00 00 00 00") +
-        zeros(12 + 228) + hex_bytes("00") + zeros(63) + hex_bytes("3F") + padded("Co-60 source", 63) +
-        zeros(128);
+        zeros(12 + 228) + hex_bytes("00") + zeros(63) + hex_bytes("3F") +
+        padded("Co-60 source", 63) + zeros(128);
     ASSERT_EQ(expected.size(), 32u + 12u + 516u);
 
     EXPECT_EQ(encode_chn(spectrum), expected);

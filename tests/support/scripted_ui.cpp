@@ -24,18 +24,21 @@ std::optional<std::string> ScriptedUi::input_box(std::string_view prompt, std::s
     return take(input_answers, std::optional<std::string>());
 }
 
-std::optional<std::string> ScriptedUi::open_file_dialog(std::string_view filter, std::string_view folder) {
+std::optional<std::string> ScriptedUi::open_file_dialog(std::string_view filter,
+                                                        std::string_view folder) {
     prompts.push_back("open " + std::string(filter) + " in " + std::string(folder));
     return take(file_answers, std::optional<std::string>());
 }
 
-std::optional<std::string> ScriptedUi::save_file_dialog(std::string_view filter, std::string_view folder) {
+std::optional<std::string> ScriptedUi::save_file_dialog(std::string_view filter,
+                                                        std::string_view folder) {
     prompts.push_back("save " + std::string(filter) + " in " + std::string(folder));
     return take(file_answers, std::optional<std::string>());
 }
 
 bool ScriptedUi::show_progress(std::string_view text, int done, int total) {
-    progress.push_back(std::string(text) + " " + std::to_string(done) + "/" + std::to_string(total));
+    progress.push_back(std::string(text) + " " + std::to_string(done) + "/" +
+                       std::to_string(total));
     return !cancel_progress;
 }
 

@@ -78,6 +78,23 @@ TEST_F(FileMenu, RunTimeAsksWithTheSetupPrompt) {
     EXPECT_EQ(f.window.settings.run_time_dir, "c:\\tools");
 }
 
+// The prompt asks for the runtime's full path: that answer stores its folder.
+TEST_F(FileMenu, RunTimeNamingTheProgramStoresItsFolder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\tools\\run_Tovalu.exe", "C:\\tools\\"},
+        {"c:\\Lindorva\\RUN_SORVANE.EXE", "c:\\Lindorva\\"},
+        {"D:/rt/run_tovalu.exe", "D:/rt/"},
+        {"run_tovalu.exe", "C:\\"},  // the current folder
+        {"C:\\tools\\run_tovalu.exe.bak", "C:\\tools\\run_tovalu.exe.bak"},
+        {"C:\\run_tovalu", "C:\\run_tovalu"},
+    };
+    for (const auto& [answer, stored] : cases) {
+        f.ui.input_answers.push_back(answer);
+        click(200);
+        EXPECT_EQ(f.window.settings.run_time_dir, stored) << answer;
+    }
+}
+
 TEST_F(FileMenu, RunTimeEmptyOrCancelledChangesNothing) {
     f.ui.input_answers.push_back("");
     click(200);

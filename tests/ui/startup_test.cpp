@@ -4,6 +4,7 @@
 
 #include "form/type_selector.h"
 #include "main_window_fixture.h"
+#include "ui/window_events.h"
 
 namespace sorvane {
 namespace {
@@ -138,6 +139,34 @@ TEST(StartupRuntime, RuntimeFolderWithoutSeparatorIsJoinedDirectly) {
     f.start();
     EXPECT_EQ(f.window.caption,
               "Sorvane  Ver: 2. 1 Rev: 8  /run_tovalu update:08/12/2026 05:00:00");
+}
+
+// The runtime shipped with the program is taken unless the run file names one;
+// "SET Default" leaves the folder alone.
+TEST(StartupRuntime, TheBundledRuntimeFillsAnEmptyFolder) {
+    struct Case {
+        const char* what;
+        std::optional<std::string> run_file;
+        std::string bundled;
+        std::string expected;
+    };
+    const std::string bundled = "C:\\Program Files\\Sorvane\\";
+    const Case cases[] = {
+        {"first start", std::nullopt, bundled, bundled},
+        {"empty in the run file", crlf_lines({"[run time dir]", ""}), bundled, bundled},
+        {"the run file's folder wins", crlf_lines({"[run time dir]", "C:\\tools\\"}), bundled,
+         "C:\\tools\\"},
+        {"none shipped", std::nullopt, "", ""},
+    };
+    for (const Case& c : cases) {
+        MainWindowFixture f;
+        if (c.run_file) f.fs.add_file("C:\\Sorvane\\sorvane.inf", *c.run_file);
+        f.environment.bundled_runtime_dir = c.bundled;
+        f.start();
+        EXPECT_EQ(f.window.settings.run_time_dir, c.expected) << c.what;
+        Command2_Click(f.window);
+        EXPECT_EQ(f.window.settings.run_time_dir, c.expected) << c.what << ", after SET Default";
+    }
 }
 
 TEST(StartupStoredFolders, HeightZeroKeepsTheDesignedPlace) {

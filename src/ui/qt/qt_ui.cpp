@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "ui/qt/qt_text.h"
+#include "ui/qt/run_time_dialog.h"
 
 namespace sorvane {
 
@@ -50,6 +51,13 @@ std::optional<std::string> QtUi::input_box(std::string_view prompt, std::string_
                                                QLineEdit::Normal, to_qt(initial), &accepted);
     if (!accepted) return std::nullopt;
     return from_qt(text);
+}
+
+std::optional<std::string> QtUi::run_time_box(std::string_view prompt, std::string_view title,
+                                              std::string_view runtime_folder) {
+    RunTimeDialog dialog(parent_, lines_to_qt(prompt), to_qt(title), to_qt(runtime_folder));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return from_qt(dialog.answer());
 }
 
 QString qt_filter(std::string_view filter) {

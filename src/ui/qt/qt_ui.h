@@ -25,6 +25,8 @@ public:
                                                 std::string_view initial_folder) override;
     std::optional<std::string> save_file_dialog(std::string_view filter,
                                                 std::string_view initial_folder) override;
+    std::optional<std::string> run_time_box(std::string_view prompt, std::string_view title,
+                                            std::string_view runtime_folder) override;
     void set_pointer(Pointer pointer) override;
     bool show_progress(std::string_view text, int done, int total) override;
     void end_progress() override;

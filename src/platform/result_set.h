@@ -1,0 +1,29 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace sorvane {
+
+// The files of one spectrum's result set in the result folder: B.res and, when
+// asked for, B.svg and B.csv. A new result replaces the set as a whole.
+inline constexpr std::array<std::string_view, 3> result_set_extensions = {".res", ".svg", ".csv"};
+
+// The log in the result folder of spectra whose earlier result was kept.
+inline constexpr std::string_view run_log_name = "sorvane-run.log";
+
+// Removes every file of the set `res_dir` + `base` that exists; the first failure
+// is returned and the other files are still tried.
+FsResult remove_result_set(FileSystem& files, const std::string& res_dir, const std::string& base);
+
+// Appends "date time file: reason" as one line to the run log of `res_dir`.
+FsResult append_run_log(FileSystem& files, const std::string& res_dir, std::string_view stamp,
+                        std::string_view file, std::string_view reason);
+
+// The local date and time "YYYY-MM-DD HH:MM:SS", for the run log.
+std::string local_time_stamp();
+
+}  // namespace sorvane

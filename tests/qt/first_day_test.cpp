@@ -1,0 +1,173 @@
+// A new user's first day through the real window: an empty config home, no
+// control file, the runtime the build made found by itself, real folders and
+// the real runtime. Folders are picked in the trees, as a person does it.
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/cli.h"
+#include "import/raw_file_types.h"
+#include "platform/bundled_runtime.h"
+#include "platform/real_platform.h"
+#include "platform/system_folder.h"
+#include "support/scripted_ui.h"
+#include "support/test_files.h"
+#include "ui/qt/main_window_view.h"
+
+namespace sorvane {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+std::string contents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+// The window started as the program starts it, with XDG_CONFIG_HOME pointing at a
+// folder that does not exist yet.
+struct FirstStart {
+    FirstStart() : config(home.path() + "config"), results(home.path() + "results/") {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config));
+        stdfs::create_directories(results);
+        environment.system_dir = default_system_dir();
+        environment.bundled_runtime_dir = bundled_runtime_dir(files, {"", BUILD_RUNTIME_DIR});
+        environment.date_text = [](std::int64_t) { return std::string("today"); };
+    }
+    void start() {
+        view = std::make_unique<MainWindowView>(window, services, environment);
+        view->start();
+    }
+    template <typename Widget>
+    Widget* find(const char* name) {
+        Widget* found = view->findChild<Widget*>(QString::fromLatin1(name));
+        if (found == nullptr) qFatal("no widget %s", name);
+        return found;
+    }
+    // Expands the tree from its drive down to `folder` and clicks it.
+    bool open_in_tree(const char* tree_name, const std::string& folder) {
+        auto* tree = find<QTreeWidget>(tree_name);
+        QTreeWidgetItem* item = tree->topLevelItem(0)->child(0);
+        std::istringstream parts(folder);
+        for (std::string part; std::getline(parts, part, '/');) {
+            if (part.empty()) continue;
+            item->setExpanded(true);
+            QTreeWidgetItem* next = nullptr;
+            for (int at = 0; at < item->childCount(); ++at) {
+                if (item->child(at)->text(0) == QString::fromStdString(part))
+                    next = item->child(at);
+            }
+            if (next == nullptr) return false;
+            item = next;
+        }
+        emit tree->itemClicked(item, 0);
+        return true;
+    }
+    void choose_type(const char* name) {
+        auto* combo = find<QComboBox>("Combo1");
+        const int position = position_of(type_of_name(name)->code);
+        combo->setCurrentIndex(position);
+        emit combo->activated(position);  // as a person's choice in the list
+    }
+    void select_raw_files(const QStringList& names) {
+        auto* list = find<QListView>("File1_0");
+        list->clearSelection();
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            const QModelIndex index = list->model()->index(row, 0);
+            if (names.contains(index.data().toString()))
+                list->selectionModel()->select(index, QItemSelectionModel::Select);
+        }
+    }
+    void go() { find<QAbstractButton>("Command1")->click(); }
+
+    TempFolder home;
+    const std::string config;
+    const std::string results;
+    RealFileSystem files;
+    RealProcess process;
+    ScriptedUi ui;
+    Services services{files, process, ui};
+    StartupEnvironment environment;
+    MainWindow window;
+    std::unique_ptr<MainWindowView> view;
+};
+
+}  // namespace
+
+class FirstDayTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Folders picked in the trees, demo files selected, "GO": results on disk.
+    // Then the same spectrum again with a wrong type: the good result stays.
+    void goOnDemoFilesThenAWrongTypeKeepsTheGoodResult() {
+        FirstStart day;
+        day.start();
+        QVERIFY(day.open_in_tree("TreeView1_0", DEMO_DIR));
+        QVERIFY(day.open_in_tree("TreeView1_1", day.results));
+        day.choose_type("simple");
+        day.select_raw_files({"simple_co60.asc", "simple_cs137.asc"});
+        day.go();
+        QVERIFY(day.ui.messages.empty());
+        QVERIFY(stdfs::exists(day.config + "/sorvane/sorvane.inf"));
+        const std::string good = contents(day.results + "simple_co60.res");
+        QVERIFY(good.find("[peaks]") != std::string::npos);
+        QVERIFY(contents(day.results + "simple_cs137.res").find("[peaks]") != std::string::npos);
+        QVERIFY(!stdfs::exists(day.results + "simple_co60.chn"));
+
+        day.choose_type("oxford-win");  // lists the same file and cannot read it
+        day.select_raw_files({"simple_co60.asc"});
+        day.go();
+        QCOMPARE(contents(day.results + "simple_co60.res"), good);
+        const std::string log = contents(day.results + "sorvane-run.log");
+        QVERIFY2(log.find("simple_co60.asc: not read: ") != std::string::npos, log.c_str());
+        QVERIFY(log.find("the earlier result " + day.results + "simple_co60.res is kept") !=
+                std::string::npos);
+    }
+
+    void exitFromAFirstStartWritesTheControlFileAndCloses() {
+        FirstStart day;
+        day.start();
+        day.view->findChild<QAction*>(QStringLiteral("f11_300"))->trigger();
+        QVERIFY(!day.view->isVisible());
+        QVERIFY(contents(day.config + "/sorvane/sorvane.inf").starts_with("[system dir]"));
+        QVERIFY(day.ui.messages.empty());
+    }
+
+    // `make run` leaves the demo's control file in a config home of its own: the
+    // window opens on the demo's folders and options, and "GO" on a demo file
+    // writes its result into the demo's result folder.
+    void goInTheStateMakeRunLeavesWritesResultsAtOnce() {
+        FirstStart day;
+        const std::string out = day.home.path() + "demo/";
+        std::ostringstream printed;
+        QCOMPARE(run_sorvanecli({"demo", "--out", out, "--runtime-dir", BUILD_RUNTIME_DIR},
+                                day.files, printed, printed),
+                 0);
+        stdfs::create_directories(day.config + "/sorvane");
+        stdfs::copy_file(out + "system/sorvane.inf", day.config + "/sorvane/sorvane.inf");
+        stdfs::remove(out + "naig_eu152.res");
+        day.start();
+        QCOMPARE(day.find<QLineEdit>("Text9_1")->text(),
+                 QStringLiteral("open dir: ") + QString::fromStdString(out));
+        day.select_raw_files({"naig_eu152.txt"});
+        day.go();
+        QVERIFY(day.ui.messages.empty());
+        QVERIFY(contents(out + "naig_eu152.res").find("[peaks]") != std::string::npos);
+    }
+};
+
+}  // namespace sorvane
+
+QTEST_MAIN(sorvane::FirstDayTest)
+#include "first_day_test.moc"

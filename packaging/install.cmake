@@ -12,6 +12,9 @@ install(TARGETS ${sorvane_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/demo/ DESTINATION ${CMAKE_INSTALL_DATADIR}/sorvane/demo)
 if(NOT WIN32)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/sorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  # The result files' own type, which the desktop entry opens.
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/sorvane-result.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/sorvane.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()

@@ -45,6 +45,10 @@ ControlInput request_from_control_file(const std::string& system_dir, FileSystem
     request.chn_dir = as_folder(settings.chn_dir, fs.separator());
     request.res_dir = as_folder(settings.res_dir, fs.separator());
     request.base_names = read_file_name_section(bytes);
+    // Beside the control file when the front end converted raw files for this run.
+    std::string sources;
+    if (fs.read_file(folder + std::string(raw_sources_file_name), sources).ok())
+        request.sources = parse_raw_sources(sources);
     return {std::move(request), {}};
 }
 

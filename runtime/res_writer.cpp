@@ -4,6 +4,9 @@
 #include <cmath>
 #include <limits>
 
+#include "aligned_columns.h"
+#include "view_sections.h"
+
 namespace sorvane {
 namespace {
 
@@ -23,6 +26,7 @@ public:
         text_ += value;
         text_ += crlf;
     }
+    void append(std::string_view lines) { text_ += lines; }
     std::string take() { return std::move(text_); }
 
 private:
@@ -41,6 +45,10 @@ std::string join_numbers(std::initializer_list<double> values) {
 void spectrum_section(Lines& lines, const SpectrumFacts& facts, int first, int last) {
     lines.add("[spectrum]");
     lines.pair("input", facts.input_path);
+    if (!facts.raw_path.empty()) {
+        lines.pair("raw_file", facts.raw_path);
+        lines.pair("raw_type", facts.raw_type);
+    }
     lines.pair("start", facts.start);
     lines.pair("live_time", number_text(facts.live_time));
     lines.pair("real_time", number_text(facts.real_time));
@@ -89,22 +97,45 @@ std::string flags_of(const analysis::FittedPeak& peak) {
     return flags.empty() ? "-" : flags;
 }
 
-std::string peak_line(std::size_t number, const ReportedPeak& peak, double live_time) {
+std::vector<std::string> peak_fields(std::size_t number, const ReportedPeak& peak,
+                                     double live_time) {
     const auto& f = peak.fit;
     const bool timed = live_time > 0.0;
-    std::string line = std::to_string(number);
-    for (const std::string& field :
-         {number_text(f.centroid), number_text(f.d_centroid), number_text(peak.energy),
-          number_text(peak.d_energy), number_text(f.fwhm), number_text(peak.fwhm_kev),
-          number_text(f.area), number_text(f.d_area),
-          f.area > 0.0 ? number_text(100.0 * f.d_area / f.area) : std::string("-"),
-          number_text(f.background), timed ? number_text(f.area / live_time) : std::string("-"),
-          timed ? number_text(f.d_area / live_time) : std::string("-"),
-          number_text(f.reduced_deviance), flags_of(f)}) {
-        line += ' ';
-        line += field;
+    return {std::to_string(number),
+            number_text(f.centroid),
+            number_text(f.d_centroid),
+            number_text(peak.energy),
+            number_text(peak.d_energy),
+            number_text(f.fwhm),
+            number_text(peak.fwhm_kev),
+            number_text(f.area),
+            number_text(f.d_area),
+            f.area > 0.0 ? number_text(100.0 * f.d_area / f.area) : std::string("-"),
+            number_text(f.background),
+            timed ? number_text(f.area / live_time) : std::string("-"),
+            timed ? number_text(f.d_area / live_time) : std::string("-"),
+            number_text(f.reduced_deviance),
+            flags_of(f)};
+}
+
+std::vector<std::string> header_fields() {
+    std::vector<std::string> fields;
+    std::size_t at = 0;
+    while (at < peak_header.size()) {
+        const auto end = std::min(peak_header.find(' ', at), peak_header.size());
+        fields.emplace_back(peak_header.substr(at, end - at));
+        at = end + 1;
     }
-    return line;
+    return fields;
+}
+
+// The peak table with its columns lined up under the header's names.
+void peaks_section(Lines& lines, const SpectrumAnalysis& analysis, double live_time) {
+    lines.add("[peaks]");
+    std::vector<std::vector<std::string>> rows{header_fields()};
+    for (std::size_t i = 0; i < analysis.peaks.size(); ++i)
+        rows.push_back(peak_fields(i + 1, analysis.peaks[i], live_time));
+    for (const auto& line : aligned_lines(rows)) lines.add(line);
 }
 
 std::string model_text(double value) {
@@ -149,12 +180,10 @@ std::string format_result(const SpectrumFacts& facts, const AnalysisOptions& opt
     lines.pair("fwhm", join_numbers({analysis.width.a, analysis.width.b}));
     lines.pair("fwhm_refined", analysis.width.refined ? "yes" : "no");
     options_section(lines, options);
-    lines.add("[peaks]");
-    lines.add(peak_header);
-    for (std::size_t i = 0; i < analysis.peaks.size(); ++i)
-        lines.add(peak_line(i + 1, analysis.peaks[i], facts.live_time));
+    peaks_section(lines, analysis, facts.live_time);
     lines.add("[messages]");
     for (const auto& message : analysis.messages) lines.add(message);
+    lines.append(format_view_sections(analysis, counts));
     const auto code = options.raw_data;
     if (code == analysis::RawDataOutput::analysed_range ||
         code == analysis::RawDataOutput::all_channels) {

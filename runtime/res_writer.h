@@ -16,6 +16,8 @@ struct SpectrumFacts {
     double live_time = 0.0;  // seconds
     double real_time = 0.0;
     std::size_t channels = 0;
+    std::string raw_path;  // the raw file the CHN file was converted from, when known
+    std::string raw_type;  // its type: code and name
 };
 
 // The text of B.res: CR LF lines, sections [spectrum], [calibration], [options],

@@ -70,6 +70,10 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
     const std::string output = as_folder(request.res_dir, sep) + base;
     SpectrumFacts facts;
     facts.input_path = input;
+    if (const auto source = source_of(request.sources, base)) {
+        facts.raw_path = source->raw_path;
+        facts.raw_type = std::to_string(source->type_code) + " " + source->type_name;
+    }
     Outcome outcome;
     std::string text;
     try {
@@ -117,8 +121,8 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                 remove_stale(fs, output + ".csv", analysis.messages);
             }
             if (request.options.plot) {
-                const FsResult svg =
-                    write_whole(fs, output + ".svg", plot_svg(base, analysis, counts));
+                const FsResult svg = write_whole(
+                    fs, output + ".svg", plot_svg(base, facts, request.options, analysis, counts));
                 if (!svg.ok())
                     analysis.messages.push_back("cannot write " + output + ".svg: " + svg.reason);
             } else {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/analysis_options.h"
+#include "contract/raw_sources.h"
 #include "platform/file_system.h"
 
 namespace sorvane {
@@ -17,6 +18,7 @@ struct RunRequest {
     std::string chn_dir;
     std::string res_dir;
     std::vector<std::string> base_names;
+    std::vector<RawSource> sources;  // the raw files the front end converted, when it says
 };
 
 // Exit status of the runtime.

@@ -4,12 +4,14 @@
 #include <string>
 
 #include "analyse_spectrum.h"
+#include "res_writer.h"
 
 namespace sorvane {
 
-// B.svg: the counts of the analysed range on a log scale, the fitted model, its
-// background, and a numbered mark at every reported peak.
-std::string plot_svg(const std::string& title, const SpectrumAnalysis& analysis,
+// B.svg: the picture the window's result view draws of B.res at full view, drawn
+// from the result's own text so that the two cannot differ.
+std::string plot_svg(const std::string& name, const SpectrumFacts& facts,
+                     const analysis::AnalysisOptions& options, const SpectrumAnalysis& analysis,
                      std::span<const double> counts);
 
 }  // namespace sorvane

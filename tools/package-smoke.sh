@@ -36,6 +36,10 @@ check() {  # description, command...
 check "files in place" test -x /usr/bin/sorvanecli -a -x /usr/bin/run_Tovalu.exe \
     -a -f /usr/share/sorvane/demo/demo.list -a -f /usr/share/applications/sorvane.desktop \
     -a -f /usr/share/icons/hicolor/scalable/apps/sorvane.svg
+check "result file type installed" grep -q "application/x-sorvane-result" \
+    /usr/share/mime/packages/sorvane-result.xml
+check "desktop entry opens results" grep -q "^MimeType=application/x-sorvane-result;" \
+    /usr/share/applications/sorvane.desktop
 if command -v desktop-file-validate > /dev/null; then
     check "desktop entry valid" desktop-file-validate /usr/share/applications/sorvane.desktop
 fi

@@ -31,6 +31,7 @@ seeds_of() {
         fuzz_read_canberra35) echo "tests/data/canberra35/* demo/canberra35_*" ;;
         fuzz_read_naig) echo "demo/naig_*" ;;
         fuzz_decode_chn) echo "tests/data/realdata/chn/*" ;;
+        fuzz_result_file) echo "tests/data/results/*" ;;
         fuzz_control_file | fuzz_runtime_control) echo "tests/data/control/* tests/data/window/*.inf" ;;
         # A short spectrum (made below) keeps one run of the analysis quick.
         fuzz_runtime_chn) echo "$build/seed-short.chn" ;;

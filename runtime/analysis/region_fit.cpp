@@ -192,6 +192,7 @@ RegionResult describe(const Attempt& attempt, const RegionSettings& settings) {
     result.model.resize(attempt.model.channel_count());
     attempt.model.evaluate(theta, result.model, nullptr);
     result.background = attempt.model.background(theta);
+    result.curve = analysis::curve_of(attempt.model, theta);
     result.reduced_deviance = attempt.fit.reduced_deviance;
     result.converged = attempt.fit.converged;
     const double scale = theta[at.width_scale()];
@@ -259,7 +260,7 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
         if (peaks.empty()) break;
         attempt = fit(peaks, true);
     }
-    if (peaks.empty()) return RegionResult{region.first, region.last, {}, {}, {}, 0.0, true};
+    if (peaks.empty()) return RegionResult{region.first, region.last, {}, {}, {}, 0.0, true, {}};
     if (settings.search_residuals) {
         // Residuals are looked at with the calibrated width, where a hidden member shows.
         // A free width or tail may have swallowed a neighbour: widened, or a poor fit.

@@ -5,6 +5,7 @@
 
 #include "analysis/analysis_options.h"
 #include "analysis/calibration.h"
+#include "analysis/region_curve.h"
 #include "analysis/regions.h"
 
 namespace sorvane::analysis {
@@ -43,6 +44,7 @@ struct RegionResult {
     std::vector<double> background;  // its background part
     double reduced_deviance = 0.0;
     bool converged = false;
+    RegionCurve curve;  // the fitted parameters, to draw the model again
 };
 
 // Fits one region of the raw counts; peaks that vanish are dropped (manual ones

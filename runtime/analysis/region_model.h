@@ -51,6 +51,9 @@ public:
     int first() const { return first_; }
     int last() const { return last_; }
     double sigma(std::span<const double> theta, std::size_t peak) const;
+    PeakShape shape() const { return shape_; }
+    double bkg_shape() const { return bkg_shape_; }
+    double step_sigma(std::size_t peak) const { return step_sigma_[peak]; }
 
 private:
     int first_;

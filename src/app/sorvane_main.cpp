@@ -9,9 +9,11 @@
 #include "ui/qt/main_window_view.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/qt_ui.h"
+#include "ui/qt/result_view.h"
 
-// The window takes no arguments: its state comes from the run file in the
-// per-user folder.
+// The window's state comes from the run file in the per-user folder. One argument,
+// a result file, opens only the view of that result (as the desktop does for a
+// double-clicked .res file).
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(sorvane::to_qt(sorvane::application_title));
@@ -19,6 +21,12 @@ int main(int argc, char* argv[]) {
     sorvane::RealFileSystem files;
     sorvane::RealProcess process;
     sorvane::QtUi ui;
+    if (argc > 1) {
+        const QString path = QString::fromLocal8Bit(argv[1]);
+        sorvane::ResultView* view = sorvane::show_result(sorvane::from_qt(path), files, ui);
+        ui.set_parent(view);
+        return QApplication::exec();
+    }
     sorvane::Services services{files, process, ui};
     sorvane::MainWindow window;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "import/base_name.h"
+#include "import/raw_file_types.h"
 #include "import/read_raw_file.h"
 #include "platform/dos_pattern.h"
 #include "platform/text_helpers.h"
@@ -24,11 +25,13 @@ std::string receipt_path(const std::string& system_dir, char separator) {
 BatchReport BatchRun::run(const BatchRequest& request, const ControlFileWrite& write_control_file) {
     BatchReport report;
     converted_bases_.clear();
+    converted_sources_.clear();
     const bool converts = request.type_code > 1;
     if (converts) convert_all(request, report);
 
     // The runtime reads the CHN files from the result folder when they were converted.
     const bool written = write_control_file(converts ? request.res_dir : request.chn_dir);
+    write_raw_sources(request);  // after the control file, which makes the folder
     report.control_file_failed = !written;
     const bool wanted = !(converts && request.conversion == ChnConversion::only_conversion);
     if (wanted && written && !report.cancelled) {
@@ -85,6 +88,10 @@ void BatchRun::convert_all(const BatchRequest& request, BatchReport& report) {
         auto same_base = [&](const std::string& known) { return equal_ignoring_case(known, base); };
         if (std::none_of(converted_bases_.begin(), converted_bases_.end(), same_base)) {
             converted_bases_.push_back(base);
+            const RawFileType* type = type_of_code(request.type_code);
+            converted_sources_.push_back({base, request.type_code,
+                                          type ? std::string(type->caption) : std::string(),
+                                          request.chn_dir + name});
         }
     }
     ui_.end_progress();
@@ -157,6 +164,13 @@ std::optional<std::int64_t> BatchRun::start_runtime(const BatchRequest& request,
     }
     report.runtime_started = true;
     return started.id;
+}
+
+// Written on every run, empty when nothing was converted, so that no earlier run's
+// sources name the raw file of a CHN file analysed as it is.
+void BatchRun::write_raw_sources(const BatchRequest& request) {
+    fs_.write_file(request.system_dir + fs_.separator() + std::string(raw_sources_file_name),
+                   render_raw_sources(converted_sources_));
 }
 
 void BatchRun::wait_for_receipt(const BatchRequest& request, std::int64_t runtime) {

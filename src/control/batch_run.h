@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/raw_sources.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "platform/result_set.h"
@@ -77,6 +78,7 @@ private:
     void keep_results_of_failed(const BatchRequest& request, const std::string& name,
                                 const std::string& base, std::string reason, BatchReport& report);
     void report_failures(const BatchReport& report);
+    void write_raw_sources(const BatchRequest& request);
 
     Spectrum& spectrum_;
     FileSystem& fs_;
@@ -84,6 +86,7 @@ private:
     Ui& ui_;
     BatchTiming timing_;
     std::vector<std::string> converted_bases_;  // in list order, each once
+    std::vector<RawSource> converted_sources_;  // the raw file of each converted base
 };
 
 // The receipt the runtime writes once it has read the control file.

@@ -29,6 +29,17 @@ FsResult append_run_log(FileSystem& files, const std::string& res_dir, std::stri
     return files.write_file(path, log);
 }
 
+std::optional<RunLogLine> read_run_log_line(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    constexpr std::size_t stamp_size = 19;  // "YYYY-MM-DD HH:MM:SS"
+    if (line.size() < stamp_size + 1 || line[stamp_size] != ' ') return std::nullopt;
+    const std::size_t colon = line.find(": ", stamp_size + 1);
+    if (colon == std::string_view::npos) return std::nullopt;
+    return RunLogLine{std::string(line.substr(0, stamp_size)),
+                      std::string(line.substr(stamp_size + 1, colon - stamp_size - 1)),
+                      std::string(line.substr(colon + 2))};
+}
+
 std::string local_time_stamp() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

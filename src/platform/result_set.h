@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,16 @@ FsResult remove_result_set(FileSystem& files, const std::string& res_dir, const 
 // Appends "date time file: reason" as one line to the run log of `res_dir`.
 FsResult append_run_log(FileSystem& files, const std::string& res_dir, std::string_view stamp,
                         std::string_view file, std::string_view reason);
+
+// One line of the run log, as append_run_log writes it.
+struct RunLogLine {
+    std::string stamp;  // "YYYY-MM-DD HH:MM:SS"
+    std::string file;
+    std::string reason;
+};
+
+// The parts of a run log line; nothing for a line of another form.
+std::optional<RunLogLine> read_run_log_line(std::string_view line);
 
 // The local date and time "YYYY-MM-DD HH:MM:SS", for the run log.
 std::string local_time_stamp();

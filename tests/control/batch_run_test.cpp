@@ -267,5 +267,18 @@ TEST_F(BatchRunTest, CancellingTheWaitReturnsAndKeepsTheChnFiles) {
     EXPECT_EQ(control_writes.size(), 2u);
 }
 
+// The side file names each converted spectrum's raw file and type, bytes as the
+// runtime reads them; a run that converts nothing leaves it empty.
+TEST_F(BatchRunTest, NamesTheRawFileOfEachConvertedSpectrum) {
+    runtime_writes_results({"a", "b"}, true);
+    fs.add_file(system_dir + "\\sorvane.inf.sources", "stale\tline\r\n");
+    run(request(30, ChnConversion::make_chn, {"a.asc", "b.asc"}));
+    EXPECT_EQ(fs.contents(system_dir + "\\sorvane.inf.sources"),
+              "a\t30\tSimple data: Ch, Count(*.*)\tC:\\raw.asc\\a.asc\r\n"
+              "b\t30\tSimple data: Ch, Count(*.*)\tC:\\raw.asc\\b.asc\r\n");
+    run(request(1, ChnConversion::make_chn, {"a.chn"}));
+    EXPECT_EQ(fs.contents(system_dir + "\\sorvane.inf.sources"), "");
+}
+
 }  // namespace
 }  // namespace sorvane

@@ -33,6 +33,7 @@
 #include "ui/qt/main_window_view.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/qt_ui.h"
+#include "ui/qt/result_view.h"
 #include "ui/qt/run_time_dialog.h"
 
 namespace sorvane {
@@ -449,6 +450,35 @@ private slots:
                  QString::fromStdString("GO: 2 files converted, 0 failed; 2 of 2 results "
                                         "appeared; result folder " +
                                         res));
+    }
+
+    // A ".res" entry of the result list opens its view; any other entry does nothing.
+    void aResultEntryOpensItsView() {
+        h = std::make_unique<Harness>(MemoryFileSystem::Flavour::posix);
+        h->fs.add_file("/res/a.res", test_data("results/iec_eu152.res"));
+        h->fs.add_file("/res/a.svg", "<svg/>");
+        h->start();
+        h->find<QTabWidget>("SSTab1")->setCurrentIndex(2);
+        set_file_list_folder(h->window.form.File1[1], "/res", h->fs);
+        h->view->sync();
+        auto* list = h->find<QListView>("File1_1");
+        auto row_of = [&](const char* name) {
+            for (int row = 0; row < list->model()->rowCount(); ++row)
+                if (list->model()->index(row, 0).data().toString() == QLatin1String(name))
+                    return list->model()->index(row, 0);
+            return QModelIndex();
+        };
+        QCOMPARE(list->model()->rowCount(), 2);
+        list->setCurrentIndex(row_of("a.svg"));
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(h->view->findChildren<ResultView*>().isEmpty());
+        list->setCurrentIndex(row_of("a.res"));
+        QTest::keyClick(list, Qt::Key_Return);
+        const auto views = h->view->findChildren<ResultView*>();
+        QCOMPARE(views.size(), 1);
+        QCOMPARE(views[0]->opened().table.rows.size(), std::size_t{8});
+        emit list->doubleClicked(row_of("a.res"));  // as the view reports a double-click
+        QCOMPARE(h->view->findChildren<ResultView*>().size(), 2);
     }
 
     void selectingInTheListReachesTheModel() {

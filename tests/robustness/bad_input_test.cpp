@@ -25,8 +25,8 @@ namespace {
 bool may_change(const std::string& path, const std::vector<std::string>& base_names,
                 char separator) {
     const std::string name = name_of_path(path, separator);
-    for (const char* fixed :
-         {"sorvane.inf", "sorvane.inf.tmp", "sorvane.inf.read", "sorvane-run.log"}) {
+    for (const char* fixed : {"sorvane.inf", "sorvane.inf.tmp", "sorvane.inf.read",
+                              "sorvane.inf.sources", "sorvane-run.log"}) {
         if (name == fixed) return true;
     }
     for (const std::string& base : base_names) {

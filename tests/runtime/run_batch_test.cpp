@@ -109,10 +109,15 @@ TEST_F(RunBatch, ResultHasItsSectionsInOrderWithCrLf) {
         }
     EXPECT_NE(text.find("live_time = 100\r\n"), std::string::npos);
     EXPECT_NE(text.find("channels = 1024\r\n"), std::string::npos);
-    EXPECT_NE(
-        text.find("no channel d_channel energy d_energy fwhm_ch fwhm_kev area d_area d_area_pct "
-                  "background cps d_cps chi2r flags\r\n1 "),
-        std::string::npos);
+    // The header's names in order, lined up over their columns with blanks.
+    const auto header = text.find("[peaks]\r\n") + 9;
+    std::istringstream names(text.substr(header, text.find("\r\n", header) - header));
+    std::vector<std::string> columns;
+    for (std::string name; names >> name;) columns.push_back(name);
+    EXPECT_EQ(columns,
+              (std::vector<std::string>{"no", "channel", "d_channel", "energy", "d_energy",
+                                        "fwhm_ch", "fwhm_kev", "area", "d_area", "d_area_pct",
+                                        "background", "cps", "d_cps", "chi2r", "flags"}));
 }
 
 TEST_F(RunBatch, PeakLinesHaveFifteenColumns) {
@@ -136,6 +141,19 @@ TEST_F(RunBatch, PeakLinesHaveFifteenColumns) {
                     1e-6 * std::stod(columns[7]));
     }
     EXPECT_EQ(lines, 2);
+}
+
+// The raw file the front end converted is named beside the CHN file read.
+TEST_F(RunBatch, ResultNamesTheRawFileItCameFrom) {
+    add_spectrum("a");
+    add_spectrum("b");
+    request.base_names = {"a", "b"};
+    request.sources = {{"A", 3, "IEC1455 (IEC) (*.iec)", "/raw/a.iec"}};
+    run();
+    EXPECT_NE(result("a").find("input = /chn/a.chn\r\nraw_file = /raw/a.iec\r\n"
+                               "raw_type = 3 IEC1455 (IEC) (*.iec)\r\n"),
+              std::string::npos);
+    EXPECT_EQ(result("b").find("raw_file"), std::string::npos);
 }
 
 TEST_F(RunBatch, MissingChnStillGivesAResultWithTheReason) {

@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QItemSelection>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QSignalBlocker>
 #include <QUrl>
@@ -34,6 +35,9 @@ FileListView::FileListView(QWidget* parent) : QListView(parent) {
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
+    connect(this, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (on_open && index.isValid()) on_open(static_cast<std::size_t>(index.row()));
+    });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!on_select) return;
         std::vector<bool> flags(shown_.size(), false);
@@ -81,6 +85,15 @@ void FileListView::dragMoveEvent(QDragMoveEvent* event) {
 void FileListView::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     if (on_drop) on_drop(dropped_paths(*event->mimeData()));
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && on_open && currentIndex().isValid()) {
+        on_open(static_cast<std::size_t>(currentIndex().row()));
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 }  // namespace sorvane

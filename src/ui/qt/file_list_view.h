@@ -22,6 +22,9 @@ public:
     // Something was dropped: the local file paths, or nothing when the data held none.
     std::function<void(const std::optional<std::vector<std::string>>&)> on_drop;
 
+    // An entry was double-clicked or Enter pressed on it: its position in the list.
+    std::function<void(std::size_t)> on_open;
+
     // Copies the list in, signals blocked.
     void sync(const FileListBox& list);
 
@@ -29,6 +32,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QStringListModel model_;

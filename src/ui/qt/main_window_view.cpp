@@ -28,6 +28,9 @@
 #include "ui/qt/folder_tree_widget.h"
 #include "ui/qt/qt_child.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/result_view.h"
+#include "ui/qt/run_summary_view.h"
+#include "ui/result_entry.h"
 #include "ui/window_events.h"
 
 namespace sorvane {
@@ -88,8 +91,11 @@ MainWindowView::MainWindowView(MainWindow& window, Services& services,
             [this](int tab) { handle([&] { SSTab1_Click(window_, tab); }); });
     go_ = child<QPushButton>(central, to_qt(form.Command1.caption));
     go_->setObjectName(QStringLiteral("Command1"));
-    connect(go_, &QPushButton::clicked, this,
-            [this] { handle([&] { Command1_Click(window_, services_); }); });
+    connect(go_, &QPushButton::clicked, this, [this] {
+        std::optional<BatchReport> report;
+        handle([&] { report = Command1_Click(window_, services_); });
+        if (report) show_summary(waited_run_names(window_.form, *report));
+    });
     layout->addWidget(tabs_, 1);
     layout->addWidget(go_, 0, Qt::AlignRight);
     setCentralWidget(central);
@@ -286,6 +292,15 @@ QWidget* MainWindowView::build_browser(int index, Frame& model) {
             File1_OLEDragDrop(window_, index, paths, services_.fs);
         });
     };
+    if (index == 1) {
+        lists_[at]->on_open = [this](std::size_t entry) { open_result_entry(entry); };
+        auto* summary = new QAction(QStringLiteral("Run summary..."), lists_[at]);
+        summary->setObjectName(QStringLiteral("run_summary"));
+        lists_[at]->setContextMenuPolicy(Qt::ActionsContextMenu);
+        lists_[at]->addAction(summary);
+        connect(summary, &QAction::triggered, this,
+                [this] { show_summary(summary_names(window_.form.File1[1])); });
+    }
     layout->addWidget(browser_splitter(index, box), 1);
     return box;
 }
@@ -332,6 +347,19 @@ void MainWindowView::build_menu() {
             if (window_.closed) close();
         });
     }
+}
+
+void MainWindowView::open_result_entry(std::size_t entry) {
+    const auto path = result_entry_path(window_.form.File1[1], entry, services_.fs.separator());
+    if (path) show_result(*path, services_.fs, services_.ui, this);
+}
+
+void MainWindowView::show_summary(const std::vector<std::string>& names) {
+    if (names.empty()) return;
+    std::string folder = window_.form.File1[1].folder;
+    if (!folder.empty() && folder.back() != services_.fs.separator())
+        folder += services_.fs.separator();
+    show_run_summary(names, folder, services_.fs, services_.ui, this);
 }
 
 void MainWindowView::report_view_sizes() {

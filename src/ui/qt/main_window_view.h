@@ -73,6 +73,10 @@ private:
         sync();
     }
     void report_view_sizes();
+    // A ".res" entry of the result list opens its result view; other entries do nothing.
+    void open_result_entry(std::size_t entry);
+    // The run summary of the named results of the result list's folder.
+    void show_summary(const std::vector<std::string>& names);
     void apply_focus();
 
     MainWindow& window_;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+namespace sorvane::analysis {
+
+class RegionModel;
+
+// A fitted region in plain numbers: enough to draw its model and background again
+// without the counts or the fit, as the result file keeps it.
+struct CurvePeak {
+    double centroid = 0.0;
+    double area = 0.0;
+    double sigma = 0.0;
+    double tail = 0.0;        // k, 0 for a pure Gaussian
+    double step = 0.0;        // counts per channel below the peak
+    double step_sigma = 0.0;  // the step's width
+};
+
+struct RegionCurve {
+    int first = 0;
+    int last = -1;
+    double level = 0.0;  // background at the region's middle
+    double slope = 0.0;  // per half region
+    double bkg_shape = 10.0;
+    std::vector<CurvePeak> peaks;
+};
+
+// The curve of a region model at its parameters theta.
+RegionCurve curve_of(const RegionModel& model, std::span<const double> theta);
+
+// Expected counts and background for channels first..last, with the fit's own
+// peak and step shapes.
+struct CurveValues {
+    std::vector<double> model;
+    std::vector<double> background;
+};
+CurveValues evaluate_curve(const RegionCurve& curve);
+
+}  // namespace sorvane::analysis

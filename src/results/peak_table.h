@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "results/result_file.h"
+
+namespace sorvane {
+
+// The peak table as the result view shows it: rounded to the uncertainty, flags in
+// words, and a number to sort each cell by (none for text).
+struct PeakTableRow {
+    std::size_t result_row = 0;
+    std::vector<std::string> cells;
+    std::vector<std::optional<double>> keys;
+};
+
+struct PeakTable {
+    std::vector<std::string> headers;
+    std::vector<PeakTableRow> rows;
+};
+
+PeakTable peak_table(const ResultFile& result);
+
+// A value and its uncertainty rounded to the uncertainty's first two digits
+// ("60282.58", "263.39" give "60280" and "260").
+std::pair<std::string, std::string> rounded_pair(double value, double uncertainty);
+
+// Rows as tab-separated lines with the header first, for the clipboard.
+std::string table_text(const PeakTable& table, const std::vector<std::size_t>& rows);
+
+// Every peak with the result's full digits, comma-separated, flags in words, for
+// other programs (a header line; fields with a comma or quote are quoted).
+std::string peaks_csv(const ResultFile& result);
+
+}  // namespace sorvane

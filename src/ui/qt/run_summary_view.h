@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QMainWindow>
+#include <string>
+#include <vector>
+
+#include "results/run_summary.h"
+
+class QTableWidget;
+
+namespace sorvane {
+
+class FileSystem;
+class Ui;
+
+// The results of a run in one table: spectrum, live time, peaks, the strongest
+// lines, and why a spectrum failed; a double-click opens a result's view.
+class RunSummaryView final : public QMainWindow {
+public:
+    RunSummaryView(std::vector<SummaryRow> rows, std::string res_dir, FileSystem& fs, Ui& ui,
+                   QWidget* parent = nullptr);
+
+    QTableWidget* table() const { return table_; }
+    void export_csv();
+
+private:
+    std::vector<SummaryRow> rows_;
+    std::string res_dir_;
+    FileSystem& fs_;
+    Ui& ui_;
+    QTableWidget* table_ = nullptr;
+};
+
+// The summary of the named results in the result folder, in a window of its own.
+RunSummaryView* show_run_summary(const std::vector<std::string>& names, const std::string& res_dir,
+                                 FileSystem& fs, Ui& ui, QWidget* parent = nullptr);
+
+}  // namespace sorvane

@@ -1,0 +1,150 @@
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QWheelEvent>
+#include <fstream>
+#include <sstream>
+
+#include "platform/real_platform.h"
+#include "support/scripted_ui.h"
+#include "support/test_files.h"
+#include "ui/qt/result_plot_widget.h"
+#include "ui/qt/result_view.h"
+#include "ui/qt/run_summary_view.h"
+
+namespace sorvane {
+
+class ResultViewTest : public QObject {
+    Q_OBJECT
+
+    RealFileSystem fs;
+    ScriptedUi ui;
+
+    ResultView* open(const char* name) {
+        ResultView* view = show_result(test_data_path(std::string("results/") + name), fs, ui);
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        return view;
+    }
+    static QString note(ResultView& view) {
+        auto* label = view.findChild<QLabel*>(QStringLiteral("note"));
+        return label ? label->text() : QString();
+    }
+
+private slots:
+    // The demo's Eu-152 result: eight peaks in keV, the model over each region.
+    void opensTheDemoResult() {
+        std::unique_ptr<ResultView> view(open("iec_eu152.res"));
+        const PlotPicture& picture = view->opened().picture;
+        QVERIFY(view->plot()->isVisible());
+        QVERIFY(note(*view).isEmpty());
+        QVERIFY(picture.energy_axis);
+        QCOMPARE(picture.marks.size(), std::size_t{8});
+        QCOMPARE(picture.fits.size(), std::size_t{8});
+        QCOMPARE(picture.counts.size(), std::size_t{4096});
+        // The calibration of the result maps channel 4095 near 1433 keV.
+        QVERIFY(picture.whole.low < 1.0 && std::abs(picture.whole.high - 1433.6) < 1.0);
+        QVERIFY(std::abs(picture.marks[0].x - 121.78) < 0.01);
+        QCOMPARE(view->table()->rowCount(), 8);
+        QCOMPARE(view->table()->item(0, 2)->text(), QStringLiteral("121.7825"));
+        QCOMPARE(view->table()->item(0, 10)->text(), QStringLiteral("tail fitted"));
+    }
+
+    void zoomsAndGoesBackToTheWhole() {
+        std::unique_ptr<ResultView> view(open("iec_eu152.res"));
+        view->show();
+        ResultPlotWidget* plot = view->plot();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        const PixelBox area = plot->plot_area();
+        const QPointF middle(area.left + area.width / 2, area.top + area.height / 2);
+        QWheelEvent wheel(middle, plot->mapToGlobal(middle), QPoint(), QPoint(0, 360), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(plot, &wheel);
+        const double whole = view->opened().picture.whole.span();
+        QVERIFY(std::abs(plot->view()->x().span() - whole * 0.512) < 1e-6 * whole);  // 0.8^3
+        const QPoint from(static_cast<int>(area.left + 10), static_cast<int>(area.top + 10));
+        const QPoint to(static_cast<int>(area.left + 60), static_cast<int>(area.bottom() - 10));
+        QTest::mousePress(plot, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(plot, to);
+        QTest::mouseRelease(plot, Qt::LeftButton, Qt::NoModifier, to);
+        QVERIFY(plot->view()->x().span() < whole * 0.512 * 60 / area.width);
+        QTest::mouseClick(view->findChild<QPushButton*>(QStringLiteral("whole")), Qt::LeftButton);
+        QVERIFY(!plot->view()->zoomed());
+        view->findChild<QCheckBox*>(QStringLiteral("log_counts"))->setChecked(false);
+        QCOMPARE(plot->view()->y().low, 0.0);
+    }
+
+    // Sorting by area puts the weakest first; selecting a row centres the plot on it.
+    void sortsAndCentresOnTheSelectedPeak() {
+        std::unique_ptr<ResultView> view(open("iec_eu152.res"));
+        QTableWidget* table = view->table();
+        table->sortItems(4, Qt::AscendingOrder);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("6"));  // 4483 counts
+        table->sortItems(4, Qt::DescendingOrder);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("1"));  // 60283 counts
+        table->sortItems(10, Qt::AscendingOrder);                  // by the flags' words
+        QCOMPARE(table->item(0, 10)->text(), QString());
+        table->sortItems(0, Qt::AscendingOrder);
+        view->plot()->view()->zoom_x(0.0, 0.1);
+        table->selectRow(4);  // peak 5 at 964.0 keV
+        const Range x = view->plot()->view()->x();
+        QVERIFY(std::abs((x.low + x.high) / 2 - 964.0) < 0.1);
+        view->copy_rows();
+        QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("\n5\t")));
+    }
+
+    void aFailedSpectrumOpensWithItsReason() {
+        std::unique_ptr<ResultView> view(open("failed.res"));
+        QVERIFY(note(*view).contains(QStringLiteral(
+            "No peaks in this result: cannot read /data/chn/gone.chn: file does not exist.")));
+        QVERIFY(view->plot()->isHidden());
+        QCOMPARE(view->table()->rowCount(), 0);
+    }
+
+    void anOlderResultOpensWithItsTable() {
+        std::unique_ptr<ResultView> view(open("old_format.res"));
+        QCOMPARE(view->table()->rowCount(), 3);
+        QCOMPARE(view->table()->item(2, 4)->text(), QStringLiteral("29820"));
+        QVERIFY(note(*view).contains(QStringLiteral("counts are not in this result")));
+        QVERIFY(view->plot()->isHidden());
+    }
+
+    void aMissingFileSaysSo() {
+        std::unique_ptr<ResultView> view(open("no_such.res"));
+        QVERIFY(note(*view).startsWith(QStringLiteral("cannot read ")));
+    }
+
+    void exportsTheTableAsCsv() {
+        TempFolder folder;
+        std::unique_ptr<ResultView> view(open("iec_eu152.res"));
+        ui.file_answers.push_back(folder.path() + "/peaks");
+        view->export_csv();
+        std::ifstream written(folder.path() + "/peaks.csv");
+        std::stringstream read;
+        read << written.rdbuf();
+        const std::string text = read.str();
+        QVERIFY(text.starts_with("no,channel,energy,"));
+        QCOMPARE(std::count(text.begin(), text.end(), '\n'), 9L);  // the header and 8 peaks
+    }
+
+    void summarisesARun() {
+        std::unique_ptr<RunSummaryView> view(
+            show_run_summary({"iec_eu152", "failed", "gone"}, test_data_path("results/"), fs, ui));
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        QTableWidget* table = view->table();
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->item(0, 2)->text(), QStringLiteral("8"));
+        QVERIFY(table->item(0, 3)->text().startsWith(QStringLiteral("121.8 keV 60283; ")));
+        QCOMPARE(table->item(1, 4)->text(),
+                 QStringLiteral("cannot read /data/chn/gone.chn: file does not exist"));
+        QCOMPARE(table->item(2, 4)->text(), QStringLiteral("no result"));
+    }
+};
+
+}  // namespace sorvane
+
+QTEST_MAIN(sorvane::ResultViewTest)
+#include "result_view_test.moc"

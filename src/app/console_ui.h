@@ -30,6 +30,7 @@ public:
     void set_pointer(Pointer) override {}
     bool show_progress(std::string_view text, int done, int total) override;
     void end_progress() override { last_progress_.clear(); }
+    bool answers_again() const override { return false; }
 
     // The message texts since the last call, with line breaks folded to blanks.
     std::vector<std::string> take_messages();

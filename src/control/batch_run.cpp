@@ -219,6 +219,7 @@ void BatchRun::wait_for_results(const BatchRequest& request, std::int64_t runtim
         }
         process_.pause(timing_.poll);
     }
+    report.results_appeared = static_cast<int>(total - pending.size());
     ui_.end_progress();
 }
 

@@ -40,6 +40,7 @@ struct BatchReport {
     bool control_file_failed = false;  // a write of the control file failed (the user was told)
     bool cancelled = false;
     std::vector<std::string> missing_results;  // base names whose result never came
+    int results_appeared = 0;  // temporary CHN files: results found while the run waited
 };
 
 // How long the waits pause between two looks, and how long the runtime may take

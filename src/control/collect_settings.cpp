@@ -4,6 +4,7 @@
 
 #include "contract/number_forms.h"
 #include "contract/option_codes.h"
+#include "control/field_marks.h"
 #include "control/manual_peaks.h"
 #include "form/directory_field.h"
 #include "form/option_groups.h"
@@ -91,6 +92,7 @@ std::int16_t collect_settings(Form1& form, AnalysisSettings& settings, const Fil
     }
     read_point(form, 0, settings.eng_cal_low);
     read_point(form, 1, settings.eng_cal_high);
+    mark_numeric_fields(form, settings, cal_area_manual);
 
     const CollectFacts facts{settings, runtime_missing, manual_entry_failed, cal_area_manual};
     const StatusRule* deciding = nullptr;

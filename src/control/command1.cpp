@@ -41,14 +41,8 @@ std::string runtime_program(const AnalysisSettings& settings, const FileSystem& 
 
 }  // namespace
 
-std::optional<BatchReport> Command1_Click(Form1& form, AnalysisSettings& settings,
-                                          Spectrum& spectrum, FileSystem& fs, Process& process,
-                                          Ui& ui, BatchTiming timing) {
-    if (collect_settings(form, settings, fs, ui, false) < 0) return std::nullopt;
-    WaitPointer wait(ui);
-    settings.chn_dir = folder_of_field(form.Text9[0]);
-    settings.res_dir = folder_of_field(form.Text9[1]);
-
+BatchRequest batch_request(const Form1& form, const AnalysisSettings& settings,
+                           const FileSystem& fs) {
     BatchRequest request;
     request.type_code = selected_type_code(form);
     request.conversion = conversion_choice(form);
@@ -57,6 +51,18 @@ std::optional<BatchReport> Command1_Click(Form1& form, AnalysisSettings& setting
     request.system_dir = settings.system_dir;
     request.runtime_program = runtime_program(settings, fs);
     request.selected_names = form.File1[0].selected_names();
+    return request;
+}
+
+std::optional<BatchReport> Command1_Click(Form1& form, AnalysisSettings& settings,
+                                          Spectrum& spectrum, FileSystem& fs, Process& process,
+                                          Ui& ui, BatchTiming timing) {
+    if (collect_settings(form, settings, fs, ui, false) < 0) return std::nullopt;
+    WaitPointer wait(ui);
+    settings.chn_dir = folder_of_field(form.Text9[0]);
+    settings.res_dir = folder_of_field(form.Text9[1]);
+
+    const BatchRequest request = batch_request(form, settings, fs);
 
     const std::string control_file_path = run_file_path(settings, fs);
     auto write = [&](const std::string& chn_dir) {

@@ -8,6 +8,11 @@
 
 namespace sorvane {
 
+// What a run asks of the batch, from the window's controls and the collected
+// settings: type, conversion, folders, runtime and the selected raw files.
+BatchRequest batch_request(const Form1& form, const AnalysisSettings& settings,
+                           const FileSystem& fs);
+
 // "GO": collects and checks the settings (stopping on a negative status, with the
 // message already shown), shows the hourglass, takes the folders from the
 // directory fields and the file type from the type selector, and runs the batch:

@@ -62,8 +62,8 @@ int input_manual_peaks(Form1& form, AnalysisSettings& settings, Ui& ui) {
         CountAnswer answer =
             read_count(ui.input_box("How many peak(s)? max=10", peak_title, ""), count);
         if (answer == CountAnswer::count) break;
-        // Without an answer the question could only be left by typing -1.
-        if (answer == CountAnswer::cancelled) return -1;
+        // A cancel is asked again like 0; where nobody can answer, it ends the entry.
+        if (answer == CountAnswer::cancelled && !ui.answers_again()) return -1;
         if (answer == CountAnswer::give_up) {
             ui.message_box("PK ch cannot set. \r\nTry again !", error_title, Buttons::ok);
             return -1;

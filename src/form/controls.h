@@ -14,6 +14,12 @@ struct TextBox {
     bool enabled = true;
     bool visible = true;
     std::size_t max_length = 0;  // 0: no limit
+    // Set when collecting did not use the text as typed ("used as 2"), for the text
+    // it was decided on: an edit of the field ends the mark.
+    std::string used_as{};
+    std::string used_as_text{};
+
+    std::string mark() const { return text == used_as_text ? used_as : std::string(); }
 };
 
 struct OptionButton {

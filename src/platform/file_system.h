@@ -63,7 +63,8 @@ public:
     virtual std::vector<FolderEntry> list_files(const std::string& folder,
                                                 std::string_view pattern) const = 0;
 
-    // Sub-folders of a folder, hidden ones left out, sorted by name ignoring case.
+    // Sub-folders of a folder, hidden and system ones included ("." and ".." not),
+    // sorted by name ignoring case.
     virtual std::vector<FolderEntry> list_folders(const std::string& folder) const = 0;
 
     // Drive roots, each ending in the separator: "C:\" ... on Windows, "/" on POSIX.

@@ -168,7 +168,8 @@ std::vector<FolderEntry> MemoryFileSystem::list_files(const std::string& folder,
 }
 
 std::vector<FolderEntry> MemoryFileSystem::list_folders(const std::string& folder) const {
-    return children(folder, [](const Node& node) { return node.folder && !node.hidden; });
+    // Hidden folders are listed like any other; only file lists leave hidden entries out.
+    return children(folder, [](const Node& node) { return node.folder; });
 }
 
 std::optional<std::int64_t> MemoryFileSystem::modification_time(const std::string& path) const {

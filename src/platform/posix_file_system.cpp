@@ -33,7 +33,7 @@ std::string folder_or_dot(const std::string& folder) {
     return folder.empty() ? "./" : folder;
 }
 
-// The entries of a folder of one kind, "." and ".." and hidden names left out.
+// The entries of a folder of one kind that `keep` takes, "." and ".." left out.
 // The kind comes from the directory entry itself; only when the file system does
 // not tell it (or for a link) is the entry looked up, so large folders list fast.
 template <typename KeepName>
@@ -46,7 +46,7 @@ std::vector<FolderEntry> list_entries(const std::string& folder, mode_t kind, Ke
     const unsigned char wanted = kind == S_IFDIR ? DT_DIR : DT_REG;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name.empty() || name[0] == '.' || !keep(name)) continue;
+        if (name.empty() || name == "." || name == ".." || !keep(name)) continue;
         const bool of_kind = (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK)
                                  ? is_kind(prefix + std::string(name), kind)
                                  : entry->d_type == wanted;
@@ -173,8 +173,9 @@ std::optional<std::string> PosixFileSystem::find_ignoring_case(const std::string
 
 std::vector<FolderEntry> PosixFileSystem::list_files(const std::string& folder,
                                                      std::string_view pattern) const {
+    // Names starting with "." are the hidden files of POSIX.
     return list_entries(folder, S_IFREG, [&](std::string_view name) {
-        return matches_any_dos_pattern(name, pattern);
+        return name[0] != '.' && matches_any_dos_pattern(name, pattern);
     });
 }
 

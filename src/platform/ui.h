@@ -37,6 +37,9 @@ public:
     // Shows or updates the progress of a long task; false once the user cancelled.
     virtual bool show_progress(std::string_view text, int done, int total) = 0;
     virtual void end_progress() = 0;
+    // Whether someone is there to answer a question asked again; a run without a
+    // person (the command line, fuzz targets) takes a cancelled answer as final.
+    virtual bool answers_again() const { return false; }
 };
 
 // The caption of every message box that has no title of its own.

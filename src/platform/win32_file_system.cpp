@@ -246,9 +246,9 @@ std::vector<FolderEntry> Win32FileSystem::list_files(const std::string& folder,
 }
 
 std::vector<FolderEntry> Win32FileSystem::list_folders(const std::string& folder) const {
+    // A folder below a hidden one must be reachable in the trees, so none is left out.
     return list_entries(folder, [](const WIN32_FIND_DATAA& data) {
-        return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-               (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) == 0;
+        return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     });
 }
 

@@ -39,6 +39,7 @@ struct MainWindow {
     std::string caption;
     std::optional<WindowPlacement> placement;  // nothing: keep the designed place
     Focus focus = Focus::none;
+    std::string status_line;  // what the last "GO" did; empty before the first
     bool shown = false;
     bool closed = false;
 };

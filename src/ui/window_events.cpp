@@ -2,14 +2,24 @@
 
 #include "browser/dropped_files.h"
 #include "control/command1.h"
+#include "control/run_status_line.h"
 #include "control/settings_view.h"
 #include "form/type_selector.h"
 
 namespace sorvane {
 
 std::optional<BatchReport> Command1_Click(MainWindow& window, Services& services) {
-    return Command1_Click(window.form, window.settings, window.spectrum, services.fs,
-                          services.process, services.ui);
+    std::optional<BatchReport> report = Command1_Click(
+        window.form, window.settings, window.spectrum, services.fs, services.process, services.ui);
+    show_run_status(window, report, services.fs);
+    return report;
+}
+
+void show_run_status(MainWindow& window, const std::optional<BatchReport>& report,
+                     const FileSystem& files) {
+    window.status_line =
+        report ? run_status_line(batch_request(window.form, window.settings, files), *report)
+               : std::string(run_stopped_line);
 }
 
 void Command2_Click(MainWindow& window) {

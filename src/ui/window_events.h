@@ -13,8 +13,11 @@ namespace sorvane {
 // The window's events that the toolkit forwards, each running its handler on the
 // form model. The toolkit then copies the form back into its widgets.
 
-// "GO"; nothing when the settings stopped the run.
+// "GO"; nothing when the settings stopped the run. The status line tells the outcome.
 std::optional<BatchReport> Command1_Click(MainWindow& window, Services& services);
+// The window's status line after a "GO" that ended with `report`, or was stopped.
+void show_run_status(MainWindow& window, const std::optional<BatchReport>& report,
+                     const FileSystem& files);
 // "SET Default".
 void Command2_Click(MainWindow& window);
 // A click on an option button.

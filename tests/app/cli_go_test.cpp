@@ -33,8 +33,8 @@ protected:
         }
     }
 
-    void save_window_state() {
-        sorvane::save_window_state(files, sys, temp.path() + "rt/", raw, res);
+    void save_window_state(bool manual_peaks = false) {
+        sorvane::save_window_state(files, sys, temp.path() + "rt/", raw, res, manual_peaks);
     }
 
     int go(std::vector<std::string> args, std::string* out = nullptr, std::string* err = nullptr) {
@@ -79,6 +79,15 @@ TEST_F(CliGo, FailuresAreLinesOnStderrAndANonZeroStatus) {
     EXPECT_EQ(go({"bad.asc", "a.asc"}, nullptr, &err), 1);
     EXPECT_NE(err.find("File does not read."), std::string::npos) << err;
     EXPECT_TRUE(fs::exists(res + "a.res")) << "the good file still ran";
+}
+
+TEST_F(CliGo, ManualPeakSearchWithoutAListEndsTheEntry) {
+    save_window_state(true);
+    std::string err;
+    // Nobody answers "How many peak(s)? max=10": the entry ends instead of asking again.
+    EXPECT_NE(go({}, nullptr, &err), 0);
+    EXPECT_NE(err.find("Manual PK ch is not set."), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(res + "a.res"));
 }
 
 }  // namespace

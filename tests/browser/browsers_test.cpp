@@ -186,6 +186,15 @@ TEST_F(NodeClick, AVanishedFolderShowsAMessageAndChangesNothing) {
     EXPECT_EQ(built.form.File1[0].folder, "C:\\data");
 }
 
+TEST_F(NodeClick, ClickingTheListedFolderAgainKeepsTheSelection) {
+    click("a-1-2");
+    built.form.File1[0].set_selected(1, true);
+    click("a-1-2");
+    EXPECT_EQ(built.form.File1[0].selected_names(), std::vector<std::string>{"b.chn"});
+    click("a-1-2-2");
+    EXPECT_TRUE(built.form.File1[0].selected_names().empty());
+}
+
 TEST_F(NodeClick, TheOtherTreeKeepsItsOwnOpenFolder) {
     TreeView1_NodeClick(built.form, built.trees, 1, built.node("a-4-2", 1), built.fs, built.ui);
     EXPECT_EQ(built.form.Text9[1].text, "open dir: C:\\data\\");

@@ -99,9 +99,11 @@ TEST_F(RawListDrop, WithAllFilesNoDroppedFileQualifies) {
 TEST_F(RawListDrop, ASecondDropAddsToTheSelection) {
     set_filter("*.chn");
     drop(Paths{"C:\\data\\a.chn"});
-    // The second drop opens the same folder again: the list is listed afresh.
+    // The second drop opens the same folder again: nothing is deselected.
     drop(Paths{"C:\\data\\c.chn"});
-    EXPECT_EQ(selected(), (std::vector<std::string>{"c.chn"}));
+    EXPECT_EQ(selected(), (std::vector<std::string>{"a.chn", "c.chn"}));
+    drop(Paths{"C:\\data\\spectra\\s.chn"});
+    EXPECT_EQ(selected(), (std::vector<std::string>{"s.chn"}));
 }
 
 TEST_F(RawListDrop, ADroppedFolderOpensItsParent) {
@@ -119,11 +121,21 @@ TEST_F(RawListDrop, DataWithoutAFileListChangesNothing) {
     EXPECT_EQ(raw_folder, std::nullopt);
 }
 
-TEST_F(RawListDrop, AFolderTheTreeCannotShowIsCaught) {
+TEST_F(RawListDrop, AFolderBelowAHiddenOneOpens) {
     built.fs.add_hidden_folder("C:\\secret");
-    add("C:\\secret\\a.chn");
+    add("C:\\secret\\in\\a.chn");
+    build_drive_trees(built.trees, built.fs);
     set_filter("*.chn");
-    EXPECT_NO_THROW(drop(Paths{"C:\\secret\\a.chn"}));
+    drop(Paths{"C:\\secret\\in\\a.chn"});
+    EXPECT_EQ(built.form.Text9[0].text, "open dir: C:\\secret\\in\\");
+    EXPECT_EQ(selected(), std::vector<std::string>{"a.chn"});
+}
+
+TEST_F(RawListDrop, AFolderTheTreeCannotShowIsCaught) {
+    // Drive Z: is not among the machine's drives, so no tree holds it.
+    add("Z:\\secret\\a.chn");
+    set_filter("*.chn");
+    EXPECT_NO_THROW(drop(Paths{"Z:\\secret\\a.chn"}));
     EXPECT_EQ(built.form.Text9[0].text, "Text9");
     EXPECT_TRUE(selected().empty());
 }

@@ -125,7 +125,16 @@ TEST_F(ManualPeaks, NoDialogAtExit) {
     EXPECT_EQ(ui.messages[0].text, "Set fullpath of runtime by MenuBar->File->runtime.");
 }
 
-TEST_F(ManualPeaks, CancellingTheCountEndsTheEntry) {
+TEST_F(ManualPeaks, ACancelledCountIsAskedAgain) {
+    ui.input_answers.emplace_back(std::nullopt);
+    answer({"1", "100"});
+    EXPECT_EQ(collect(), 0);
+    EXPECT_EQ(ui.prompts.at(1), count_prompt);
+    EXPECT_EQ(settings.manual_pk_count, 1);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(ManualPeaks, CancellingTheCountEndsTheEntryWhenNobodyAnswers) {
     ui.input_answers.emplace_back(std::nullopt);
     EXPECT_EQ(collect(), -50);
     ASSERT_EQ(ui.messages.size(), 1u);

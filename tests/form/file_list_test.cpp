@@ -62,6 +62,32 @@ TEST(FileList, SeveralEntriesMayBeSelectedAndARefreshClearsThem) {
     EXPECT_TRUE(list.selected_names().empty());
 }
 
+struct ListedAgainRow {
+    const char* folder;
+    std::vector<std::string> selected;
+};
+
+class ListedAgain : public ::testing::TestWithParam<ListedAgainRow> {};
+
+// b.chn is selected in C:\d; then a folder is set again.
+TEST_P(ListedAgain, OnlyAnotherFolderStartsUnselected) {
+    MemoryFileSystem files;
+    for (const char* name : {"a.chn", "b.chn"}) files.add_file(std::string("C:\\d\\") + name, "");
+    files.add_file("C:\\d\\sub\\b.chn", "");
+    FileListBox list;
+    set_file_list_folder(list, "C:\\d", files);
+    list.set_selected(1, true);
+    files.add_file("C:\\d\\c.chn", "");  // appears before the list is listed again
+    set_file_list_folder(list, GetParam().folder, files);
+    EXPECT_EQ(list.selected_names(), GetParam().selected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ListedAgain,
+                         ::testing::Values(ListedAgainRow{"C:\\d", {"b.chn"}},
+                                           ListedAgainRow{"c:\\D\\", {"b.chn"}},
+                                           ListedAgainRow{"C:\\d\\sub", {}},
+                                           ListedAgainRow{"C:", {}}));
+
 TEST(FileList, NoFolderListsNothing) {
     MemoryFileSystem files;
     files.add_file("C:\\a.chn", "");

@@ -41,11 +41,12 @@ TEST(MemoryFileSystem, ListsNormalFilesByPatternSortedIgnoringCase) {
     fs.add_file("C:\\d\\system.chn", "", false, true);
     fs.add_folder("C:\\d\\sub.chn");
     fs.add_file("C:\\d\\sub.chn\\inner.chn", "");
+    fs.add_hidden_folder("C:\\d\\cache");
     EXPECT_EQ(names(fs.list_files("C:\\d\\", "*.chn")),
               (std::vector<std::string>{"A.CHN", "b.chn"}));
     EXPECT_EQ(names(fs.list_files("C:\\d\\", "*.*")),
               (std::vector<std::string>{"A.CHN", "b.chn", "c.asc"}));
-    EXPECT_EQ(names(fs.list_folders("C:\\d\\")), (std::vector<std::string>{"sub.chn"}));
+    EXPECT_EQ(names(fs.list_folders("C:\\d\\")), (std::vector<std::string>{"cache", "sub.chn"}));
 }
 
 TEST(MemoryFileSystem, WritesReplaceRenameAndFailWithoutLeavingAFile) {

@@ -37,7 +37,7 @@ TEST(PosixFileSystem, TellsAMissingFolderFromAMissingFile) {
     EXPECT_EQ(fs.read_file(temp.path(), bytes).status, FsStatus::failed);  // a folder
 }
 
-TEST(PosixFileSystem, ListsNormalVisibleFilesAndFolders) {
+TEST(PosixFileSystem, ListsNormalVisibleFilesAndEveryFolder) {
     TempFolder temp;
     PosixFileSystem fs;
     make_file(temp.path() + "b.chn", "");
@@ -49,9 +49,11 @@ TEST(PosixFileSystem, ListsNormalVisibleFilesAndFolders) {
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0].name, "A.CHN");
     EXPECT_EQ(files[1].name, "b.chn");
+    // Folder trees list hidden folders too, so a folder below one can be opened.
     auto folders = fs.list_folders(temp.path());
-    ASSERT_EQ(folders.size(), 1u);
-    EXPECT_EQ(folders[0].name, "sub.chn");
+    ASSERT_EQ(folders.size(), 2u);
+    EXPECT_EQ(folders[0].name, ".git");
+    EXPECT_EQ(folders[1].name, "sub.chn");
 }
 
 TEST(PosixFileSystem, RenamesRemovesAndDates) {

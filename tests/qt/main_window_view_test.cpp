@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -319,6 +320,33 @@ private slots:
         QCOMPARE(h->view->last_focus(), Focus::TreeView1_0);
     }
 
+    // Where the keyboard focus really lands: at start-up and on the tab change.
+    void theRawTreeHoldsTheKeyboardFocus() {
+        auto* tree = h->find<QTreeWidget>("TreeView1_0");
+        QVERIFY(QTest::qWaitForWindowActive(h->view.get()));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tree));
+        auto* tabs = h->find<QTabWidget>("SSTab1");
+        tabs->setCurrentIndex(1);
+        h->find<QRadioButton>("Option8_0")->setFocus();
+        tabs->setCurrentIndex(2);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tree));
+    }
+
+    void aFieldNotUsedAsTypedIsMarkedUntilEdited() {
+        auto* field = h->find<QLineEdit>("Text1");
+        field->clear();
+        QTest::keyClicks(field, "2,5");
+        h->click("Command1");  // no runtime here: the run stops after collecting
+        QCOMPARE(field->toolTip(), QStringLiteral("used as 2"));
+        QVERIFY(field->styleSheet().contains(QStringLiteral("border")));
+        QCOMPARE(field->text(), QStringLiteral("2,5"));
+        QCOMPARE(h->find<QLabel>("StatusLine")->text(),
+                 QStringLiteral("GO: stopped by an OPTION error"));
+        QTest::keyClicks(field, "0");
+        QCOMPARE(field->toolTip(), QString());
+        QCOMPARE(field->styleSheet(), QString());
+    }
+
     void expandingAndClickingAFolder() {
         auto* tree = h->find<QTreeWidget>("TreeView1_0");
         QTreeWidgetItem* drive = tree->topLevelItem(0)->child(0);
@@ -418,6 +446,10 @@ private slots:
         QVERIFY(stdfs::exists(res + "b.res"));
         QVERIFY(!stdfs::exists(res + "a.chn"));
         QCOMPARE(ui.pointer(), Pointer::normal);
+        QCOMPARE(view.findChild<QLabel*>(QStringLiteral("StatusLine"))->text(),
+                 QString::fromStdString("GO: 2 files converted, 0 failed; 2 of 2 results "
+                                        "appeared; result folder " +
+                                        res));
     }
 
     // A ".res" entry of the result list opens its view; any other entry does nothing.

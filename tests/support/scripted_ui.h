@@ -38,6 +38,8 @@ public:
     void set_pointer(Pointer pointer) override { pointers.push_back(pointer); }
     bool show_progress(std::string_view text, int done, int total) override;
     void end_progress() override {}
+    // The script stands for a person for as long as it holds input answers.
+    bool answers_again() const override { return !input_answers.empty(); }
 
     Pointer pointer() const { return pointers.empty() ? Pointer::normal : pointers.back(); }
 };

@@ -15,10 +15,11 @@
 namespace sorvane {
 
 // The control file the window saves on Exit with "Simple data", temporary CHN files
-// ("no") and these folders: what `sorvanecli go` starts from.
+// ("no") and these folders: what `sorvanecli go` starts from; "Manual" peak search
+// (without a peak list) when asked.
 inline void save_window_state(FileSystem& files, const std::string& system_dir,
                               const std::string& run_time_dir, const std::string& raw_dir,
-                              const std::string& res_dir) {
+                              const std::string& res_dir, bool manual_peaks = false) {
     Form1 form;
     AnalysisSettings settings;
     ScriptedUi ui;
@@ -28,6 +29,7 @@ inline void save_window_state(FileSystem& files, const std::string& system_dir,
     set_default(form);
     select_type_position(form, 10, files);
     select_option(form, OptionGroup::Option8, 1);
+    if (manual_peaks) select_option(form, OptionGroup::Option1, 1);
     show_folder_in_field(form.Text9[0], raw_dir);
     show_folder_in_field(form.Text9[1], res_dir);
     ASSERT_EQ(collect_settings(form, settings, files, ui, true), 0);

@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandLineCase{"C:\\A B\\", "\"C:\\A B\\\\\""},
                       CommandLineCase{"tab\there", "\"tab\there\""}, CommandLineCase{"", "\"\""}));
 
-TEST(Win32FileSystem, HiddenAndSystemFilesAreLeftOutOfTheLists) {
+TEST(Win32FileSystem, HiddenAndSystemFilesAreLeftOutOfFileListsNotFolderLists) {
     TempFolder temp;
     Win32FileSystem fs;
     for (const char* name : {"shown.chn", "hidden.chn", "system.chn"}) {
@@ -74,13 +74,18 @@ TEST(Win32FileSystem, HiddenAndSystemFilesAreLeftOutOfTheLists) {
     ASSERT_TRUE(fs.create_folder(temp.path() + "seen").ok());
     ASSERT_TRUE(fs.create_folder(temp.path() + "secret").ok());
     ASSERT_TRUE(SetFileAttributesA((temp.path() + "secret").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(fs.create_folder(temp.path() + "system").ok());
+    ASSERT_TRUE(SetFileAttributesA((temp.path() + "system").c_str(), FILE_ATTRIBUTE_SYSTEM));
 
     const std::vector<FolderEntry> files = fs.list_files(temp.path(), "*.chn");
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].name, "shown.chn");
+    // Folder trees list hidden and system folders like any other.
     const std::vector<FolderEntry> folders = fs.list_folders(temp.path());
-    ASSERT_EQ(folders.size(), 1u);
-    EXPECT_EQ(folders[0].name, "seen");
+    ASSERT_EQ(folders.size(), 3u);
+    EXPECT_EQ(folders[0].name, "secret");
+    EXPECT_EQ(folders[1].name, "seen");
+    EXPECT_EQ(folders[2].name, "system");
     // Hidden files are still there to be read by name.
     EXPECT_TRUE(fs.file_exists(temp.path() + "hidden.chn"));
     SetFileAttributesA((temp.path() + "hidden.chn").c_str(), FILE_ATTRIBUTE_NORMAL);

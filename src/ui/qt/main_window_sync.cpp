@@ -1,6 +1,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include "ui/qt/field_mark.h"
 #include "ui/qt/file_list_view.h"
 #include "ui/qt/folder_tree_widget.h"
 #include "ui/qt/main_window_view.h"
@@ -59,6 +61,7 @@ void MainWindowView::sync() {
         field->setEnabled(box->enabled);
         field->setVisible(box->visible);
         if (box->max_length > 0) field->setMaxLength(static_cast<int>(box->max_length));
+        show_field_mark(*field, *box);
     }
     for (auto& [box, area] : text_areas_) {
         const QSignalBlocker blocker(area);
@@ -76,6 +79,8 @@ void MainWindowView::sync() {
         tabs_->setCurrentIndex(form.SSTab1.tab);
     }
     go_->setEnabled(form.Command1.enabled);
+    if (status_line_->text() != to_qt(window_.status_line))
+        status_line_->setText(to_qt(window_.status_line));
     apply_focus();
 }
 

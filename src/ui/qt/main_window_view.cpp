@@ -14,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -21,6 +23,7 @@
 #include "form/option_groups.h"
 #include "platform/text_helpers.h"
 #include "ui/file_menu.h"
+#include "ui/qt/field_mark.h"
 #include "ui/qt/file_list_view.h"
 #include "ui/qt/folder_tree_widget.h"
 #include "ui/qt/qt_child.h"
@@ -97,6 +100,7 @@ MainWindowView::MainWindowView(MainWindow& window, Services& services,
     layout->addWidget(go_, 0, Qt::AlignRight);
     setCentralWidget(central);
     build_menu();
+    build_status_line();
 }
 
 QGroupBox* MainWindowView::frame(Frame& model, QWidget* parent, const char* name) {
@@ -129,8 +133,10 @@ QGroupBox* MainWindowView::option_frame(Frame& model, OptionGroup group, QWidget
 QLineEdit* MainWindowView::line_field(TextBox& box, QWidget* parent, const QString& name) {
     auto* field = child<QLineEdit>(parent);
     field->setObjectName(name);
-    connect(field, &QLineEdit::textEdited, this,
-            [&box](const QString& text) { box.text = from_qt(text); });
+    connect(field, &QLineEdit::textEdited, this, [&box, field](const QString& text) {
+        box.text = from_qt(text);
+        show_field_mark(*field, box);
+    });
     line_fields_.emplace_back(&box, field);
     return field;
 }
@@ -264,7 +270,6 @@ QWidget* MainWindowView::build_browser(int index, Frame& model) {
     auto* layout = child<QVBoxLayout>(box);
     layout->addWidget(
         line_field(window_.form.Text9.at(at), box, QStringLiteral("Text9_%1").arg(index)));
-    auto* row = nested<QHBoxLayout>(layout, 1);
     trees_[at] = child<FolderTreeWidget>(box);
     trees_[at]->setObjectName(QStringLiteral("TreeView1_%1").arg(index));
     trees_[at]->on_expand = [this, index](int node) {
@@ -296,9 +301,26 @@ QWidget* MainWindowView::build_browser(int index, Frame& model) {
         connect(summary, &QAction::triggered, this,
                 [this] { show_summary(summary_names(window_.form.File1[1])); });
     }
-    row->addWidget(trees_[at], 1);
-    row->addWidget(lists_[at], 1);
+    layout->addWidget(browser_splitter(index, box), 1);
     return box;
+}
+
+// The tree and the file list side by side; the user moves the border between them
+// to read long folder or file names.
+QSplitter* MainWindowView::browser_splitter(int index, QWidget* parent) {
+    const auto at = static_cast<std::size_t>(index);
+    auto* splitter = child<QSplitter>(parent, Qt::Horizontal);
+    splitter->setObjectName(QStringLiteral("Splitter_%1").arg(index));
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(trees_[at]);
+    splitter->addWidget(lists_[at]);
+    return splitter;
+}
+
+void MainWindowView::build_status_line() {
+    status_line_ = child<QLabel>(statusBar());
+    status_line_->setObjectName(QStringLiteral("StatusLine"));
+    statusBar()->addWidget(status_line_, 1);
 }
 
 QWidget* MainWindowView::build_files_tab() {
@@ -361,6 +383,7 @@ void MainWindowView::apply_focus() {
     if (window_.focus == Focus::none) return;
     last_focus_ = window_.focus;
     if (window_.focus == Focus::TreeView1_0) {
+        tree_focus_pending_ = !isActiveWindow();
         trees_[0]->setFocus(Qt::OtherFocusReason);
     } else {
         activateWindow();
@@ -368,6 +391,16 @@ void MainWindowView::apply_focus() {
     }
     // A request is carried out once; later events keep the user's focus.
     window_.focus = Focus::none;
+}
+
+void MainWindowView::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !tree_focus_pending_)
+        return;
+    tree_focus_pending_ = false;
+    // Queued: the activation itself ends by focusing the first visible control.
+    QMetaObject::invokeMethod(
+        this, [this] { trees_[0]->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
 }
 
 void MainWindowView::closeEvent(QCloseEvent* event) {

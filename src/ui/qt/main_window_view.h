@@ -13,10 +13,12 @@ class QAction;
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 class QTabWidget;
 
 namespace sorvane {
@@ -42,6 +44,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct OptionWidgets {
@@ -55,6 +58,8 @@ private:
     QWidget* build_files_tab();
     QWidget* build_browser(int index, Frame& frame);
     void build_menu();
+    QSplitter* browser_splitter(int index, QWidget* parent);
+    void build_status_line();
 
     QGroupBox* frame(Frame& model, QWidget* parent, const char* name);
     QGroupBox* option_frame(Frame& model, OptionGroup group, QWidget* parent, const char* name);
@@ -78,9 +83,13 @@ private:
     Services& services_;
     StartupEnvironment environment_;
     Focus last_focus_ = Focus::none;
+    // The raw tree's focus waits for the window to become active: before that the
+    // toolkit would hand the focus to the first visible control ("GO").
+    bool tree_focus_pending_ = false;
 
     QTabWidget* tabs_ = nullptr;
     QPushButton* go_ = nullptr;
+    QLabel* status_line_ = nullptr;
     QComboBox* combo_ = nullptr;
     std::array<FolderTreeWidget*, 2> trees_{};
     std::array<FileListView*, 2> lists_{};

@@ -30,6 +30,7 @@ public:
     void set_pointer(Pointer pointer) override;
     bool show_progress(std::string_view text, int done, int total) override;
     void end_progress() override;
+    bool answers_again() const override { return true; }
 
 private:
     QPointer<QWidget> parent_;

@@ -1,0 +1,62 @@
+#include "control/run_status_line.h"
+
+#include <gtest/gtest.h>
+
+namespace sorvane {
+namespace {
+
+struct StatusLineRow {
+    int type_code;
+    ChnConversion conversion;
+    std::size_t selected, failed;
+    int converted, appeared;
+    bool started, cancelled, control_file_failed;
+    const char* line;
+};
+
+class RunStatusLine : public ::testing::TestWithParam<StatusLineRow> {};
+
+TEST_P(RunStatusLine, SaysWhatTheRunDid) {
+    const StatusLineRow& row = GetParam();
+    BatchRequest request;
+    request.type_code = row.type_code;
+    request.conversion = row.conversion;
+    request.res_dir = "C:\\res\\";
+    request.selected_names.assign(row.selected, "a.asc");
+    BatchReport report;
+    report.converted = row.converted;
+    report.failures.assign(row.failed, BatchFailure{"x.asc", "not read"});
+    report.results_appeared = row.appeared;
+    report.runtime_started = row.started;
+    report.cancelled = row.cancelled;
+    report.control_file_failed = row.control_file_failed;
+    EXPECT_EQ(run_status_line(request, report), row.line);
+}
+
+constexpr auto make = ChnConversion::make_chn;
+constexpr auto temporary = ChnConversion::temporary;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RunStatusLine,
+    ::testing::Values(
+        StatusLineRow{10, temporary, 3, 1, 2, 2, true, false, false,
+                      "GO: 2 files converted, 1 failed; 2 of 2 results appeared; "
+                      "result folder C:\\res\\"},
+        StatusLineRow{10, temporary, 1, 0, 1, 0, true, true, false,
+                      "GO: 1 file converted, 0 failed; 0 of 1 result appeared; cancelled; "
+                      "result folder C:\\res\\"},
+        StatusLineRow{10, make, 2, 0, 2, 0, false, false, false,
+                      "GO: 2 files converted, 0 failed; the runtime was not started; "
+                      "result folder C:\\res\\"},
+        StatusLineRow{10, ChnConversion::only_conversion, 1, 0, 1, 0, false, false, false,
+                      "GO: 1 file converted, 0 failed; conversion only, the runtime was not "
+                      "started; result folder C:\\res\\"},
+        // CHN files are not converted, whatever the conversion choice says.
+        StatusLineRow{1, temporary, 2, 0, 0, 0, true, false, false,
+                      "GO: 2 CHN files listed; the runtime was started; result folder C:\\res\\"},
+        StatusLineRow{10, make, 0, 0, 0, 0, true, false, true,
+                      "GO: nothing selected; the runtime was started; the control file was not "
+                      "written; result folder C:\\res\\"}));
+
+}  // namespace
+}  // namespace sorvane

@@ -19,6 +19,8 @@ std::string general(std::optional<double> value, int digits) {
     return text;
 }
 
+}  // namespace
+
 std::string csv_field(const std::string& field) {
     if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
     std::string quoted = "\"";
@@ -28,8 +30,6 @@ std::string csv_field(const std::string& field) {
     }
     return quoted + "\"";
 }
-
-}  // namespace
 
 std::pair<std::string, std::string> rounded_pair(double value, double uncertainty) {
     if (!(uncertainty > 0.0) || !std::isfinite(uncertainty))

@@ -30,6 +30,10 @@ std::pair<std::string, std::string> rounded_pair(double value, double uncertaint
 // Rows as tab-separated lines with the header first, for the clipboard.
 std::string table_text(const PeakTable& table, const std::vector<std::size_t>& rows);
 
+// A CSV field: as it is, or quoted (quotes doubled) when it holds a comma, a quote
+// or a line end.
+std::string csv_field(const std::string& field);
+
 // Every peak with the result's full digits, comma-separated, flags in words, for
 // other programs (a header line; fields with a comma or quote are quoted).
 std::string peaks_csv(const ResultFile& result);

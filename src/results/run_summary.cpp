@@ -6,19 +6,10 @@
 #include "platform/dos_pattern.h"
 #include "platform/file_system.h"
 #include "platform/result_set.h"
+#include "results/peak_table.h"
 
 namespace sorvane {
 namespace {
-
-std::string csv_field(const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
-    std::string quoted = "\"";
-    for (char c : field) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
 
 // The reason of the last run log line about a file of this base name (the file's
 // name without its extension, ignoring case).

@@ -21,6 +21,13 @@ std::string general(std::optional<double> value, int digits) {
 
 }  // namespace
 
+std::string with_csv_extension(std::string path) {
+    const auto name_start = path.find_last_of("/\\");
+    if (path.find('.', name_start == std::string::npos ? 0 : name_start) == std::string::npos)
+        path += ".csv";
+    return path;
+}
+
 std::string csv_field(const std::string& field) {
     if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
     std::string quoted = "\"";

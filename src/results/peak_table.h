@@ -34,6 +34,10 @@ std::string table_text(const PeakTable& table, const std::vector<std::size_t>& r
 // or a line end.
 std::string csv_field(const std::string& field);
 
+// The path a CSV export writes to: a name without an extension gets ".csv", the
+// one the save dialog offered.
+std::string with_csv_extension(std::string path);
+
 // Every peak with the result's full digits, comma-separated, flags in words, for
 // other programs (a header line; fields with a comma or quote are quoted).
 std::string peaks_csv(const ResultFile& result);

@@ -230,10 +230,7 @@ void ResultView::export_csv() {
         slash == std::string::npos ? std::string() : opened_.path.substr(0, slash);
     auto chosen = ui_.save_file_dialog("CSV file (*.csv)|*.csv", folder);
     if (!chosen) return;
-    std::string path = *chosen;
-    const auto name_start = path.find_last_of("/\\");
-    if (path.find('.', name_start == std::string::npos ? 0 : name_start) == std::string::npos)
-        path += ".csv";  // a name without extension gets the one the dialog offered
+    const std::string path = with_csv_extension(*chosen);
     const FsResult written = fs_.write_file(path, peaks_csv(opened_.result));
     if (!written.ok())
         ui_.message_box("cannot write " + path + ": " + written.reason, "Export CSV...",

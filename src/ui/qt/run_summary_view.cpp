@@ -8,6 +8,7 @@
 
 #include "platform/file_system.h"
 #include "platform/ui.h"
+#include "results/peak_table.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/result_view.h"
 
@@ -57,10 +58,7 @@ RunSummaryView::RunSummaryView(std::vector<SummaryRow> rows, std::string res_dir
 void RunSummaryView::export_csv() {
     auto chosen = ui_.save_file_dialog("CSV file (*.csv)|*.csv", res_dir_);
     if (!chosen) return;
-    std::string path = *chosen;
-    const auto name_start = path.find_last_of("/\\");
-    if (path.find('.', name_start == std::string::npos ? 0 : name_start) == std::string::npos)
-        path += ".csv";  // a name without extension gets the one the dialog offered
+    const std::string path = with_csv_extension(*chosen);
     const FsResult written = fs_.write_file(path, summary_csv(rows_));
     if (!written.ok())
         ui_.message_box("cannot write " + path + ": " + written.reason, "Export CSV...",

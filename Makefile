@@ -2,12 +2,12 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps deps-all bench test-sanitize fuzz ci clean test-windows package package-smoke format format-check
+.PHONY: run test build programs configure deps deps-all bench test-sanitize fuzz ci clean test-windows package package-smoke format format-check
 
 # The demo spectra of every format converted and analysed, their peak tables
 # printed; then, where a display is available, the window opens on the same demo
 # (raw folder demo/, results in $(BUILD)/demo) so that "GO" works at once.
-run: build
+run: programs
 	@rm -rf $(BUILD)/demo $(BUILD)/demo-config
 	@echo "== Converting and analysing the demo spectra of demo/ into $(BUILD)/demo"
 	@$(BUILD)/src/app/sorvanecli demo --out $(BUILD)/demo
@@ -21,9 +21,15 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
-build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+# Only the window (when Qt is found), sorvanecli and the runtime: what `run` starts.
+programs: configure
+	cmake --build $(BUILD) -j $(JOBS) --target programs
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 deps:
 	@tools/install-deps.sh

@@ -1,9 +1,11 @@
+#include <cstdlib>
 #include <iostream>
 #include <string_view>
 
 #include "control_input.h"
 #include "platform/real_platform.h"
 #include "run_batch.h"
+#include "work_pool.h"
 
 namespace {
 
@@ -11,6 +13,8 @@ constexpr std::string_view usage =
     "usage: run_Tovalu.exe SYSTEM_DIR\n"
     "Analyses the spectra listed in SYSTEM_DIR/sorvane.inf and writes one .res file\n"
     "per spectrum into the result folder named there.\n"
+    "Spectra are analysed on every hardware thread at once; the environment variable\n"
+    "SORVANE_RUNTIME_WORKERS=N sets another number (1: one after the other).\n"
     "Exit status: 0 all analysed, 1 some failed, 2 control file not read.\n";
 
 }  // namespace
@@ -31,11 +35,13 @@ int main(int argc, char** argv) {
     sorvane::RealFileSystem fs;
     const std::string system_dir = argv[1];
     try {
-        const sorvane::ControlInput input = sorvane::request_from_control_file(system_dir, fs);
+        sorvane::ControlInput input = sorvane::request_from_control_file(system_dir, fs);
         if (!input.request) {
             std::cout << system_dir << ": " << input.error << "\n";
             return sorvane::run_no_control_file;
         }
+        // The real file system may be used from several threads at once.
+        input.request->workers = sorvane::worker_count(std::getenv("SORVANE_RUNTIME_WORKERS"));
         return sorvane::run_batch(*input.request, fs, std::cout);
     } catch (const std::exception& error) {
         std::cout << "run stopped: " << error.what() << "\n";

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 #include <exception>
+#include <mutex>
 #include <set>
 
 #include "analyse_spectrum.h"
@@ -14,6 +15,7 @@
 #include "res_writer.h"
 #include "spectrum/chn_reader.h"
 #include "svg_plot.h"
+#include "work_pool.h"
 
 #ifdef _WIN32
 #include <process.h>
@@ -64,7 +66,8 @@ FsResult write_whole(FileSystem& fs, const std::string& path, const std::string&
     return renamed;
 }
 
-Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base) {
+Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base,
+                    std::mutex& run_log_guard) {
     const char sep = fs.separator();
     const std::string input = as_folder(request.chn_dir, sep) + base + ".chn";
     const std::string output = as_folder(request.res_dir, sep) + base;
@@ -139,6 +142,7 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
     // A failure never replaces a result: the earlier one stays and the log says why.
     if (!outcome.analysed && fs.file_exists(output + ".res")) {
         outcome.reason += "; the earlier result " + output + ".res is kept";
+        const std::lock_guard one_writer(run_log_guard);  // the log is read, extended, written
         const FsResult logged = append_run_log(fs, as_folder(request.res_dir, sep),
                                                local_time_stamp(), input, outcome.reason);
         if (!logged.ok()) outcome.reason += " (not logged: " + logged.reason + ")";
@@ -199,33 +203,49 @@ int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
     if (!wrote_receipt.ok())
         log << "cannot write " << receipt << ": " << wrote_receipt.reason << "\n";
 
+    // The names in the control file's order; a refused one keeps its place for its line.
+    struct Job {
+        std::string base;
+        std::string refusal;
+        Outcome outcome;
+        double ms = 0.0;
+    };
+    std::vector<Job> jobs;
     std::set<std::string> seen;
-    std::size_t analysed = 0, failed = 0, refused = 0, peaks = 0;
     for (const auto& base : request.base_names) {
         if (base.empty()) continue;
         if (!seen.insert(lower_text(base)).second) continue;  // names are compared ignoring case
-        const std::string refusal = refused_name_reason(base);
-        if (!refusal.empty()) {
-            log << base << ": refused: " << refusal << "\n";
-            ++refused;
-            continue;
-        }
+        jobs.push_back({base, refused_name_reason(base), {}, 0.0});
+    }
+    std::mutex run_log_guard;
+    std::size_t analysed = 0, failed = 0, refused = 0, peaks = 0;
+    const auto analyse = [&](std::size_t i) {
+        Job& job = jobs[i];
+        if (!job.refusal.empty()) return;
         const auto begin = std::chrono::steady_clock::now();
-        const Outcome outcome = analyse_one(request, fs, base);
-        const double ms =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
-                .count();
+        job.outcome = analyse_one(request, fs, job.base, run_log_guard);
+        job.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
+                     .count();
+    };
+    const auto report = [&](std::size_t i) {
+        const Job& job = jobs[i];
+        if (!job.refusal.empty()) {
+            log << job.base << ": refused: " << job.refusal << "\n";
+            ++refused;
+            return;
+        }
         char elapsed[32];
-        std::snprintf(elapsed, sizeof elapsed, "%.2f", ms);
-        if (outcome.analysed) {
+        std::snprintf(elapsed, sizeof elapsed, "%.2f", job.ms);
+        if (job.outcome.analysed) {
             ++analysed;
-            peaks += outcome.peaks;
-            log << base << ": " << outcome.peaks << " peaks, " << elapsed << " ms\n";
+            peaks += job.outcome.peaks;
+            log << job.base << ": " << job.outcome.peaks << " peaks, " << elapsed << " ms\n";
         } else {
             ++failed;
-            log << base << ": failed: " << outcome.reason << " (" << elapsed << " ms)\n";
+            log << job.base << ": failed: " << job.outcome.reason << " (" << elapsed << " ms)\n";
         }
-    }
+    };
+    run_in_order(jobs.size(), request.workers, analyse, report);
     const double total =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
             .count();

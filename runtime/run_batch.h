@@ -19,6 +19,7 @@ struct RunRequest {
     std::string res_dir;
     std::vector<std::string> base_names;
     std::vector<RawSource> sources;  // the raw files the front end converted, when it says
+    unsigned workers = 1;  // spectra analysed at once; more than 1 needs a thread-safe FileSystem
 };
 
 // Exit status of the runtime.
@@ -27,8 +28,9 @@ inline constexpr int run_some_failed = 1;
 inline constexpr int run_no_control_file = 2;
 
 // Writes the receipt, then analyses chn_dir + B + ".chn" into res_dir + B + ".res"
-// for each base name, one line per spectrum and a summary on `log`; returns 0
-// when every spectrum was analysed, 1 otherwise.
+// for each base name, on request.workers threads; one line per spectrum in the
+// order of the names and a summary on `log`; returns 0 when every spectrum was
+// analysed, 1 otherwise. The results are the same bytes for any number of workers.
 int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log);
 
 // Why a base name may not be used, or empty when it may: a name with a path

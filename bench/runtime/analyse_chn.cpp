@@ -1,10 +1,12 @@
 // Runs the runtime's batch on CHN files named on the command line, with the
 // options the synthetic spectra need, while the control file is not read yet.
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "platform/posix_file_system.h"
 #include "run_batch.h"
+#include "work_pool.h"
 
 int main(int argc, char** argv) {
     sorvane::RunRequest request;
@@ -40,6 +42,8 @@ int main(int argc, char** argv) {
     request.res_dir = argv[i++];
     request.system_dir = request.res_dir;
     for (; i < argc; ++i) request.base_names.emplace_back(argv[i]);
+    // As many workers as the runtime takes (SORVANE_RUNTIME_WORKERS, else every core).
+    request.workers = sorvane::worker_count(std::getenv("SORVANE_RUNTIME_WORKERS"));
     sorvane::PosixFileSystem fs;
     return sorvane::run_batch(request, fs, std::cout);
 }

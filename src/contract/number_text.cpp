@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 namespace sorvane {
 namespace {
@@ -14,6 +15,11 @@ bool is_digit(char c) {
 
 template <typename Int>
 Int round_to(double value, const char* what) {
+    // Most values are whole already (counts, channel numbers).
+    if (value >= static_cast<double>(std::numeric_limits<Int>::min()) &&
+        value <= static_cast<double>(std::numeric_limits<Int>::max()) &&
+        static_cast<double>(static_cast<Int>(value)) == value)
+        return static_cast<Int>(value);
     double rounded = round_half_even(value);
     if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min()) &&
           rounded <= static_cast<double>(std::numeric_limits<Int>::max()))) {
@@ -43,9 +49,40 @@ private:
     std::size_t at_ = 0;
 };
 
+// A whole number of up to 15 digits, as the counts of a spectrum are written, read
+// without building a text for from_chars (every such number is exact as a double).
+// Nothing when a point or exponent letter follows, or the number is longer.
+std::optional<double> whole_number(std::string_view text) {
+    std::size_t at = 0;
+    auto skip = [&] {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\n')) ++at;
+    };
+    skip();
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        negative = text[at] == '-';
+        ++at;
+        skip();
+    }
+    std::uint64_t value = 0;
+    int digits = 0;
+    while (at < text.size() && is_digit(text[at])) {
+        if (++digits > 15) return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(text[at] - '0');
+        ++at;
+        skip();
+    }
+    if (digits == 0) return std::nullopt;
+    if (at < text.size() && std::string_view(".EeDd").find(text[at]) != std::string_view::npos)
+        return std::nullopt;
+    const double magnitude = static_cast<double>(value);
+    return negative ? -magnitude : magnitude;
+}
+
 }  // namespace
 
 double number_value(std::string_view text) {
+    if (const std::optional<double> whole = whole_number(text)) return *whole;
     PackedCursor cursor(text);
     std::string number;  // short numbers stay in the string's own buffer
     if (cursor.peek() == '+' || cursor.peek() == '-') {

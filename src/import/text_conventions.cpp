@@ -22,6 +22,7 @@ std::string_view trim_blanks(std::string_view text) {
 }  // namespace
 
 TextLines::TextLines(std::string bytes) : bytes_(std::move(bytes)) {
+    lines_.reserve(bytes_.size() / 32 + 1);  // the analysers' lines are rarely shorter
     std::size_t start = 0;
     while (start < bytes_.size()) {
         std::size_t cr = bytes_.find('\r', start);

@@ -1,13 +1,14 @@
 #include "platform/dos_pattern.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace sorvane {
 namespace {
 
+// ASCII letters only, whatever the locale: names and keywords compare the same on
+// every machine (and a per-character library call is the readers' hot spot).
 char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool wildcard_match(std::string_view name, std::string_view pattern) {
@@ -67,9 +68,13 @@ bool less_ignoring_case(std::string_view a, std::string_view b) {
 
 bool contains_ignoring_case(std::string_view text, std::string_view part) {
     if (part.empty()) return true;
-    auto it = std::search(text.begin(), text.end(), part.begin(), part.end(),
-                          [](char x, char y) { return lower(x) == lower(y); });
-    return it != text.end();
+    const char first = lower(part.front());
+    const std::string_view rest = part.substr(1);
+    for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
+        if (lower(text[at]) == first && equal_ignoring_case(text.substr(at + 1, rest.size()), rest))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace sorvane

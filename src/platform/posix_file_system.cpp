@@ -78,22 +78,30 @@ FsResult PosixFileSystem::read_file(const std::string& path, std::string& bytes)
     std::string real = resolve(path);
     int fd = ::open(real.c_str(), O_RDONLY);
     if (fd < 0) return failure(status_of_errno(errno), path, errno);
-    if (is_kind(real, S_IFDIR)) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         ::close(fd);
         return {FsStatus::failed, path + ": is a folder"};
     }
-    char buffer[1 << 16];
+    // Read straight into the result, sized once from the file's length; a file that
+    // grows meanwhile is read on to its end all the same.
+    std::size_t filled = 0;
+    bytes.resize(
+        std::max<std::size_t>(static_cast<std::size_t>(std::max<off_t>(info.st_size, 0)), 1) + 1);
     for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (filled == bytes.size()) bytes.resize(2 * bytes.size());
+        ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (got == 0) break;
         if (got < 0) {
             if (errno == EINTR) continue;
             int error_number = errno;
             ::close(fd);
+            bytes.clear();
             return failure(FsStatus::failed, path, error_number);
         }
-        bytes.append(buffer, static_cast<std::size_t>(got));
+        filled += static_cast<std::size_t>(got);
     }
+    bytes.resize(filled);
     ::close(fd);
     return FsResult::success();
 }

@@ -15,11 +15,12 @@ echo "machine: $(nproc) cores, $(uptime | sed 's/.*load/load/')"
 for run in serial parallel; do
     workers=$([ "$run" = serial ] && echo 1 || echo "")
     # shellcheck disable=SC2086
-    SORVANE_RUNTIME_WORKERS=$workers /usr/bin/time -f "$run: %e s wall, %U s user, %S s sys" \
+    SORVANE_RUNTIME_WORKERS=$workers /usr/bin/time -o "$work/$run.time" \
+        -f "$run: %e s wall, %U s user, %S s sys" \
         "$build/bench/runtime/analyse_chn" "$work/chn/" "$work/$run/" $names > "$work/$run.out"
-    tail -n 1 "$work/$run.out"
+    cat "$work/$run.time"
 done
-rm -f "$work"/*/sorvane.inf.read
+rm -f "$work"/serial/sorvane.inf.read "$work"/parallel/sorvane.inf.read
 if diff -r "$work/serial" "$work/parallel" > /dev/null; then
     echo "results: the same bytes in all $count"
 else

@@ -1,0 +1,169 @@
+#include "contract/nuclide_settings.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+
+namespace sorvane {
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::string number_text(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+std::string joined(const Names& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
+    return text;
+}
+
+Names split_blanks(std::string_view text) {
+    Names names;
+    std::istringstream in{std::string(text)};
+    for (std::string name; in >> name;) names.push_back(name);
+    return names;
+}
+
+bool read_number(std::string_view text, double low, double high, double& value) {
+    double read = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read);
+    if (error != std::errc() || end != text.data() + text.size() || !(read >= low) ||
+        !(read <= high))
+        return false;
+    value = read;
+    return true;
+}
+
+bool read_flag(std::string_view text, bool& value) {
+    if (text != "0" && text != "1") return false;
+    value = text == "1";
+    return true;
+}
+
+// One key of the file: how it is written and how it is read back; `read` returns
+// false when the value cannot be used.
+struct SettingKey {
+    std::string_view key;
+    void (*write)(const NuclideSettings&, std::string_view key, std::string& out);
+    bool (*read)(std::string_view value, NuclideSettings&);
+};
+
+void line(std::string& out, std::string_view key, const std::string& value) {
+    if (value.find_first_of("\r\n") != std::string::npos) return;
+    out.append(key).append(" = ").append(value).append("\r\n");
+}
+
+template <bool NuclideSettings::*field>
+SettingKey flag_key(std::string_view name) {
+    return {name,
+            [](const NuclideSettings& s, std::string_view k, std::string& out) {
+                line(out, k, s.*field ? "1" : "0");
+            },
+            [](std::string_view v, NuclideSettings& s) { return read_flag(v, s.*field); }};
+}
+
+template <double NuclideSettings::*field, double low, double high>
+SettingKey number_key(std::string_view name) {
+    return {
+        name,
+        [](const NuclideSettings& s, std::string_view k, std::string& out) {
+            line(out, k, number_text(s.*field));
+        },
+        [](std::string_view v, NuclideSettings& s) { return read_number(v, low, high, s.*field); }};
+}
+
+template <std::string NuclideSettings::*field>
+SettingKey text_key(std::string_view name) {
+    return {name,
+            [](const NuclideSettings& s, std::string_view k, std::string& out) {
+                line(out, k, s.*field);
+            },
+            [](std::string_view v, NuclideSettings& s) {
+                s.*field = std::string(v);
+                return true;
+            }};
+}
+
+template <Names NuclideSettings::*field>
+SettingKey names_key(std::string_view name) {
+    return {name,
+            [](const NuclideSettings& s, std::string_view k, std::string& out) {
+                line(out, k, joined(s.*field));
+            },
+            [](std::string_view v, NuclideSettings& s) {
+                s.*field = split_blanks(v);
+                return true;
+            }};
+}
+
+// The keys in the order they are written; the ranges are those a value must lie in.
+const std::array<SettingKey, 14> setting_keys{{
+    flag_key<&NuclideSettings::identify>("identify"),
+    flag_key<&NuclideSettings::bundled_library>("bundled_library"),
+    SettingKey{"library",
+               [](const NuclideSettings& s, std::string_view k, std::string& out) {
+                   for (const std::string& file : s.library_files)
+                       if (!file.empty()) line(out, k, file);
+               },
+               [](std::string_view v, NuclideSettings& s) {
+                   if (!v.empty()) s.library_files.emplace_back(v);
+                   return true;
+               }},
+    number_key<&NuclideSettings::energy_tolerance_kev, 0.001, 100.0>("energy_tolerance_kev"),
+    names_key<&NuclideSettings::nuclides_of_interest>("nuclides_of_interest"),
+    text_key<&NuclideSettings::efficiency_file>("efficiency_file"),
+    text_key<&NuclideSettings::reference_time>("reference_time"),
+    number_key<&NuclideSettings::sample_quantity, 0.0, 1e12>("sample_quantity"),
+    text_key<&NuclideSettings::sample_unit>("sample_unit"),
+    number_key<&NuclideSettings::alpha, 1e-6, 0.5>("alpha"),
+    number_key<&NuclideSettings::beta, 1e-6, 0.5>("beta"),
+    number_key<&NuclideSettings::coverage, 0.5, 0.999999>("coverage"),
+    names_key<&NuclideSettings::always_report>("always_report"),
+    flag_key<&NuclideSettings::write_report>("write_report"),
+}};
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+std::string render_nuclide_settings(const NuclideSettings& settings) {
+    std::string out = "[nuclides]\r\n";
+    for (const SettingKey& key : setting_keys) key.write(settings, key.key, out);
+    return out;
+}
+
+NuclideSettingsRead parse_nuclide_settings(std::string_view text) {
+    NuclideSettingsRead result;
+    std::size_t at = 0;
+    for (int number = 1; at < text.size(); ++number) {
+        auto end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view whole = trimmed(text.substr(at, end - at));
+        at = end + 1;
+        const auto equals = whole.find('=');
+        if (equals == std::string_view::npos) continue;
+        const std::string_view key = trimmed(whole.substr(0, equals));
+        const std::string_view value = trimmed(whole.substr(equals + 1));
+        for (const SettingKey& known : setting_keys) {
+            if (known.key != key) continue;
+            if (!known.read(value, result.settings))
+                result.problems.push_back("line " + std::to_string(number) + ": " +
+                                          std::string(key) + " = " + std::string(value) +
+                                          " cannot be used");
+            break;
+        }
+    }
+    return result;
+}
+
+}  // namespace sorvane

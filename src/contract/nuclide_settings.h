@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sorvane {
+
+// The side file the window writes beside the control file for the nuclide work:
+// identification against the line library, and the activities with their limits.
+// The control file keeps its own format; with no such file, or with identification
+// off, the runtime analyses as it always did.
+inline constexpr std::string_view nuclide_settings_file_name = "sorvane.inf.nuclides";
+
+struct NuclideSettings {
+    // Identification.
+    bool identify = false;
+    bool bundled_library = true;                    // the line library shipped with the program
+    std::vector<std::string> library_files;         // a laboratory's own files of the same columns
+    double energy_tolerance_kev = 0.5;              // floor of the matching tolerance
+    std::vector<std::string> nuclides_of_interest;  // empty: every library nuclide
+
+    // Activities.
+    std::string efficiency_file;             // empty: no activities
+    std::string reference_time;              // "YYYY-MM-DD HH:MM:SS"; empty: the spectrum's start
+    double sample_quantity = 0.0;            // 0: activities per sample, not per unit
+    std::string sample_unit;                 // for example "kg", "g", "L"
+    double alpha = 0.05;                     // probability of a false detection
+    double beta = 0.05;                      // probability of a missed detection
+    double coverage = 0.95;                  // probability of the coverage interval
+    std::vector<std::string> always_report;  // nuclides whose limits are always given
+    bool write_report = false;               // the printable page beside each result
+
+    bool operator==(const NuclideSettings&) const = default;
+};
+
+// "[nuclides]" and one "key = value" per line, CR LF; a key that may repeat
+// (library) is written once per value. Paths holding a line end are left out, as
+// they could not be read back.
+std::string render_nuclide_settings(const NuclideSettings& settings);
+
+struct NuclideSettingsRead {
+    NuclideSettings settings;
+    std::vector<std::string> problems;  // "line N: why", the field kept at its default
+};
+
+// Unknown keys and lines are skipped without a word (a newer window may write
+// more); a value that cannot be read, or lies outside its range, is a problem.
+NuclideSettingsRead parse_nuclide_settings(std::string_view text);
+
+}  // namespace sorvane

@@ -1,0 +1,61 @@
+#include "contract/nuclide_settings.h"
+
+#include <gtest/gtest.h>
+
+namespace sorvane {
+namespace {
+
+TEST(NuclideSettings, WritesEveryKeyInOrderWithCrLf) {
+    NuclideSettings settings;
+    settings.identify = true;
+    settings.library_files = {"/lab/own lines.csv", "", "C:\\lab\\more.csv"};
+    settings.nuclides_of_interest = {"Cs-137", "K-40"};
+    settings.reference_time = "2026-01-01 12:00:00";
+    settings.sample_quantity = 0.25;
+    settings.sample_unit = "kg";
+    settings.write_report = true;
+    EXPECT_EQ(render_nuclide_settings(settings),
+              "[nuclides]\r\n"
+              "identify = 1\r\n"
+              "bundled_library = 1\r\n"
+              "library = /lab/own lines.csv\r\n"
+              "library = C:\\lab\\more.csv\r\n"
+              "energy_tolerance_kev = 0.5\r\n"
+              "nuclides_of_interest = Cs-137 K-40\r\n"
+              "efficiency_file = \r\n"
+              "reference_time = 2026-01-01 12:00:00\r\n"
+              "sample_quantity = 0.25\r\n"
+              "sample_unit = kg\r\n"
+              "alpha = 0.05\r\n"
+              "beta = 0.05\r\n"
+              "coverage = 0.95\r\n"
+              "always_report = \r\n"
+              "write_report = 1\r\n");
+    settings.library_files.erase(settings.library_files.begin() + 1);  // an empty path is no file
+    EXPECT_EQ(parse_nuclide_settings(render_nuclide_settings(settings)).settings, settings);
+}
+
+TEST(NuclideSettings, ABadValueKeepsTheDefaultAndNamesTheLine) {
+    struct Case {
+        const char* line;
+        bool usable;
+    };
+    const Case cases[] = {
+        {"alpha = 0.5", true},         {"alpha = 0.51", false},
+        {"alpha = 0,05", false},       {"coverage = 1", false},
+        {"beta = -0.1", false},        {"identify = yes", false},
+        {"sample_quantity = 0", true}, {"energy_tolerance_kev = 0", false},
+        {"colour = red", true},        {"no equals sign", true},
+    };
+    for (const Case& c : cases) {
+        const auto read = parse_nuclide_settings(std::string("[nuclides]\r\n") + c.line + "\r\n");
+        EXPECT_EQ(read.problems.empty(), c.usable) << c.line;
+        if (!c.usable) {
+            EXPECT_EQ(read.settings, NuclideSettings{}) << c.line;
+            EXPECT_EQ(read.problems.front().rfind("line 2: ", 0), 0u) << read.problems.front();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace sorvane

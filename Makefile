@@ -40,6 +40,7 @@ deps-all:
 
 bench: build
 	$(BUILD)/bench/bench_convert
+	$(BUILD)/bench/bench_convert_floor
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

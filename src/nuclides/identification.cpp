@@ -17,6 +17,9 @@ constexpr double expectation_floor_kev = 100.0;
 // A missing line is required only when its expectation, less this many standard
 // deviations, is above what could be seen.
 constexpr double expectation_sigmas = 2.0;
+// ... and is this many times what could be seen: the efficiency's shape and cascade
+// summing make one line's area differ from another's scaled by probability alone.
+constexpr double expectation_margin = 2.0;
 // Below this weighted share of its visible lines a nuclide is not identified.
 constexpr double min_score = 0.3;
 // The 511 keV line is broadened by the annihilation's Doppler shift.
@@ -258,9 +261,10 @@ private:
             const double detectable =
                 options_.detectable_area ? options_.detectable_area(energy) : 0.0;
             if (expected > detectable) visible_weight += weight(*line.line);
-            line.required = weight(*line.line) > weakest &&
-                            expected - expectation_sigmas * d_expected > detectable &&
-                            !masked(energy);
+            line.required =
+                weight(*line.line) > weakest &&
+                expected - expectation_sigmas * d_expected > expectation_margin * detectable &&
+                !masked(energy);
             required_missing = required_missing || line.required;
         }
         out.score = found_weight / (found_weight + visible_weight);

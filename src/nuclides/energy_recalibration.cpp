@@ -13,9 +13,17 @@ constexpr double anchor_probability = 3.0;    // percent
 constexpr double anchor_isolation_kev = 2.0;  // no other listed line this close
 constexpr double search_shift_kev = 3.0;      // the file's calibration may be this far off
 constexpr double search_stretch = 0.005;      // ... plus this fraction of the energy
-constexpr double max_gain_change = 0.01;      // a correction may stretch by 1 % at most
+constexpr double max_gain_change = 0.005;     // a correction may stretch by 0.5 % at most
 constexpr double linear_tolerance_kev = 1.0;  // pairing under a straight correction
 constexpr double outlier_sigmas = 4.0;
+constexpr double multiplet_anchor_significance = 30.0;
+// A file's calibration is seldom further off than this (keV at an energy E): a trial
+// correction pays for each peak it moves by more, so a lone peak is not moved onto a
+// neighbouring line when it already sits on one.
+double expected_drift_kev(double kev) {
+    return 1.0 + 0.001 * kev;
+}
+constexpr double drift_penalty = 0.1;
 
 struct Anchor {
     std::size_t peak;
@@ -28,9 +36,11 @@ struct Anchor {
 
 bool anchor_peak(const PeakEvidence& peak) {
     // Escape, sum, annihilation and broad peaks do not sit at a line's energy.
-    for (char letter : {'E', 'F', 'S', 'A', 'B', 'N', 'D'})
+    for (char letter : {'E', 'F', 'S', 'A', 'B', 'N'})
         if (peak.flagged(letter)) return false;
-    return peak.significance() >= anchor_significance;
+    // A multiplet member's centroid leans toward its neighbour unless it dominates.
+    const double needed = peak.flagged('D') ? multiplet_anchor_significance : anchor_significance;
+    return peak.significance() >= needed;
 }
 
 std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
@@ -114,12 +124,17 @@ bool solve(int n, double a[3][3], double b[3]) {
     return true;
 }
 
-// Weighted least squares of the correction line - start = d0 + d1 x + d2 x^2 (x the
-// channel over `scale`), with the given number of terms; the result in channel terms.
-bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start, int terms,
-                    QuadraticEnergy& out) {
-    double scale = 1.0;
-    for (const auto& a : anchors) scale = std::max(scale, std::fabs(a.channel));
+// Weighted least squares of the correction line - start = d0 + d1 x + d2 x^2, x the
+// channel over the top of the analysed range, with a prior on each term: the file's
+// calibration is a measurement too. The offset is free, the stretch held to 0.1 % of
+// the top energy (a gain's drift between calibrations) and the curvature to 0.3 keV at
+// the top unless lines spread over the range call for more; so a few bunched lines never
+// extrapolate wildly, and one line gives an offset.
+bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start,
+                    double top_channel, QuadraticEnergy& out) {
+    constexpr int terms = 3;
+    const double scale = std::max(1.0, top_channel);
+    const double prior_sigma[3] = {1000.0, 0.001 * std::max(1.0, start.energy(scale)), 0.3};
     double normal[3][3] = {}, rhs[3] = {};
     double chi2 = 0.0;
     auto variance_of = [&](const Anchor& a) {
@@ -136,6 +151,7 @@ bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& s
             for (int c = 0; c < terms; ++c) normal[r][c] += w * basis[r] * basis[c];
         }
     }
+    for (int r = 0; r < terms; ++r) normal[r][r] += 1.0 / (prior_sigma[r] * prior_sigma[r]);
     // The inverse of the normal matrix, column by column.
     double inverse[3][3] = {};
     for (int k = 0; k < terms; ++k) {
@@ -153,7 +169,7 @@ bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& s
         const double r = a.line_energy - a.start_energy - (d[0] + d[1] * x + d[2] * x * x);
         chi2 += r * r / variance_of(a);
     }
-    const int dof = static_cast<int>(anchors.size()) - terms;
+    const int dof = static_cast<int>(anchors.size()) - terms;  // the priors add no freedom
     const double inflate = dof > 0 ? std::max(1.0, chi2 / dof) : 1.0;
     const double to_channel[3] = {1.0, 1.0 / scale, 1.0 / (scale * scale)};
     out = start;
@@ -229,11 +245,12 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
             const double e = start.energy(peak.channel);
             const double moved = s.a + s.b * e;
             bool unique = false;
+            const double drift = (moved - e) / expected_drift_kev(e);
             if (anchor_peak(peak) &&
                 nearest_line(lines, moved, linear_tolerance_kev, unique, [&](const GammaLine& l) {
                     return credible(l, library, all, linear_tolerance_kev);
                 })) {
-                count += 1.0;
+                count += 1.0 - drift_penalty * drift * drift;
                 correction += std::fabs(moved - e);
                 continue;
             }
@@ -243,7 +260,7 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
                 const auto& line = library.lines[static_cast<std::size_t>(at - all_lines.begin())];
                 if (line.nuclide != annihilation_name &&
                     credible(line, library, all, linear_tolerance_kev)) {
-                    count += 0.5;
+                    count += 0.5 - drift_penalty * drift * drift;
                     break;
                 }
             }
@@ -272,24 +289,11 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
     return best;
 }
 
-// A curvature needs four lines spread over half the channels up to the highest, a
-// stretch two lines a tenth apart: lines bunched together would extrapolate wildly.
-int terms_for(const std::vector<Anchor>& anchors) {
-    double low = std::numeric_limits<double>::infinity(), high = 0.0;
-    for (const auto& a : anchors) {
-        low = std::min(low, a.channel);
-        high = std::max(high, a.channel);
-    }
-    const double spread = high > 0.0 ? (high - low) / high : 0.0;
-    if (anchors.size() >= 4 && spread >= 0.5) return 3;
-    if (anchors.size() >= 2 && spread >= 0.1) return 2;
-    return 1;
-}
-
 }  // namespace
 
 Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const LineLibrary& library,
-                                 const QuadraticEnergy& start, double floor_kev) {
+                                 const QuadraticEnergy& start, double floor_kev,
+                                 double top_channel) {
     Recalibration result;
     const auto lines = anchor_lines(library);
     const Straight straight = best_straight(peaks, lines, library, start);
@@ -297,10 +301,10 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
         peaks, lines, library, start,
         [&](double ch) { return straight.a + straight.b * start.energy(ch); },
         [&](const PeakEvidence&, double) { return linear_tolerance_kev; });
+    for (const auto& p : peaks) top_channel = std::max(top_channel, p.channel);
     QuadraticEnergy fitted = start;
     for (int round = 0; round < 3 && !anchors.empty(); ++round) {
-        const int terms = terms_for(anchors);
-        if (!fit_correction(anchors, start, terms, fitted)) return result;
+        if (!fit_correction(anchors, start, top_channel, fitted)) return result;
         // Leave out the worst pair beyond the outlier bound, then pair again under the fit.
         std::vector<Anchor> kept;
         for (const auto& a : anchors) {
@@ -311,18 +315,19 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
                 kept.push_back(a);
         }
         if (kept.size() < anchors.size() && !kept.empty()) {
-            if (!fit_correction(kept, start, terms_for(kept), fitted)) return result;
+            if (!fit_correction(kept, start, top_channel, fitted)) return result;
         }
         anchors = paired(
             peaks, lines, library, start, [&](double ch) { return fitted.energy(ch); },
             [&](const PeakEvidence& p, double) {
-                return match_tolerance(fitted.slope(p.channel) * p.d_channel,
-                                       fitted.d_energy(p.channel), 0.0, floor_kev);
+                // Anchors stay within a keV of the fit, however loose its far ends.
+                return std::min(linear_tolerance_kev,
+                                match_tolerance(fitted.slope(p.channel) * p.d_channel,
+                                                fitted.d_energy(p.channel), 0.0, floor_kev));
             });
     }
     if (anchors.empty()) return result;
-    result.terms = terms_for(anchors);
-    if (!fit_correction(anchors, start, result.terms, fitted)) return result;
+    if (!fit_correction(anchors, start, top_channel, fitted)) return result;
     result.done = true;
     result.energy = fitted;
     double sum = 0.0;

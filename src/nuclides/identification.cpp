@@ -147,7 +147,11 @@ private:
             const auto& there = claims[static_cast<std::size_t>(p)];
             const bool alone = std::none_of(there.begin(), there.end(),
                                             [&](std::size_t o) { return o != c && alive[o]; });
-            if (alone) own += weight(*cand.lines[i]);
+            // A positron emitter's 511 keV line on the annihilation peak speaks for it.
+            const bool annihilation = std::any_of(there.begin(), there.end(), [&](std::size_t o) {
+                return candidates_[o].annihilation;
+            });
+            if (alone || annihilation) own += weight(*cand.lines[i]);
         }
         return all > 0.0 ? own / all : 0.0;
     }

@@ -105,31 +105,31 @@ TEST(Identification, AMissingStrongerLineRulesTheNuclideOut) {
 struct RecalibrationCase {
     int lines;                     // of the exact peaks used
     QuadraticEnergy truth, start;  // the spectrum's scale and the file's
-    int terms;
 };
 
 // Peaks placed exactly at library lines under a known scale: the recalibration finds
-// that scale from a file calibration shifted by a keV and stretched by 0.1 %.
+// that scale (to a hundredth of a keV) from a file calibration shifted by a keV and
+// stretched by 0.1 %; a curvature from six lines spread over the range, a stretch
+// from two, an offset from one.
 TEST(Recalibration, RecoversTheScaleFromExactPeaks) {
     const double energies[] = {150.0, 420.0, 800.0, 1250.0, 1700.0, 2300.0};
     LineLibrary library;
     for (double e : energies) library.lines.push_back({"X", e, 0.0, 50.0, 0.5, "K"});
     const RecalibrationCase table[] = {
-        {6, {1.0, 0.5, 5e-8}, {2.0, 0.5005, 0.0}, 3},
-        {2, {1.0, 0.5, 0.0}, {2.0, 0.5005, 0.0}, 2},
-        {1, {1.2, 0.5, 0.0}, {2.0, 0.5, 0.0}, 1},
+        {6, {1.0, 0.5, 5e-8}, {2.0, 0.5005, 0.0}},
+        {2, {1.0, 0.5, 0.0}, {2.0, 0.5005, 0.0}},
+        {1, {1.2, 0.5, 0.0}, {2.0, 0.5, 0.0}},
     };
     for (const auto& c : table) {
         std::vector<PeakEvidence> peaks;
         for (int i = 0; i < c.lines; ++i)
             peaks.push_back(
                 {c.truth.channel(energies[i * (6 / c.lines)]), 0.01, 1e4, 100.0, 1.5, "-"});
-        const auto result = recalibrate_energy(peaks, library, c.start, 0.5);
+        const auto result = recalibrate_energy(peaks, library, c.start, 0.5, 4600.0);
         ASSERT_TRUE(result.done) << c.lines;
-        EXPECT_EQ(result.terms, c.terms);
         for (double ch : {100.0, 2000.0, 4000.0})
-            EXPECT_NEAR(result.energy.energy(ch), c.truth.energy(ch), 1e-6) << c.lines << " " << ch;
-        EXPECT_LT(result.residual_rms_kev, 1e-6);
+            EXPECT_NEAR(result.energy.energy(ch), c.truth.energy(ch), 0.01) << c.lines << " " << ch;
+        EXPECT_LT(result.residual_rms_kev, 1e-3);
     }
 }
 

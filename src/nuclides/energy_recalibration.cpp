@@ -228,9 +228,10 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
     for (const auto& peak : peaks) {
         if (!anchor_peak(peak)) continue;
         const double e = start.energy(peak.channel);
-        for (const auto* line : lines)
-            if (std::fabs(line->energy - e) <= search_shift_kev + search_stretch * e)
-                candidates.push_back({e, line->energy});
+        // Every line, not only the anchors: a peak may already sit on a crowded line.
+        for (const auto& line : library.lines)
+            if (std::fabs(line.energy - e) <= search_shift_kev + search_stretch * e)
+                candidates.push_back({e, line.energy});
     }
     // Peaks under a trial scale that fall on a credible line: a strong peak on an anchor
     // line counts one, any other peak on any line a half; ties go to the smaller

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace sorvane::nuclides {
 namespace {
@@ -45,15 +46,21 @@ bool anchor_peak(const PeakEvidence& peak) {
 
 std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
     std::vector<const GammaLine*> out;
-    for (const auto& line : library.lines) {
-        if (line.nuclide == annihilation_name || line.probability < anchor_probability) continue;
-        const bool crowded =
-            std::any_of(library.lines.begin(), library.lines.end(), [&](const GammaLine& other) {
-                return &other != &line &&
-                       std::fabs(other.energy - line.energy) < anchor_isolation_kev;
-            });
-        if (!crowded) out.push_back(&line);
-    }
+    for (const auto& line : library.lines)
+        if (line.nuclide != annihilation_name && line.probability >= anchor_probability)
+            out.push_back(&line);
+    return out;
+}
+
+// The listed lines close to each line: a peak there may be either.
+using Neighbours = std::map<const GammaLine*, std::vector<const GammaLine*>>;
+
+Neighbours neighbours_of(const LineLibrary& library) {
+    Neighbours out;
+    for (const auto& line : library.lines)
+        for (const auto& other : library.lines)
+            if (&other != &line && std::fabs(other.energy - line.energy) < anchor_isolation_kev)
+                out[&line].push_back(&other);
     return out;
 }
 
@@ -95,6 +102,7 @@ private:
 // that are more than twice as probable.
 bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnergies& peaks,
               double tolerance) {
+    if (line.nuclide == annihilation_name) return true;  // any positron or pair makes it
     for (const auto& other : library.lines) {
         if (other.nuclide != line.nuclide || other.probability <= line.probability) continue;
         const bool expected = (other.energy >= 100.0 && other.energy <= line.energy) ||
@@ -102,6 +110,19 @@ bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnerg
         if (expected && !peaks.near(other.energy, tolerance)) return false;
     }
     return true;
+}
+
+// A line anchors the scale when it is credible and no close neighbour is: a peak
+// between Am-241 59.54 and Eu-155 60.01 keV is Am-241's unless Eu-155's own stronger
+// lines show too.
+bool usable(const GammaLine& line, const LineLibrary& library, const Neighbours& neighbours,
+            const PeakEnergies& peaks, double tolerance) {
+    if (!credible(line, library, peaks, tolerance)) return false;
+    const auto close = neighbours.find(&line);
+    if (close == neighbours.end()) return true;
+    return std::none_of(close->second.begin(), close->second.end(), [&](const GammaLine* other) {
+        return credible(*other, library, peaks, tolerance);
+    });
 }
 
 // Solves the n x n system (n <= 3) in place; false when it is singular.
@@ -191,7 +212,8 @@ struct Straight {
 
 std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
                            const std::vector<const GammaLine*>& lines, const LineLibrary& library,
-                           const QuadraticEnergy& start, auto&& corrected, auto&& tolerance) {
+                           const Neighbours& neighbours, const QuadraticEnergy& start,
+                           auto&& corrected, auto&& tolerance) {
     std::vector<Anchor> anchors;
     const PeakEnergies all(peaks, corrected);
     for (std::size_t i = 0; i < peaks.size(); ++i) {
@@ -200,7 +222,7 @@ std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
         bool unique = false;
         const double tol = tolerance(peaks[i], e);
         const GammaLine* line = nearest_line(lines, e, tol, unique, [&](const GammaLine& l) {
-            return credible(l, library, all, std::max(tol, linear_tolerance_kev));
+            return usable(l, library, neighbours, all, std::max(tol, linear_tolerance_kev));
         });
         if (!line || !unique) continue;
         anchors.push_back({i, peaks[i].channel, peaks[i].d_channel, start.energy(peaks[i].channel),
@@ -219,7 +241,7 @@ std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
 
 Straight best_straight(std::span<const PeakEvidence> peaks,
                        const std::vector<const GammaLine*>& lines, const LineLibrary& library,
-                       const QuadraticEnergy& start) {
+                       const Neighbours& neighbours, const QuadraticEnergy& start) {
     struct Pair {
         double peak_energy;
         double line_energy;
@@ -249,7 +271,7 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
             const double drift = (moved - e) / expected_drift_kev(e);
             if (anchor_peak(peak) &&
                 nearest_line(lines, moved, linear_tolerance_kev, unique, [&](const GammaLine& l) {
-                    return credible(l, library, all, linear_tolerance_kev);
+                    return usable(l, library, neighbours, all, linear_tolerance_kev);
                 })) {
                 count += 1.0 - drift_penalty * drift * drift;
                 correction += std::fabs(moved - e);
@@ -297,9 +319,10 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
                                  double top_channel) {
     Recalibration result;
     const auto lines = anchor_lines(library);
-    const Straight straight = best_straight(peaks, lines, library, start);
+    const Neighbours neighbours = neighbours_of(library);
+    const Straight straight = best_straight(peaks, lines, library, neighbours, start);
     std::vector<Anchor> anchors = paired(
-        peaks, lines, library, start,
+        peaks, lines, library, neighbours, start,
         [&](double ch) { return straight.a + straight.b * start.energy(ch); },
         [&](const PeakEvidence&, double) { return linear_tolerance_kev; });
     for (const auto& p : peaks) top_channel = std::max(top_channel, p.channel);
@@ -319,7 +342,7 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
             if (!fit_correction(kept, start, top_channel, fitted)) return result;
         }
         anchors = paired(
-            peaks, lines, library, start, [&](double ch) { return fitted.energy(ch); },
+            peaks, lines, library, neighbours, start, [&](double ch) { return fitted.energy(ch); },
             [&](const PeakEvidence& p, double) {
                 // Anchors stay within a keV of the fit, however loose its far ends.
                 return std::min(linear_tolerance_kev,
@@ -329,6 +352,9 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
     }
     if (anchors.empty()) return result;
     if (!fit_correction(anchors, start, top_channel, fitted)) return result;
+    // Lines that call for a gain change beyond any drift were paired wrongly.
+    for (double ch : {0.0, top_channel})
+        if (std::fabs(fitted.slope(ch) / start.slope(ch) - 1.0) > max_gain_change) return result;
     result.done = true;
     result.energy = fitted;
     double sum = 0.0;

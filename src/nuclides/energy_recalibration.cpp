@@ -25,6 +25,10 @@ double expected_drift_kev(double kev) {
     return 1.0 + 0.001 * kev;
 }
 constexpr double drift_penalty = 0.1;
+// The curvature the file's calibration is held to, and how far it may go when strong
+// lines beyond the anchors call for it (a file calibrated over a small range).
+constexpr double held_curvature_kev = 0.3;
+constexpr double free_curvature_kev = 30.0;
 
 struct Anchor {
     std::size_t peak;
@@ -152,10 +156,12 @@ bool solve(int n, double a[3][3], double b[3]) {
 // the top unless lines spread over the range call for more; so a few bunched lines never
 // extrapolate wildly, and one line gives an offset.
 bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start,
-                    double top_channel, QuadraticEnergy& out) {
+                    double top_channel, QuadraticEnergy& out,
+                    double curvature_prior_kev = held_curvature_kev) {
     constexpr int terms = 3;
     const double scale = std::max(1.0, top_channel);
-    const double prior_sigma[3] = {1000.0, 0.001 * std::max(1.0, start.energy(scale)), 0.3};
+    const double prior_sigma[3] = {1000.0, 0.001 * std::max(1.0, start.energy(scale)),
+                                   curvature_prior_kev};
     double normal[3][3] = {}, rhs[3] = {};
     double chi2 = 0.0;
     auto variance_of = [&](const Anchor& a) {
@@ -312,6 +318,43 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
     return best;
 }
 
+// A file whose own curvature is off leaves the strong lines beyond the anchors a few
+// keV from their place. Those with a single usable line within the search window
+// under the fit are added and the curvature let go; the result stands only when two
+// or more were added and every pair then sits within its tolerance.
+void extend_to_far_lines(std::span<const PeakEvidence> peaks,
+                         const std::vector<const GammaLine*>& lines, const LineLibrary& library,
+                         const Neighbours& neighbours, const QuadraticEnergy& start,
+                         double top_channel, double floor_kev, std::vector<Anchor>& anchors,
+                         QuadraticEnergy& fitted) {
+    double low = std::numeric_limits<double>::infinity(), high = 0.0;
+    for (const auto& a : anchors) {
+        low = std::min(low, a.channel);
+        high = std::max(high, a.channel);
+    }
+    std::vector<Anchor> wide = paired(
+        peaks, lines, library, neighbours, start, [&](double ch) { return fitted.energy(ch); },
+        [&](const PeakEvidence&, double e) { return search_shift_kev + search_stretch * e; });
+    std::vector<Anchor> extended = anchors;
+    for (const auto& w : wide) {
+        const bool beyond = w.channel > high + 0.1 * (high - low);
+        const bool new_peak = std::none_of(anchors.begin(), anchors.end(),
+                                           [&](const Anchor& a) { return a.peak == w.peak; });
+        if (beyond && new_peak) extended.push_back(w);
+    }
+    // Two far lines at least: one sets the curvature, the other checks it.
+    if (extended.size() < anchors.size() + 2 || anchors.size() < 3) return;
+    QuadraticEnergy trial;
+    if (!fit_correction(extended, start, top_channel, trial, free_curvature_kev)) return;
+    for (const auto& a : extended) {
+        const double tolerance = match_tolerance(trial.slope(a.channel) * a.d_channel,
+                                                 trial.d_energy(a.channel), a.d_line, floor_kev);
+        if (std::fabs(a.line_energy - trial.energy(a.channel)) > tolerance) return;
+    }
+    anchors = std::move(extended);
+    fitted = trial;
+}
+
 }  // namespace
 
 Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const LineLibrary& library,
@@ -355,6 +398,8 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
     // Lines that call for a gain change beyond any drift were paired wrongly.
     for (double ch : {0.0, top_channel})
         if (std::fabs(fitted.slope(ch) / start.slope(ch) - 1.0) > max_gain_change) return result;
+    extend_to_far_lines(peaks, lines, library, neighbours, start, top_channel, floor_kev, anchors,
+                        fitted);
     result.done = true;
     result.energy = fitted;
     double sum = 0.0;

@@ -25,6 +25,9 @@ double expected_drift_kev(double kev) {
     return 1.0 + 0.001 * kev;
 }
 constexpr double drift_penalty = 0.1;
+// A fitted scale's local gain may differ from the file's by this much (a stretch plus
+// a curvature the file got wrong); beyond it the lines were paired wrongly.
+constexpr double max_fitted_gain_change = 0.02;
 // The curvature the file's calibration is held to, and how far it may go when strong
 // lines beyond the anchors call for it (a file calibrated over a small range).
 constexpr double held_curvature_kev = 0.3;
@@ -395,9 +398,12 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
     }
     if (anchors.empty()) return result;
     if (!fit_correction(anchors, start, top_channel, fitted)) return result;
-    // Lines that call for a gain change beyond any drift were paired wrongly.
-    for (double ch : {0.0, top_channel})
-        if (std::fabs(fitted.slope(ch) / start.slope(ch) - 1.0) > max_gain_change) return result;
+    // Lines that call for a gain change beyond any drift where they stand were paired
+    // wrongly.
+    for (const auto& a : anchors)
+        if (std::fabs(fitted.slope(a.channel) / start.slope(a.channel) - 1.0) >
+            max_fitted_gain_change)
+            return result;
     extend_to_far_lines(peaks, lines, library, neighbours, start, top_channel, floor_kev, anchors,
                         fitted);
     result.done = true;

@@ -26,6 +26,7 @@
 #include "ui/qt/field_mark.h"
 #include "ui/qt/file_list_view.h"
 #include "ui/qt/folder_tree_widget.h"
+#include "ui/qt/nuclide_settings_dialog.h"
 #include "ui/qt/qt_child.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/result_view.h"
@@ -347,6 +348,14 @@ void MainWindowView::build_menu() {
             if (window_.closed) close();
         });
     }
+    // Beside the File menu, whose items stay as they are.
+    QMenu* nuclides = menuBar()->addMenu(QStringLiteral("Nuclides"));
+    nuclides->setObjectName(QStringLiteral("nuclides_menu"));
+    QAction* settings = nuclides->addAction(QStringLiteral("Nuclide settings..."));
+    settings->setObjectName(QStringLiteral("nuclide_settings"));
+    connect(settings, &QAction::triggered, this, [this] {
+        open_nuclide_settings(window_.settings.system_dir, services_.fs, services_.ui, this);
+    });
 }
 
 void MainWindowView::open_result_entry(std::size_t entry) {

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QWheelEvent>
@@ -141,6 +142,51 @@ private slots:
         QCOMPARE(table->item(1, 4)->text(),
                  QStringLiteral("cannot read /data/chn/gone.chn: file does not exist"));
         QCOMPARE(table->item(2, 4)->text(), QStringLiteral("no result"));
+    }
+
+    // Identified nuclides first in their own tab, an activity outside the curve
+    // marked; the peak table names each peak's nuclide.
+    void showsTheNuclidesOfAResult() {
+        std::unique_ptr<ResultView> view(open("nuclides_b.res"));
+        auto* tabs = view->findChild<QTabWidget*>(QStringLiteral("result_tabs"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("Nuclides (3)"));
+        QTableWidget* list = view->nuclides();
+        QCOMPARE(list->rowCount(), 5);
+        QCOMPARE(list->item(0, 0)->text(), QStringLiteral("Cs-137"));
+        QVERIFY(list->item(0, 0)->font().bold());
+        QCOMPARE(list->item(4, 6)->text(), QStringLiteral("< 4.4 Bq/kg"));
+        QCOMPARE(list->item(2, 0)->text(), QStringLiteral("K-40"));
+        QVERIFY(list->item(2, 6)->background() != list->item(0, 6)->background());
+        QCOMPARE(view->findChild<QTableWidget*>(QStringLiteral("unexplained_peaks"))->rowCount(),
+                 1);
+        QVERIFY(view->findChild<QLabel*>(QStringLiteral("nuclide_notes"))
+                    ->text()
+                    .contains(QStringLiteral("energy recalibrated from 3 lines")));
+        QCOMPARE(view->table()->horizontalHeaderItem(11)->text(), QStringLiteral("Nuclide"));
+        QCOMPARE(view->table()->item(0, 11)->text(), QStringLiteral("Annihilation-511"));
+        std::unique_ptr<ResultView> old(open("iec_eu152.res"));
+        QVERIFY(old->nuclides() == nullptr);
+    }
+
+    void summarisesActivitiesPerNuclideAndSpectrum() {
+        std::unique_ptr<RunSummaryView> view(
+            show_run_summary({"nuclides_b", "iec_eu152"}, test_data_path("results/"), fs, ui));
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        QCOMPARE(view->table()->item(0, 5)->text(), QStringLiteral("Co-60 Cs-137 K-40"));
+        QTableWidget* activities = view->activities();
+        QVERIFY(activities != nullptr);
+        QCOMPARE(activities->rowCount(), 2);
+        QCOMPARE(activities->horizontalHeaderItem(4)->text(), QStringLiteral("Cs-137"));
+        QCOMPARE(activities->item(0, 4)->text(), QStringLiteral("120.4 +- 3.1 Bq/kg"));
+        QVERIFY(activities->item(1, 4) == nullptr);
+        TempFolder folder;
+        ui.file_answers.push_back(folder.path() + "/activities");
+        view->findChild<QPushButton*>(QStringLiteral("export_activities_csv"))->click();
+        std::ifstream written(folder.path() + "/activities.csv");
+        std::stringstream read;
+        read << written.rdbuf();
+        const std::string text = read.str();
+        QCOMPARE(std::count(text.begin(), text.end(), '\n'), 6L);  // the header and 5 nuclides
     }
 };
 

@@ -1,56 +1,28 @@
-// The sections identification and activities add to a result, written by hand
-// from the agreed layout: key lines before each table's header, "-" for empty.
+// The sections identification and activities add to a result, in
+// tests/data/results/nuclides_b.res written by hand from the agreed layout: key lines
+// before each table's header, "-" for an empty field.
 #include <gtest/gtest.h>
 
+#include "platform/real_platform.h"
 #include "results/nuclide_list.h"
 #include "results/peak_table.h"
 #include "results/plot_picture.h"
 #include "results/result_file.h"
 #include "results/run_summary.h"
+#include "support/test_files.h"
 
 namespace sorvane {
 namespace {
 
-const char* const identified =
-    "[spectrum]\r\nlive_time = 3600\r\nanalysed_range = 0 8191\r\n"
-    "[calibration]\r\nenergy = 0.5 0.25 0\r\n"
-    "recalibrated_energy = 0.3 0.2501 1e-8\r\nrecalibration_lines = 3\r\n"
-    "recalibration_residual_rms_kev = 0.042\r\n"
-    "recalibration_residual = 2 661.657 0.031\r\n"
-    "recalibration_residual = 3 1173.228 -0.050\r\n"
-    "recalibration_residual = 4 1332.492 0.043\r\n"
-    "[peaks]\r\nno channel energy area d_area flags nuclide\r\n"
-    "1 2042.0 511.0 900 40 A Annihilation-511\r\n"
-    "2 2645.6 661.7 12000 120 - Cs-137\r\n"
-    "3 4691.2 1173.2 3000 60 - Co-60\r\n"
-    "4 5328.0 1332.5 2700 55 - Co-60\r\n"
-    "5 5800.0 1450.5 200 30 S -\r\n"
-    "6 5842.0 1460.8 150 20 - K-40\r\n"
-    "[nuclides]\r\n"
-    "library = /usr/share/sorvane/nuclides/gamma_lines.csv (38 nuclides, 166 lines)\r\n"
-    "library = /lab/extra.csv (2 nuclides, 3 lines)\r\n"
-    "chain = U-238 series: Ra-226 Pb-214 Bi-214\r\n"
-    "reference_time = 2026-01-01T00:00:00\r\n"
-    "unit = Bq/kg\r\n"
-    "nuclide identified score lines peaks interferences activity d_activity coverage_low "
-    "coverage_high decision_threshold detection_limit lines_chi2r verdict\r\n"
-    "Am-241 no 0.000 0/1 - - - - - - 2.1 4.4 - not_detected\r\n"
-    "Co-60 yes 0.950 2/2 3,4 - 41.5 1.2 39.1 43.9 0.8 1.7 0.9 detected\r\n"
-    "Eu-152 no 0.120 1/8 5 5:Co-60,6:K-40 - - - - - - - no_efficiency\r\n"
-    "Cs-137 yes 0.998 1/1 2 - 120.4 3.1 114.3 126.6 0.5 1.1 - detected\r\n"
-    "K-40 yes 0.900 1/1 6 - 80 10 60 100 5 10 - outside_curve\r\n"
-    "[nuclide lines]\r\n"
-    "nuclide energy probability peak recalibrated_energy difference status\r\n"
-    "Cs-137 661.657 84.99 2 661.69 0.033 found\r\n"
-    "Co-60 1173.228 99.85 3 1173.18 -0.048 shared\r\n"
-    "Am-241 59.5409 35.92 - - - missing\r\n"
-    "[unexplained peaks]\r\nno energy area flags\r\n5 1450.5 200 S\r\n"
-    "[activity budget]\r\nnuclide counting efficiency emission half_life quantity\r\n"
-    "Cs-137 60 35 4 0.6 0.4\r\n"
-    "[messages]\r\nfine\r\n";
+// A result of a mixed sample with identification and activities.
+ResultFile identified_result() {
+    std::string text;
+    EXPECT_TRUE(RealFileSystem().read_file(test_data_path("results/nuclides_b.res"), text).ok());
+    return read_result(text);
+}
 
 TEST(NuclideSections, AreReadByTheirColumnNames) {
-    const ResultFile r = read_result(identified);
+    const ResultFile r = identified_result();
     struct Cell {
         const ResultTable* table;
         std::size_t row;
@@ -78,7 +50,7 @@ TEST(NuclideSections, AreReadByTheirColumnNames) {
 }
 
 TEST(NuclideSections, RecalibrationKeysGiveTermsAndResiduals) {
-    const auto recal = recalibration(read_result(identified));
+    const auto recal = recalibration(identified_result());
     ASSERT_TRUE(recal);
     EXPECT_DOUBLE_EQ(recal->terms.energy(2645.6), 0.3 + 0.2501 * 2645.6 + 1e-8 * 2645.6 * 2645.6);
     EXPECT_EQ(recal->lines, 3);
@@ -101,7 +73,7 @@ TEST(NuclideSections, AResultWithoutThemReadsAsBefore) {
 }
 
 TEST(NuclideSections, PeakTableAndMarksNameTheNuclide) {
-    const ResultFile r = read_result(identified);
+    const ResultFile r = identified_result();
     const PeakTable table = peak_table(r);
     ASSERT_EQ(table.headers.back(), "Nuclide");
     EXPECT_EQ(table.rows[2].cells.back(), "Co-60");
@@ -115,7 +87,7 @@ TEST(NuclideSections, PeakTableAndMarksNameTheNuclide) {
 
 // Identified first by score, then the others; the activity columns in words.
 TEST(NuclideSections, NuclideListPutsTheIdentifiedFirst) {
-    const NuclideList list = nuclide_list(read_result(identified));
+    const NuclideList list = nuclide_list(identified_result());
     ASSERT_EQ(list.headers.size(), 11u);
     struct Row {
         const char* nuclide;
@@ -149,12 +121,12 @@ TEST(NuclideSections, NuclideListPutsTheIdentifiedFirst) {
               "counting 60 %, efficiency 35 %, emission 4 %, half_life 1 %, quantity 0 %");
     EXPECT_EQ(list.notes.front(),
               "library: /usr/share/sorvane/nuclides/gamma_lines.csv (38 nuclides, 166 lines)");
-    ASSERT_EQ(unexplained_peaks(read_result(identified)).size(), 1u);
-    EXPECT_EQ(unexplained_peaks(read_result(identified))[0].energy, "1450.5");
+    ASSERT_EQ(unexplained_peaks(identified_result()).size(), 1u);
+    EXPECT_EQ(unexplained_peaks(identified_result())[0].energy, "1450.5");
 }
 
 TEST(NuclideSections, RunSummaryListsNuclidesAndExportsActivities) {
-    const std::vector<SummaryRow> rows = {summary_row("b", read_result(identified), ""),
+    const std::vector<SummaryRow> rows = {summary_row("b", identified_result(), ""),
                                           summary_row("old", std::nullopt, "")};
     EXPECT_EQ(rows[0].nuclides, "Co-60 Cs-137 K-40");
     EXPECT_EQ(activity_nuclides(rows),

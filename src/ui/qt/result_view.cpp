@@ -18,6 +18,7 @@
 
 #include "platform/file_system.h"
 #include "platform/ui.h"
+#include "results/nuclide_list.h"
 #include "results/peak_table.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/result_plot_widget.h"
@@ -51,6 +52,23 @@ QPlainTextEdit* read_only_text(const QString& text, QWidget* parent, const char*
     edit->setReadOnly(true);
     edit->setObjectName(QString::fromLatin1(name));
     return edit;
+}
+
+// A read-only table with the given column headers; rows are set by the caller.
+QTableWidget* filled_table(const std::vector<std::string>& headers, std::size_t rows,
+                           QWidget* parent, const char* name) {
+    auto* table = new QTableWidget(parent);
+    table->setObjectName(QString::fromLatin1(name));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->verticalHeader()->setVisible(false);
+    table->setColumnCount(static_cast<int>(headers.size()));
+    table->setRowCount(static_cast<int>(rows));
+    QStringList labels;
+    for (const std::string& header : headers) labels << to_qt(header);
+    table->setHorizontalHeaderLabels(labels);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
 }
 
 }  // namespace
@@ -144,6 +162,10 @@ QWidget* ResultView::build_table_panel() {
     connect(shortcut, &QShortcut::activated, this, &ResultView::copy_rows);
     connect(table_, &QTableWidget::itemSelectionChanged, this, &ResultView::on_row_selected);
     tabs->addTab(peaks, QStringLiteral("Peaks"));
+    if (!opened_.result.nuclides.columns.empty()) {
+        const auto found = identified_nuclides(opened_.result).size();
+        tabs->addTab(build_nuclide_panel(tabs), QStringLiteral("Nuclides (%1)").arg(found));
+    }
 
     const ResultFile& r = opened_.result;
     tabs->addTab(read_only_text(section_text(r.spectrum) + "\n" + section_text(r.calibration), tabs,
@@ -157,6 +179,55 @@ QWidget* ResultView::build_table_panel() {
         read_only_text(messages.isEmpty() ? QStringLiteral("(none)") : messages, tabs, "messages"),
         QStringLiteral("Messages (%1)").arg(r.messages.size()));
     return tabs;
+}
+
+QWidget* ResultView::build_nuclide_panel(QWidget* parent) {
+    const ResultFile& r = opened_.result;
+    const NuclideList list = nuclide_list(r);
+    auto* panel = new QWidget(parent);
+    auto* layout = new QVBoxLayout(panel);
+    QString notes;
+    for (const std::string& note : list.notes) notes += to_qt(note) + "\n";
+    if (const auto recal = recalibration(r)) {
+        notes += QStringLiteral("energy recalibrated from %1 lines").arg(recal->lines);
+        if (recal->rms_kev) notes += QStringLiteral(", residuals %1 keV rms").arg(*recal->rms_kev);
+        notes += "\n";
+    }
+    if (!notes.isEmpty()) {
+        auto* label = new QLabel(notes.trimmed(), panel);
+        label->setObjectName(QStringLiteral("nuclide_notes"));
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(label);
+    }
+    nuclides_ = filled_table(list.headers, list.rows.size(), panel, "nuclide_list");
+    for (std::size_t row = 0; row < list.rows.size(); ++row) {
+        const NuclideListRow& line = list.rows[row];
+        for (std::size_t col = 0; col < line.cells.size(); ++col) {
+            auto* item = new QTableWidgetItem(to_qt(line.cells[col]));
+            QFont font = item->font();
+            font.setBold(line.identified && col == 0);
+            item->setFont(font);
+            if (line.flagged) item->setBackground(QColor(0xff, 0xe0, 0x99));
+            nuclides_->setItem(static_cast<int>(row), static_cast<int>(col), item);
+        }
+    }
+    nuclides_->resizeColumnsToContents();
+    layout->addWidget(nuclides_, 2);
+
+    const std::vector<UnexplainedPeak> unexplained = unexplained_peaks(r);
+    layout->addWidget(new QLabel(
+        QStringLiteral("Peaks no nuclide explains (%1)").arg(unexplained.size()), panel));
+    auto* rest = filled_table({"No.", "Energy (keV)", "Area", "Flags"}, unexplained.size(), panel,
+                              "unexplained_peaks");
+    for (std::size_t row = 0; row < unexplained.size(); ++row) {
+        const UnexplainedPeak& peak = unexplained[row];
+        const std::string cells[] = {peak.number, peak.energy, peak.area, peak.flags};
+        for (int col = 0; col < 4; ++col)
+            rest->setItem(static_cast<int>(row), col, new QTableWidgetItem(to_qt(cells[col])));
+    }
+    rest->resizeColumnsToContents();
+    layout->addWidget(rest, 1);
+    return panel;
 }
 
 void ResultView::fill_table() {

@@ -1,11 +1,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextDocument>
 #include <QWheelEvent>
 #include <fstream>
 #include <sstream>
@@ -13,6 +15,7 @@
 #include "platform/real_platform.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
+#include "ui/qt/report_printing.h"
 #include "ui/qt/result_plot_widget.h"
 #include "ui/qt/result_view.h"
 #include "ui/qt/run_summary_view.h"
@@ -187,6 +190,42 @@ private slots:
         read << written.rdbuf();
         const std::string text = read.str();
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), 6L);  // the header and 5 nuclides
+    }
+
+    // Without the report page the actions say why; with it, a PDF holding the page
+    // and the plot drawn from the SVG beside it.
+    void exportsTheReportPageAsPdf() {
+        TempFolder folder;
+        const std::string base = folder.path() + "/r";
+        std::string result;
+        QVERIFY(fs.read_file(test_data_path("results/nuclides_b.res"), result).ok());
+        QVERIFY(fs.write_file(base + ".res", result).ok());
+        std::unique_ptr<ResultView> view(show_result(base + ".res", fs, ui));
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        ui.messages.clear();
+        view->findChild<QPushButton*>(QStringLiteral("export_pdf"))->click();
+        QCOMPARE(ui.messages.size(), std::size_t{1});
+        QVERIFY(ui.messages[0].text.find(base + ".html") != std::string::npos);
+
+        QVERIFY(
+            fs.write_file(base + ".html", "<html><body><h1>r</h1><img src=\"r.svg\"></body></html>")
+                .ok());
+        QVERIFY(
+            fs.write_file(base + ".svg",
+                          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" "
+                          "height=\"100\"><rect width=\"200\" height=\"100\" fill=\"red\"/></svg>")
+                .ok());
+        const ReportPage page = find_report_page(fs, base + ".res");
+        QCOMPARE(page.svg_path, base + ".svg");
+        const QVariant plot = report_document(page)->resource(QTextDocument::ImageResource,
+                                                              QUrl(QStringLiteral("r.svg")));
+        QVERIFY(!plot.value<QImage>().isNull());
+        ui.file_answers.push_back(base + "-report");
+        view->findChild<QPushButton*>(QStringLiteral("export_pdf"))->click();
+        QCOMPARE(ui.messages.size(), std::size_t{1});
+        std::string pdf;
+        QVERIFY(fs.read_file(base + "-report.pdf", pdf).ok());
+        QVERIFY(pdf.starts_with("%PDF"));
     }
 };
 

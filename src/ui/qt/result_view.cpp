@@ -8,6 +8,8 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -20,7 +22,9 @@
 #include "platform/ui.h"
 #include "results/nuclide_list.h"
 #include "results/peak_table.h"
+#include "results/report_page.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/report_printing.h"
 #include "ui/qt/result_plot_widget.h"
 
 namespace sorvane {
@@ -113,6 +117,14 @@ QWidget* ResultView::build_plot_panel() {
     bar->addWidget(log_counts_);
     bar->addStretch(1);
     bar->addWidget(readout_);
+    auto* print = new QPushButton(QStringLiteral("Print..."), panel);
+    print->setObjectName(QStringLiteral("print_report"));
+    auto* pdf = new QPushButton(QStringLiteral("Export PDF..."), panel);
+    pdf->setObjectName(QStringLiteral("export_pdf"));
+    bar->addWidget(print);
+    bar->addWidget(pdf);
+    connect(print, &QPushButton::clicked, this, &ResultView::print_report);
+    connect(pdf, &QPushButton::clicked, this, &ResultView::export_report_pdf);
     layout->addLayout(bar);
     plot_ = new ResultPlotWidget(panel);
     plot_->setObjectName(QStringLiteral("plot"));
@@ -306,6 +318,31 @@ void ResultView::export_csv() {
     if (!written.ok())
         ui_.message_box("cannot write " + path + ": " + written.reason, "Export CSV...",
                         Buttons::ok);
+}
+
+void ResultView::print_report() {
+    const ReportPage page = find_report_page(fs_, opened_.path);
+    if (!page.problem.empty()) {
+        ui_.message_box(page.problem, "Print...", Buttons::ok);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) sorvane::print_report(page, printer);
+}
+
+void ResultView::export_report_pdf() {
+    const ReportPage page = find_report_page(fs_, opened_.path);
+    if (!page.problem.empty()) {
+        ui_.message_box(page.problem, "Export PDF...", Buttons::ok);
+        return;
+    }
+    const auto chosen = ui_.save_file_dialog("PDF file (*.pdf)|*.pdf",
+                                             folder_of_path(opened_.path, fs_.separator()));
+    if (!chosen) return;
+    const std::string path = with_pdf_extension(*chosen);
+    if (!write_report_pdf(page, to_qt(path)))
+        ui_.message_box("cannot write " + path, "Export PDF...", Buttons::ok);
 }
 
 ResultView* show_result(const std::string& path, FileSystem& fs, Ui& ui, QWidget* parent) {

@@ -34,6 +34,10 @@ public:
     void copy_rows();
     // Asks for a file name and writes the peak table as CSV.
     void export_csv();
+    // The report page beside the result on a printer, or as a PDF file; without the
+    // page the user is told why.
+    void print_report();
+    void export_report_pdf();
 
 private:
     QWidget* build_plot_panel();

@@ -9,6 +9,8 @@
 #include <set>
 
 #include "analyse_spectrum.h"
+#include "nuclide_sections.h"
+#include "nuclide_step.h"
 #include "platform/result_set.h"
 #include "platform/text_helpers.h"
 #include "res_writer.h"
@@ -64,7 +66,8 @@ FsResult write_whole(FileSystem& fs, const std::string& path, const std::string&
     return renamed;
 }
 
-Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base) {
+Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base,
+                    const NuclideRun& nuclides) {
     const char sep = fs.separator();
     const std::string input = as_folder(request.chn_dir, sep) + base + ".chn";
     const std::string output = as_folder(request.res_dir, sep) + base;
@@ -128,7 +131,14 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             } else {
                 remove_stale(fs, output + ".svg", analysis.messages);
             }
-            text = format_result(facts, request.options, analysis, counts);
+            ResultAdditions additions;
+            if (nuclides.active) {
+                NuclideFindings found = find_nuclides(nuclides, analysis, counts, request.options);
+                analysis.messages.insert(analysis.messages.end(), found.messages.begin(),
+                                         found.messages.end());
+                additions = nuclide_additions(nuclides, found, analysis);
+            }
+            text = format_result(facts, request.options, analysis, counts, additions);
             outcome.analysed = true;
             outcome.peaks = analysis.peaks.size();
         }
@@ -199,6 +209,9 @@ int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
     if (!wrote_receipt.ok())
         log << "cannot write " << receipt << ": " << wrote_receipt.reason << "\n";
 
+    // The line library is read once; every spectrum uses it unchanged.
+    const NuclideRun nuclides =
+        load_nuclide_run(fs, request.system_dir, bundled_library_folders(fs), log);
     std::set<std::string> seen;
     std::size_t analysed = 0, failed = 0, refused = 0, peaks = 0;
     for (const auto& base : request.base_names) {
@@ -211,7 +224,7 @@ int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
             continue;
         }
         const auto begin = std::chrono::steady_clock::now();
-        const Outcome outcome = analyse_one(request, fs, base);
+        const Outcome outcome = analyse_one(request, fs, base, nuclides);
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
                 .count();

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "nuclide_step.h"
+#include "res_writer.h"
+
+namespace sorvane {
+
+// What identification adds to a result: the recalibration in [calibration], the
+// "nuclide" column of [peaks], and the sections [nuclides], [nuclide lines] and
+// [unexplained peaks].
+ResultAdditions nuclide_additions(const NuclideRun& run, const NuclideFindings& findings,
+                                  const SpectrumAnalysis& analysis);
+
+}  // namespace sorvane

@@ -1,0 +1,276 @@
+#include "energy_recalibration.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace sorvane::nuclides {
+namespace {
+
+// What makes a peak and a line good anchors of the energy scale.
+constexpr double anchor_significance = 8.0;   // area / d_area of the peak
+constexpr double anchor_probability = 3.0;    // percent
+constexpr double anchor_isolation_kev = 2.0;  // no other listed line this close
+constexpr double search_shift_kev = 3.0;      // the file's calibration may be this far off
+constexpr double search_stretch = 0.005;      // ... plus this fraction of the energy
+constexpr double max_gain_change = 0.01;      // a correction may stretch by 1 % at most
+constexpr double linear_tolerance_kev = 1.0;  // pairing under a straight correction
+constexpr double outlier_sigmas = 4.0;
+
+struct Anchor {
+    std::size_t peak;
+    double channel;
+    double d_channel;
+    double start_energy;  // under the file's calibration
+    double line_energy;
+    double d_line;
+};
+
+bool anchor_peak(const PeakEvidence& peak) {
+    // Escape, sum, annihilation and broad peaks do not sit at a line's energy.
+    for (char letter : {'E', 'F', 'S', 'A', 'B', 'N', 'D'})
+        if (peak.flagged(letter)) return false;
+    return peak.significance() >= anchor_significance;
+}
+
+std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
+    std::vector<const GammaLine*> out;
+    for (const auto& line : library.lines) {
+        if (line.nuclide == annihilation_name || line.probability < anchor_probability) continue;
+        const bool crowded =
+            std::any_of(library.lines.begin(), library.lines.end(), [&](const GammaLine& other) {
+                return &other != &line &&
+                       std::fabs(other.energy - line.energy) < anchor_isolation_kev;
+            });
+        if (!crowded) out.push_back(&line);
+    }
+    return out;
+}
+
+// The anchor line nearest an energy within a tolerance, and whether it is the only one.
+const GammaLine* nearest_line(const std::vector<const GammaLine*>& lines, double energy,
+                              double tolerance, bool& unique) {
+    const GammaLine* best = nullptr;
+    int within = 0;
+    for (const auto* line : lines) {
+        const double distance = std::fabs(line->energy - energy);
+        if (distance > tolerance) continue;
+        ++within;
+        if (!best || distance < std::fabs(best->energy - energy)) best = line;
+    }
+    unique = within == 1;
+    return best;
+}
+
+// Solves the n x n system (n <= 3) in place; false when it is singular.
+bool solve(int n, double a[3][3], double b[3]) {
+    for (int col = 0; col < n; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < n; ++r)
+            if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
+        if (std::fabs(a[pivot][col]) < 1e-300) return false;
+        std::swap(a[col], a[pivot]);
+        std::swap(b[col], b[pivot]);
+        for (int r = 0; r < n; ++r) {
+            if (r == col) continue;
+            const double f = a[r][col] / a[col][col];
+            for (int c = col; c < n; ++c) a[r][c] -= f * a[col][c];
+            b[r] -= f * b[col];
+        }
+    }
+    for (int r = 0; r < n; ++r) b[r] /= a[r][r];
+    return true;
+}
+
+// Weighted least squares of the correction line - start = d0 + d1 x + d2 x^2 (x the
+// channel over `scale`), with the given number of terms; the result in channel terms.
+bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start, int terms,
+                    QuadraticEnergy& out) {
+    double scale = 1.0;
+    for (const auto& a : anchors) scale = std::max(scale, std::fabs(a.channel));
+    double normal[3][3] = {}, rhs[3] = {};
+    double chi2 = 0.0;
+    auto variance_of = [&](const Anchor& a) {
+        const double d = start.slope(a.channel) * a.d_channel;
+        return std::max(d * d + a.d_line * a.d_line, 1e-8);
+    };
+    for (const auto& a : anchors) {
+        const double x = a.channel / scale;
+        const double basis[3] = {1.0, x, x * x};
+        const double w = 1.0 / variance_of(a);
+        const double y = a.line_energy - a.start_energy;
+        for (int r = 0; r < terms; ++r) {
+            rhs[r] += w * basis[r] * y;
+            for (int c = 0; c < terms; ++c) normal[r][c] += w * basis[r] * basis[c];
+        }
+    }
+    // The inverse of the normal matrix, column by column.
+    double inverse[3][3] = {};
+    for (int k = 0; k < terms; ++k) {
+        double m[3][3], e[3] = {0.0, 0.0, 0.0};
+        std::copy(&normal[0][0], &normal[0][0] + 9, &m[0][0]);
+        e[k] = 1.0;
+        if (!solve(terms, m, e)) return false;
+        for (int r = 0; r < terms; ++r) inverse[r][k] = e[r];
+    }
+    double d[3] = {0.0, 0.0, 0.0};
+    for (int r = 0; r < terms; ++r)
+        for (int c = 0; c < terms; ++c) d[r] += inverse[r][c] * rhs[c];
+    for (const auto& a : anchors) {
+        const double x = a.channel / scale;
+        const double r = a.line_energy - a.start_energy - (d[0] + d[1] * x + d[2] * x * x);
+        chi2 += r * r / variance_of(a);
+    }
+    const int dof = static_cast<int>(anchors.size()) - terms;
+    const double inflate = dof > 0 ? std::max(1.0, chi2 / dof) : 1.0;
+    const double to_channel[3] = {1.0, 1.0 / scale, 1.0 / (scale * scale)};
+    out = start;
+    out.c0 += d[0];
+    out.c1 += d[1] * to_channel[1];
+    out.c2 += d[2] * to_channel[2];
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            out.covariance[r][c] = inflate * inverse[r][c] * to_channel[r] * to_channel[c];
+    return true;
+}
+
+// The straight correction E' = a + b E that pairs the most anchor peaks with anchor
+// lines, tried through every two candidate pairs (and each single pair as an offset).
+struct Straight {
+    double a = 0.0;
+    double b = 1.0;
+};
+
+std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
+                           const std::vector<const GammaLine*>& lines, const QuadraticEnergy& start,
+                           auto&& corrected, auto&& tolerance) {
+    std::vector<Anchor> anchors;
+    for (std::size_t i = 0; i < peaks.size(); ++i) {
+        if (!anchor_peak(peaks[i])) continue;
+        const double e = corrected(peaks[i].channel);
+        bool unique = false;
+        const GammaLine* line = nearest_line(lines, e, tolerance(peaks[i], e), unique);
+        if (!line || !unique) continue;
+        anchors.push_back({i, peaks[i].channel, peaks[i].d_channel, start.energy(peaks[i].channel),
+                           line->energy, line->d_energy});
+    }
+    // A line claimed by two peaks is no anchor for either.
+    std::vector<Anchor> out;
+    for (const auto& a : anchors) {
+        const auto claims = std::count_if(anchors.begin(), anchors.end(), [&](const Anchor& o) {
+            return o.line_energy == a.line_energy;
+        });
+        if (claims == 1) out.push_back(a);
+    }
+    return out;
+}
+
+Straight best_straight(std::span<const PeakEvidence> peaks,
+                       const std::vector<const GammaLine*>& lines, const QuadraticEnergy& start) {
+    struct Pair {
+        double peak_energy;
+        double line_energy;
+    };
+    std::vector<Pair> candidates;
+    std::vector<double> strong;
+    for (const auto& peak : peaks) {
+        if (!anchor_peak(peak)) continue;
+        const double e = start.energy(peak.channel);
+        strong.push_back(e);
+        for (const auto* line : lines)
+            if (std::fabs(line->energy - e) <= search_shift_kev + search_stretch * e)
+                candidates.push_back({e, line->energy});
+    }
+    std::vector<double> line_energies;
+    for (const auto* line : lines) line_energies.push_back(line->energy);
+    auto inliers = [&](const Straight& s) {
+        int count = 0;
+        double spread = 0.0;
+        for (double e : strong) {
+            const double moved = s.a + s.b * e;
+            const auto at = std::lower_bound(line_energies.begin(), line_energies.end(), moved);
+            double distance = std::numeric_limits<double>::infinity();
+            if (at != line_energies.end()) distance = *at - moved;
+            if (at != line_energies.begin()) distance = std::min(distance, moved - *(at - 1));
+            if (distance <= linear_tolerance_kev) {
+                ++count;
+                spread += distance * distance;
+            }
+        }
+        return std::pair{count, -spread};
+    };
+    Straight best;
+    auto best_score = inliers(best);
+    auto consider = [&](const Straight& s) {
+        const auto score = inliers(s);
+        if (score > best_score) {
+            best_score = score;
+            best = s;
+        }
+    };
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        consider({candidates[i].line_energy - candidates[i].peak_energy, 1.0});
+        for (std::size_t j = i + 1; j < candidates.size(); ++j) {
+            const double span = candidates[j].peak_energy - candidates[i].peak_energy;
+            if (std::fabs(span) < 50.0) continue;
+            const double b = (candidates[j].line_energy - candidates[i].line_energy) / span;
+            if (std::fabs(b - 1.0) > max_gain_change) continue;
+            consider({candidates[i].line_energy - b * candidates[i].peak_energy, b});
+        }
+    }
+    return best;
+}
+
+int terms_for(std::size_t anchors) {
+    return anchors >= 4 ? 3 : anchors >= 2 ? 2 : 1;
+}
+
+}  // namespace
+
+Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const LineLibrary& library,
+                                 const QuadraticEnergy& start, double floor_kev) {
+    Recalibration result;
+    const auto lines = anchor_lines(library);
+    const Straight straight = best_straight(peaks, lines, start);
+    std::vector<Anchor> anchors = paired(
+        peaks, lines, start, [&](double ch) { return straight.a + straight.b * start.energy(ch); },
+        [&](const PeakEvidence&, double) { return linear_tolerance_kev; });
+    QuadraticEnergy fitted = start;
+    for (int round = 0; round < 3 && !anchors.empty(); ++round) {
+        const int terms = terms_for(anchors.size());
+        if (!fit_correction(anchors, start, terms, fitted)) return result;
+        // Leave out the worst pair beyond the outlier bound, then pair again under the fit.
+        std::vector<Anchor> kept;
+        for (const auto& a : anchors) {
+            const double sigma = std::hypot(fitted.slope(a.channel) * a.d_channel, a.d_line,
+                                            fitted.d_energy(a.channel));
+            if (std::fabs(a.line_energy - fitted.energy(a.channel)) <= outlier_sigmas * sigma ||
+                std::fabs(a.line_energy - fitted.energy(a.channel)) <= floor_kev / 2)
+                kept.push_back(a);
+        }
+        if (kept.size() < anchors.size() && !kept.empty()) {
+            if (!fit_correction(kept, start, terms_for(kept.size()), fitted)) return result;
+        }
+        anchors = paired(
+            peaks, lines, start, [&](double ch) { return fitted.energy(ch); },
+            [&](const PeakEvidence& p, double) {
+                return match_tolerance(fitted.slope(p.channel) * p.d_channel,
+                                       fitted.d_energy(p.channel), 0.0, floor_kev);
+            });
+    }
+    if (anchors.empty()) return result;
+    result.terms = terms_for(anchors.size());
+    if (!fit_correction(anchors, start, result.terms, fitted)) return result;
+    result.done = true;
+    result.energy = fitted;
+    double sum = 0.0;
+    for (const auto& a : anchors) {
+        const double residual = a.line_energy - fitted.energy(a.channel);
+        result.residuals.push_back({a.peak, a.line_energy, residual});
+        sum += residual * residual;
+    }
+    result.residual_rms_kev = std::sqrt(sum / static_cast<double>(anchors.size()));
+    return result;
+}
+
+}  // namespace sorvane::nuclides

@@ -1,8 +1,10 @@
 // Draws the result view of the demo's Eu-152 result into PNG files for the
 // documentation: result_screenshots OUTPUT_FOLDER
-// (whole, and zoomed on the close pair at 1086 and 1112 keV).
+// (whole, and zoomed on the close pair at 1086 and 1112 keV), and with the nuclides
+// identification found in it.
 #include <QApplication>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <cstdio>
 
@@ -40,6 +42,12 @@ int main(int argc, char* argv[]) {
     view->table()->selectRow(6);
     view->plot()->refresh();
     save("result-view-zoomed");
+    // The demo's Eu-152 analysed with identification on, its nuclide list shown.
+    ResultView* nuclides = show_result(test_data_path("results/iec_eu152_nuclides.res"), fs, ui);
+    nuclides->resize(1000, 760);
+    nuclides->findChild<QTabWidget*>(QStringLiteral("result_tabs"))->setCurrentIndex(1);
+    view = nuclides;
+    save("result-view-nuclides");
     RunSummaryView* summary = show_run_summary({"iec_eu152", "old_format", "failed", "gone"},
                                                test_data_path("results/"), fs, ui);
     summary->resize(900, 220);

@@ -220,6 +220,18 @@ private slots:
         const QVariant plot = report_document(page)->resource(QTextDocument::ImageResource,
                                                               QUrl(QStringLiteral("r.svg")));
         QVERIFY(!plot.value<QImage>().isNull());
+        // The page as the runtime writes it: the plot inline, its labels no loose text.
+        QVERIFY(fs.write_file(base + ".html",
+                              "<html><body><h1>r</h1><svg xmlns=\"http://www.w3.org/2000/svg\" "
+                              "width=\"200\" height=\"100\"><text x=\"9\" y=\"9\">Counts</text>"
+                              "</svg></body></html>")
+                    .ok());
+        const auto inline_page = report_document(find_report_page(fs, base + ".res"));
+        QVERIFY(!inline_page->toPlainText().contains(QStringLiteral("Counts")));
+        QVERIFY(!inline_page
+                     ->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("report-plot-1")))
+                     .value<QImage>()
+                     .isNull());
         ui.file_answers.push_back(base + "-report");
         view->findChild<QPushButton*>(QStringLiteral("export_pdf"))->click();
         QCOMPARE(ui.messages.size(), std::size_t{1});

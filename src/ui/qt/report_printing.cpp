@@ -1,5 +1,6 @@
 #include "ui/qt/report_printing.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPageSize>
@@ -7,6 +8,8 @@
 #include <QPdfWriter>
 #include <QTextDocument>
 #include <QUrl>
+#include <utility>
+#include <vector>
 
 #include "ui/qt/qt_text.h"
 
@@ -17,10 +20,10 @@
 namespace sorvane {
 namespace {
 
-// The plot as a picture sharp enough for paper; a null image without the SVG module.
-QImage plot_image(const std::string& svg_path) {
+// A plot as a picture sharp enough for paper; a null image without the SVG module.
+QImage plot_image(const QByteArray& svg) {
 #ifdef SORVANE_HAVE_QT_SVG
-    QSvgRenderer renderer(to_qt(svg_path));
+    QSvgRenderer renderer(svg);
     if (!renderer.isValid()) return {};
     const QSize size = renderer.defaultSize().scaled(2000, 2000, Qt::KeepAspectRatio);
     QImage image(size, QImage::Format_ARGB32);
@@ -29,32 +32,59 @@ QImage plot_image(const std::string& svg_path) {
     renderer.render(&painter);
     return image;
 #else
-    (void)svg_path;
+    (void)svg;
     return {};
 #endif
+}
+
+// The layout shows no inline SVG (it would print the plot's labels as loose text):
+// each one becomes a picture of itself; none is dropped silently.
+QString with_plots_as_images(QString html, std::vector<std::pair<QString, QImage>>& images) {
+    int count = 0;
+    for (qsizetype at = html.indexOf(QLatin1String("<svg")); at >= 0;
+         at = html.indexOf(QLatin1String("<svg"), at)) {
+        const qsizetype close = html.indexOf(QLatin1String("</svg>"), at);
+        if (close < 0) break;
+        const qsizetype end = close + 6;
+        const QImage image = plot_image(html.mid(at, end - at).toUtf8());
+        const QString name = QStringLiteral("report-plot-%1").arg(++count);
+        QString replacement = QStringLiteral("<p>(the plot cannot be drawn here)</p>");
+        if (!image.isNull()) {
+            images.emplace_back(name, image);
+            replacement = QStringLiteral("<img src=\"%1\" width=\"640\">").arg(name);
+        }
+        html.replace(at, end - at, replacement);
+        at += replacement.size();
+    }
+    return html;
 }
 
 }  // namespace
 
 std::unique_ptr<QTextDocument> report_document(const ReportPage& page) {
     auto document = std::make_unique<QTextDocument>();
-    QString html = to_qt(page.html);
     const QFileInfo html_file(to_qt(page.html_path));
     document->setBaseUrl(QUrl::fromLocalFile(html_file.absolutePath() + QLatin1Char('/')));
-    if (!page.svg_path.empty()) {
-        const QImage image = plot_image(page.svg_path);
-        const QString name = QFileInfo(to_qt(page.svg_path)).fileName();
+    const bool inline_plot = page.html.find("<svg") != std::string::npos;
+    // The pictures of the plots, added under the names the page uses once it is set.
+    std::vector<std::pair<QString, QImage>> images;
+    QString html = with_plots_as_images(QString::fromUtf8(page.html), images);
+    if (!inline_plot && !page.svg_path.empty()) {
+        // A page that names its plot file gets the picture of it in its place.
+        QFile svg(to_qt(page.svg_path));
+        const QImage image = svg.open(QIODevice::ReadOnly) ? plot_image(svg.readAll()) : QImage();
+        const QString name = QFileInfo(svg).fileName();
         if (!image.isNull()) {
-            document->addResource(QTextDocument::ImageResource, QUrl(name), image);
-            document->addResource(QTextDocument::ImageResource,
-                                  QUrl::fromLocalFile(to_qt(page.svg_path)), image);
-            // A page that draws its plot inline (which the layout cannot show) gets the
-            // picture below it.
+            images.emplace_back(name, image);
             if (!html.contains(name))
                 html += QStringLiteral("<p><img src=\"%1\" width=\"640\"></p>").arg(name);
         }
     }
     document->setHtml(html);
+    // The layout looks a picture up by its name resolved against the page's folder.
+    for (const auto& [name, image] : images)
+        document->addResource(QTextDocument::ImageResource,
+                              document->baseUrl().resolved(QUrl(name)), image);
     return document;
 }
 

@@ -23,6 +23,7 @@
 #include "form/option_groups.h"
 #include "platform/text_helpers.h"
 #include "ui/file_menu.h"
+#include "ui/qt/efficiency_dialog.h"
 #include "ui/qt/field_mark.h"
 #include "ui/qt/file_list_view.h"
 #include "ui/qt/folder_tree_widget.h"
@@ -355,6 +356,12 @@ void MainWindowView::build_menu() {
     settings->setObjectName(QStringLiteral("nuclide_settings"));
     connect(settings, &QAction::triggered, this, [this] {
         open_nuclide_settings(window_.settings.system_dir, services_.fs, services_.ui, this);
+    });
+    QAction* efficiency = nuclides->addAction(QStringLiteral("Efficiency calibration..."));
+    efficiency->setObjectName(QStringLiteral("efficiency_calibration"));
+    connect(efficiency, &QAction::triggered, this, [this] {
+        open_efficiency_dialog(window_.settings.system_dir, window_.settings.run_time_dir,
+                               services_.fs, services_.ui, this);
     });
 }
 

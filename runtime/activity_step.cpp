@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "activity/decay.h"
+#include "activity/efficiency_storage.h"
 #include "activity/normal_distribution.h"
 #include "res_writer.h"
 
@@ -103,6 +104,7 @@ struct Context {
     double start_after_reference_s = 0.0;
     double low_kev = 0.0;
     double high_kev = 0.0;
+    std::vector<std::string>* messages = nullptr;
 };
 
 NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context& c) {
@@ -114,6 +116,17 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
     common.decay = activity::decay_correction({candidate.half_life_s, candidate.d_half_life_s,
                                                c.start_after_reference_s, c.spectrum.real_time_s});
     common.quantity = c.settings.sample_quantity > 0.0 ? c.settings.sample_quantity : 1.0;
+    // So many half-lives between the reference and the count that nothing of the
+    // reference activity is left to measure: no number is better than a wrong one.
+    if (!(common.decay.factor > 1e-250) || !std::isfinite(common.decay.factor)) {
+        c.messages->push_back(candidate.nuclide +
+                              ": the reference time is too many half-lives from the count: "
+                              "no activity or limits");
+        row.verdict = "not_detected";
+        for (const CandidateLine& line : candidate.lines)
+            row.lines.push_back({line.energy_kev, {}});
+        return row;
+    }
 
     std::vector<LineMeasurement> found;
     std::vector<LineActivity> found_activities;
@@ -134,7 +147,7 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
             measured.d_area = analysis.peaks[line.peak].fit.d_area;
         }
         const LineActivity la = activity::line_activity(measured, c.curve, common);
-        if (in_range && la.inside_curve && la.conversion > 0.0) {
+        if (in_range && la.inside_curve && la.conversion > 0.0 && !line.shared) {
             const double expected = 1.0 / la.conversion;  // p eff, up to common factors
             if (expected > strongest) {
                 strongest = expected;
@@ -171,7 +184,8 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
         y = limit.conversion * fit.area;
         measured = true;
     } else {
-        const double channel = channel_of(analysis.energy, identifying->energy_kev);
+        const double channel =
+            channel_of(c.spectrum.energy.value_or(analysis.energy), identifying->energy_kev);
         const WindowCounts counts =
             window_counts(c.spectrum, channel, analysis.width.fwhm(channel));
         if (counts.ok) {
@@ -211,7 +225,70 @@ std::string percent(double part, double total) {
     return total > 0.0 ? number_text(100.0 * part / total) : "-";
 }
 
+bool is_absolute(const std::string& path) {
+    return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+           (path.size() > 1 && path[1] == ':');
+}
+
 }  // namespace
+
+LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_dir,
+                                const NuclideSettings& settings) {
+    LoadedCurve out;
+    if (settings.efficiency_file.empty()) return out;
+    out.path = settings.efficiency_file;
+    if (!is_absolute(out.path)) {
+        std::string folder = system_dir;
+        if (!folder.empty() && folder.back() != fs.separator()) folder += fs.separator();
+        out.path = folder + out.path;
+    }
+    activity::LoadedEfficiency loaded = activity::load_efficiency_file(fs, out.path);
+    out.curve = std::move(loaded.curve);
+    out.problems = std::move(loaded.problems);
+    return out;
+}
+
+std::function<double(double)> relative_efficiency(const LoadedCurve& loaded) {
+    if (!loaded.curve) return {};
+    return [curve = *loaded.curve](double energy) {
+        const double held = std::clamp(energy, curve.energy_min_kev, curve.energy_max_kev);
+        return activity::evaluate_efficiency(curve, held).efficiency;
+    };
+}
+
+std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
+                                                   const NuclideFindings& findings) {
+    std::vector<ActivityCandidate> out;
+    auto facts_of = [&run](ActivityCandidate& candidate) {
+        const nuclides::NuclideFacts* facts = run.library.facts(candidate.nuclide);
+        if (!facts || !(facts->half_life > 0.0)) return;
+        candidate.half_life_s = facts->half_life_seconds();
+        candidate.d_half_life_s = facts->d_half_life * candidate.half_life_s / facts->half_life;
+    };
+    for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
+        if (n.name == nuclides::annihilation_name) continue;
+        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}};
+        facts_of(candidate);
+        for (const nuclides::LineOutcome& l : n.lines)
+            if (l.line)
+                candidate.lines.push_back({l.line->energy, l.line->probability / 100.0,
+                                           l.line->d_probability / 100.0, l.peak,
+                                           l.status == nuclides::LineStatus::shared});
+        out.push_back(std::move(candidate));
+    }
+    for (const std::string& name : run.settings.always_report) {
+        const bool listed = std::any_of(
+            out.begin(), out.end(), [&](const ActivityCandidate& c) { return c.nuclide == name; });
+        if (listed || run.library.lines_of(name).empty()) continue;
+        ActivityCandidate candidate{name, false, 0.0, 0.0, {}};
+        facts_of(candidate);
+        for (const nuclides::GammaLine* line : run.library.lines_of(name))
+            candidate.lines.push_back(
+                {line->energy, line->probability / 100.0, line->d_probability / 100.0, -1, false});
+        out.push_back(std::move(candidate));
+    }
+    return out;
+}
 
 ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
                              const ActivitySpectrum& spectrum, const NuclideSettings& settings,
@@ -272,7 +349,8 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
                           *loaded.curve,
                           start_after_reference,
                           std::min(e_first, e_last),
-                          std::max(e_first, e_last)};
+                          std::max(e_first, e_last),
+                          &result.messages};
     if (!(spectrum.live_time_s > 0.0)) {
         result.messages.push_back("live time is 0: no activities");
         for (const ActivityCandidate& candidate : candidates)

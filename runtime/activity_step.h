@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,6 +11,8 @@
 #include "activity/nuclide_activity.h"
 #include "analyse_spectrum.h"
 #include "contract/nuclide_settings.h"
+#include "nuclide_step.h"
+#include "platform/file_system.h"
 
 namespace sorvane {
 
@@ -18,7 +21,8 @@ struct CandidateLine {
     double energy_kev = 0.0;
     double probability = 0.0;  // per decay
     double d_probability = 0.0;
-    int peak = -1;  // index into SpectrumAnalysis::peaks
+    int peak = -1;        // index into SpectrumAnalysis::peaks
+    bool shared = false;  // its peak holds another nuclide's line too: no activity from it
 };
 
 // A nuclide the activity step reports: identified, or asked for.
@@ -37,6 +41,8 @@ struct ActivitySpectrum {
     double live_time_s = 0.0;
     double real_time_s = 0.0;
     std::string start;  // "YYYY-MM-DD HH:MM:SS", empty when unknown
+    std::optional<analysis::EnergyCalibration>
+        energy;  // where lines are sought, when not the analysis's
 };
 
 struct LineActivityRow {
@@ -69,6 +75,20 @@ struct LoadedCurve {
     std::string path;
     std::vector<std::string> problems;
 };
+
+// Reads the settings' efficiency file once per run; a relative path is taken from
+// the control file's folder. Nothing to load when the settings name no file.
+LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_dir,
+                                const NuclideSettings& settings);
+
+// The efficiency at an energy, for identification's expectation of relative line
+// strengths; held at the curve's ends outside its range. Empty without a curve.
+std::function<double(double)> relative_efficiency(const LoadedCurve& curve);
+
+// The nuclides identification listed (but the annihilation line) and those whose
+// limits are always asked for, with their lines and half-lives from the library.
+std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
+                                                   const NuclideFindings& findings);
 
 // Activities, limits and verdicts of the candidates. Lines outside the analysed
 // range or the curve's range are not used; a nuclide with none left is

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -44,8 +45,10 @@ struct NuclideFindings {
 // Recalibrates the energy from the spectrum's peaks, matches them to the library and
 // identifies the nuclides; the counts give the continuum a missing line would have
 // had to rise above.
+// `relative_efficiency`, when known, tells which lines should be the stronger.
 NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& analysis,
                               std::span<const double> counts,
-                              const analysis::AnalysisOptions& options);
+                              const analysis::AnalysisOptions& options,
+                              std::function<double(double)> relative_efficiency = {});
 
 }  // namespace sorvane

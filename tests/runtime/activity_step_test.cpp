@@ -46,7 +46,7 @@ StepRun run(bool with_peak, bool identified, std::optional<activity::EfficiencyC
     NuclideSettings settings;
     settings.efficiency_file = "eff.txt";
     settings.reference_time = reference_time;
-    const ActivitySpectrum spectrum{&r.analysis, r.counts, 1000.0, 1000.0, "2026-01-01 12:00:00"};
+    const ActivitySpectrum spectrum{&r.analysis, r.counts, 1000.0, 1000.0, "2026-01-01 12:00:00", {}};
     r.result = activity_step({candidate}, spectrum, settings, {curve, "eff.txt", {}});
     return r;
 }

@@ -48,18 +48,50 @@ std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
 }
 
 // The anchor line nearest an energy within a tolerance, and whether it is the only one.
+template <typename Credible>
 const GammaLine* nearest_line(const std::vector<const GammaLine*>& lines, double energy,
-                              double tolerance, bool& unique) {
+                              double tolerance, bool& unique, Credible&& is_credible) {
     const GammaLine* best = nullptr;
     int within = 0;
     for (const auto* line : lines) {
         const double distance = std::fabs(line->energy - energy);
-        if (distance > tolerance) continue;
+        if (distance > tolerance || !is_credible(*line)) continue;
         ++within;
         if (!best || distance < std::fabs(best->energy - energy)) best = line;
     }
     unique = within == 1;
     return best;
+}
+
+// Energies of all peaks under a trial scale, sorted, to ask whether a line has a peak.
+class PeakEnergies {
+public:
+    template <typename Scale>
+    PeakEnergies(std::span<const PeakEvidence> peaks, Scale&& scale) {
+        for (const auto& p : peaks) energies_.push_back(scale(p.channel));
+        std::sort(energies_.begin(), energies_.end());
+    }
+    bool near(double energy, double tolerance) const {
+        const auto at = std::lower_bound(energies_.begin(), energies_.end(), energy - tolerance);
+        return at != energies_.end() && *at <= energy + tolerance;
+    }
+
+private:
+    std::vector<double> energies_;
+};
+
+// A line is a credible anchor when its nuclide's stronger lines have peaks too: those
+// from 100 keV up to its energy (the efficiency is higher there), and those above it
+// that are more than twice as probable.
+bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnergies& peaks,
+              double tolerance) {
+    for (const auto& other : library.lines) {
+        if (other.nuclide != line.nuclide || other.probability <= line.probability) continue;
+        const bool expected = (other.energy >= 100.0 && other.energy <= line.energy) ||
+                              other.probability > 2.0 * line.probability;
+        if (expected && !peaks.near(other.energy, tolerance)) return false;
+    }
+    return true;
 }
 
 // Solves the n x n system (n <= 3) in place; false when it is singular.
@@ -142,14 +174,18 @@ struct Straight {
 };
 
 std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
-                           const std::vector<const GammaLine*>& lines, const QuadraticEnergy& start,
-                           auto&& corrected, auto&& tolerance) {
+                           const std::vector<const GammaLine*>& lines, const LineLibrary& library,
+                           const QuadraticEnergy& start, auto&& corrected, auto&& tolerance) {
     std::vector<Anchor> anchors;
+    const PeakEnergies all(peaks, corrected);
     for (std::size_t i = 0; i < peaks.size(); ++i) {
         if (!anchor_peak(peaks[i])) continue;
         const double e = corrected(peaks[i].channel);
         bool unique = false;
-        const GammaLine* line = nearest_line(lines, e, tolerance(peaks[i], e), unique);
+        const double tol = tolerance(peaks[i], e);
+        const GammaLine* line = nearest_line(lines, e, tol, unique, [&](const GammaLine& l) {
+            return credible(l, library, all, std::max(tol, linear_tolerance_kev));
+        });
         if (!line || !unique) continue;
         anchors.push_back({i, peaks[i].channel, peaks[i].d_channel, start.energy(peaks[i].channel),
                            line->energy, line->d_energy});
@@ -166,38 +202,53 @@ std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
 }
 
 Straight best_straight(std::span<const PeakEvidence> peaks,
-                       const std::vector<const GammaLine*>& lines, const QuadraticEnergy& start) {
+                       const std::vector<const GammaLine*>& lines, const LineLibrary& library,
+                       const QuadraticEnergy& start) {
     struct Pair {
         double peak_energy;
         double line_energy;
     };
     std::vector<Pair> candidates;
-    std::vector<double> strong;
     for (const auto& peak : peaks) {
         if (!anchor_peak(peak)) continue;
         const double e = start.energy(peak.channel);
-        strong.push_back(e);
         for (const auto* line : lines)
             if (std::fabs(line->energy - e) <= search_shift_kev + search_stretch * e)
                 candidates.push_back({e, line->energy});
     }
-    std::vector<double> line_energies;
-    for (const auto* line : lines) line_energies.push_back(line->energy);
+    // Peaks under a trial scale that fall on a credible line: a strong peak on an anchor
+    // line counts one, any other peak on any line a half; ties go to the smaller
+    // correction.
+    std::vector<double> all_lines;
+    for (const auto& line : library.lines) all_lines.push_back(line.energy);
     auto inliers = [&](const Straight& s) {
-        int count = 0;
-        double spread = 0.0;
-        for (double e : strong) {
+        const PeakEnergies all(peaks, [&](double ch) { return s.a + s.b * start.energy(ch); });
+        double count = 0.0, correction = 0.0;
+        for (const auto& peak : peaks) {
+            if (peak.flagged('E') || peak.flagged('F') || peak.flagged('S')) continue;
+            const double e = start.energy(peak.channel);
             const double moved = s.a + s.b * e;
-            const auto at = std::lower_bound(line_energies.begin(), line_energies.end(), moved);
-            double distance = std::numeric_limits<double>::infinity();
-            if (at != line_energies.end()) distance = *at - moved;
-            if (at != line_energies.begin()) distance = std::min(distance, moved - *(at - 1));
-            if (distance <= linear_tolerance_kev) {
-                ++count;
-                spread += distance * distance;
+            bool unique = false;
+            if (anchor_peak(peak) &&
+                nearest_line(lines, moved, linear_tolerance_kev, unique, [&](const GammaLine& l) {
+                    return credible(l, library, all, linear_tolerance_kev);
+                })) {
+                count += 1.0;
+                correction += std::fabs(moved - e);
+                continue;
+            }
+            auto at =
+                std::lower_bound(all_lines.begin(), all_lines.end(), moved - linear_tolerance_kev);
+            for (; at != all_lines.end() && *at <= moved + linear_tolerance_kev; ++at) {
+                const auto& line = library.lines[static_cast<std::size_t>(at - all_lines.begin())];
+                if (line.nuclide != annihilation_name &&
+                    credible(line, library, all, linear_tolerance_kev)) {
+                    count += 0.5;
+                    break;
+                }
             }
         }
-        return std::pair{count, -spread};
+        return std::pair{count, -correction};
     };
     Straight best;
     auto best_score = inliers(best);
@@ -221,8 +272,18 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
     return best;
 }
 
-int terms_for(std::size_t anchors) {
-    return anchors >= 4 ? 3 : anchors >= 2 ? 2 : 1;
+// A curvature needs four lines spread over half the channels up to the highest, a
+// stretch two lines a tenth apart: lines bunched together would extrapolate wildly.
+int terms_for(const std::vector<Anchor>& anchors) {
+    double low = std::numeric_limits<double>::infinity(), high = 0.0;
+    for (const auto& a : anchors) {
+        low = std::min(low, a.channel);
+        high = std::max(high, a.channel);
+    }
+    const double spread = high > 0.0 ? (high - low) / high : 0.0;
+    if (anchors.size() >= 4 && spread >= 0.5) return 3;
+    if (anchors.size() >= 2 && spread >= 0.1) return 2;
+    return 1;
 }
 
 }  // namespace
@@ -231,13 +292,14 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
                                  const QuadraticEnergy& start, double floor_kev) {
     Recalibration result;
     const auto lines = anchor_lines(library);
-    const Straight straight = best_straight(peaks, lines, start);
+    const Straight straight = best_straight(peaks, lines, library, start);
     std::vector<Anchor> anchors = paired(
-        peaks, lines, start, [&](double ch) { return straight.a + straight.b * start.energy(ch); },
+        peaks, lines, library, start,
+        [&](double ch) { return straight.a + straight.b * start.energy(ch); },
         [&](const PeakEvidence&, double) { return linear_tolerance_kev; });
     QuadraticEnergy fitted = start;
     for (int round = 0; round < 3 && !anchors.empty(); ++round) {
-        const int terms = terms_for(anchors.size());
+        const int terms = terms_for(anchors);
         if (!fit_correction(anchors, start, terms, fitted)) return result;
         // Leave out the worst pair beyond the outlier bound, then pair again under the fit.
         std::vector<Anchor> kept;
@@ -249,17 +311,17 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
                 kept.push_back(a);
         }
         if (kept.size() < anchors.size() && !kept.empty()) {
-            if (!fit_correction(kept, start, terms_for(kept.size()), fitted)) return result;
+            if (!fit_correction(kept, start, terms_for(kept), fitted)) return result;
         }
         anchors = paired(
-            peaks, lines, start, [&](double ch) { return fitted.energy(ch); },
+            peaks, lines, library, start, [&](double ch) { return fitted.energy(ch); },
             [&](const PeakEvidence& p, double) {
                 return match_tolerance(fitted.slope(p.channel) * p.d_channel,
                                        fitted.d_energy(p.channel), 0.0, floor_kev);
             });
     }
     if (anchors.empty()) return result;
-    result.terms = terms_for(anchors.size());
+    result.terms = terms_for(anchors);
     if (!fit_correction(anchors, start, result.terms, fitted)) return result;
     result.done = true;
     result.energy = fitted;

@@ -26,9 +26,9 @@ std::string spaced(std::string text) {
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 4> verdict_words{{
     {"detected", "detected"},
-    {"not_detected", "not detected (not above its decision threshold)"},
-    {"no_efficiency", "no efficiency at its lines"},
-    {"outside_curve", "outside the efficiency curve's energy range"},
+    {"not_detected", "not detected"},
+    {"no_efficiency", "no efficiency"},
+    {"outside_curve", "outside the curve's range"},
 }};
 
 std::string budget_text(const ResultFile& result, const std::string& nuclide) {
@@ -97,8 +97,11 @@ NuclideList nuclide_list(const ResultFile& result) {
             const auto low = t.number(row, "coverage_low");
             const auto high = t.number(row, "coverage_high");
             line.cells.push_back(activity_text(result, row));
+            // The interval's ends to the digits of the activity's uncertainty.
+            const double d = t.number(row, "d_activity").value_or(0.0);
             line.cells.push_back(low && high && verdict != "not_detected"
-                                     ? significant(low) + " .. " + significant(high)
+                                     ? rounded_pair(*low, d).first + " .. " +
+                                           rounded_pair(*high, d).first
                                      : std::string());
             line.cells.push_back(t.number(row, "decision_threshold")
                                      ? significant(t.number(row, "decision_threshold"))

@@ -5,7 +5,9 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <cmath>
 #include <memory>
+#include <string>
 
 #include "activity/efficiency_storage.h"
 #include "contract/nuclide_settings.h"
@@ -47,12 +49,16 @@ private slots:
         QCOMPARE(table->item(0, 0)->text(), QStringLiteral("Eu-152"));
         auto* save = d->findChild<QPushButton*>(QStringLiteral("save_efficiency"));
         QVERIFY(!save->isEnabled());
-        type(table, 1, "5000");
-        type(table, 2, "75");
+        // The demo holds 20000 Bq of Eu-152 on 2005-01-01 seen through a curve of 0.0022
+        // at 400 keV (demo/README.md): the fit must give that back.
+        type(table, 1, "20000");
+        type(table, 2, "200");
         type(table, 3, "2005-01-01 00:00:00");
         QVERIFY(d->fit() && d->fit()->problem.empty());
-        QCOMPARE(d->fit()->curve.points, 8);
+        QCOMPARE(d->fit()->curve.points, 14);
         QCOMPARE(d->fit()->curve.order, 3);
+        const double at_400 = activity::evaluate_efficiency(d->fit()->curve, 400.0).efficiency;
+        QVERIFY2(std::abs(at_400 / 0.0022 - 1.0) < 0.03, std::to_string(at_400).c_str());
         QVERIFY(save->isEnabled());
         const auto& curve =
             d->findChild<EfficiencyPlot*>(QStringLiteral("efficiency_plot"))->curve();
@@ -79,7 +85,7 @@ private slots:
         settings.identify = true;
         QVERIFY(save_nuclide_settings(settings_path, settings, fs).ok());
         auto d = dialog(settings_path);
-        type(d->certificates(), 1, "5000");
+        type(d->certificates(), 1, "20000");
         type(d->certificates(), 2, "75");
         type(d->certificates(), 3, "2005-01-01 00:00:00");
         ui.file_answers.push_back(folder.path() + "/hpge");
@@ -88,7 +94,7 @@ private slots:
         const std::string path = folder.path() + "/hpge.eff";
         const activity::LoadedEfficiency loaded = activity::load_efficiency_file(fs, path);
         QVERIFY(loaded.curve);
-        QCOMPARE(loaded.curve->points, 8);
+        QCOMPARE(loaded.curve->points, 14);
         QCOMPARE(loaded.curve->standard, std::string("iec_eu152_nuclides"));
         const NuclideSettingsLoad after = load_nuclide_settings(settings_path, fs);
         QCOMPARE(after.settings.efficiency_file, path);

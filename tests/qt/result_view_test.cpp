@@ -232,6 +232,13 @@ private slots:
                      ->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("report-plot-1")))
                      .value<QImage>()
                      .isNull());
+        // The page the runtime wrote for the demo: its table as text, its plot a picture.
+        const auto demo =
+            report_document(find_report_page(fs, test_data_path("results/iec_eu152_nuclides.res")));
+        QVERIFY(demo->toPlainText().contains(QStringLiteral("Eu-152")));
+        QVERIFY(!demo->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("report-plot-1")))
+                     .value<QImage>()
+                     .isNull());
         ui.file_answers.push_back(base + "-report");
         view->findChild<QPushButton*>(QStringLiteral("export_pdf"))->click();
         QCOMPARE(ui.messages.size(), std::size_t{1});

@@ -98,13 +98,11 @@ TEST(NuclideSections, NuclideListPutsTheIdentifiedFirst) {
         bool flagged;
     };
     const Row expected[] = {
-        {"Cs-137", "120.4 +- 3.1 Bq/kg", "114 .. 127", "0.5", "detected", false},
+        {"Cs-137", "120.4 +- 3.1 Bq/kg", "114.3 .. 126.6", "0.5", "detected", false},
         {"Co-60", "41.5 +- 1.2 Bq/kg", "39.1 .. 43.9", "0.8", "detected", false},
-        {"K-40", "80 +- 10 Bq/kg", "60 .. 100", "5", "outside the efficiency curve's energy range",
-         true},
-        {"Eu-152", "", "", "", "no efficiency at its lines", false},
-        {"Am-241", "< 4.4 Bq/kg", "", "2.1", "not detected (not above its decision threshold)",
-         false},
+        {"K-40", "80 +- 10 Bq/kg", "60 .. 100", "5", "outside the curve's range", true},
+        {"Eu-152", "", "", "", "no efficiency", false},
+        {"Am-241", "< 4.4 Bq/kg", "", "2.1", "not detected", false},
     };
     ASSERT_EQ(list.rows.size(), std::size(expected));
     for (std::size_t i = 0; i < list.rows.size(); ++i) {

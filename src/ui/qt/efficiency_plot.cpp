@@ -4,11 +4,12 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace sorvane {
 namespace {
 
-// Decades of a log axis that hold [low, high], widened to whole decades.
+// A log axis from low to high.
 struct LogAxis {
     double low;
     double high;
@@ -18,10 +19,21 @@ struct LogAxis {
     }
 };
 
+// A quarter beyond the values on both sides, so that no point sits on the frame.
 LogAxis axis_around(double low, double high) {
     if (!(low > 0.0) || !(high > low)) return {1.0, 10.0};
-    return {std::pow(10.0, std::floor(std::log10(low))),
-            std::pow(10.0, std::ceil(std::log10(high)))};
+    return {low / 1.25, high * 1.25};
+}
+
+// 1, 2 and 5 times the decades within the axis.
+std::vector<double> ticks_of(const LogAxis& axis) {
+    std::vector<double> ticks;
+    for (double decade = std::pow(10.0, std::floor(std::log10(axis.low))); decade <= axis.high;
+         decade *= 10)
+        for (double step : {1.0, 2.0, 5.0})
+            if (step * decade >= axis.low && step * decade <= axis.high)
+                ticks.push_back(step * decade);
+    return ticks;
 }
 
 }  // namespace
@@ -69,19 +81,18 @@ void EfficiencyPlot::paintEvent(QPaintEvent*) {
     auto px = [&](double e) { return x.at(e, area.left(), area.right()); };
     auto py = [&](double f) { return y.at(std::max(f, y.low), area.bottom(), area.top()); };
 
-    for (double decade = x.low; decade <= x.high * 1.001; decade *= 10) {
-        const QString label = QString::number(decade, 'g', 6);
-        painter.drawLine(QPointF(px(decade), area.bottom()),
-                         QPointF(px(decade), area.bottom() + 4));
-        painter.drawText(QPointF(px(decade) - metrics.horizontalAdvance(label) / 2.0,
+    for (double tick : ticks_of(x)) {
+        const QString label = QString::number(tick, 'g', 6);
+        painter.drawLine(QPointF(px(tick), area.bottom()), QPointF(px(tick), area.bottom() + 4));
+        painter.drawText(QPointF(px(tick) - metrics.horizontalAdvance(label) / 2.0,
                                  area.bottom() + 6 + metrics.ascent()),
                          label);
     }
-    for (double decade = y.low; decade <= y.high * 1.001; decade *= 10) {
-        const QString label = QString::number(decade, 'g', 6);
-        painter.drawLine(QPointF(area.left() - 4, py(decade)), QPointF(area.left(), py(decade)));
+    for (double tick : ticks_of(y)) {
+        const QString label = QString::number(tick, 'g', 6);
+        painter.drawLine(QPointF(area.left() - 4, py(tick)), QPointF(area.left(), py(tick)));
         painter.drawText(QPointF(area.left() - 7 - metrics.horizontalAdvance(label),
-                                 py(decade) + metrics.ascent() / 2.5),
+                                 py(tick) + metrics.ascent() / 2.5),
                          label);
     }
     painter.setClipRect(area);

@@ -32,6 +32,10 @@ void add_table(std::string& text, const std::vector<std::vector<std::string>>& r
     }
 }
 
+void append_fields(std::vector<std::string>& row, const std::vector<std::string>& fields) {
+    row.insert(row.end(), fields.begin(), fields.end());
+}
+
 void add_pair(std::string& text, std::string_view key, const std::string& value) {
     text += key;
     text += " = ";
@@ -80,7 +84,8 @@ std::string_view status_text(LineStatus status) {
     return "missing";
 }
 
-void nuclides_section(std::string& text, const NuclideRun& run, const NuclideFindings& findings) {
+void nuclides_section(std::string& text, const NuclideRun& run, const NuclideFindings& findings,
+                      const ActivityResult* activity) {
     text += "[nuclides]";
     text += crlf;
     for (const auto& file : run.library.files)
@@ -88,20 +93,38 @@ void nuclides_section(std::string& text, const NuclideRun& run, const NuclideFin
                  file.path + " (" + std::to_string(file.nuclides) + " nuclides, " +
                      std::to_string(file.lines) + " lines)");
     for (const auto& chain : findings.identification.chains) add_pair(text, "chain", chain);
+    if (activity)
+        for (const auto& [key, value] : activity->keys) add_pair(text, key, value);
     std::vector<std::vector<std::string>> rows{
         {"nuclide", "identified", "score", "lines", "peaks", "interferences"}};
-    for (const auto& n : findings.identification.nuclides)
+    if (activity)
+        rows[0].insert(rows[0].end(), std::begin(activity_columns), std::end(activity_columns));
+    for (const auto& n : findings.identification.nuclides) {
         rows.push_back({field(n.name), n.identified ? "yes" : "no", fixed(n.score, 3),
                         std::to_string(n.found) + "/" + std::to_string(n.expected),
                         peak_list(n.peaks), interference_list(n.interferences)});
+        if (activity) append_fields(rows.back(), nuclide_activity_fields(*activity, n.name));
+    }
+    // Nuclides whose limits are always asked for, though identification did not list them.
+    if (activity)
+        for (const auto& row : activity->nuclides) {
+            const auto& listed = findings.identification.nuclides;
+            if (std::any_of(listed.begin(), listed.end(),
+                            [&](const auto& n) { return n.name == row.nuclide; }))
+                continue;
+            rows.push_back({field(row.nuclide), "no", "-", "-", "-", "-"});
+            append_fields(rows.back(), nuclide_activity_fields(*activity, row.nuclide));
+        }
     add_table(text, rows);
 }
 
-void lines_section(std::string& text, const NuclideFindings& findings) {
+void lines_section(std::string& text, const NuclideFindings& findings,
+                   const ActivityResult* activity) {
     text += "[nuclide lines]";
     text += crlf;
     std::vector<std::vector<std::string>> rows{{"nuclide", "energy", "probability", "peak",
                                                 "recalibrated_energy", "difference", "status"}};
+    if (activity) rows[0].insert(rows[0].end(), {"activity", "d_activity"});
     for (const auto& n : findings.identification.nuclides)
         for (const auto& l : n.lines) {
             const bool matched = l.peak >= 0;
@@ -111,6 +134,8 @@ void lines_section(std::string& text, const NuclideFindings& findings) {
                             matched ? fixed(l.peak_energy, 3) : "-",
                             matched ? fixed(l.difference, 3) : "-",
                             std::string(status_text(l.status))});
+            if (activity)
+                append_fields(rows.back(), line_activity_fields(*activity, n.name, l.line->energy));
         }
     add_table(text, rows);
 }
@@ -133,16 +158,25 @@ void unexplained_section(std::string& text, const NuclideFindings& findings,
 }  // namespace
 
 ResultAdditions nuclide_additions(const NuclideRun& run, const NuclideFindings& findings,
-                                  const SpectrumAnalysis& analysis) {
+                                  const SpectrumAnalysis& analysis,
+                                  const ActivityResult* activity) {
     ResultAdditions additions;
     additions.calibration_lines = calibration_lines(findings.recalibration);
     std::vector<std::string> column;
     for (const auto& name : findings.identification.peak_nuclide) column.push_back(field(name));
     column.resize(analysis.peaks.size(), "-");
     additions.peak_columns.push_back({"nuclide", std::move(column)});
-    nuclides_section(additions.sections, run, findings);
-    lines_section(additions.sections, findings);
+    nuclides_section(additions.sections, run, findings, activity);
+    lines_section(additions.sections, findings, activity);
     unexplained_section(additions.sections, findings, analysis);
+    if (activity) {
+        additions.sections += "[activity budget]";
+        additions.sections += crlf;
+        for (const auto& line : activity_budget_lines(*activity)) {
+            additions.sections += line;
+            additions.sections += crlf;
+        }
+    }
     return additions;
 }
 

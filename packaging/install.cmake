@@ -18,3 +18,5 @@ if(NOT WIN32)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/sorvane.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
+# The gamma-line library the runtime identifies nuclides with (share/sorvane/nuclides).
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/nuclides/ DESTINATION ${CMAKE_INSTALL_DATADIR}/sorvane/nuclides)

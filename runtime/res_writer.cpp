@@ -91,7 +91,8 @@ constexpr std::string_view peak_header =
 
 // The energy and width calibrations used, the width's fitted coefficients with their
 // uncertainties and how many clean peaks set them.
-void calibration_section(Lines& lines, const SpectrumAnalysis& analysis) {
+void calibration_section(Lines& lines, const SpectrumAnalysis& analysis,
+                         const std::vector<std::string>& added) {
     const auto& width = analysis.width;
     lines.add("[calibration]");
     lines.pair("energy",
@@ -103,6 +104,7 @@ void calibration_section(Lines& lines, const SpectrumAnalysis& analysis) {
     lines.pair("d_fwhm", join_numbers({width.d_a, width.d_b, width.d_c}));
     lines.pair("fwhm_peaks", std::to_string(width.peaks_used));
     lines.pair("fwhm_refined", width.refined ? "yes" : "no");
+    for (const auto& line : added) lines.add(line);
 }
 
 // The legend of the peaks' flag letters, one "letter = meaning" per line.
@@ -145,11 +147,16 @@ std::vector<std::string> header_fields() {
 }
 
 // The peak table with its columns lined up under the header's names.
-void peaks_section(Lines& lines, const SpectrumAnalysis& analysis, double live_time) {
+void peaks_section(Lines& lines, const SpectrumAnalysis& analysis, double live_time,
+                   const ResultAdditions& additions) {
     lines.add("[peaks]");
     std::vector<std::vector<std::string>> rows{header_fields()};
-    for (std::size_t i = 0; i < analysis.peaks.size(); ++i)
+    for (const auto& column : additions.peak_columns) rows[0].push_back(column.first);
+    for (std::size_t i = 0; i < analysis.peaks.size(); ++i) {
         rows.push_back(peak_fields(i + 1, analysis.peaks[i], live_time));
+        for (const auto& column : additions.peak_columns)
+            rows.back().push_back(i < column.second.size() ? column.second[i] : std::string("-"));
+    }
     for (const auto& line : aligned_lines(rows)) lines.add(line);
 }
 
@@ -185,12 +192,14 @@ ChannelModel channel_model(const SpectrumAnalysis& analysis, std::size_t channel
 }
 
 std::string format_result(const SpectrumFacts& facts, const AnalysisOptions& options,
-                          const SpectrumAnalysis& analysis, std::span<const double> counts) {
+                          const SpectrumAnalysis& analysis, std::span<const double> counts,
+                          const ResultAdditions& additions) {
     Lines lines;
     spectrum_section(lines, facts, analysis.first, analysis.last);
-    calibration_section(lines, analysis);
+    calibration_section(lines, analysis, additions.calibration_lines);
     options_section(lines, options);
-    peaks_section(lines, analysis, facts.live_time);
+    peaks_section(lines, analysis, facts.live_time, additions);
+    lines.append(additions.sections);
     lines.add("[messages]");
     for (const auto& message : analysis.messages) lines.add(message);
     flags_section(lines);

@@ -2,6 +2,7 @@
 
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analyse_spectrum.h"
@@ -20,10 +21,20 @@ struct SpectrumFacts {
     std::string raw_type;  // its type: code and name
 };
 
+// What later steps of the analysis add to a result: lines at the end of
+// [calibration], columns at the end of [peaks] (a name and one field per peak) and
+// whole sections between [peaks] and [messages]. Empty: the result as ever.
+struct ResultAdditions {
+    std::vector<std::string> calibration_lines;
+    std::vector<std::pair<std::string, std::vector<std::string>>> peak_columns;
+    std::string sections;  // CR LF lines
+};
+
 // The text of B.res: CR LF lines, sections [spectrum], [calibration], [options],
 // [peaks], [messages] and, for the raw-data codes 0 and 2, [data].
 std::string format_result(const SpectrumFacts& facts, const analysis::AnalysisOptions& options,
-                          const SpectrumAnalysis& analysis, std::span<const double> counts);
+                          const SpectrumAnalysis& analysis, std::span<const double> counts,
+                          const ResultAdditions& additions = {});
 
 // The result of a spectrum that could not be analysed: the reason and no peaks.
 std::string format_failure(const SpectrumFacts& facts, const analysis::AnalysisOptions& options,

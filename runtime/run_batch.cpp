@@ -9,9 +9,13 @@
 #include <mutex>
 #include <set>
 
+#include "activity_step.h"
 #include "analyse_spectrum.h"
+#include "nuclide_sections.h"
+#include "nuclide_step.h"
 #include "platform/result_set.h"
 #include "platform/text_helpers.h"
+#include "report_page.h"
 #include "res_writer.h"
 #include "spectrum/chn_reader.h"
 #include "svg_plot.h"
@@ -66,8 +70,30 @@ FsResult write_whole(FileSystem& fs, const std::string& path, const std::string&
     return renamed;
 }
 
+// What identification and the activities need, read once per run and shared unchanged.
+struct NuclideWork {
+    NuclideRun run;
+    LoadedCurve curve;
+};
+
+// The activities of one spectrum, when the settings name an efficiency file.
+std::optional<ActivityResult> activities_of(const NuclideWork& work, const NuclideFindings& found,
+                                            const SpectrumAnalysis& analysis,
+                                            std::span<const double> counts,
+                                            const SpectrumFacts& facts) {
+    if (work.run.settings.efficiency_file.empty()) return std::nullopt;
+    ActivitySpectrum spectrum{&analysis, counts, facts.live_time, facts.real_time, facts.start, {}};
+    if (found.recalibration.done) {
+        const auto& e = found.recalibration.energy;
+        spectrum.energy = analysis::EnergyCalibration{e.c0, e.c1, e.c2, false};
+    }
+    return activity_step(activity_candidates(work.run, found), spectrum, work.run.settings,
+                         work.curve);
+}
+
 Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base,
-                    std::mutex& run_log_guard) {
+                    const NuclideWork& work, std::mutex& run_log_guard) {
+    const NuclideRun& nuclides = work.run;
     const char sep = fs.separator();
     const std::string input = as_folder(request.chn_dir, sep) + base + ".chn";
     const std::string output = as_folder(request.res_dir, sep) + base;
@@ -131,7 +157,38 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             } else {
                 remove_stale(fs, output + ".svg", analysis.messages);
             }
-            text = format_result(facts, request.options, analysis, counts);
+            ResultAdditions additions;
+            std::optional<ActivityResult> activity;
+            if (nuclides.active) {
+                NuclideFindings found = find_nuclides(nuclides, analysis, counts, request.options,
+                                                      relative_efficiency(work.curve));
+                analysis.messages.insert(analysis.messages.end(), found.messages.begin(),
+                                         found.messages.end());
+                activity = activities_of(work, found, analysis, counts, facts);
+                if (activity)
+                    analysis.messages.insert(analysis.messages.end(), activity->messages.begin(),
+                                             activity->messages.end());
+                additions =
+                    nuclide_additions(nuclides, found, analysis, activity ? &*activity : nullptr);
+            }
+            // The printable page, asked for in the nuclide settings; like the plot, a
+            // page not asked for this time must not stay beside the new result.
+            if (nuclides.active && nuclides.settings.write_report) {
+                ReportInput page{base,
+                                 chn.sample_description,
+                                 &facts,
+                                 &analysis,
+                                 activity ? &*activity : nullptr,
+                                 additions.calibration_lines,
+                                 plot_svg(base, facts, request.options, analysis, counts),
+                                 "Sorvane run_Tovalu.exe"};
+                const FsResult html = write_whole(fs, output + ".html", report_page(page));
+                if (!html.ok())
+                    analysis.messages.push_back("cannot write " + output + ".html: " + html.reason);
+            } else {
+                remove_stale(fs, output + ".html", analysis.messages);
+            }
+            text = format_result(facts, request.options, analysis, counts, additions);
             outcome.analysed = true;
             outcome.peaks = analysis.peaks.size();
         }
@@ -152,6 +209,7 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
         std::vector<std::string> ignored;
         remove_stale(fs, output + ".csv", ignored);
         remove_stale(fs, output + ".svg", ignored);
+        remove_stale(fs, output + ".html", ignored);
     }
     const FsResult written = write_whole(fs, output + ".res", text);
     if (!written.ok()) {
@@ -203,6 +261,13 @@ int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
     if (!wrote_receipt.ok())
         log << "cannot write " << receipt << ": " << wrote_receipt.reason << "\n";
 
+    // The line library is read once; every spectrum uses it unchanged.
+    NuclideWork nuclides{load_nuclide_run(fs, request.system_dir, bundled_library_folders(fs), log),
+                         {}};
+    if (nuclides.run.active) {
+        nuclides.curve = load_activity_curve(fs, request.system_dir, nuclides.run.settings);
+        for (const auto& problem : nuclides.curve.problems) log << problem << "\n";
+    }
     // The names in the control file's order; a refused one keeps its place for its line.
     struct Job {
         std::string base;
@@ -223,7 +288,7 @@ int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
         Job& job = jobs[i];
         if (!job.refusal.empty()) return;
         const auto begin = std::chrono::steady_clock::now();
-        job.outcome = analyse_one(request, fs, job.base, run_log_guard);
+        job.outcome = analyse_one(request, fs, job.base, nuclides, run_log_guard);
         job.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
                      .count();
     };

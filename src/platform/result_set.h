@@ -10,8 +10,10 @@
 namespace sorvane {
 
 // The files of one spectrum's result set in the result folder: B.res and, when
-// asked for, B.svg and B.csv. A new result replaces the set as a whole.
-inline constexpr std::array<std::string_view, 3> result_set_extensions = {".res", ".svg", ".csv"};
+// asked for, B.svg, B.csv and the report page B.html. A new result replaces the set
+// as a whole.
+inline constexpr std::array<std::string_view, 4> result_set_extensions = {".res", ".svg", ".csv",
+                                                                          ".html"};
 
 // The log in the result folder of spectra whose earlier result was kept.
 inline constexpr std::string_view run_log_name = "sorvane-run.log";

@@ -13,6 +13,7 @@
 #include <regex>
 #include <sstream>
 
+#include "contract/nuclide_settings.h"
 #include "recording_file_system.h"
 #include "spectrum/chn_writer.h"
 #include "synthetic.h"
@@ -121,6 +122,34 @@ TEST_F(RunBatch, ResultHasItsSectionsInOrderWithCrLf) {
               (std::vector<std::string>{"no", "channel", "d_channel", "energy", "d_energy",
                                         "fwhm_ch", "fwhm_kev", "area", "d_area", "d_area_pct",
                                         "background", "cps", "d_cps", "chi2r", "flags"}));
+}
+
+// With no nuclide settings file, or one with identification off, the result stays
+// byte for byte what it was; with it on, a missing library is said in the result and
+// once on the log, and the sections come between [peaks] and [messages].
+TEST_F(RunBatch, NuclideSettingsOffLeaveTheResultAsItWas) {
+    add_spectrum("a");
+    request.base_names = {"a"};
+    run();
+    const std::string before = result("a");
+    NuclideSettings settings;
+    fs.memory.add_file("/sys/sorvane.inf.nuclides", render_nuclide_settings(settings));
+    run();
+    EXPECT_EQ(result("a"), before);
+    settings.identify = true;
+    settings.bundled_library = false;
+    settings.library_files = {"/lib/missing.csv"};
+    fs.memory.add_file("/sys/sorvane.inf.nuclides", render_nuclide_settings(settings));
+    log.str("");
+    run();
+    const std::string text = result("a");
+    const auto peaks = text.find("[peaks]"), nuclides = text.find("[nuclides]\r\n");
+    const auto messages = text.find("[messages]");
+    EXPECT_TRUE(peaks < nuclides && nuclides < messages) << text;
+    EXPECT_NE(text.find(" nuclide\r\n"), std::string::npos);
+    const std::string problem = "cannot read the line library /lib/missing.csv";
+    EXPECT_NE(text.find(problem, messages), std::string::npos) << text;
+    EXPECT_EQ(log.str().find(problem), log.str().rfind(problem)) << log.str();
 }
 
 TEST_F(RunBatch, PeakLinesHaveFifteenColumns) {

@@ -1,0 +1,412 @@
+#include "activity_step.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "activity/decay.h"
+#include "activity/efficiency_storage.h"
+#include "activity/normal_distribution.h"
+#include "res_writer.h"
+
+namespace sorvane {
+namespace {
+
+using activity::CommonFactors;
+using activity::EfficiencyCurve;
+using activity::LimitInput;
+using activity::LineActivity;
+using activity::LineMeasurement;
+
+constexpr double window_half_width = 1.5;  // FWHM either side of the line
+constexpr double side_width = 3.0;         // FWHM of each side region beyond the window
+
+// The channel of an energy under the spectrum's calibration (the root nearest the line).
+double channel_of(const analysis::EnergyCalibration& e, double energy) {
+    if (std::abs(e.c2) < 1e-12 * std::abs(e.c1)) return (energy - e.c0) / e.c1;
+    const double disc = e.c1 * e.c1 - 4.0 * e.c2 * (e.c0 - energy);
+    if (disc < 0.0) return (energy - e.c0) / e.c1;
+    return (-e.c1 + std::copysign(std::sqrt(disc), e.c1)) / (2.0 * e.c2);
+}
+
+struct WindowCounts {
+    double gross = 0.0;
+    double background = 0.0;
+    double d_background = 0.0;
+    bool ok = false;
+};
+
+// The fit's background of the region holding the channel: its value is known from
+// the region's other channels, so its variance is that of a side region of their size.
+double fitted_background_variance(const SpectrumAnalysis& analysis, double channel,
+                                  double background, double window) {
+    for (const auto& region : analysis.regions) {
+        if (channel < region.first || channel > region.last) continue;
+        const double others = region.last - region.first + 1 - window;
+        return background * window / std::max(others, window);
+    }
+    return background;
+}
+
+// Counts in the window around a line no peak was found for: the gross counts, and
+// the background from the fitted regions when they cover the window, else from
+// side regions of 3 FWHM beyond it.
+WindowCounts window_counts(const ActivitySpectrum& spectrum, double channel, double fwhm) {
+    const SpectrumAnalysis& analysis = *spectrum.analysis;
+    WindowCounts out;
+    const int low =
+        std::max(static_cast<int>(std::ceil(channel - window_half_width * fwhm)), analysis.first);
+    const int high =
+        std::min(static_cast<int>(std::floor(channel + window_half_width * fwhm)), analysis.last);
+    if (high < low || high >= static_cast<int>(spectrum.counts.size())) return out;
+    const double window = high - low + 1;
+    const ChannelModel model = channel_model(analysis, spectrum.counts.size());
+    bool fitted = true;
+    for (int ch = low; ch <= high; ++ch) {
+        out.gross += spectrum.counts[ch];
+        const double b = model.background[ch];
+        if (std::isnan(b)) fitted = false;
+        out.background += std::isnan(b) ? 0.0 : b;
+    }
+    if (fitted) {
+        out.d_background =
+            std::sqrt(fitted_background_variance(analysis, channel, out.background, window));
+        out.ok = true;
+        return out;
+    }
+    const int reach = static_cast<int>(std::ceil(side_width * fwhm));
+    double side = 0.0, side_channels = 0.0;
+    for (int ch = std::max(low - reach, analysis.first); ch < low; ++ch, ++side_channels)
+        side += spectrum.counts[ch];
+    for (int ch = high + 1; ch <= std::min(high + reach, analysis.last); ++ch, ++side_channels)
+        side += spectrum.counts[ch];
+    if (side_channels == 0.0) return out;
+    const double scale = window / side_channels;
+    out.background = side * scale;
+    out.d_background = std::sqrt(side) * scale;
+    out.ok = true;
+    return out;
+}
+
+// The date as the result writes it: "T" between date and time.
+std::string iso_time(std::string text) {
+    if (text.size() > 10 && text[10] == ' ') text[10] = 'T';
+    return text;
+}
+
+std::string optional_text(const std::optional<double>& value) {
+    return value ? number_text(*value) : "-";
+}
+
+struct Context {
+    const ActivitySpectrum& spectrum;
+    const NuclideSettings& settings;
+    const EfficiencyCurve& curve;
+    double start_after_reference_s = 0.0;
+    double low_kev = 0.0;
+    double high_kev = 0.0;
+    std::vector<std::string>* messages = nullptr;
+};
+
+NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context& c) {
+    const SpectrumAnalysis& analysis = *c.spectrum.analysis;
+    NuclideActivityRow row;
+    row.nuclide = candidate.nuclide;
+    CommonFactors common;
+    common.live_time_s = c.spectrum.live_time_s;
+    common.decay = activity::decay_correction({candidate.half_life_s, candidate.d_half_life_s,
+                                               c.start_after_reference_s, c.spectrum.real_time_s});
+    common.quantity = c.settings.sample_quantity > 0.0 ? c.settings.sample_quantity : 1.0;
+    // So many half-lives between the reference and the count that nothing of the
+    // reference activity is left to measure: no number is better than a wrong one.
+    if (!(common.decay.factor > 1e-250) || !std::isfinite(common.decay.factor)) {
+        c.messages->push_back(candidate.nuclide +
+                              ": the reference time is too many half-lives from the count: "
+                              "no activity or limits");
+        row.verdict = "not_detected";
+        for (const CandidateLine& line : candidate.lines)
+            row.lines.push_back({line.energy_kev, {}});
+        return row;
+    }
+
+    std::vector<LineMeasurement> found;
+    std::vector<LineActivity> found_activities;
+    const CandidateLine* identifying = nullptr;
+    LineActivity identifying_activity;
+    double strongest = 0.0;
+    bool any_in_range = false;
+    for (const CandidateLine& line : candidate.lines) {
+        LineActivityRow line_row;
+        line_row.energy_kev = line.energy_kev;
+        const bool in_range =
+            line.probability > 0.0 && line.energy_kev >= c.low_kev && line.energy_kev <= c.high_kev;
+        any_in_range = any_in_range || in_range;
+        const bool has_peak = line.peak >= 0 && line.peak < static_cast<int>(analysis.peaks.size());
+        LineMeasurement measured{line.energy_kev, 0.0, 0.0, line.probability, line.d_probability};
+        if (has_peak) {
+            measured.net_area = analysis.peaks[line.peak].fit.area;
+            measured.d_area = analysis.peaks[line.peak].fit.d_area;
+        }
+        const LineActivity la = activity::line_activity(measured, c.curve, common);
+        if (in_range && la.inside_curve && la.conversion > 0.0 && !line.shared) {
+            const double expected = 1.0 / la.conversion;  // p eff, up to common factors
+            if (expected > strongest) {
+                strongest = expected;
+                identifying = &line;
+                identifying_activity = la;
+            }
+            if (has_peak && la.usable) {
+                line_row.activity = la;
+                found.push_back(measured);
+                found_activities.push_back(la);
+            }
+        }
+        row.lines.push_back(line_row);
+    }
+    if (!identifying) {
+        row.verdict = any_in_range ? "outside_curve" : "not_detected";
+        return row;
+    }
+    row.identifying_energy_kev = identifying->energy_kev;
+
+    LimitInput limit;
+    limit.conversion = identifying_activity.conversion;
+    limit.conversion_relative_uncertainty = identifying_activity.conversion_relative_uncertainty;
+    limit.k_alpha = activity::normal_quantile(1.0 - c.settings.alpha);
+    limit.k_beta = activity::normal_quantile(1.0 - c.settings.beta);
+    double y = 0.0;
+    bool measured = false;
+    if (identifying->peak >= 0 && identifying->peak < static_cast<int>(analysis.peaks.size())) {
+        const analysis::FittedPeak& fit = analysis.peaks[identifying->peak].fit;
+        limit.background_counts = fit.background;
+        const double window = 2.0 * window_half_width * fit.fwhm;
+        limit.d_background_counts =
+            std::sqrt(fitted_background_variance(analysis, fit.centroid, fit.background, window));
+        y = limit.conversion * fit.area;
+        measured = true;
+    } else {
+        const double channel =
+            channel_of(c.spectrum.energy.value_or(analysis.energy), identifying->energy_kev);
+        const WindowCounts counts =
+            window_counts(c.spectrum, channel, analysis.width.fwhm(channel));
+        if (counts.ok) {
+            limit.background_counts = counts.background;
+            limit.d_background_counts = counts.d_background;
+            y = limit.conversion * (counts.gross - counts.background);
+            measured = true;
+        }
+    }
+    if (measured) {
+        row.decision_threshold = activity::decision_threshold(limit);
+        row.detection_limit = activity::detection_limit(limit);
+    }
+    const bool above = measured && y > *row.decision_threshold;
+    if (candidate.identified && above && !found.empty()) {
+        const activity::NuclideActivity mean =
+            activity::combine_lines(found_activities, found, c.curve, common);
+        if (mean.valid) {
+            row.verdict = "detected";
+            row.activity = mean;
+            row.coverage = activity::coverage_interval(mean.activity, mean.d_activity,
+                                                       1.0 - c.settings.coverage);
+            return row;
+        }
+    }
+    row.verdict = "not_detected";
+    return row;
+}
+
+const NuclideActivityRow* row_of(const ActivityResult& result, const std::string& nuclide) {
+    for (const auto& row : result.nuclides)
+        if (row.nuclide == nuclide) return &row;
+    return nullptr;
+}
+
+std::string percent(double part, double total) {
+    return total > 0.0 ? number_text(100.0 * part / total) : "-";
+}
+
+bool is_absolute(const std::string& path) {
+    return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
+           (path.size() > 1 && path[1] == ':');
+}
+
+}  // namespace
+
+LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_dir,
+                                const NuclideSettings& settings) {
+    LoadedCurve out;
+    if (settings.efficiency_file.empty()) return out;
+    out.path = settings.efficiency_file;
+    if (!is_absolute(out.path)) {
+        std::string folder = system_dir;
+        if (!folder.empty() && folder.back() != fs.separator()) folder += fs.separator();
+        out.path = folder + out.path;
+    }
+    activity::LoadedEfficiency loaded = activity::load_efficiency_file(fs, out.path);
+    out.curve = std::move(loaded.curve);
+    out.problems = std::move(loaded.problems);
+    return out;
+}
+
+std::function<double(double)> relative_efficiency(const LoadedCurve& loaded) {
+    if (!loaded.curve) return {};
+    return [curve = *loaded.curve](double energy) {
+        const double held = std::clamp(energy, curve.energy_min_kev, curve.energy_max_kev);
+        return activity::evaluate_efficiency(curve, held).efficiency;
+    };
+}
+
+std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
+                                                   const NuclideFindings& findings) {
+    std::vector<ActivityCandidate> out;
+    auto facts_of = [&run](ActivityCandidate& candidate) {
+        const nuclides::NuclideFacts* facts = run.library.facts(candidate.nuclide);
+        if (!facts || !(facts->half_life > 0.0)) return;
+        candidate.half_life_s = facts->half_life_seconds();
+        candidate.d_half_life_s = facts->d_half_life * candidate.half_life_s / facts->half_life;
+    };
+    for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
+        if (n.name == nuclides::annihilation_name) continue;
+        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}};
+        facts_of(candidate);
+        for (const nuclides::LineOutcome& l : n.lines)
+            if (l.line)
+                candidate.lines.push_back({l.line->energy, l.line->probability / 100.0,
+                                           l.line->d_probability / 100.0, l.peak,
+                                           l.status == nuclides::LineStatus::shared});
+        out.push_back(std::move(candidate));
+    }
+    for (const std::string& name : run.settings.always_report) {
+        const bool listed = std::any_of(
+            out.begin(), out.end(), [&](const ActivityCandidate& c) { return c.nuclide == name; });
+        if (listed || run.library.lines_of(name).empty()) continue;
+        ActivityCandidate candidate{name, false, 0.0, 0.0, {}};
+        facts_of(candidate);
+        for (const nuclides::GammaLine* line : run.library.lines_of(name))
+            candidate.lines.push_back(
+                {line->energy, line->probability / 100.0, line->d_probability / 100.0, -1, false});
+        out.push_back(std::move(candidate));
+    }
+    return out;
+}
+
+ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
+                             const ActivitySpectrum& spectrum, const NuclideSettings& settings,
+                             const LoadedCurve& loaded) {
+    ActivityResult result;
+    result.unit =
+        settings.sample_quantity > 0.0
+            ? "Bq/" + (settings.sample_unit.empty() ? std::string("unit") : settings.sample_unit)
+            : "Bq";
+    result.messages = loaded.problems;
+    const auto start = activity::seconds_of_date(spectrum.start);
+    auto reference = start;
+    std::string reference_text = spectrum.start;
+    if (!settings.reference_time.empty()) {
+        if (const auto given = activity::seconds_of_date(settings.reference_time)) {
+            reference = given;
+            reference_text = settings.reference_time;
+        } else {
+            result.messages.push_back("reference time \"" + settings.reference_time +
+                                      "\" is not YYYY-MM-DD HH:MM:SS: activities at the start");
+        }
+    }
+    double start_after_reference = 0.0;
+    if (start && reference) {
+        start_after_reference = *start - *reference;
+        result.keys.emplace_back("reference_time", iso_time(reference_text));
+    } else {
+        if (!start)
+            result.messages.push_back(
+                "the spectrum's start date is unknown: activities are corrected for decay "
+                "during the count only, not to the reference time");
+        result.keys.emplace_back("reference_time", "-");
+    }
+    if (loaded.curve) {
+        const EfficiencyCurve& curve = *loaded.curve;
+        result.keys.emplace_back(
+            "efficiency", loaded.path + " (from " + number_text(curve.energy_min_kev) + " to " +
+                              number_text(curve.energy_max_kev) + " keV, standard: " +
+                              (curve.standard.empty() ? std::string("-") : curve.standard) + ")");
+    } else {
+        result.keys.emplace_back("efficiency", loaded.path + " (not usable)");
+    }
+    result.keys.emplace_back("unit", result.unit);
+    result.keys.emplace_back("corrections", "no cascade-summing or self-absorption correction");
+    if (spectrum.analysis == nullptr) return result;
+
+    const SpectrumAnalysis& analysis = *spectrum.analysis;
+    if (!loaded.curve) {
+        for (const ActivityCandidate& candidate : candidates)
+            result.nuclides.push_back(
+                {candidate.nuclide, "no_efficiency", {}, {}, {}, {}, 0.0, {}});
+        return result;
+    }
+    const double e_first = analysis.energy.energy(analysis.first);
+    const double e_last = analysis.energy.energy(analysis.last);
+    const Context context{spectrum,
+                          settings,
+                          *loaded.curve,
+                          start_after_reference,
+                          std::min(e_first, e_last),
+                          std::max(e_first, e_last),
+                          &result.messages};
+    if (!(spectrum.live_time_s > 0.0)) {
+        result.messages.push_back("live time is 0: no activities");
+        for (const ActivityCandidate& candidate : candidates)
+            result.nuclides.push_back({candidate.nuclide, "not_detected", {}, {}, {}, {}, 0.0, {}});
+        return result;
+    }
+    for (const ActivityCandidate& candidate : candidates)
+        result.nuclides.push_back(nuclide_row(candidate, context));
+    return result;
+}
+
+std::vector<std::string> nuclide_activity_fields(const ActivityResult& result,
+                                                 const std::string& nuclide) {
+    std::vector<std::string> fields(std::size(activity_columns), "-");
+    const NuclideActivityRow* row = row_of(result, nuclide);
+    if (!row) return fields;
+    if (row->activity) {
+        fields[0] = number_text(row->activity->activity);
+        fields[1] = number_text(row->activity->d_activity);
+        if (row->activity->lines_used > 1)
+            fields[6] = number_text(row->activity->lines_chi2 / (row->activity->lines_used - 1));
+    }
+    if (row->coverage) {
+        fields[2] = number_text(row->coverage->low);
+        fields[3] = number_text(row->coverage->high);
+    }
+    fields[4] = optional_text(row->decision_threshold);
+    fields[5] = optional_text(row->detection_limit);
+    fields[7] = row->verdict;
+    return fields;
+}
+
+std::vector<std::string> line_activity_fields(const ActivityResult& result,
+                                              const std::string& nuclide, double energy_kev) {
+    std::vector<std::string> fields(2, "-");
+    const NuclideActivityRow* row = row_of(result, nuclide);
+    if (!row) return fields;
+    for (const LineActivityRow& line : row->lines) {
+        if (line.energy_kev != energy_kev || !line.activity) continue;
+        fields[0] = number_text(line.activity->activity);
+        fields[1] = number_text(line.activity->d_activity);
+    }
+    return fields;
+}
+
+std::vector<std::string> activity_budget_lines(const ActivityResult& result) {
+    std::vector<std::string> lines = {"nuclide counting efficiency emission half_life quantity"};
+    for (const NuclideActivityRow& row : result.nuclides) {
+        if (!row.activity) continue;
+        const activity::UncertaintyBudget& b = row.activity->budget;
+        const double total = b.total();
+        lines.push_back(row.nuclide + " " + percent(b.counting, total) + " " +
+                        percent(b.efficiency, total) + " " + percent(b.emission, total) + " " +
+                        percent(b.half_life, total) + " " + percent(b.quantity, total));
+    }
+    return lines;
+}
+
+}  // namespace sorvane

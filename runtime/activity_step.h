@@ -1,0 +1,111 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "activity/characteristic_limits.h"
+#include "activity/efficiency_curve.h"
+#include "activity/nuclide_activity.h"
+#include "analyse_spectrum.h"
+#include "contract/nuclide_settings.h"
+#include "nuclide_step.h"
+#include "platform/file_system.h"
+
+namespace sorvane {
+
+// One library line of a nuclide, and the peak identification gave it (or none).
+struct CandidateLine {
+    double energy_kev = 0.0;
+    double probability = 0.0;  // per decay
+    double d_probability = 0.0;
+    int peak = -1;        // index into SpectrumAnalysis::peaks
+    bool shared = false;  // its peak holds another nuclide's line too: no activity from it
+};
+
+// A nuclide the activity step reports: identified, or asked for.
+struct ActivityCandidate {
+    std::string nuclide;
+    bool identified = false;
+    double half_life_s = 0.0;  // 0: stable or unknown, no decay correction
+    double d_half_life_s = 0.0;
+    std::vector<CandidateLine> lines;
+};
+
+// What the step needs of the spectrum; every field is this spectrum's own.
+struct ActivitySpectrum {
+    const SpectrumAnalysis* analysis = nullptr;
+    std::span<const double> counts;
+    double live_time_s = 0.0;
+    double real_time_s = 0.0;
+    std::string start;  // "YYYY-MM-DD HH:MM:SS", empty when unknown
+    std::optional<analysis::EnergyCalibration>
+        energy;  // where lines are sought, when not the analysis's
+};
+
+struct LineActivityRow {
+    double energy_kev = 0.0;
+    std::optional<activity::LineActivity> activity;  // a found line inside the curve's range
+};
+
+struct NuclideActivityRow {
+    std::string nuclide;
+    std::string verdict;  // detected, not_detected, no_efficiency, outside_curve
+    std::optional<activity::NuclideActivity> activity;   // detected only
+    std::optional<activity::CoverageInterval> coverage;  // detected only
+    std::optional<double> decision_threshold;            // of the identifying line
+    std::optional<double> detection_limit;               // none when it does not exist
+    double identifying_energy_kev = 0.0;
+    std::vector<LineActivityRow> lines;
+};
+
+struct ActivityResult {
+    std::vector<std::pair<std::string, std::string>> keys;  // "key = value" lines of [nuclides]
+    std::vector<NuclideActivityRow> nuclides;
+    std::vector<std::string> messages;
+    std::string unit;  // "Bq" or "Bq/kg" ...
+};
+
+// The efficiency curve the settings name, read once per run; problems name the
+// file and line.
+struct LoadedCurve {
+    std::optional<activity::EfficiencyCurve> curve;
+    std::string path;
+    std::vector<std::string> problems;
+};
+
+// Reads the settings' efficiency file once per run; a relative path is taken from
+// the control file's folder. Nothing to load when the settings name no file.
+LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_dir,
+                                const NuclideSettings& settings);
+
+// The efficiency at an energy, for identification's expectation of relative line
+// strengths; held at the curve's ends outside its range. Empty without a curve.
+std::function<double(double)> relative_efficiency(const LoadedCurve& curve);
+
+// The nuclides identification listed (but the annihilation line) and those whose
+// limits are always asked for, with their lines and half-lives from the library.
+std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
+                                                   const NuclideFindings& findings);
+
+// Activities, limits and verdicts of the candidates. Lines outside the analysed
+// range or the curve's range are not used; a nuclide with none left is
+// `outside_curve`.
+ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
+                             const ActivitySpectrum& spectrum, const NuclideSettings& settings,
+                             const LoadedCurve& curve);
+
+// The columns appended to a [nuclides] row and a [nuclide lines] row, and the
+// [activity budget] section; "-" for an empty field.
+inline constexpr const char* activity_columns[] = {
+    "activity",           "d_activity",      "coverage_low", "coverage_high",
+    "decision_threshold", "detection_limit", "lines_chi2r",  "verdict"};
+std::vector<std::string> nuclide_activity_fields(const ActivityResult& result,
+                                                 const std::string& nuclide);
+std::vector<std::string> line_activity_fields(const ActivityResult& result,
+                                              const std::string& nuclide, double energy_kev);
+std::vector<std::string> activity_budget_lines(const ActivityResult& result);
+
+}  // namespace sorvane

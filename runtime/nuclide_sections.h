@@ -1,0 +1,16 @@
+#pragma once
+
+#include "activity_step.h"
+#include "nuclide_step.h"
+#include "res_writer.h"
+
+namespace sorvane {
+
+// What identification adds to a result: the recalibration in [calibration], the
+// "nuclide" column of [peaks], and the sections [nuclides], [nuclide lines] and
+// [unexplained peaks]; with activities, their keys and columns and [activity budget].
+ResultAdditions nuclide_additions(const NuclideRun& run, const NuclideFindings& findings,
+                                  const SpectrumAnalysis& analysis,
+                                  const ActivityResult* activity = nullptr);
+
+}  // namespace sorvane

@@ -1,0 +1,163 @@
+#include "report_page.h"
+
+#include <cstdio>
+
+namespace sorvane {
+namespace {
+
+constexpr const char* style = R"(@page { size: A4; margin: 14mm; }
+body { font-family: "DejaVu Sans", Arial, sans-serif; font-size: 9pt; color: #000; margin: 0; }
+h1 { font-size: 14pt; margin: 0 0 4pt 0; }
+h2 { font-size: 10.5pt; margin: 8pt 0 3pt 0; border-bottom: 1px solid #888; }
+table { border-collapse: collapse; }
+td, th { padding: 1pt 5pt 1pt 0; vertical-align: top; }
+table.nuclides th, table.nuclides td { border-bottom: 1px solid #ccc; text-align: right; }
+table.nuclides th:first-child, table.nuclides td:first-child { text-align: left; }
+td.key { color: #444; }
+p.note { font-size: 8pt; color: #333; }
+.plot svg { width: 100%; height: auto; }
+@media print { .plot { page-break-inside: avoid; } }
+)";
+
+std::string value_or_dash(const std::string& text) {
+    return text.empty() ? "-" : text;
+}
+
+void fact_row(std::string& html, const std::string& key, const std::string& value) {
+    html += "<tr><td class=\"key\">" + html_text(key) + "</td><td>" +
+            html_text(value_or_dash(value)) + "</td></tr>\n";
+}
+
+std::string optional_number(const std::optional<double>& value) {
+    return value ? number_text(*value) : "-";
+}
+
+std::string percent_of(double part, double total) {
+    if (!(total > 0.0)) return "-";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.1f", 100.0 * part / total);
+    return text;
+}
+
+void calibrations(std::string& html, const ReportInput& in) {
+    html += "<h2>Calibrations</h2>\n<table>\n";
+    if (in.analysis) {
+        const auto& e = in.analysis->energy;
+        fact_row(html, "Energy",
+                 "E = " + number_text(e.c0) + " + " + number_text(e.c1) + " ch + " +
+                     number_text(e.c2) + " ch^2 keV");
+        const auto& w = in.analysis->width;
+        fact_row(html, "Width",
+                 "FWHM^2 = " + number_text(w.a) + " + " + number_text(w.b) + " ch + " +
+                     number_text(w.c) + " ch^2 (channels)");
+    }
+    if (in.activity)
+        for (const auto& [key, value] : in.activity->keys)
+            if (key == "efficiency") fact_row(html, "Efficiency", value);
+    for (const std::string& note : in.calibration_notes) fact_row(html, "", note);
+    html += "</table>\n";
+}
+
+void nuclide_table(std::string& html, const ActivityResult& result) {
+    const std::string unit = html_text(result.unit);
+    html +=
+        "<h2>Nuclides</h2>\n<table class=\"nuclides\">\n<tr><th>Nuclide</th><th>Result</th>"
+        "<th>Activity (" +
+        unit +
+        ")</th><th>Coverage interval</th><th>Decision threshold</th>"
+        "<th>Detection limit</th><th>Lines chi2/dof</th><th>Budget: counting / efficiency / "
+        "emission / half-life / quantity (%)</th></tr>\n";
+    for (const NuclideActivityRow& row : result.nuclides) {
+        const auto fields = nuclide_activity_fields(result, row.nuclide);
+        std::string value = "-", interval = "-", budget = "-";
+        if (row.activity) {
+            value = fields[0] + " &plusmn; " + fields[1];
+            interval = fields[2] + " &ndash; " + fields[3];
+            const auto& b = row.activity->budget;
+            const double total = b.total();
+            budget = percent_of(b.counting, total) + " / " + percent_of(b.efficiency, total) +
+                     " / " + percent_of(b.emission, total) + " / " +
+                     percent_of(b.half_life, total) + " / " + percent_of(b.quantity, total);
+        } else if (row.detection_limit) {
+            value = "&lt; " + number_text(*row.detection_limit);
+        }
+        const std::string verdict = row.verdict == "not_detected" ? "not detected"
+                                    : row.verdict == "outside_curve"
+                                        ? "outside the efficiency curve"
+                                    : row.verdict == "no_efficiency" ? "no efficiency"
+                                                                     : row.verdict;
+        html += "<tr><td>" + html_text(row.nuclide) + "</td><td>" + html_text(verdict) +
+                "</td><td>" + value + "</td><td>" + interval + "</td><td>" +
+                optional_number(row.decision_threshold) + "</td><td>" +
+                optional_number(row.detection_limit) + "</td><td>" + fields[6] + "</td><td>" +
+                budget + "</td></tr>\n";
+    }
+    html += "</table>\n";
+    std::string reference = "-", corrections;
+    for (const auto& [key, value] : result.keys) {
+        if (key == "reference_time") reference = value;
+        if (key == "corrections") corrections = value;
+    }
+    html += "<p class=\"note\">Activities at " + html_text(reference) +
+            "; uncertainties are standard (k = 1); a nuclide not detected is given as &lt; its "
+            "detection limit; " +
+            html_text(corrections) + ".</p>\n";
+}
+
+// The plot's own XML prolog, if any, would be out of place inside the page.
+std::string inline_svg(const std::string& svg) {
+    const auto at = svg.find("<svg");
+    return at == std::string::npos ? std::string() : svg.substr(at);
+}
+
+}  // namespace
+
+std::string html_text(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string report_page(const ReportInput& in) {
+    std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+    html += "<title>" + html_text(in.name) + ": gamma-ray spectrum report</title>\n<style>\n";
+    html += style;
+    html += "</style>\n</head>\n<body>\n<h1>" + html_text(in.name) + "</h1>\n<table>\n";
+    fact_row(html, "Sample", in.description);
+    if (in.facts) {
+        fact_row(html, "Spectrum", in.facts->input_path);
+        if (!in.facts->raw_path.empty()) fact_row(html, "Raw file", in.facts->raw_path);
+        fact_row(html, "Start", in.facts->start);
+        fact_row(html, "Live time", number_text(in.facts->live_time) + " s");
+        fact_row(html, "Real time", number_text(in.facts->real_time) + " s");
+    }
+    html += "</table>\n";
+    calibrations(html, in);
+    if (in.activity) nuclide_table(html, *in.activity);
+    if (!in.svg.empty())
+        html += "<h2>Spectrum</h2>\n<div class=\"plot\">\n" + inline_svg(in.svg) + "\n</div>\n";
+    html += "<p class=\"note\">" + html_text(in.program) + "</p>\n</body>\n</html>\n";
+    return html;
+}
+
+}  // namespace sorvane

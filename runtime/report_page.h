@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "activity_step.h"
+#include "analyse_spectrum.h"
+#include "res_writer.h"
+
+namespace sorvane {
+
+// What the printable page of one spectrum shows.
+struct ReportInput {
+    std::string name;         // the base name
+    std::string description;  // the sample's, from the spectrum file
+    const SpectrumFacts* facts = nullptr;
+    const SpectrumAnalysis* analysis = nullptr;
+    const ActivityResult* activity = nullptr;
+    std::vector<std::string> calibration_notes;  // recalibration, line library ...
+    std::string svg;                             // the plot, inlined; empty for none
+    std::string program;                         // "Sorvane 2.1.8"
+};
+
+// B.html: one self-contained page (no scripts, no files beside it) laid out for A4:
+// the sample, its times, the calibrations used, the nuclide table with activities,
+// limits and budget, and the plot.
+std::string report_page(const ReportInput& input);
+
+// Text made safe inside HTML elements and attribute values.
+std::string html_text(const std::string& text);
+
+}  // namespace sorvane

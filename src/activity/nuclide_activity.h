@@ -1,0 +1,68 @@
+#pragma once
+
+#include <vector>
+
+#include "activity/decay.h"
+#include "activity/efficiency_curve.h"
+
+namespace sorvane::activity {
+
+// A found line of a nuclide: its fitted net area and its library data.
+struct LineMeasurement {
+    double energy_kev = 0.0;
+    double net_area = 0.0;
+    double d_area = 0.0;
+    double emission_probability = 0.0;  // per decay
+    double d_emission_probability = 0.0;
+};
+
+// What every line of a nuclide in one spectrum shares.
+struct CommonFactors {
+    double live_time_s = 0.0;  // taken as exact
+    DecayCorrection decay;
+    double quantity = 1.0;  // sample quantity; 1 for activities per sample
+    double d_quantity = 0.0;
+};
+
+struct LineActivity {
+    double energy_kev = 0.0;
+    double activity = 0.0;  // A = N w
+    double d_activity = 0.0;
+    double conversion = 0.0;                       // w = 1 / (t_live eff p f m), Bq per count
+    double conversion_relative_uncertainty = 0.0;  // of eff, p, f and m together
+    bool usable = false;        // an area, an efficiency and a probability above 0
+    bool inside_curve = false;  // energy within the efficiency curve's range
+};
+
+LineActivity line_activity(const LineMeasurement& line, const EfficiencyCurve& curve,
+                           const CommonFactors& common);
+
+// Variances of a nuclide's activity by source; their sum is the activity's variance.
+struct UncertaintyBudget {
+    double counting = 0.0;
+    double efficiency = 0.0;
+    double emission = 0.0;
+    double half_life = 0.0;
+    double quantity = 0.0;
+    double total() const { return counting + efficiency + emission + half_life + quantity; }
+};
+
+struct NuclideActivity {
+    double activity = 0.0;
+    double d_activity = 0.0;
+    double lines_chi2 = 0.0;  // of the lines about the mean
+    int lines_used = 0;       // degrees of freedom: lines_used - 1
+    UncertaintyBudget budget;
+    bool valid = false;  // at least one usable line
+};
+
+// The generalised least squares mean of the usable lines' activities. Their
+// relative covariance holds counting and emission probability on the diagonal and
+// the common curve's cov(ln eff_i, ln eff_j) everywhere; it is scaled by the mean,
+// not by each line's own value, so that shared relative errors do not pull the
+// mean low. Decay and quantity are common to all lines and are added afterwards.
+NuclideActivity combine_lines(const std::vector<LineActivity>& activities,
+                              const std::vector<LineMeasurement>& lines,
+                              const EfficiencyCurve& curve, const CommonFactors& common);
+
+}  // namespace sorvane::activity

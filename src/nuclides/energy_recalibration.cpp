@@ -1,0 +1,421 @@
+#include "energy_recalibration.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+
+namespace sorvane::nuclides {
+namespace {
+
+// What makes a peak and a line good anchors of the energy scale.
+constexpr double anchor_significance = 8.0;   // area / d_area of the peak
+constexpr double anchor_probability = 3.0;    // percent
+constexpr double anchor_isolation_kev = 2.0;  // no other listed line this close
+constexpr double search_shift_kev = 3.0;      // the file's calibration may be this far off
+constexpr double search_stretch = 0.005;      // ... plus this fraction of the energy
+constexpr double max_gain_change = 0.005;     // a correction may stretch by 0.5 % at most
+constexpr double linear_tolerance_kev = 1.0;  // pairing under a straight correction
+constexpr double outlier_sigmas = 4.0;
+constexpr double multiplet_anchor_significance = 30.0;
+// A file's calibration is seldom further off than this (keV at an energy E): a trial
+// correction pays for each peak it moves by more, so a lone peak is not moved onto a
+// neighbouring line when it already sits on one.
+double expected_drift_kev(double kev) {
+    return 1.0 + 0.001 * kev;
+}
+constexpr double drift_penalty = 0.1;
+// A fitted scale's local gain may differ from the file's by this much (a stretch plus
+// a curvature the file got wrong); beyond it the lines were paired wrongly.
+constexpr double max_fitted_gain_change = 0.02;
+// The curvature the file's calibration is held to, and how far it may go when strong
+// lines beyond the anchors call for it (a file calibrated over a small range).
+constexpr double held_curvature_kev = 0.3;
+constexpr double free_curvature_kev = 30.0;
+
+struct Anchor {
+    std::size_t peak;
+    double channel;
+    double d_channel;
+    double start_energy;  // under the file's calibration
+    double line_energy;
+    double d_line;
+};
+
+bool anchor_peak(const PeakEvidence& peak) {
+    // Escape, sum, annihilation and broad peaks do not sit at a line's energy.
+    for (char letter : {'E', 'F', 'S', 'A', 'B', 'N'})
+        if (peak.flagged(letter)) return false;
+    // A multiplet member's centroid leans toward its neighbour unless it dominates.
+    const double needed = peak.flagged('D') ? multiplet_anchor_significance : anchor_significance;
+    return peak.significance() >= needed;
+}
+
+std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
+    std::vector<const GammaLine*> out;
+    for (const auto& line : library.lines)
+        if (line.nuclide != annihilation_name && line.probability >= anchor_probability)
+            out.push_back(&line);
+    return out;
+}
+
+// The listed lines close to each line: a peak there may be either.
+using Neighbours = std::map<const GammaLine*, std::vector<const GammaLine*>>;
+
+Neighbours neighbours_of(const LineLibrary& library) {
+    Neighbours out;
+    for (const auto& line : library.lines)
+        for (const auto& other : library.lines)
+            if (&other != &line && std::fabs(other.energy - line.energy) < anchor_isolation_kev)
+                out[&line].push_back(&other);
+    return out;
+}
+
+// The anchor line nearest an energy within a tolerance, and whether it is the only one.
+template <typename Credible>
+const GammaLine* nearest_line(const std::vector<const GammaLine*>& lines, double energy,
+                              double tolerance, bool& unique, Credible&& is_credible) {
+    const GammaLine* best = nullptr;
+    int within = 0;
+    for (const auto* line : lines) {
+        const double distance = std::fabs(line->energy - energy);
+        if (distance > tolerance || !is_credible(*line)) continue;
+        ++within;
+        if (!best || distance < std::fabs(best->energy - energy)) best = line;
+    }
+    unique = within == 1;
+    return best;
+}
+
+// Energies of all peaks under a trial scale, sorted, to ask whether a line has a peak.
+class PeakEnergies {
+public:
+    template <typename Scale>
+    PeakEnergies(std::span<const PeakEvidence> peaks, Scale&& scale) {
+        for (const auto& p : peaks) energies_.push_back(scale(p.channel));
+        std::sort(energies_.begin(), energies_.end());
+    }
+    bool near(double energy, double tolerance) const {
+        const auto at = std::lower_bound(energies_.begin(), energies_.end(), energy - tolerance);
+        return at != energies_.end() && *at <= energy + tolerance;
+    }
+
+private:
+    std::vector<double> energies_;
+};
+
+// A line is a credible anchor when its nuclide's stronger lines have peaks too: those
+// from 100 keV up to its energy (the efficiency is higher there), and those above it
+// that are more than twice as probable.
+bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnergies& peaks,
+              double tolerance) {
+    if (line.nuclide == annihilation_name) return true;  // any positron or pair makes it
+    for (const auto& other : library.lines) {
+        if (other.nuclide != line.nuclide || other.probability <= line.probability) continue;
+        const bool expected = (other.energy >= 100.0 && other.energy <= line.energy) ||
+                              other.probability > 2.0 * line.probability;
+        if (expected && !peaks.near(other.energy, tolerance)) return false;
+    }
+    return true;
+}
+
+// A line anchors the scale when it is credible and no close neighbour is: a peak
+// between Am-241 59.54 and Eu-155 60.01 keV is Am-241's unless Eu-155's own stronger
+// lines show too.
+bool usable(const GammaLine& line, const LineLibrary& library, const Neighbours& neighbours,
+            const PeakEnergies& peaks, double tolerance) {
+    if (!credible(line, library, peaks, tolerance)) return false;
+    const auto close = neighbours.find(&line);
+    if (close == neighbours.end()) return true;
+    return std::none_of(close->second.begin(), close->second.end(), [&](const GammaLine* other) {
+        return credible(*other, library, peaks, tolerance);
+    });
+}
+
+// Solves the n x n system (n <= 3) in place; false when it is singular.
+bool solve(int n, double a[3][3], double b[3]) {
+    for (int col = 0; col < n; ++col) {
+        int pivot = col;
+        for (int r = col + 1; r < n; ++r)
+            if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
+        if (std::fabs(a[pivot][col]) < 1e-300) return false;
+        std::swap(a[col], a[pivot]);
+        std::swap(b[col], b[pivot]);
+        for (int r = 0; r < n; ++r) {
+            if (r == col) continue;
+            const double f = a[r][col] / a[col][col];
+            for (int c = col; c < n; ++c) a[r][c] -= f * a[col][c];
+            b[r] -= f * b[col];
+        }
+    }
+    for (int r = 0; r < n; ++r) b[r] /= a[r][r];
+    return true;
+}
+
+// Weighted least squares of the correction line - start = d0 + d1 x + d2 x^2, x the
+// channel over the top of the analysed range, with a prior on each term: the file's
+// calibration is a measurement too. The offset is free, the stretch held to 0.1 % of
+// the top energy (a gain's drift between calibrations) and the curvature to 0.3 keV at
+// the top unless lines spread over the range call for more; so a few bunched lines never
+// extrapolate wildly, and one line gives an offset.
+bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start,
+                    double top_channel, QuadraticEnergy& out,
+                    double curvature_prior_kev = held_curvature_kev) {
+    constexpr int terms = 3;
+    const double scale = std::max(1.0, top_channel);
+    const double prior_sigma[3] = {1000.0, 0.001 * std::max(1.0, start.energy(scale)),
+                                   curvature_prior_kev};
+    double normal[3][3] = {}, rhs[3] = {};
+    double chi2 = 0.0;
+    auto variance_of = [&](const Anchor& a) {
+        const double d = start.slope(a.channel) * a.d_channel;
+        return std::max(d * d + a.d_line * a.d_line, 1e-8);
+    };
+    for (const auto& a : anchors) {
+        const double x = a.channel / scale;
+        const double basis[3] = {1.0, x, x * x};
+        const double w = 1.0 / variance_of(a);
+        const double y = a.line_energy - a.start_energy;
+        for (int r = 0; r < terms; ++r) {
+            rhs[r] += w * basis[r] * y;
+            for (int c = 0; c < terms; ++c) normal[r][c] += w * basis[r] * basis[c];
+        }
+    }
+    for (int r = 0; r < terms; ++r) normal[r][r] += 1.0 / (prior_sigma[r] * prior_sigma[r]);
+    // The inverse of the normal matrix, column by column.
+    double inverse[3][3] = {};
+    for (int k = 0; k < terms; ++k) {
+        double m[3][3], e[3] = {0.0, 0.0, 0.0};
+        std::copy(&normal[0][0], &normal[0][0] + 9, &m[0][0]);
+        e[k] = 1.0;
+        if (!solve(terms, m, e)) return false;
+        for (int r = 0; r < terms; ++r) inverse[r][k] = e[r];
+    }
+    double d[3] = {0.0, 0.0, 0.0};
+    for (int r = 0; r < terms; ++r)
+        for (int c = 0; c < terms; ++c) d[r] += inverse[r][c] * rhs[c];
+    for (const auto& a : anchors) {
+        const double x = a.channel / scale;
+        const double r = a.line_energy - a.start_energy - (d[0] + d[1] * x + d[2] * x * x);
+        chi2 += r * r / variance_of(a);
+    }
+    const int dof = static_cast<int>(anchors.size()) - terms;  // the priors add no freedom
+    const double inflate = dof > 0 ? std::max(1.0, chi2 / dof) : 1.0;
+    const double to_channel[3] = {1.0, 1.0 / scale, 1.0 / (scale * scale)};
+    out = start;
+    out.c0 += d[0];
+    out.c1 += d[1] * to_channel[1];
+    out.c2 += d[2] * to_channel[2];
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            out.covariance[r][c] = inflate * inverse[r][c] * to_channel[r] * to_channel[c];
+    return true;
+}
+
+// The straight correction E' = a + b E that pairs the most anchor peaks with anchor
+// lines, tried through every two candidate pairs (and each single pair as an offset).
+struct Straight {
+    double a = 0.0;
+    double b = 1.0;
+};
+
+std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
+                           const std::vector<const GammaLine*>& lines, const LineLibrary& library,
+                           const Neighbours& neighbours, const QuadraticEnergy& start,
+                           auto&& corrected, auto&& tolerance) {
+    std::vector<Anchor> anchors;
+    const PeakEnergies all(peaks, corrected);
+    for (std::size_t i = 0; i < peaks.size(); ++i) {
+        if (!anchor_peak(peaks[i])) continue;
+        const double e = corrected(peaks[i].channel);
+        bool unique = false;
+        const double tol = tolerance(peaks[i], e);
+        const GammaLine* line = nearest_line(lines, e, tol, unique, [&](const GammaLine& l) {
+            return usable(l, library, neighbours, all, std::max(tol, linear_tolerance_kev));
+        });
+        if (!line || !unique) continue;
+        anchors.push_back({i, peaks[i].channel, peaks[i].d_channel, start.energy(peaks[i].channel),
+                           line->energy, line->d_energy});
+    }
+    // A line claimed by two peaks is no anchor for either.
+    std::vector<Anchor> out;
+    for (const auto& a : anchors) {
+        const auto claims = std::count_if(anchors.begin(), anchors.end(), [&](const Anchor& o) {
+            return o.line_energy == a.line_energy;
+        });
+        if (claims == 1) out.push_back(a);
+    }
+    return out;
+}
+
+Straight best_straight(std::span<const PeakEvidence> peaks,
+                       const std::vector<const GammaLine*>& lines, const LineLibrary& library,
+                       const Neighbours& neighbours, const QuadraticEnergy& start) {
+    struct Pair {
+        double peak_energy;
+        double line_energy;
+    };
+    std::vector<Pair> candidates;
+    for (const auto& peak : peaks) {
+        if (!anchor_peak(peak)) continue;
+        const double e = start.energy(peak.channel);
+        // Every line, not only the anchors: a peak may already sit on a crowded line.
+        for (const auto& line : library.lines)
+            if (std::fabs(line.energy - e) <= search_shift_kev + search_stretch * e)
+                candidates.push_back({e, line.energy});
+    }
+    // Peaks under a trial scale that fall on a credible line: a strong peak on an anchor
+    // line counts one, any other peak on any line a half; ties go to the smaller
+    // correction.
+    std::vector<double> all_lines;
+    for (const auto& line : library.lines) all_lines.push_back(line.energy);
+    auto inliers = [&](const Straight& s) {
+        const PeakEnergies all(peaks, [&](double ch) { return s.a + s.b * start.energy(ch); });
+        double count = 0.0, correction = 0.0;
+        for (const auto& peak : peaks) {
+            if (peak.flagged('E') || peak.flagged('F') || peak.flagged('S')) continue;
+            const double e = start.energy(peak.channel);
+            const double moved = s.a + s.b * e;
+            bool unique = false;
+            const double drift = (moved - e) / expected_drift_kev(e);
+            if (anchor_peak(peak) &&
+                nearest_line(lines, moved, linear_tolerance_kev, unique, [&](const GammaLine& l) {
+                    return usable(l, library, neighbours, all, linear_tolerance_kev);
+                })) {
+                count += 1.0 - drift_penalty * drift * drift;
+                correction += std::fabs(moved - e);
+                continue;
+            }
+            auto at =
+                std::lower_bound(all_lines.begin(), all_lines.end(), moved - linear_tolerance_kev);
+            for (; at != all_lines.end() && *at <= moved + linear_tolerance_kev; ++at) {
+                const auto& line = library.lines[static_cast<std::size_t>(at - all_lines.begin())];
+                if (line.nuclide != annihilation_name &&
+                    credible(line, library, all, linear_tolerance_kev)) {
+                    count += 0.5 - drift_penalty * drift * drift;
+                    break;
+                }
+            }
+        }
+        return std::pair{count, -correction};
+    };
+    Straight best;
+    auto best_score = inliers(best);
+    auto consider = [&](const Straight& s) {
+        const auto score = inliers(s);
+        if (score > best_score) {
+            best_score = score;
+            best = s;
+        }
+    };
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        consider({candidates[i].line_energy - candidates[i].peak_energy, 1.0});
+        for (std::size_t j = i + 1; j < candidates.size(); ++j) {
+            const double span = candidates[j].peak_energy - candidates[i].peak_energy;
+            if (std::fabs(span) < 50.0) continue;
+            const double b = (candidates[j].line_energy - candidates[i].line_energy) / span;
+            if (std::fabs(b - 1.0) > max_gain_change) continue;
+            consider({candidates[i].line_energy - b * candidates[i].peak_energy, b});
+        }
+    }
+    return best;
+}
+
+// A file whose own curvature is off leaves the strong lines beyond the anchors a few
+// keV from their place. Those with a single usable line within the search window
+// under the fit are added and the curvature let go; the result stands only when two
+// or more were added and every pair then sits within its tolerance.
+void extend_to_far_lines(std::span<const PeakEvidence> peaks,
+                         const std::vector<const GammaLine*>& lines, const LineLibrary& library,
+                         const Neighbours& neighbours, const QuadraticEnergy& start,
+                         double top_channel, double floor_kev, std::vector<Anchor>& anchors,
+                         QuadraticEnergy& fitted) {
+    double low = std::numeric_limits<double>::infinity(), high = 0.0;
+    for (const auto& a : anchors) {
+        low = std::min(low, a.channel);
+        high = std::max(high, a.channel);
+    }
+    std::vector<Anchor> wide = paired(
+        peaks, lines, library, neighbours, start, [&](double ch) { return fitted.energy(ch); },
+        [&](const PeakEvidence&, double e) { return search_shift_kev + search_stretch * e; });
+    std::vector<Anchor> extended = anchors;
+    for (const auto& w : wide) {
+        const bool beyond = w.channel > high + 0.1 * (high - low);
+        const bool new_peak = std::none_of(anchors.begin(), anchors.end(),
+                                           [&](const Anchor& a) { return a.peak == w.peak; });
+        if (beyond && new_peak) extended.push_back(w);
+    }
+    // Two far lines at least: one sets the curvature, the other checks it.
+    if (extended.size() < anchors.size() + 2 || anchors.size() < 3) return;
+    QuadraticEnergy trial;
+    if (!fit_correction(extended, start, top_channel, trial, free_curvature_kev)) return;
+    for (const auto& a : extended) {
+        const double tolerance = match_tolerance(trial.slope(a.channel) * a.d_channel,
+                                                 trial.d_energy(a.channel), a.d_line, floor_kev);
+        if (std::fabs(a.line_energy - trial.energy(a.channel)) > tolerance) return;
+    }
+    anchors = std::move(extended);
+    fitted = trial;
+}
+
+}  // namespace
+
+Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const LineLibrary& library,
+                                 const QuadraticEnergy& start, double floor_kev,
+                                 double top_channel) {
+    Recalibration result;
+    const auto lines = anchor_lines(library);
+    const Neighbours neighbours = neighbours_of(library);
+    const Straight straight = best_straight(peaks, lines, library, neighbours, start);
+    std::vector<Anchor> anchors = paired(
+        peaks, lines, library, neighbours, start,
+        [&](double ch) { return straight.a + straight.b * start.energy(ch); },
+        [&](const PeakEvidence&, double) { return linear_tolerance_kev; });
+    for (const auto& p : peaks) top_channel = std::max(top_channel, p.channel);
+    QuadraticEnergy fitted = start;
+    for (int round = 0; round < 3 && !anchors.empty(); ++round) {
+        if (!fit_correction(anchors, start, top_channel, fitted)) return result;
+        // Leave out the worst pair beyond the outlier bound, then pair again under the fit.
+        std::vector<Anchor> kept;
+        for (const auto& a : anchors) {
+            const double sigma = std::hypot(fitted.slope(a.channel) * a.d_channel, a.d_line,
+                                            fitted.d_energy(a.channel));
+            if (std::fabs(a.line_energy - fitted.energy(a.channel)) <= outlier_sigmas * sigma ||
+                std::fabs(a.line_energy - fitted.energy(a.channel)) <= floor_kev / 2)
+                kept.push_back(a);
+        }
+        if (kept.size() < anchors.size() && !kept.empty()) {
+            if (!fit_correction(kept, start, top_channel, fitted)) return result;
+        }
+        anchors = paired(
+            peaks, lines, library, neighbours, start, [&](double ch) { return fitted.energy(ch); },
+            [&](const PeakEvidence& p, double) {
+                // Anchors stay within a keV of the fit, however loose its far ends.
+                return std::min(linear_tolerance_kev,
+                                match_tolerance(fitted.slope(p.channel) * p.d_channel,
+                                                fitted.d_energy(p.channel), 0.0, floor_kev));
+            });
+    }
+    if (anchors.empty()) return result;
+    if (!fit_correction(anchors, start, top_channel, fitted)) return result;
+    // Lines that call for a gain change beyond any drift where they stand were paired
+    // wrongly.
+    for (const auto& a : anchors)
+        if (std::fabs(fitted.slope(a.channel) / start.slope(a.channel) - 1.0) >
+            max_fitted_gain_change)
+            return result;
+    extend_to_far_lines(peaks, lines, library, neighbours, start, top_channel, floor_kev, anchors,
+                        fitted);
+    result.done = true;
+    result.energy = fitted;
+    double sum = 0.0;
+    for (const auto& a : anchors) {
+        const double residual = a.line_energy - fitted.energy(a.channel);
+        result.residuals.push_back({a.peak, a.line_energy, residual});
+        sum += residual * residual;
+    }
+    result.residual_rms_kev = std::sqrt(sum / static_cast<double>(anchors.size()));
+    return result;
+}
+
+}  // namespace sorvane::nuclides

@@ -1,0 +1,76 @@
+#include "activity/nuclide_activity.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace sorvane::activity {
+namespace {
+
+// Two lines at x = +-1 of a flat curve (eff 0.1) whose a0 and a1 have variances
+// 1e-4 and 4e-4: cov(ln eff) = [[5e-4, -3e-4], [-3e-4, 5e-4]]. Line 1: 10000 +- 1 %
+// counts, p = 0.5, so 200 Bq; line 2: 5200 +- 2 %, p = 0.25, so 208 Bq; 1000 s.
+// Relative covariance R = [[6e-4, -3e-4], [-3e-4, 9e-4]]; by hand the weights are
+// (b - c, a - c) / (a + b - 2c) = (12, 9) / 21, the mean 4272 / 21, its relative
+// variance (ab - c^2) / (a + b - 2c) = 45e-8 / 21e-4, counting 468e-4/441 of it...
+TEST(NuclideActivity, TwoCorrelatedLinesByHand) {
+    EfficiencyCurve curve;
+    curve.order = 2;
+    curve.reference_energy_kev = 500;
+    curve.coefficients = {std::log(0.1), 0, 0};
+    curve.covariance = {1e-4, 0, 0, 0, 4e-4, 0, 0, 0, 0};
+    curve.energy_min_kev = 100;
+    curve.energy_max_kev = 2000;
+    const std::vector<LineMeasurement> lines = {{500 * std::exp(1.0), 10000, 100, 0.5, 0},
+                                                {500 / std::exp(1.0), 5200, 104, 0.25, 0}};
+    CommonFactors common;
+    common.live_time_s = 1000;
+    std::vector<LineActivity> activities;
+    for (const LineMeasurement& line : lines)
+        activities.push_back(line_activity(line, curve, common));
+    EXPECT_NEAR(activities[0].activity, 200.0, 1e-9);
+    EXPECT_NEAR(activities[1].activity, 208.0, 1e-9);
+    EXPECT_NEAR(activities[0].d_activity, 200.0 * std::sqrt(1e-4 + 5e-4), 1e-9);
+
+    const NuclideActivity mean = combine_lines(activities, lines, curve, common);
+    const double expected = 4272.0 / 21.0;
+    EXPECT_NEAR(mean.activity, expected, 1e-9);
+    EXPECT_NEAR(mean.d_activity, expected * std::sqrt(45e-8 / 21e-4), 1e-9);
+    EXPECT_NEAR(mean.budget.counting, expected * expected * 468e-4 / 441, 1e-9);
+    EXPECT_NEAR(mean.budget.efficiency, expected * expected * 477e-4 / 441, 1e-9);
+    // chi^2 = r^T R^-1 r / mean^2 with R^-1 = [[9, 3], [3, 6]] 1e-4 / 45e-8.
+    const double r1 = 200 - expected, r2 = 208 - expected;
+    EXPECT_NEAR(mean.lines_chi2,
+                (9 * r1 * r1 + 6 * r1 * r2 + 6 * r2 * r2) * 1e-4 / 45e-8 / (expected * expected),
+                1e-9);
+    EXPECT_EQ(mean.lines_used, 2);
+}
+
+TEST(NuclideActivity, CommonFactorsAddToTheBudgetOnly) {
+    EfficiencyCurve curve;
+    curve.order = 2;
+    curve.reference_energy_kev = 500;
+    curve.coefficients = {std::log(0.1), 0, 0};
+    curve.covariance.assign(9, 0.0);
+    curve.energy_min_kev = 100;
+    curve.energy_max_kev = 2000;
+    const std::vector<LineMeasurement> lines = {{500, 10000, 100, 0.5, 0.01}};
+    CommonFactors common;
+    common.live_time_s = 1000;
+    common.decay = {0.5, 0.01};
+    common.quantity = 2.0;
+    common.d_quantity = 0.06;
+    const NuclideActivity one =
+        combine_lines({line_activity(lines[0], curve, common)}, lines, curve, common);
+    EXPECT_NEAR(one.activity, 10000 / (1000 * 0.1 * 0.5 * 0.5 * 2.0), 1e-9);  // 200 Bq per unit
+    const double a2 = one.activity * one.activity;
+    EXPECT_NEAR(one.budget.counting / a2, 1e-4, 1e-12);
+    EXPECT_NEAR(one.budget.emission / a2, 4e-4, 1e-12);
+    EXPECT_NEAR(one.budget.half_life / a2, 1e-4, 1e-12);
+    EXPECT_NEAR(one.budget.quantity / a2, 9e-4, 1e-12);
+    EXPECT_NEAR(one.budget.efficiency, 0.0, 1e-12);
+    EXPECT_EQ(one.lines_chi2, 0.0);
+}
+
+}  // namespace
+}  // namespace sorvane::activity

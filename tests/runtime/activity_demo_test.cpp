@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <sstream>
+
+#include "contract/nuclide_settings.h"
+#include "platform/real_platform.h"
+#include "run_batch.h"
+#include "support/cli_run.h"
+#include "support/test_files.h"
+
+namespace sorvane {
+namespace {
+
+const std::string demo = std::string(SORVANE_TEST_DATA) + "/../../demo/";
+
+// The fields of a [nuclides] row by the header's names.
+std::map<std::string, std::string> nuclide_row(const std::string& text, const std::string& name) {
+    std::istringstream in(text);
+    std::string line;
+    std::vector<std::string> header;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.front() == '[') {
+            inside = line == "[nuclides]";
+            continue;
+        }
+        if (!inside || line.find(" = ") != std::string::npos) continue;
+        std::istringstream fields(line);
+        std::vector<std::string> row;
+        for (std::string f; fields >> f;) row.push_back(f);
+        if (header.empty()) {
+            header = row;
+        } else if (!row.empty() && row[0] == name) {
+            std::map<std::string, std::string> out;
+            for (std::size_t i = 0; i < row.size() && i < header.size(); ++i)
+                out[header[i]] = row[i];
+            return out;
+        }
+    }
+    return {};
+}
+
+// The demo spectrum was made from 20000 Bq of Eu-152 on 2005-01-01 through the
+// curve beside it (demo/README.md): one activity, lines that agree, the report page.
+TEST(ActivityDemo, Eu152ActivityMatchesTheStatedOne) {
+    TempFolder folder;
+    RealFileSystem fs;
+    const CliRun converted =
+        run_cli(fs, {"convert", "--type", "iec", "--out", folder.path(), demo + "iec_eu152.iec"});
+    ASSERT_EQ(converted.status, 0) << converted.err;
+    NuclideSettings settings;
+    settings.identify = true;
+    settings.efficiency_file = demo + "iec_eu152_efficiency.txt";
+    settings.reference_time = "2005-01-01 00:00:00";
+    settings.write_report = true;
+    const std::string settings_path = folder.path() + std::string(nuclide_settings_file_name);
+    ASSERT_TRUE(fs.write_file(settings_path, render_nuclide_settings(settings)).ok());
+    RunRequest request;
+    request.system_dir = request.chn_dir = request.res_dir = folder.path();
+    request.base_names = {"iec_eu152"};
+    std::ostringstream log;
+    ASSERT_EQ(run_batch(request, fs, log), run_all_analysed) << log.str();
+    std::string text;
+    ASSERT_TRUE(fs.read_file(folder.path() + "iec_eu152.res", text).ok());
+
+    if (std::getenv("SORVANE_SHOW_RESULT")) std::cout << text;
+    auto row = nuclide_row(text, "Eu-152");
+    ASSERT_EQ(row["verdict"], "detected") << text;
+    const double activity = std::stod(row["activity"]);
+    const double uncertainty = std::stod(row["d_activity"]);
+    EXPECT_LT(std::abs(activity - 20000.0), 2.0 * uncertainty) << text;
+    EXPECT_LT(uncertainty / activity, 0.02);
+    const double chi2r = std::stod(row["lines_chi2r"]);
+    EXPECT_GT(chi2r, 0.3) << text;
+    EXPECT_LT(chi2r, 2.0) << text;
+    EXPECT_NE(text.find("[activity budget]"), std::string::npos);
+    EXPECT_TRUE(fs.file_exists(folder.path() + "iec_eu152.html"));
+
+    // Asked no more, the page of the earlier run goes with it.
+    settings.write_report = false;
+    ASSERT_TRUE(fs.write_file(settings_path, render_nuclide_settings(settings)).ok());
+    ASSERT_EQ(run_batch(request, fs, log), run_all_analysed) << log.str();
+    EXPECT_FALSE(fs.file_exists(folder.path() + "iec_eu152.html"));
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -1,0 +1,117 @@
+#include "activity_step.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "synthetic.h"
+
+namespace sorvane {
+namespace {
+
+// 0.25 keV a channel from 1 keV: the line at channel 1000 is at 251 keV.
+constexpr double line_kev = 251.0;
+constexpr double area = 20000.0;
+
+activity::EfficiencyCurve flat_curve(double low_kev) {
+    activity::EfficiencyCurve c;
+    c.order = 2;
+    c.reference_energy_kev = 500;
+    c.coefficients = {std::log(0.1), 0, 0};
+    c.covariance.assign(9, 0.0);
+    c.energy_min_kev = low_kev;
+    c.energy_max_kev = 1000;
+    return c;
+}
+
+struct StepRun {
+    SpectrumAnalysis analysis;
+    std::vector<double> counts;
+    ActivityResult result;
+};
+
+StepRun run(bool with_peak, bool identified, std::optional<activity::EfficiencyCurve> curve,
+            const std::string& reference_time = "") {
+    StepRun r;
+    r.counts = test::noise_free(
+        4096, 50.0,
+        with_peak ? std::vector<test::TestPeak>{{1000.0, area}} : std::vector<test::TestPeak>{});
+    analysis::AnalysisOptions options;
+    options.low = {200.0, 51.0, 2.0};
+    options.high = {3000.0, 751.0, 3.8};
+    const std::vector<float> terms{1.0f, 0.25f, 0.0f};
+    r.analysis = analyse_spectrum(r.counts, terms, options);
+    ActivityCandidate candidate{"X-1", identified, 3600.0, 36.0, {{line_kev, 0.5, 0.0, -1}}};
+    if (with_peak && !r.analysis.peaks.empty()) candidate.lines[0].peak = 0;
+    NuclideSettings settings;
+    settings.efficiency_file = "eff.txt";
+    settings.reference_time = reference_time;
+    const ActivitySpectrum spectrum{&r.analysis, r.counts, 1000.0, 1000.0, "2026-01-01 12:00:00", {}};
+    r.result = activity_step({candidate}, spectrum, settings, {curve, "eff.txt", {}});
+    return r;
+}
+
+TEST(ActivityStep, VerdictsAndActivities) {
+    // Counted 1000 s of a 3600 s half-life: (1 - exp(-x))/x = 0.909622 for x = ln2/3.6.
+    const double during = 0.909622;
+    struct Case {
+        const char* what;
+        bool with_peak;
+        bool identified;
+        std::optional<activity::EfficiencyCurve> curve;
+        const char* reference;
+        const char* verdict;
+        double activity;  // 0 when none is given
+    };
+    const Case cases[] = {
+        {"a found line", true, true, flat_curve(100), "", "detected", area / 50.0 / during},
+        {"one half-life before the start", true, true, flat_curve(100), "2026-01-01 11:00:00",
+         "detected", area / 50.0 / during * 2.0},
+        {"a line not identified", true, false, flat_curve(100), "", "not_detected", 0},
+        {"a blank", false, false, flat_curve(100), "", "not_detected", 0},
+        {"below the curve", true, true, flat_curve(300), "", "outside_curve", 0},
+        {"no curve", true, true, std::nullopt, "", "no_efficiency", 0},
+    };
+    for (const Case& c : cases) {
+        const StepRun r = run(c.with_peak, c.identified, c.curve, c.reference);
+        ASSERT_EQ(r.result.nuclides.size(), 1u) << c.what;
+        const NuclideActivityRow& row = r.result.nuclides[0];
+        EXPECT_EQ(row.verdict, c.verdict) << c.what;
+        EXPECT_EQ(row.activity.has_value(), c.activity > 0.0) << c.what;
+        if (row.activity) {
+            EXPECT_NEAR(row.activity->activity / c.activity, 1.0, 0.005) << c.what;
+        }
+        const auto fields = nuclide_activity_fields(r.result, "X-1");
+        EXPECT_EQ(fields[0] == "-", c.activity == 0.0) << c.what;  // never a number below y*
+    }
+}
+
+// No region is fitted on a blank: the window of 1.5 FWHM either side and side regions
+// of 3 FWHM beyond it give n_0 = 50 W and u^2(n_0) = 50 W^2 / S, w = 1 / (1000 0.1 0.5 f).
+TEST(ActivityStep, BlankLimitsFromSideRegions) {
+    const StepRun r = run(false, false, flat_curve(100));
+    const NuclideActivityRow& row = r.result.nuclides[0];
+    const double fwhm = test::test_width_calibration().fwhm(1000.0);
+    const double window = std::floor(1000 + 1.5 * fwhm) - std::ceil(1000 - 1.5 * fwhm) + 1;
+    const double side = 2 * std::ceil(3.0 * fwhm);
+    const double w = 1.0 / (1000 * 0.1 * 0.5 * 0.909622);
+    ASSERT_TRUE(row.decision_threshold.has_value());
+    EXPECT_NEAR(*row.decision_threshold /
+                    (1.6448536 * w * std::sqrt(50 * window + 50 * window * window / side)),
+                1.0, 1e-5);
+    ASSERT_TRUE(row.detection_limit.has_value());
+    EXPECT_GT(*row.detection_limit, 2.0 * *row.decision_threshold);
+}
+
+TEST(ActivityStep, KeysOfTheNuclidesSection) {
+    const StepRun r = run(true, true, flat_curve(100), "2025-12-31 00:00:00");
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"reference_time", "2025-12-31T00:00:00"},
+        {"efficiency", "eff.txt (from 100 to 1000 keV, standard: -)"},
+        {"unit", "Bq"},
+        {"corrections", "no cascade-summing or self-absorption correction"}};
+    EXPECT_EQ(r.result.keys, expected);
+}
+
+}  // namespace
+}  // namespace sorvane

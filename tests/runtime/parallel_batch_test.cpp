@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "contract/nuclide_settings.h"
 #include "platform/real_platform.h"
 #include "run_batch.h"
 #include "support/test_files.h"
@@ -46,7 +47,8 @@ struct BatchRun {
     std::vector<std::string> run_log;  // sorted: workers append in the order they fail
 };
 
-// The real spectra with plots and count tables, a name without a CHN file twice (each
+// The real spectra with plots, count tables, identification and its report page, a
+// name without a CHN file twice (each
 // keeping an earlier result, so the run log is appended from two workers), a refused
 // name and a name repeated in other case, on `workers` threads.
 BatchRun run_real_spectra(unsigned workers) {
@@ -54,6 +56,11 @@ BatchRun run_real_spectra(unsigned workers) {
     RealFileSystem fs;
     for (const char* kept : {"gone_a.res", "gone_b.res"})
         EXPECT_TRUE(fs.write_file(out.path() + kept, "earlier result\r\n").ok());
+    NuclideSettings nuclides;
+    nuclides.identify = true;
+    nuclides.write_report = true;
+    const std::string settings_path = out.path() + std::string(nuclide_settings_file_name);
+    EXPECT_TRUE(fs.write_file(settings_path, render_nuclide_settings(nuclides)).ok());
     RunRequest request;
     request.system_dir = out.path();
     request.chn_dir = test_data_path("realdata/chn/");
@@ -80,6 +87,7 @@ BatchRun run_real_spectra(unsigned workers) {
     std::sort(run.run_log.begin(), run.run_log.end());
     fs.remove_file(out.path() + "sorvane-run.log");
     fs.remove_file(out.path() + "sorvane.inf.read");  // holds the time of the run
+    fs.remove_file(settings_path);
     run.results = folder_bytes(fs, out.path());
     return run;
 }
@@ -88,7 +96,7 @@ BatchRun run_real_spectra(unsigned workers) {
 // spectra are analysed one after the other, and the lines keep the names' order.
 TEST(ParallelBatch, GivesTheBytesAndLinesOfTheSerialRun) {
     const BatchRun serial = run_real_spectra(1);
-    ASSERT_EQ(serial.results.size(), 5u * 3 + 2);  // .res .svg .csv each, and the two kept
+    ASSERT_EQ(serial.results.size(), 5u * 4 + 2);  // .res .svg .csv .html each, the two kept
     ASSERT_EQ(serial.lines.size(), 9u);            // 8 names and the summary
     EXPECT_EQ(serial.run_log.size(), 2u);
     for (unsigned workers : {2u, 3u, 16u}) {

@@ -18,12 +18,13 @@ ActivityResult two_nuclides() {
                              0.5,
                              1.1,
                              661.657,
+                             {},
                              {}};
     found.activity->activity = 100;
     found.activity->d_activity = 2.5;
     found.activity->lines_used = 1;
     found.activity->budget = {3.0, 2.0, 1.0, 0.0, 0.0};
-    NuclideActivityRow missing{"Co-60", "not_detected", {}, {}, 0.36783, 0.76792, 1332.492, {}};
+    NuclideActivityRow missing{"Co-60", "not_detected", {}, {}, 0.36783, 0.76792, 1332.492, {}, {}};
     result.nuclides = {found, missing};
     return result;
 }

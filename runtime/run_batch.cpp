@@ -172,12 +172,19 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             // The printable page, asked for in the nuclide settings; like the plot, a
             // page not asked for this time must not stay beside the new result.
             if (nuclides.active && nuclides.settings.write_report) {
+                std::vector<std::string> notes;
+                for (const auto& file : nuclides.library.files)
+                    notes.push_back("Line library: " + file.path + " (" +
+                                    std::to_string(file.nuclides) + " nuclides, " +
+                                    std::to_string(file.lines) + " lines)");
+                notes.insert(notes.end(), additions.calibration_lines.begin(),
+                             additions.calibration_lines.end());
                 ReportInput page{base,
                                  chn.sample_description,
                                  &facts,
                                  &analysis,
                                  activity ? &*activity : nullptr,
-                                 additions.calibration_lines,
+                                 notes,
                                  plot_svg(base, facts, request.options, analysis, counts),
                                  "Sorvane run_Tovalu.exe"};
                 const FsResult html = write_whole(fs, output + ".html", report_page(page));

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <random>
@@ -169,13 +168,6 @@ void part_a(Bench& b, int spectra) {
         SpectrumAnalysis analysis;
         NuclideFindings found;
         const ActivityResult result = b.analyse(counts, settings, curve, analysis, &found);
-        if (std::getenv("BENCH_SHOW") && s < 40)
-            for (const auto& n : found.identification.nuclides) {
-                std::printf("[%d] %s %s:", s, n.name.c_str(), n.identified ? "yes" : "no");
-                for (const auto& [p, o] : n.interferences) std::printf(" %d:%s", p, o.c_str());
-                for (const auto& l : n.lines) std::printf(" %.1f/%d/%d", l.line->energy, l.peak, (int)l.status);
-                std::printf("\n");
-            }
         for (const auto& row : result.nuclides) {
             if (row.verdict != "detected") continue;
             ++reported_detected;
@@ -186,24 +178,12 @@ void part_a(Bench& b, int spectra) {
         for (const auto& truth : sources) {
             ++present;
             const NuclideActivityRow* row = row_of(result, truth.nuclide);
-            if (std::getenv("BENCH_MISSED") && row && row->verdict != "detected" && truth.nuclide == std::getenv("BENCH_MISSED"))
-                std::printf("missed %s (%s) %g Bq, y %g y* %g\n", truth.nuclide.c_str(), row->verdict.c_str(), truth.activity_bq, row->identifying_value.value_or(-1), row->decision_threshold.value_or(-1));
             if (!row || row->verdict != "detected") continue;
             ++detected;
             const double a = row->activity->activity, u = row->activity->d_activity;
             (best_significance(*row, analysis) >= 30.0 ? strong : weaker)
                 .add(a, truth.activity_bq, u);
             by_nuclide[truth.nuclide].add(a, truth.activity_bq, u);
-            if (std::getenv("BENCH_SHOW") && std::abs(a - truth.activity_bq) > 4 * u) {
-                std::printf("%s: %g +- %g, true %g; with", truth.nuclide.c_str(), a, u, truth.activity_bq);
-                for (const auto& t : sources) std::printf(" %s", t.nuclide.c_str());
-                std::printf("\n");
-                for (const auto& pk : analysis.peaks)
-                    if (pk.energy < 90) std::printf("   peak %g keV fwhm %g area %g ch %g\n", pk.energy, pk.fwhm_kev, pk.fit.area, pk.fit.centroid);
-                for (const auto& rg : analysis.regions) if (rg.first < 300) std::printf("   region %d %d\n", rg.first, rg.last);
-                for (const auto& l : row->lines)
-                    if (l.activity) std::printf("   %g keV: %g +- %g\n", l.energy_kev, l.activity->activity, l.activity->d_activity);
-            }
         }
     }
     std::printf("\n## A. Activities of mixtures (%d spectra, %d nuclides present)\n\n", spectra,

@@ -86,7 +86,8 @@ NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& ana
     start.c1 = analysis.energy.c1;
     start.c2 = analysis.energy.c2;
     const double floor = run.settings.energy_tolerance_kev;
-    findings.recalibration = nuclides::recalibrate_energy(evidence, run.library, start, floor);
+    findings.recalibration =
+        nuclides::recalibrate_energy(evidence, run.library, start, floor, analysis.last);
     const nuclides::QuadraticEnergy& scale =
         findings.recalibration.done ? findings.recalibration.energy : start;
     if (!findings.recalibration.done)

@@ -13,9 +13,17 @@ constexpr double anchor_probability = 3.0;    // percent
 constexpr double anchor_isolation_kev = 2.0;  // no other listed line this close
 constexpr double search_shift_kev = 3.0;      // the file's calibration may be this far off
 constexpr double search_stretch = 0.005;      // ... plus this fraction of the energy
-constexpr double max_gain_change = 0.01;      // a correction may stretch by 1 % at most
+constexpr double max_gain_change = 0.005;     // a correction may stretch by 0.5 % at most
 constexpr double linear_tolerance_kev = 1.0;  // pairing under a straight correction
 constexpr double outlier_sigmas = 4.0;
+constexpr double multiplet_anchor_significance = 30.0;
+// A file's calibration is seldom further off than this (keV at an energy E): a trial
+// correction pays for each peak it moves by more, so a lone peak is not moved onto a
+// neighbouring line when it already sits on one.
+double expected_drift_kev(double kev) {
+    return 1.0 + 0.001 * kev;
+}
+constexpr double drift_penalty = 0.1;
 
 struct Anchor {
     std::size_t peak;
@@ -28,9 +36,11 @@ struct Anchor {
 
 bool anchor_peak(const PeakEvidence& peak) {
     // Escape, sum, annihilation and broad peaks do not sit at a line's energy.
-    for (char letter : {'E', 'F', 'S', 'A', 'B', 'N', 'D'})
+    for (char letter : {'E', 'F', 'S', 'A', 'B', 'N'})
         if (peak.flagged(letter)) return false;
-    return peak.significance() >= anchor_significance;
+    // A multiplet member's centroid leans toward its neighbour unless it dominates.
+    const double needed = peak.flagged('D') ? multiplet_anchor_significance : anchor_significance;
+    return peak.significance() >= needed;
 }
 
 std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
@@ -48,18 +58,50 @@ std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
 }
 
 // The anchor line nearest an energy within a tolerance, and whether it is the only one.
+template <typename Credible>
 const GammaLine* nearest_line(const std::vector<const GammaLine*>& lines, double energy,
-                              double tolerance, bool& unique) {
+                              double tolerance, bool& unique, Credible&& is_credible) {
     const GammaLine* best = nullptr;
     int within = 0;
     for (const auto* line : lines) {
         const double distance = std::fabs(line->energy - energy);
-        if (distance > tolerance) continue;
+        if (distance > tolerance || !is_credible(*line)) continue;
         ++within;
         if (!best || distance < std::fabs(best->energy - energy)) best = line;
     }
     unique = within == 1;
     return best;
+}
+
+// Energies of all peaks under a trial scale, sorted, to ask whether a line has a peak.
+class PeakEnergies {
+public:
+    template <typename Scale>
+    PeakEnergies(std::span<const PeakEvidence> peaks, Scale&& scale) {
+        for (const auto& p : peaks) energies_.push_back(scale(p.channel));
+        std::sort(energies_.begin(), energies_.end());
+    }
+    bool near(double energy, double tolerance) const {
+        const auto at = std::lower_bound(energies_.begin(), energies_.end(), energy - tolerance);
+        return at != energies_.end() && *at <= energy + tolerance;
+    }
+
+private:
+    std::vector<double> energies_;
+};
+
+// A line is a credible anchor when its nuclide's stronger lines have peaks too: those
+// from 100 keV up to its energy (the efficiency is higher there), and those above it
+// that are more than twice as probable.
+bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnergies& peaks,
+              double tolerance) {
+    for (const auto& other : library.lines) {
+        if (other.nuclide != line.nuclide || other.probability <= line.probability) continue;
+        const bool expected = (other.energy >= 100.0 && other.energy <= line.energy) ||
+                              other.probability > 2.0 * line.probability;
+        if (expected && !peaks.near(other.energy, tolerance)) return false;
+    }
+    return true;
 }
 
 // Solves the n x n system (n <= 3) in place; false when it is singular.
@@ -82,12 +124,17 @@ bool solve(int n, double a[3][3], double b[3]) {
     return true;
 }
 
-// Weighted least squares of the correction line - start = d0 + d1 x + d2 x^2 (x the
-// channel over `scale`), with the given number of terms; the result in channel terms.
-bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start, int terms,
-                    QuadraticEnergy& out) {
-    double scale = 1.0;
-    for (const auto& a : anchors) scale = std::max(scale, std::fabs(a.channel));
+// Weighted least squares of the correction line - start = d0 + d1 x + d2 x^2, x the
+// channel over the top of the analysed range, with a prior on each term: the file's
+// calibration is a measurement too. The offset is free, the stretch held to 0.1 % of
+// the top energy (a gain's drift between calibrations) and the curvature to 0.3 keV at
+// the top unless lines spread over the range call for more; so a few bunched lines never
+// extrapolate wildly, and one line gives an offset.
+bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start,
+                    double top_channel, QuadraticEnergy& out) {
+    constexpr int terms = 3;
+    const double scale = std::max(1.0, top_channel);
+    const double prior_sigma[3] = {1000.0, 0.001 * std::max(1.0, start.energy(scale)), 0.3};
     double normal[3][3] = {}, rhs[3] = {};
     double chi2 = 0.0;
     auto variance_of = [&](const Anchor& a) {
@@ -104,6 +151,7 @@ bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& s
             for (int c = 0; c < terms; ++c) normal[r][c] += w * basis[r] * basis[c];
         }
     }
+    for (int r = 0; r < terms; ++r) normal[r][r] += 1.0 / (prior_sigma[r] * prior_sigma[r]);
     // The inverse of the normal matrix, column by column.
     double inverse[3][3] = {};
     for (int k = 0; k < terms; ++k) {
@@ -121,7 +169,7 @@ bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& s
         const double r = a.line_energy - a.start_energy - (d[0] + d[1] * x + d[2] * x * x);
         chi2 += r * r / variance_of(a);
     }
-    const int dof = static_cast<int>(anchors.size()) - terms;
+    const int dof = static_cast<int>(anchors.size()) - terms;  // the priors add no freedom
     const double inflate = dof > 0 ? std::max(1.0, chi2 / dof) : 1.0;
     const double to_channel[3] = {1.0, 1.0 / scale, 1.0 / (scale * scale)};
     out = start;
@@ -142,14 +190,18 @@ struct Straight {
 };
 
 std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
-                           const std::vector<const GammaLine*>& lines, const QuadraticEnergy& start,
-                           auto&& corrected, auto&& tolerance) {
+                           const std::vector<const GammaLine*>& lines, const LineLibrary& library,
+                           const QuadraticEnergy& start, auto&& corrected, auto&& tolerance) {
     std::vector<Anchor> anchors;
+    const PeakEnergies all(peaks, corrected);
     for (std::size_t i = 0; i < peaks.size(); ++i) {
         if (!anchor_peak(peaks[i])) continue;
         const double e = corrected(peaks[i].channel);
         bool unique = false;
-        const GammaLine* line = nearest_line(lines, e, tolerance(peaks[i], e), unique);
+        const double tol = tolerance(peaks[i], e);
+        const GammaLine* line = nearest_line(lines, e, tol, unique, [&](const GammaLine& l) {
+            return credible(l, library, all, std::max(tol, linear_tolerance_kev));
+        });
         if (!line || !unique) continue;
         anchors.push_back({i, peaks[i].channel, peaks[i].d_channel, start.energy(peaks[i].channel),
                            line->energy, line->d_energy});
@@ -166,38 +218,55 @@ std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
 }
 
 Straight best_straight(std::span<const PeakEvidence> peaks,
-                       const std::vector<const GammaLine*>& lines, const QuadraticEnergy& start) {
+                       const std::vector<const GammaLine*>& lines, const LineLibrary& library,
+                       const QuadraticEnergy& start) {
     struct Pair {
         double peak_energy;
         double line_energy;
     };
     std::vector<Pair> candidates;
-    std::vector<double> strong;
     for (const auto& peak : peaks) {
         if (!anchor_peak(peak)) continue;
         const double e = start.energy(peak.channel);
-        strong.push_back(e);
-        for (const auto* line : lines)
-            if (std::fabs(line->energy - e) <= search_shift_kev + search_stretch * e)
-                candidates.push_back({e, line->energy});
+        // Every line, not only the anchors: a peak may already sit on a crowded line.
+        for (const auto& line : library.lines)
+            if (std::fabs(line.energy - e) <= search_shift_kev + search_stretch * e)
+                candidates.push_back({e, line.energy});
     }
-    std::vector<double> line_energies;
-    for (const auto* line : lines) line_energies.push_back(line->energy);
+    // Peaks under a trial scale that fall on a credible line: a strong peak on an anchor
+    // line counts one, any other peak on any line a half; ties go to the smaller
+    // correction.
+    std::vector<double> all_lines;
+    for (const auto& line : library.lines) all_lines.push_back(line.energy);
     auto inliers = [&](const Straight& s) {
-        int count = 0;
-        double spread = 0.0;
-        for (double e : strong) {
+        const PeakEnergies all(peaks, [&](double ch) { return s.a + s.b * start.energy(ch); });
+        double count = 0.0, correction = 0.0;
+        for (const auto& peak : peaks) {
+            if (peak.flagged('E') || peak.flagged('F') || peak.flagged('S')) continue;
+            const double e = start.energy(peak.channel);
             const double moved = s.a + s.b * e;
-            const auto at = std::lower_bound(line_energies.begin(), line_energies.end(), moved);
-            double distance = std::numeric_limits<double>::infinity();
-            if (at != line_energies.end()) distance = *at - moved;
-            if (at != line_energies.begin()) distance = std::min(distance, moved - *(at - 1));
-            if (distance <= linear_tolerance_kev) {
-                ++count;
-                spread += distance * distance;
+            bool unique = false;
+            const double drift = (moved - e) / expected_drift_kev(e);
+            if (anchor_peak(peak) &&
+                nearest_line(lines, moved, linear_tolerance_kev, unique, [&](const GammaLine& l) {
+                    return credible(l, library, all, linear_tolerance_kev);
+                })) {
+                count += 1.0 - drift_penalty * drift * drift;
+                correction += std::fabs(moved - e);
+                continue;
+            }
+            auto at =
+                std::lower_bound(all_lines.begin(), all_lines.end(), moved - linear_tolerance_kev);
+            for (; at != all_lines.end() && *at <= moved + linear_tolerance_kev; ++at) {
+                const auto& line = library.lines[static_cast<std::size_t>(at - all_lines.begin())];
+                if (line.nuclide != annihilation_name &&
+                    credible(line, library, all, linear_tolerance_kev)) {
+                    count += 0.5 - drift_penalty * drift * drift;
+                    break;
+                }
             }
         }
-        return std::pair{count, -spread};
+        return std::pair{count, -correction};
     };
     Straight best;
     auto best_score = inliers(best);
@@ -221,24 +290,22 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
     return best;
 }
 
-int terms_for(std::size_t anchors) {
-    return anchors >= 4 ? 3 : anchors >= 2 ? 2 : 1;
-}
-
 }  // namespace
 
 Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const LineLibrary& library,
-                                 const QuadraticEnergy& start, double floor_kev) {
+                                 const QuadraticEnergy& start, double floor_kev,
+                                 double top_channel) {
     Recalibration result;
     const auto lines = anchor_lines(library);
-    const Straight straight = best_straight(peaks, lines, start);
+    const Straight straight = best_straight(peaks, lines, library, start);
     std::vector<Anchor> anchors = paired(
-        peaks, lines, start, [&](double ch) { return straight.a + straight.b * start.energy(ch); },
+        peaks, lines, library, start,
+        [&](double ch) { return straight.a + straight.b * start.energy(ch); },
         [&](const PeakEvidence&, double) { return linear_tolerance_kev; });
+    for (const auto& p : peaks) top_channel = std::max(top_channel, p.channel);
     QuadraticEnergy fitted = start;
     for (int round = 0; round < 3 && !anchors.empty(); ++round) {
-        const int terms = terms_for(anchors.size());
-        if (!fit_correction(anchors, start, terms, fitted)) return result;
+        if (!fit_correction(anchors, start, top_channel, fitted)) return result;
         // Leave out the worst pair beyond the outlier bound, then pair again under the fit.
         std::vector<Anchor> kept;
         for (const auto& a : anchors) {
@@ -249,18 +316,19 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
                 kept.push_back(a);
         }
         if (kept.size() < anchors.size() && !kept.empty()) {
-            if (!fit_correction(kept, start, terms_for(kept.size()), fitted)) return result;
+            if (!fit_correction(kept, start, top_channel, fitted)) return result;
         }
         anchors = paired(
-            peaks, lines, start, [&](double ch) { return fitted.energy(ch); },
+            peaks, lines, library, start, [&](double ch) { return fitted.energy(ch); },
             [&](const PeakEvidence& p, double) {
-                return match_tolerance(fitted.slope(p.channel) * p.d_channel,
-                                       fitted.d_energy(p.channel), 0.0, floor_kev);
+                // Anchors stay within a keV of the fit, however loose its far ends.
+                return std::min(linear_tolerance_kev,
+                                match_tolerance(fitted.slope(p.channel) * p.d_channel,
+                                                fitted.d_energy(p.channel), 0.0, floor_kev));
             });
     }
     if (anchors.empty()) return result;
-    result.terms = terms_for(anchors.size());
-    if (!fit_correction(anchors, start, result.terms, fitted)) return result;
+    if (!fit_correction(anchors, start, top_channel, fitted)) return result;
     result.done = true;
     result.energy = fitted;
     double sum = 0.0;

@@ -16,7 +16,6 @@ struct RecalibrationResidual {
 
 struct Recalibration {
     bool done = false;
-    int terms = 0;  // 1 offset, 2 linear, 3 quadratic
     QuadraticEnergy energy;
     std::vector<RecalibrationResidual> residuals;
     double residual_rms_kev = 0.0;
@@ -26,10 +25,12 @@ struct Recalibration {
 // with no other line close by are paired with significant single peaks under the
 // linear correction that pairs most of them (the file's calibration may be shifted
 // and stretched by a few keV); the unambiguous pairs are fitted, weighted by their
-// uncertainties, by a quadratic correction (linear from two or three lines, an offset
-// from one), outliers left out, and paired again under the result. Not done when no
-// pair is found.
+// uncertainties, by a quadratic correction whose stretch and curvature only move as
+// far as the lines' spread supports (one line gives an offset), outliers left out,
+// and paired again under the result; `top_channel` is the analysed range's last.
+// Not done when no pair is found.
 Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const LineLibrary& library,
-                                 const QuadraticEnergy& start, double floor_kev);
+                                 const QuadraticEnergy& start, double floor_kev,
+                                 double top_channel);
 
 }  // namespace sorvane::nuclides

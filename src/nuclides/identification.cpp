@@ -12,8 +12,14 @@ namespace sorvane::nuclides {
 namespace {
 
 // Without an efficiency no line below this energy is expected from other lines: the
-// efficiency rises there with energy, so a found line says little about it.
-constexpr double expectation_floor_kev = 100.0;
+// efficiency falls steeply below it (the entrance window), so a found line says little
+// about it; above it the efficiency stays within the factor the margin allows.
+constexpr double expectation_floor_kev = 60.0;
+// A found line up to this far below a missing one (ratio of energies, above the
+// floor) still tells what the missing one should show.
+constexpr double close_below_floor_kev = 50.0;
+constexpr double close_below_ratio = 1.5;
+constexpr double steepest_efficiency_slope = 1.5;
 // A missing line is required only when its expectation, less this many standard
 // deviations, is above what could be seen.
 constexpr double expectation_sigmas = 2.0;
@@ -48,13 +54,17 @@ public:
         for (int round = 0; round < max_rounds; ++round) {
             owner = owners(alive);
             outcomes.clear();
-            std::vector<bool> identified;
+            // A candidate is out once its own found lines rule it out; one left with no
+            // peak because others took its shared ones stays in, so that it gets them
+            // back when those others fall.
+            std::vector<bool> standing;
             for (std::size_t c = 0; c < candidates_.size(); ++c) {
                 outcomes.push_back(evaluate(c, owner));
-                identified.push_back(outcomes.back().identified);
+                const auto& o = outcomes.back();
+                standing.push_back(alive[c] && (o.identified || o.found == 0));
             }
-            if (identified == alive) break;
-            alive = identified;
+            if (standing == alive) break;
+            alive = standing;
         }
         Identification result;
         result.peak_nuclide.assign(peaks_.size(), std::string());
@@ -147,7 +157,11 @@ private:
             const auto& there = claims[static_cast<std::size_t>(p)];
             const bool alone = std::none_of(there.begin(), there.end(),
                                             [&](std::size_t o) { return o != c && alive[o]; });
-            if (alone) own += weight(*cand.lines[i]);
+            // A positron emitter's 511 keV line on the annihilation peak speaks for it.
+            const bool annihilation = std::any_of(there.begin(), there.end(), [&](std::size_t o) {
+                return candidates_[o].annihilation;
+            });
+            if (alone || annihilation) own += weight(*cand.lines[i]);
         }
         return all > 0.0 ? own / all : 0.0;
     }
@@ -247,12 +261,21 @@ private:
             std::set<int> used;
             for (const auto& f : out.lines) {
                 if (f.status != LineStatus::found) continue;
-                if (!efficiency_known && f.line->energy < energy) continue;
+                // Without an efficiency a lower line is used only when close below, its
+                // area scaled down as if the efficiency fell as steeply as E^-1.5.
+                double factor = 1.0;
+                if (!efficiency_known && f.line->energy < energy) {
+                    if (f.line->energy < close_below_floor_kev ||
+                        energy > close_below_ratio * f.line->energy)
+                        continue;
+                    factor = std::pow(f.line->energy / energy, steepest_efficiency_slope);
+                }
                 w += weight(*f.line);
                 weakest = std::min(weakest, weight(*f.line));
                 if (used.insert(f.peak).second) {
-                    area += peaks_[static_cast<std::size_t>(f.peak)].area;
-                    variance += std::pow(peaks_[static_cast<std::size_t>(f.peak)].d_area, 2);
+                    area += factor * peaks_[static_cast<std::size_t>(f.peak)].area;
+                    variance +=
+                        std::pow(factor * peaks_[static_cast<std::size_t>(f.peak)].d_area, 2);
                 }
             }
             if (w <= 0.0 || area <= 0.0) continue;

@@ -55,6 +55,11 @@ double fitted_background_variance(const SpectrumAnalysis& analysis, double chann
 WindowCounts window_counts(const ActivitySpectrum& spectrum, double channel, double fwhm) {
     const SpectrumAnalysis& analysis = *spectrum.analysis;
     WindowCounts out;
+    // A degenerate calibration puts the line nowhere; a channel that far off must not
+    // reach the integer conversion below.
+    if (!std::isfinite(channel) || !std::isfinite(fwhm) || channel < analysis.first - 10.0 * fwhm ||
+        channel > analysis.last + 10.0 * fwhm)
+        return out;
     const int low =
         std::max(static_cast<int>(std::ceil(channel - window_half_width * fwhm)), analysis.first);
     const int high =

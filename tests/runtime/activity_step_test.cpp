@@ -170,3 +170,26 @@ TEST(ActivityStep, LinesSharingCountsAreTakenTogetherOrLeftOut) {
 
 }  // namespace
 }  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// A calibration of zero slope puts a missing line nowhere: no limits, and no
+// conversion of an undefined channel to an integer.
+TEST(ActivityStep, NoLimitsWhereTheCalibrationPutsTheLineNowhere) {
+    SpectrumAnalysis analysis;
+    analysis.energy = {50.0, 0.0, 0.0, true};  // every channel at 50 keV
+    analysis.first = 0;
+    analysis.last = 100;
+    const std::vector<double> counts(101, 10.0);
+    const ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "", {}};
+    ActivityCandidate candidate{"X-1", false, 0.0, 0.0, {{50.0, 0.5, 0.0, -1}}};
+    const ActivityResult r =
+        activity_step({candidate}, spectrum, NuclideSettings{}, {flat_curve(0.0), "eff.txt", {}});
+    ASSERT_EQ(r.nuclides.size(), 1u);
+    EXPECT_FALSE(r.nuclides[0].decision_threshold.has_value());
+    EXPECT_EQ(r.nuclides[0].verdict, "not_detected");
+}
+
+}  // namespace
+}  // namespace sorvane

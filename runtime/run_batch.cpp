@@ -85,8 +85,12 @@ std::optional<ActivityResult> activities_of(const NuclideWork& work, const Nucli
         const auto& e = found.recalibration.energy;
         spectrum.energy = analysis::EnergyCalibration{e.c0, e.c1, e.c2, false};
     }
-    return activity_step(activity_candidates(work.run, found), spectrum, work.run.settings,
-                         work.curve);
+    ActivityResult result = activity_step(activity_candidates(work.run, found), spectrum,
+                                          work.run.settings, work.curve);
+    for (const std::string& name : work.run.settings.always_report)
+        if (work.run.library.lines_of(name).empty())
+            result.messages.push_back("no limits for " + name + ": not in the line library");
+    return result;
 }
 
 Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base,

@@ -44,8 +44,8 @@ struct NuclideFindings {
 
 // Recalibrates the energy from the spectrum's peaks, matches them to the library and
 // identifies the nuclides; the counts give the continuum a missing line would have
-// had to rise above.
-// `relative_efficiency`, when known, tells which lines should be the stronger.
+// had to rise above. A relative efficiency (energy in keV), when one is known, sharpens
+// which missing lines should have been seen.
 NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& analysis,
                               std::span<const double> counts,
                               const analysis::AnalysisOptions& options,

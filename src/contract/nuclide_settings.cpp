@@ -46,11 +46,13 @@ bool read_flag(std::string_view text, bool& value) {
 }
 
 // One key of the file: how it is written and how it is read back; `read` returns
-// false when the value cannot be used.
+// false when the value cannot be used. A number must lie in low..high.
 struct SettingKey {
     std::string_view key;
     void (*write)(const NuclideSettings&, std::string_view key, std::string& out);
-    bool (*read)(std::string_view value, NuclideSettings&);
+    bool (*read)(std::string_view value, NuclideSettings&, const SettingKey&);
+    double low = 0.0;
+    double high = 0.0;
 };
 
 void line(std::string& out, std::string_view key, const std::string& value) {
@@ -64,17 +66,21 @@ SettingKey flag_key(std::string_view name) {
             [](const NuclideSettings& s, std::string_view k, std::string& out) {
                 line(out, k, s.*field ? "1" : "0");
             },
-            [](std::string_view v, NuclideSettings& s) { return read_flag(v, s.*field); }};
+            [](std::string_view v, NuclideSettings& s, const SettingKey&) {
+                return read_flag(v, s.*field);
+            }};
 }
 
-template <double NuclideSettings::*field, double low, double high>
-SettingKey number_key(std::string_view name) {
-    return {
-        name,
-        [](const NuclideSettings& s, std::string_view k, std::string& out) {
-            line(out, k, number_text(s.*field));
-        },
-        [](std::string_view v, NuclideSettings& s) { return read_number(v, low, high, s.*field); }};
+template <double NuclideSettings::*field>
+SettingKey number_key(std::string_view name, double low, double high) {
+    return {name,
+            [](const NuclideSettings& s, std::string_view k, std::string& out) {
+                line(out, k, number_text(s.*field));
+            },
+            [](std::string_view v, NuclideSettings& s, const SettingKey& key) {
+                return read_number(v, key.low, key.high, s.*field);
+            },
+            low, high};
 }
 
 template <std::string NuclideSettings::*field>
@@ -83,7 +89,7 @@ SettingKey text_key(std::string_view name) {
             [](const NuclideSettings& s, std::string_view k, std::string& out) {
                 line(out, k, s.*field);
             },
-            [](std::string_view v, NuclideSettings& s) {
+            [](std::string_view v, NuclideSettings& s, const SettingKey&) {
                 s.*field = std::string(v);
                 return true;
             }};
@@ -95,7 +101,7 @@ SettingKey names_key(std::string_view name) {
             [](const NuclideSettings& s, std::string_view k, std::string& out) {
                 line(out, k, joined(s.*field));
             },
-            [](std::string_view v, NuclideSettings& s) {
+            [](std::string_view v, NuclideSettings& s, const SettingKey&) {
                 s.*field = split_blanks(v);
                 return true;
             }};
@@ -110,19 +116,19 @@ const std::array<SettingKey, 14> setting_keys{{
                    for (const std::string& file : s.library_files)
                        if (!file.empty()) line(out, k, file);
                },
-               [](std::string_view v, NuclideSettings& s) {
+               [](std::string_view v, NuclideSettings& s, const SettingKey&) {
                    if (!v.empty()) s.library_files.emplace_back(v);
                    return true;
                }},
-    number_key<&NuclideSettings::energy_tolerance_kev, 0.001, 100.0>("energy_tolerance_kev"),
+    number_key<&NuclideSettings::energy_tolerance_kev>("energy_tolerance_kev", 0.001, 100.0),
     names_key<&NuclideSettings::nuclides_of_interest>("nuclides_of_interest"),
     text_key<&NuclideSettings::efficiency_file>("efficiency_file"),
     text_key<&NuclideSettings::reference_time>("reference_time"),
-    number_key<&NuclideSettings::sample_quantity, 0.0, 1e12>("sample_quantity"),
+    number_key<&NuclideSettings::sample_quantity>("sample_quantity", 0.0, 1e12),
     text_key<&NuclideSettings::sample_unit>("sample_unit"),
-    number_key<&NuclideSettings::alpha, 1e-6, 0.5>("alpha"),
-    number_key<&NuclideSettings::beta, 1e-6, 0.5>("beta"),
-    number_key<&NuclideSettings::coverage, 0.5, 0.999999>("coverage"),
+    number_key<&NuclideSettings::alpha>("alpha", 1e-6, 0.5),
+    number_key<&NuclideSettings::beta>("beta", 1e-6, 0.5),
+    number_key<&NuclideSettings::coverage>("coverage", 0.5, 0.999999),
     names_key<&NuclideSettings::always_report>("always_report"),
     flag_key<&NuclideSettings::write_report>("write_report"),
 }};
@@ -156,7 +162,7 @@ NuclideSettingsRead parse_nuclide_settings(std::string_view text) {
         const std::string_view value = trimmed(whole.substr(equals + 1));
         for (const SettingKey& known : setting_keys) {
             if (known.key != key) continue;
-            if (!known.read(value, result.settings))
+            if (!known.read(value, result.settings, known))
                 result.problems.push_back("line " + std::to_string(number) + ": " +
                                           std::string(key) + " = " + std::string(value) +
                                           " cannot be used");

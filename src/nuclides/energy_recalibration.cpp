@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace sorvane::nuclides {
 namespace {
@@ -24,6 +25,13 @@ double expected_drift_kev(double kev) {
     return 1.0 + 0.001 * kev;
 }
 constexpr double drift_penalty = 0.1;
+// A fitted scale's local gain may differ from the file's by this much (a stretch plus
+// a curvature the file got wrong); beyond it the lines were paired wrongly.
+constexpr double max_fitted_gain_change = 0.02;
+// The curvature the file's calibration is held to, and how far it may go when strong
+// lines beyond the anchors call for it (a file calibrated over a small range).
+constexpr double held_curvature_kev = 0.3;
+constexpr double free_curvature_kev = 30.0;
 
 struct Anchor {
     std::size_t peak;
@@ -45,15 +53,21 @@ bool anchor_peak(const PeakEvidence& peak) {
 
 std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
     std::vector<const GammaLine*> out;
-    for (const auto& line : library.lines) {
-        if (line.nuclide == annihilation_name || line.probability < anchor_probability) continue;
-        const bool crowded =
-            std::any_of(library.lines.begin(), library.lines.end(), [&](const GammaLine& other) {
-                return &other != &line &&
-                       std::fabs(other.energy - line.energy) < anchor_isolation_kev;
-            });
-        if (!crowded) out.push_back(&line);
-    }
+    for (const auto& line : library.lines)
+        if (line.nuclide != annihilation_name && line.probability >= anchor_probability)
+            out.push_back(&line);
+    return out;
+}
+
+// The listed lines close to each line: a peak there may be either.
+using Neighbours = std::map<const GammaLine*, std::vector<const GammaLine*>>;
+
+Neighbours neighbours_of(const LineLibrary& library) {
+    Neighbours out;
+    for (const auto& line : library.lines)
+        for (const auto& other : library.lines)
+            if (&other != &line && std::fabs(other.energy - line.energy) < anchor_isolation_kev)
+                out[&line].push_back(&other);
     return out;
 }
 
@@ -95,6 +109,7 @@ private:
 // that are more than twice as probable.
 bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnergies& peaks,
               double tolerance) {
+    if (line.nuclide == annihilation_name) return true;  // any positron or pair makes it
     for (const auto& other : library.lines) {
         if (other.nuclide != line.nuclide || other.probability <= line.probability) continue;
         const bool expected = (other.energy >= 100.0 && other.energy <= line.energy) ||
@@ -102,6 +117,19 @@ bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnerg
         if (expected && !peaks.near(other.energy, tolerance)) return false;
     }
     return true;
+}
+
+// A line anchors the scale when it is credible and no close neighbour is: a peak
+// between Am-241 59.54 and Eu-155 60.01 keV is Am-241's unless Eu-155's own stronger
+// lines show too.
+bool usable(const GammaLine& line, const LineLibrary& library, const Neighbours& neighbours,
+            const PeakEnergies& peaks, double tolerance) {
+    if (!credible(line, library, peaks, tolerance)) return false;
+    const auto close = neighbours.find(&line);
+    if (close == neighbours.end()) return true;
+    return std::none_of(close->second.begin(), close->second.end(), [&](const GammaLine* other) {
+        return credible(*other, library, peaks, tolerance);
+    });
 }
 
 // Solves the n x n system (n <= 3) in place; false when it is singular.
@@ -131,10 +159,12 @@ bool solve(int n, double a[3][3], double b[3]) {
 // the top unless lines spread over the range call for more; so a few bunched lines never
 // extrapolate wildly, and one line gives an offset.
 bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start,
-                    double top_channel, QuadraticEnergy& out) {
+                    double top_channel, QuadraticEnergy& out,
+                    double curvature_prior_kev = held_curvature_kev) {
     constexpr int terms = 3;
     const double scale = std::max(1.0, top_channel);
-    const double prior_sigma[3] = {1000.0, 0.001 * std::max(1.0, start.energy(scale)), 0.3};
+    const double prior_sigma[3] = {1000.0, 0.001 * std::max(1.0, start.energy(scale)),
+                                   curvature_prior_kev};
     double normal[3][3] = {}, rhs[3] = {};
     double chi2 = 0.0;
     auto variance_of = [&](const Anchor& a) {
@@ -191,7 +221,8 @@ struct Straight {
 
 std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
                            const std::vector<const GammaLine*>& lines, const LineLibrary& library,
-                           const QuadraticEnergy& start, auto&& corrected, auto&& tolerance) {
+                           const Neighbours& neighbours, const QuadraticEnergy& start,
+                           auto&& corrected, auto&& tolerance) {
     std::vector<Anchor> anchors;
     const PeakEnergies all(peaks, corrected);
     for (std::size_t i = 0; i < peaks.size(); ++i) {
@@ -200,7 +231,7 @@ std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
         bool unique = false;
         const double tol = tolerance(peaks[i], e);
         const GammaLine* line = nearest_line(lines, e, tol, unique, [&](const GammaLine& l) {
-            return credible(l, library, all, std::max(tol, linear_tolerance_kev));
+            return usable(l, library, neighbours, all, std::max(tol, linear_tolerance_kev));
         });
         if (!line || !unique) continue;
         anchors.push_back({i, peaks[i].channel, peaks[i].d_channel, start.energy(peaks[i].channel),
@@ -219,7 +250,7 @@ std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
 
 Straight best_straight(std::span<const PeakEvidence> peaks,
                        const std::vector<const GammaLine*>& lines, const LineLibrary& library,
-                       const QuadraticEnergy& start) {
+                       const Neighbours& neighbours, const QuadraticEnergy& start) {
     struct Pair {
         double peak_energy;
         double line_energy;
@@ -249,7 +280,7 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
             const double drift = (moved - e) / expected_drift_kev(e);
             if (anchor_peak(peak) &&
                 nearest_line(lines, moved, linear_tolerance_kev, unique, [&](const GammaLine& l) {
-                    return credible(l, library, all, linear_tolerance_kev);
+                    return usable(l, library, neighbours, all, linear_tolerance_kev);
                 })) {
                 count += 1.0 - drift_penalty * drift * drift;
                 correction += std::fabs(moved - e);
@@ -290,6 +321,43 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
     return best;
 }
 
+// A file whose own curvature is off leaves the strong lines beyond the anchors a few
+// keV from their place. Those with a single usable line within the search window
+// under the fit are added and the curvature let go; the result stands only when two
+// or more were added and every pair then sits within its tolerance.
+void extend_to_far_lines(std::span<const PeakEvidence> peaks,
+                         const std::vector<const GammaLine*>& lines, const LineLibrary& library,
+                         const Neighbours& neighbours, const QuadraticEnergy& start,
+                         double top_channel, double floor_kev, std::vector<Anchor>& anchors,
+                         QuadraticEnergy& fitted) {
+    double low = std::numeric_limits<double>::infinity(), high = 0.0;
+    for (const auto& a : anchors) {
+        low = std::min(low, a.channel);
+        high = std::max(high, a.channel);
+    }
+    std::vector<Anchor> wide = paired(
+        peaks, lines, library, neighbours, start, [&](double ch) { return fitted.energy(ch); },
+        [&](const PeakEvidence&, double e) { return search_shift_kev + search_stretch * e; });
+    std::vector<Anchor> extended = anchors;
+    for (const auto& w : wide) {
+        const bool beyond = w.channel > high + 0.1 * (high - low);
+        const bool new_peak = std::none_of(anchors.begin(), anchors.end(),
+                                           [&](const Anchor& a) { return a.peak == w.peak; });
+        if (beyond && new_peak) extended.push_back(w);
+    }
+    // Two far lines at least: one sets the curvature, the other checks it.
+    if (extended.size() < anchors.size() + 2 || anchors.size() < 3) return;
+    QuadraticEnergy trial;
+    if (!fit_correction(extended, start, top_channel, trial, free_curvature_kev)) return;
+    for (const auto& a : extended) {
+        const double tolerance = match_tolerance(trial.slope(a.channel) * a.d_channel,
+                                                 trial.d_energy(a.channel), a.d_line, floor_kev);
+        if (std::fabs(a.line_energy - trial.energy(a.channel)) > tolerance) return;
+    }
+    anchors = std::move(extended);
+    fitted = trial;
+}
+
 }  // namespace
 
 Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const LineLibrary& library,
@@ -297,9 +365,10 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
                                  double top_channel) {
     Recalibration result;
     const auto lines = anchor_lines(library);
-    const Straight straight = best_straight(peaks, lines, library, start);
+    const Neighbours neighbours = neighbours_of(library);
+    const Straight straight = best_straight(peaks, lines, library, neighbours, start);
     std::vector<Anchor> anchors = paired(
-        peaks, lines, library, start,
+        peaks, lines, library, neighbours, start,
         [&](double ch) { return straight.a + straight.b * start.energy(ch); },
         [&](const PeakEvidence&, double) { return linear_tolerance_kev; });
     for (const auto& p : peaks) top_channel = std::max(top_channel, p.channel);
@@ -319,7 +388,7 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
             if (!fit_correction(kept, start, top_channel, fitted)) return result;
         }
         anchors = paired(
-            peaks, lines, library, start, [&](double ch) { return fitted.energy(ch); },
+            peaks, lines, library, neighbours, start, [&](double ch) { return fitted.energy(ch); },
             [&](const PeakEvidence& p, double) {
                 // Anchors stay within a keV of the fit, however loose its far ends.
                 return std::min(linear_tolerance_kev,
@@ -329,6 +398,14 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
     }
     if (anchors.empty()) return result;
     if (!fit_correction(anchors, start, top_channel, fitted)) return result;
+    // Lines that call for a gain change beyond any drift where they stand were paired
+    // wrongly.
+    for (const auto& a : anchors)
+        if (std::fabs(fitted.slope(a.channel) / start.slope(a.channel) - 1.0) >
+            max_fitted_gain_change)
+            return result;
+    extend_to_far_lines(peaks, lines, library, neighbours, start, top_channel, floor_kev, anchors,
+                        fitted);
     result.done = true;
     result.energy = fitted;
     double sum = 0.0;

@@ -283,7 +283,7 @@ std::size_t add_nuclide_facts(LineLibrary& library, std::string_view text,
         const auto d_half_life = number(f[d_half_life_at]);
         const bool known_unit =
             std::any_of(half_life_units.begin(), half_life_units.end(),
-                        [&](const UnitSeconds& u) { return u.unit == f[unit_at]; });
+                        [&unit = f[unit_at]](const UnitSeconds& u) { return u.unit == unit; });
         if (!timeless &&
             (!half_life || *half_life <= 0.0 || !known_unit || !d_half_life || *d_half_life < 0)) {
             table.problem(row.line,

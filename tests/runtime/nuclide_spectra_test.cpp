@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <sstream>
 
@@ -82,6 +83,18 @@ TEST(NuclideSpectra, NaturalBackgroundShowsPotassiumAndBothChains) {
             EXPECT_TRUE(names.count(nuclide)) << c.name << ": " << nuclide << "\n" << text;
         EXPECT_NE(text.find("chain = U-238 series:"), std::string::npos) << c.name;
         EXPECT_NE(text.find("chain = Th-232 series:"), std::string::npos) << c.name;
+        // The scale is recalibrated from many lines, and potassium's line sits within
+        // a few tenths of a keV of 1460.822 keV under it.
+        EXPECT_NE(text.find("\r\nrecalibration_lines = "), std::string::npos) << c.name;
+        bool potassium = false;
+        for (const auto& line : section(text, "[nuclide lines]")) {
+            std::istringstream fields(line);
+            std::string name, energy, probability, peak, recalibrated, difference, status;
+            fields >> name >> energy >> probability >> peak >> recalibrated >> difference >> status;
+            if (name == "K-40" && status == "found")
+                potassium = std::fabs(std::stod(difference)) < 0.3;
+        }
+        EXPECT_TRUE(potassium) << c.name;
     }
 }
 

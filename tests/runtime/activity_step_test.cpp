@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+#include "activity/efficiency_file.h"
+#include "platform/real_platform.h"
+#include "support/test_files.h"
 #include "synthetic.h"
 
 namespace sorvane {
@@ -189,6 +192,44 @@ TEST(ActivityStep, NoLimitsWhereTheCalibrationPutsTheLineNowhere) {
     ASSERT_EQ(r.nuclides.size(), 1u);
     EXPECT_FALSE(r.nuclides[0].decision_threshold.has_value());
     EXPECT_EQ(r.nuclides[0].verdict, "not_detected");
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// The settings name the efficiency file relative to the control file's folder, or
+// with a whole path; a file that cannot be read is named in the problems.
+TEST(ActivityStep, EfficiencyFileFoundBesideTheControlFile) {
+    TempFolder folder;
+    RealFileSystem fs;
+    ASSERT_TRUE(
+        fs.write_file(folder.path() + "eff.txt", activity::render_efficiency_file(flat_curve(100)))
+            .ok());
+    struct Case {
+        std::string named;
+        bool read;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"eff.txt", true, folder.path() + "eff.txt"},
+        {folder.path() + "eff.txt", true, folder.path() + "eff.txt"},
+        {"other.txt", false, folder.path() + "other.txt"},
+    };
+    for (const Case& c : cases) {
+        NuclideSettings settings;
+        settings.efficiency_file = c.named;
+        const LoadedCurve loaded = load_activity_curve(fs, folder.path(), settings);
+        EXPECT_EQ(loaded.path, c.path);
+        EXPECT_EQ(loaded.curve.has_value(), c.read) << c.named;
+        EXPECT_EQ(loaded.problems.empty(), c.read) << c.named;
+        if (!c.read) {
+            ASSERT_FALSE(loaded.problems.empty());
+            EXPECT_EQ(loaded.problems[0].rfind("cannot read " + c.path + ": ", 0), 0u);
+        }
+    }
 }
 
 }  // namespace

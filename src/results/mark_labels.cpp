@@ -31,7 +31,7 @@ std::vector<PlacedLabel> place_labels(const PlotPicture& picture, const AxisMapp
     });
     for (std::size_t index : order) {
         const PlotMark& mark = picture.marks[index];
-        const double width = font.digit_width * std::to_string(mark.number).size() + 2.0;
+        const double width = font.digit_width * static_cast<double>(mark_text(mark).size()) + 2.0;
         const double anchor_x = mapping.px(mark.x);
         const double anchor_y = std::clamp(mapping.py(mark.apex), area.top, area.bottom());
         PixelBox box{std::clamp(anchor_x - width / 2.0, area.left, area.right() - width),

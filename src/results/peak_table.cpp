@@ -53,6 +53,8 @@ PeakTable peak_table(const ResultFile& result) {
     table.headers = {"No.",  "Channel",    "Energy (keV)", "+- keV", "Area", "+- counts",
                      "+- %", "FWHM (keV)", "Counts/s",     "chi2r",  "Flags"};
     const ResultTable& peaks = result.peaks;
+    const bool nuclides = peaks.column("nuclide").has_value();
+    if (nuclides) table.headers.push_back("Nuclide");
     for (std::size_t row = 0; row < peaks.rows.size(); ++row) {
         auto n = [&](const char* name) { return peaks.number(row, name); };
         PeakTableRow line;
@@ -74,6 +76,7 @@ PeakTable peak_table(const ResultFile& result) {
         add(general(n("cps"), 5), n("cps"));
         add(n("chi2r") ? fixed(*n("chi2r"), 2) : "-", n("chi2r"));
         add(flags_in_words(result, peaks.cell(row, "flags")), std::nullopt);
+        if (nuclides) add(peak_nuclide(result, row), std::nullopt);
         table.rows.push_back(std::move(line));
     }
     return table;
@@ -95,12 +98,15 @@ std::string peaks_csv(const ResultFile& result) {
     static const char* const columns[] = {"no",   "channel", "energy",     "d_energy",
                                           "area", "d_area",  "d_area_pct", "fwhm_kev",
                                           "cps",  "d_cps",   "chi2r"};
+    const bool nuclides = result.peaks.column("nuclide").has_value();
     std::string text;
     for (const char* name : columns) text += std::string(name) + ",";
-    text += "flags\r\n";
+    text += nuclides ? "flags,nuclide\r\n" : "flags\r\n";
     for (std::size_t row = 0; row < result.peaks.rows.size(); ++row) {
         for (const char* name : columns) text += csv_field(result.peaks.cell(row, name)) + ",";
-        text += csv_field(flags_in_words(result, result.peaks.cell(row, "flags"))) + "\r\n";
+        text += csv_field(flags_in_words(result, result.peaks.cell(row, "flags")));
+        if (nuclides) text += "," + csv_field(peak_nuclide(result, row));
+        text += "\r\n";
     }
     return text;
 }

@@ -18,6 +18,7 @@ void add_marks(PlotPicture& picture, const ResultFile& result) {
                                                               : static_cast<int>(row + 1);
         mark.channel = *channel;
         mark.row = row;
+        mark.nuclide = peak_nuclide(result, row);
         if (picture.xs.empty()) {  // nothing drawn: the mark keeps its channel
             mark.x = *channel;
             picture.marks.push_back(mark);
@@ -54,6 +55,11 @@ std::pair<std::size_t, std::size_t> shown_channels(const ResultFile& result, std
 }
 
 }  // namespace
+
+std::string mark_text(const PlotMark& mark) {
+    std::string text = std::to_string(mark.number);
+    return mark.nuclide.empty() ? text : text + " " + mark.nuclide;
+}
 
 std::string picture_title(const ResultFile& result, std::string_view name) {
     std::string title(name);

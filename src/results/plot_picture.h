@@ -23,7 +23,11 @@ struct PlotMark {
     double x = 0.0;       // on the plot's x axis
     double apex = 0.0;    // the counts of the fit (or spectrum) at the peak's top
     std::size_t row = 0;  // the peak table's row
+    std::string nuclide;  // the nuclide the peak was assigned to; empty for none
 };
+
+// The mark's label: its number, and the nuclide's name beside it ("3 Cs-137").
+std::string mark_text(const PlotMark& mark);
 
 // What a result draws, the same for the window and B.svg: the spectrum, the model
 // and its background over each fitted region, the marks; x in keV when the result

@@ -76,6 +76,13 @@ public:
         if (section_ == "flags") return legend_line(text);
         if (section_ == "regions") return region_line(text);
         if (section_ == "counts") return counts_line(text);
+        if (section_ == "nuclides")
+            return table_line(result_.nuclides, &result_.nuclide_keys, text);
+        if (section_ == "nuclide lines") return table_line(result_.nuclide_lines, nullptr, text);
+        if (section_ == "unexplained peaks")
+            return table_line(result_.unexplained_peaks, nullptr, text);
+        if (section_ == "activity budget")
+            return table_line(result_.activity_budget, nullptr, text);
     }
 
     ResultFile finish() {
@@ -98,6 +105,20 @@ private:
             return;
         }
         result_.peaks.rows.push_back(words(text));
+    }
+
+    // Key lines ("key = value") come before the header; table cells never hold "=".
+    void table_line(ResultTable& table, NamedValues* keys, std::string_view text) {
+        if (!header_seen_ && text.find('=') != std::string_view::npos) {
+            if (keys != nullptr) pair_into(*keys, text);
+            return;
+        }
+        if (!header_seen_) {
+            table.columns = words(text);
+            header_seen_ = true;
+            return;
+        }
+        table.rows.push_back(words(text));
     }
 
     // "X = meaning", "X: meaning" or "X meaning".
@@ -211,6 +232,27 @@ std::optional<EnergyTerms> energy_terms(const ResultFile& result) {
     if (terms.c0 == 0.0 && terms.c1 == 1.0 && terms.c2 == 0.0) return std::nullopt;
     if (terms.c1 <= 0.0) return std::nullopt;  // energy must grow with the channel
     return terms;
+}
+
+std::optional<Recalibration> recalibration(const ResultFile& result) {
+    const std::vector<double> c = numbers(value_of(result.calibration, "recalibrated_energy"));
+    if (c.size() < 2) return std::nullopt;
+    Recalibration out;
+    out.terms = {c[0], c[1], c.size() > 2 ? c[2] : 0.0};
+    const auto lines = parse_number(value_of(result.calibration, "recalibration_lines"));
+    out.lines = lines ? static_cast<int>(*lines) : 0;
+    out.rms_kev = parse_number(value_of(result.calibration, "recalibration_residual_rms_kev"));
+    for (const auto& [key, value] : result.calibration) {
+        if (key != "recalibration_residual") continue;
+        const std::vector<double> v = numbers(value);
+        if (v.size() >= 3) out.residuals.push_back({static_cast<int>(v[0]), v[1], v[2]});
+    }
+    return out;
+}
+
+std::string peak_nuclide(const ResultFile& result, std::size_t row) {
+    std::string name = result.peaks.cell(row, "nuclide");
+    return name == "-" ? std::string() : name;
 }
 
 std::string flags_in_words(const ResultFile& result, std::string_view letters) {

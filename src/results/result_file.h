@@ -41,6 +41,13 @@ struct ResultFile {
     std::vector<analysis::RegionCurve> regions;
     std::vector<double> counts;  // every channel, empty when the file keeps none
     bool has_counts = false;
+
+    // What identification and the activities added; all empty when they did not run.
+    NamedValues nuclide_keys;  // the key lines of [nuclides]: library, chain, unit ...
+    ResultTable nuclides;
+    ResultTable nuclide_lines;
+    ResultTable unexplained_peaks;
+    ResultTable activity_budget;
 };
 
 ResultFile read_result(std::string_view text);
@@ -54,6 +61,24 @@ struct EnergyTerms {
     double energy(double channel) const { return c0 + (c1 + c2 * channel) * channel; }
 };
 std::optional<EnergyTerms> energy_terms(const ResultFile& result);
+
+// The energy calibration identification fitted to the matched library lines, with
+// its residuals; nothing when the result holds none.
+struct Recalibration {
+    struct Residual {
+        int peak = 0;
+        double library_energy = 0.0;
+        double residual_kev = 0.0;
+    };
+    EnergyTerms terms;
+    int lines = 0;
+    std::optional<double> rms_kev;
+    std::vector<Residual> residuals;
+};
+std::optional<Recalibration> recalibration(const ResultFile& result);
+
+// The nuclide a peak was assigned to (its row of [peaks]); empty for none.
+std::string peak_nuclide(const ResultFile& result, std::size_t row);
 
 // A peak's flag letters in words from the result's legend ("-" is no flag); a letter
 // the legend does not explain is shown as itself.

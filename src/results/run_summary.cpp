@@ -6,6 +6,7 @@
 #include "platform/dos_pattern.h"
 #include "platform/file_system.h"
 #include "platform/result_set.h"
+#include "results/nuclide_list.h"
 #include "results/peak_table.h"
 
 namespace sorvane {
@@ -53,6 +54,29 @@ std::string strongest_lines(const ResultFile& result) {
     return text;
 }
 
+std::vector<SummaryActivity> activities_of(const ResultFile& result) {
+    const ResultTable& t = result.nuclides;
+    std::vector<SummaryActivity> out;
+    if (!t.column("verdict")) return out;
+    std::string unit = value_of(result.nuclide_keys, "unit");
+    if (unit.empty()) unit = "Bq";
+    for (std::size_t row = 0; row < t.rows.size(); ++row) {
+        const std::string verdict = t.cell(row, "verdict");
+        if (verdict.empty() || verdict == "-") continue;
+        out.push_back({t.cell(row, "nuclide"), activity_text(result, row), t.cell(row, "activity"),
+                       t.cell(row, "d_activity"), unit, t.cell(row, "coverage_low"),
+                       t.cell(row, "coverage_high"), t.cell(row, "decision_threshold"),
+                       t.cell(row, "detection_limit"), verdict});
+    }
+    return out;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
+    return text;
+}
+
 }  // namespace
 
 SummaryRow summary_row(std::string_view name, const std::optional<ResultFile>& result,
@@ -72,6 +96,8 @@ SummaryRow summary_row(std::string_view name, const std::optional<ResultFile>& r
     }
     row.peaks = std::to_string(result->peaks.rows.size());
     row.strongest = strongest_lines(*result);
+    row.nuclides = joined(identified_nuclides(*result));
+    row.activities = activities_of(*result);
     return row;
 }
 
@@ -92,11 +118,45 @@ std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& r
 }
 
 std::string summary_csv(const std::vector<SummaryRow>& rows) {
-    std::string text = "spectrum,live_time,peaks,strongest_lines,failure\r\n";
-    for (const SummaryRow& row : rows)
+    // Runs without identification export as they always did.
+    const bool nuclides = std::any_of(rows.begin(), rows.end(),
+                                      [](const SummaryRow& row) { return !row.nuclides.empty(); });
+    std::string text = "spectrum,live_time,peaks,strongest_lines,failure";
+    text += nuclides ? ",nuclides\r\n" : "\r\n";
+    for (const SummaryRow& row : rows) {
         text += csv_field(row.name) + "," + csv_field(row.live_time) + "," + csv_field(row.peaks) +
-                "," + csv_field(row.strongest) + "," + csv_field(row.failure) + "\r\n";
+                "," + csv_field(row.strongest) + "," + csv_field(row.failure);
+        text += nuclides ? "," + csv_field(row.nuclides) + "\r\n" : "\r\n";
+    }
     return text;
+}
+
+}  // namespace sorvane
+
+namespace sorvane {
+
+std::string activities_csv(const std::vector<SummaryRow>& rows) {
+    std::string text =
+        "spectrum,nuclide,activity,d_activity,unit,coverage_low,coverage_high,"
+        "decision_threshold,detection_limit,verdict\r\n";
+    for (const SummaryRow& row : rows)
+        for (const SummaryActivity& a : row.activities) {
+            for (const std::string* field :
+                 {&row.name, &a.nuclide, &a.activity, &a.d_activity, &a.unit, &a.coverage_low,
+                  &a.coverage_high, &a.decision_threshold, &a.detection_limit})
+                text += csv_field(*field == "-" ? std::string() : *field) + ",";
+            text += csv_field(a.verdict) + "\r\n";
+        }
+    return text;
+}
+
+std::vector<std::string> activity_nuclides(const std::vector<SummaryRow>& rows) {
+    std::vector<std::string> names;
+    for (const SummaryRow& row : rows)
+        for (const SummaryActivity& a : row.activities)
+            if (std::find(names.begin(), names.end(), a.nuclide) == names.end())
+                names.push_back(a.nuclide);
+    return names;
 }
 
 }  // namespace sorvane

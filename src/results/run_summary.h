@@ -11,6 +11,20 @@ namespace sorvane {
 
 class FileSystem;
 
+// One nuclide's activity (or limit) in one spectrum, with the result's full digits.
+struct SummaryActivity {
+    std::string nuclide;
+    std::string shown;  // "12.3 +- 0.4 Bq" or "< 1.2 Bq"
+    std::string activity;
+    std::string d_activity;
+    std::string unit;
+    std::string coverage_low;
+    std::string coverage_high;
+    std::string decision_threshold;
+    std::string detection_limit;
+    std::string verdict;
+};
+
 // One spectrum of a run as the run summary lists it.
 struct SummaryRow {
     std::string name;         // base name
@@ -19,6 +33,8 @@ struct SummaryRow {
     std::string strongest;    // the three largest areas: "121.8 keV 60280; ..."
     std::string failure;      // why there is no analysis, empty when there is one
     std::string result_path;  // empty when no result exists
+    std::string nuclides = {};  // the identified ones, blank-separated
+    std::vector<SummaryActivity> activities = {};
 };
 
 // The row of a base name from its result (when there is one) and the run log.
@@ -31,5 +47,11 @@ std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& r
                                       const std::vector<std::string>& names);
 
 std::string summary_csv(const std::vector<SummaryRow>& rows);
+
+// Every activity of every spectrum, one line each, for other programs.
+std::string activities_csv(const std::vector<SummaryRow>& rows);
+
+// The nuclides that have an activity or a limit in any row, in order of first sight.
+std::vector<std::string> activity_nuclides(const std::vector<SummaryRow>& rows);
 
 }  // namespace sorvane

@@ -129,7 +129,7 @@ std::string picture_svg(const PlotPicture& picture) {
         svg += line(label.anchor_x, label.box.bottom(), label.anchor_x, label.anchor_y, "#404040",
                     0.6);
         svg += text_at(label.box.left + label.box.width / 2, label.box.bottom() - 2,
-                       std::to_string(picture.marks[label.mark].number), "middle");
+                       mark_text(picture.marks[label.mark]), "middle");
     }
     svg += legend();
     return svg + "</svg>\n";

@@ -3,9 +3,11 @@
 // the real runtime. Folders are picked in the trees, as a person does it.
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -21,6 +23,7 @@
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 #include "ui/qt/main_window_view.h"
+#include "ui/qt/nuclide_settings_dialog.h"
 
 namespace sorvane {
 namespace {
@@ -89,6 +92,10 @@ struct FirstStart {
         }
     }
     void go() { find<QAbstractButton>("Command1")->click(); }
+    NuclideSettingsDialog* open_nuclide_settings() {
+        find<QAction>("nuclide_settings")->trigger();
+        return find<NuclideSettingsDialog>("NuclideSettings");
+    }
 
     TempFolder home;
     const std::string config;
@@ -124,6 +131,8 @@ private slots:
         QVERIFY(good.find("[peaks]") != std::string::npos);
         QVERIFY(contents(day.results + "simple_cs137.res").find("[peaks]") != std::string::npos);
         QVERIFY(!stdfs::exists(day.results + "simple_co60.chn"));
+        QVERIFY2(!stdfs::exists(day.config + "/sorvane/sorvane.inf.nuclides"),
+                 "no nuclide settings without the dialog");
 
         day.choose_type("oxford-win");  // lists the same file and cannot read it
         day.select_raw_files({"simple_co60.asc"});
@@ -164,6 +173,53 @@ private slots:
         day.go();
         QVERIFY(day.ui.messages.empty());
         QVERIFY(contents(out + "naig_eu152.res").find("[peaks]") != std::string::npos);
+    }
+
+    // The dialog writes nothing until OK, and OK stays off while a field is wrong.
+    void nuclideSettingsAreWrittenBesideTheControlFileOnOk() {
+        FirstStart day;
+        day.start();
+        const std::string path = day.config + "/sorvane/sorvane.inf.nuclides";
+        NuclideSettingsDialog* dialog = day.open_nuclide_settings();
+        auto* tolerance = dialog->findChild<QLineEdit*>(QStringLiteral("nuclide_field_1"));
+        auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("ok"));
+        tolerance->selectAll();
+        QTest::keyClicks(tolerance, QStringLiteral("0.0001"));
+        QVERIFY(!ok->isEnabled());
+        QVERIFY(!tolerance->toolTip().isEmpty());
+        tolerance->selectAll();
+        QTest::keyClicks(tolerance, QStringLiteral("0,8"));
+        QVERIFY(ok->isEnabled());
+        QVERIFY(tolerance->toolTip().isEmpty());
+        dialog->findChild<QCheckBox*>(QStringLiteral("identify"))->setChecked(true);
+        QVERIFY(!stdfs::exists(path));
+        ok->click();
+        const NuclideSettingsRead saved = parse_nuclide_settings(contents(path));
+        QVERIFY(saved.problems.empty());
+        QVERIFY(saved.settings.identify);
+        QCOMPARE(saved.settings.energy_tolerance_kev, 0.8);
+        QVERIFY(day.ui.messages.empty());
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    }
+
+    // A file with values that cannot be used is named with the line; its defaults are
+    // shown and the file stays as it is when the user cancels.
+    void aBadNuclideSettingsFileIsNamedAndKeptUntilOk() {
+        FirstStart day;
+        const std::string path = day.config + "/sorvane/sorvane.inf.nuclides";
+        stdfs::create_directories(day.config + "/sorvane");
+        std::ofstream(path, std::ios::binary) << "[nuclides]\r\nidentify = 1\r\nalpha = 9\r\n";
+        day.start();
+        NuclideSettingsDialog* dialog = day.open_nuclide_settings();
+        QCOMPARE(day.ui.messages.size(), std::size_t{1});
+        const std::string& text = day.ui.messages[0].text;
+        QVERIFY2(text.find(path) != std::string::npos && text.find("line 3") != std::string::npos,
+                 text.c_str());
+        QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("nuclide_field_7"))->text(),
+                 QStringLiteral("0.05"));
+        QVERIFY(dialog->findChild<QCheckBox*>(QStringLiteral("identify"))->isChecked());
+        dialog->findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+        QCOMPARE(contents(path), std::string("[nuclides]\r\nidentify = 1\r\nalpha = 9\r\n"));
     }
 };
 

@@ -1,10 +1,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextDocument>
 #include <QWheelEvent>
 #include <fstream>
 #include <sstream>
@@ -12,6 +15,7 @@
 #include "platform/real_platform.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
+#include "ui/qt/report_printing.h"
 #include "ui/qt/result_plot_widget.h"
 #include "ui/qt/result_view.h"
 #include "ui/qt/run_summary_view.h"
@@ -141,6 +145,106 @@ private slots:
         QCOMPARE(table->item(1, 4)->text(),
                  QStringLiteral("cannot read /data/chn/gone.chn: file does not exist"));
         QCOMPARE(table->item(2, 4)->text(), QStringLiteral("no result"));
+    }
+
+    // Identified nuclides first in their own tab, an activity outside the curve
+    // marked; the peak table names each peak's nuclide.
+    void showsTheNuclidesOfAResult() {
+        std::unique_ptr<ResultView> view(open("nuclides_b.res"));
+        auto* tabs = view->findChild<QTabWidget*>(QStringLiteral("result_tabs"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("Nuclides (3)"));
+        QTableWidget* list = view->nuclides();
+        QCOMPARE(list->rowCount(), 5);
+        QCOMPARE(list->item(0, 0)->text(), QStringLiteral("Cs-137"));
+        QVERIFY(list->item(0, 0)->font().bold());
+        QCOMPARE(list->item(4, 6)->text(), QStringLiteral("< 4.4 Bq/kg"));
+        QCOMPARE(list->item(2, 0)->text(), QStringLiteral("K-40"));
+        QVERIFY(list->item(2, 6)->background() != list->item(0, 6)->background());
+        QCOMPARE(view->findChild<QTableWidget*>(QStringLiteral("unexplained_peaks"))->rowCount(),
+                 1);
+        QVERIFY(view->findChild<QLabel*>(QStringLiteral("nuclide_notes"))
+                    ->text()
+                    .contains(QStringLiteral("energy recalibrated from 3 lines")));
+        QCOMPARE(view->table()->horizontalHeaderItem(11)->text(), QStringLiteral("Nuclide"));
+        QCOMPARE(view->table()->item(0, 11)->text(), QStringLiteral("Annihilation-511"));
+        std::unique_ptr<ResultView> old(open("iec_eu152.res"));
+        QVERIFY(old->nuclides() == nullptr);
+    }
+
+    void summarisesActivitiesPerNuclideAndSpectrum() {
+        std::unique_ptr<RunSummaryView> view(
+            show_run_summary({"nuclides_b", "iec_eu152"}, test_data_path("results/"), fs, ui));
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        QCOMPARE(view->table()->item(0, 5)->text(), QStringLiteral("Co-60 Cs-137 K-40"));
+        QTableWidget* activities = view->activities();
+        QVERIFY(activities != nullptr);
+        QCOMPARE(activities->rowCount(), 2);
+        QCOMPARE(activities->horizontalHeaderItem(4)->text(), QStringLiteral("Cs-137"));
+        QCOMPARE(activities->item(0, 4)->text(), QStringLiteral("120.4 +- 3.1 Bq/kg"));
+        QVERIFY(activities->item(1, 4) == nullptr);
+        TempFolder folder;
+        ui.file_answers.push_back(folder.path() + "/activities");
+        view->findChild<QPushButton*>(QStringLiteral("export_activities_csv"))->click();
+        std::ifstream written(folder.path() + "/activities.csv");
+        std::stringstream read;
+        read << written.rdbuf();
+        const std::string text = read.str();
+        QCOMPARE(std::count(text.begin(), text.end(), '\n'), 6L);  // the header and 5 nuclides
+    }
+
+    // Without the report page the actions say why; with it, a PDF holding the page
+    // and the plot drawn from the SVG beside it.
+    void exportsTheReportPageAsPdf() {
+        TempFolder folder;
+        const std::string base = folder.path() + "/r";
+        std::string result;
+        QVERIFY(fs.read_file(test_data_path("results/nuclides_b.res"), result).ok());
+        QVERIFY(fs.write_file(base + ".res", result).ok());
+        std::unique_ptr<ResultView> view(show_result(base + ".res", fs, ui));
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        ui.messages.clear();
+        view->findChild<QPushButton*>(QStringLiteral("export_pdf"))->click();
+        QCOMPARE(ui.messages.size(), std::size_t{1});
+        QVERIFY(ui.messages[0].text.find(base + ".html") != std::string::npos);
+
+        QVERIFY(
+            fs.write_file(base + ".html", "<html><body><h1>r</h1><img src=\"r.svg\"></body></html>")
+                .ok());
+        QVERIFY(
+            fs.write_file(base + ".svg",
+                          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" "
+                          "height=\"100\"><rect width=\"200\" height=\"100\" fill=\"red\"/></svg>")
+                .ok());
+        const ReportPage page = find_report_page(fs, base + ".res");
+        QCOMPARE(page.svg_path, base + ".svg");
+        const QVariant plot = report_document(page)->resource(QTextDocument::ImageResource,
+                                                              QUrl(QStringLiteral("r.svg")));
+        QVERIFY(!plot.value<QImage>().isNull());
+        // The page as the runtime writes it: the plot inline, its labels no loose text.
+        QVERIFY(fs.write_file(base + ".html",
+                              "<html><body><h1>r</h1><svg xmlns=\"http://www.w3.org/2000/svg\" "
+                              "width=\"200\" height=\"100\"><text x=\"9\" y=\"9\">Counts</text>"
+                              "</svg></body></html>")
+                    .ok());
+        const auto inline_page = report_document(find_report_page(fs, base + ".res"));
+        QVERIFY(!inline_page->toPlainText().contains(QStringLiteral("Counts")));
+        QVERIFY(!inline_page
+                     ->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("report-plot-1")))
+                     .value<QImage>()
+                     .isNull());
+        // The page the runtime wrote for the demo: its table as text, its plot a picture.
+        const auto demo =
+            report_document(find_report_page(fs, test_data_path("results/iec_eu152_nuclides.res")));
+        QVERIFY(demo->toPlainText().contains(QStringLiteral("Eu-152")));
+        QVERIFY(!demo->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("report-plot-1")))
+                     .value<QImage>()
+                     .isNull());
+        ui.file_answers.push_back(base + "-report");
+        view->findChild<QPushButton*>(QStringLiteral("export_pdf"))->click();
+        QCOMPARE(ui.messages.size(), std::size_t{1});
+        std::string pdf;
+        QVERIFY(fs.read_file(base + "-report.pdf", pdf).ok());
+        QVERIFY(pdf.starts_with("%PDF"));
     }
 };
 

@@ -3,6 +3,7 @@
 // The window runs on an in-memory machine holding a few demo spectra, so the
 // pictures are the same on every machine.
 #include <QApplication>
+#include <QCheckBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPixmap>
@@ -18,6 +19,7 @@
 #include "support/scripted_ui.h"
 #include "ui/file_menu.h"
 #include "ui/qt/main_window_view.h"
+#include "ui/qt/nuclide_settings_dialog.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/run_time_dialog.h"
 #include "ui/window_events.h"
@@ -139,6 +141,18 @@ int main(int argc, char* argv[]) {
     const QString dialog_path = folder + QStringLiteral("/window-run-time-dialog.png");
     if (!run_time.grab().save(dialog_path)) {
         std::fprintf(stderr, "%s: cannot be written\n", qPrintable(dialog_path));
+        ++failures;
+    }
+    // The nuclide settings of the "Nuclides" menu, one field typed out of range.
+    NuclideSettingsDialog* nuclides = open_nuclide_settings(environment.system_dir, fs, ui, &view);
+    nuclides->findChild<QCheckBox*>(QStringLiteral("identify"))->setChecked(true);
+    auto* tolerance = nuclides->findChild<QLineEdit*>(QStringLiteral("nuclide_field_1"));
+    tolerance->setText(QStringLiteral("150"));
+    emit tolerance->textEdited(tolerance->text());
+    QApplication::processEvents();
+    const QString nuclides_path = folder + QStringLiteral("/window-nuclide-settings.png");
+    if (!nuclides->grab().save(nuclides_path)) {
+        std::fprintf(stderr, "%s: cannot be written\n", qPrintable(nuclides_path));
         ++failures;
     }
     return failures == 0 ? 0 : 1;

@@ -23,9 +23,11 @@
 #include "form/option_groups.h"
 #include "platform/text_helpers.h"
 #include "ui/file_menu.h"
+#include "ui/qt/efficiency_dialog.h"
 #include "ui/qt/field_mark.h"
 #include "ui/qt/file_list_view.h"
 #include "ui/qt/folder_tree_widget.h"
+#include "ui/qt/nuclide_settings_dialog.h"
 #include "ui/qt/qt_child.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/result_view.h"
@@ -347,6 +349,20 @@ void MainWindowView::build_menu() {
             if (window_.closed) close();
         });
     }
+    // Beside the File menu, whose items stay as they are.
+    QMenu* nuclides = menuBar()->addMenu(QStringLiteral("Nuclides"));
+    nuclides->setObjectName(QStringLiteral("nuclides_menu"));
+    QAction* settings = nuclides->addAction(QStringLiteral("Nuclide settings..."));
+    settings->setObjectName(QStringLiteral("nuclide_settings"));
+    connect(settings, &QAction::triggered, this, [this] {
+        open_nuclide_settings(window_.settings.system_dir, services_.fs, services_.ui, this);
+    });
+    QAction* efficiency = nuclides->addAction(QStringLiteral("Efficiency calibration..."));
+    efficiency->setObjectName(QStringLiteral("efficiency_calibration"));
+    connect(efficiency, &QAction::triggered, this, [this] {
+        open_efficiency_dialog(window_.settings.system_dir, window_.settings.run_time_dir,
+                               services_.fs, services_.ui, this);
+    });
 }
 
 void MainWindowView::open_result_entry(std::size_t entry) {

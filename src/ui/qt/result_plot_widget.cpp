@@ -146,7 +146,7 @@ void ResultPlotWidget::paintEvent(QPaintEvent*) {
         font.setBold(lit);
         painter.setFont(font);
         painter.drawText(QRectF(label.box.left, label.box.top, label.box.width, label.box.height),
-                         Qt::AlignCenter, QString::number(picture_->marks[label.mark].number));
+                         Qt::AlignCenter, to_qt(mark_text(picture_->marks[label.mark])));
     }
     painter.setClipping(false);
     draw_legend(painter, a, metrics, palette().color(QPalette::Text));

@@ -8,6 +8,8 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -18,8 +20,11 @@
 
 #include "platform/file_system.h"
 #include "platform/ui.h"
+#include "results/nuclide_list.h"
 #include "results/peak_table.h"
+#include "results/report_page.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/report_printing.h"
 #include "ui/qt/result_plot_widget.h"
 
 namespace sorvane {
@@ -51,6 +56,23 @@ QPlainTextEdit* read_only_text(const QString& text, QWidget* parent, const char*
     edit->setReadOnly(true);
     edit->setObjectName(QString::fromLatin1(name));
     return edit;
+}
+
+// A read-only table with the given column headers; rows are set by the caller.
+QTableWidget* filled_table(const std::vector<std::string>& headers, std::size_t rows,
+                           QWidget* parent, const char* name) {
+    auto* table = new QTableWidget(parent);
+    table->setObjectName(QString::fromLatin1(name));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->verticalHeader()->setVisible(false);
+    table->setColumnCount(static_cast<int>(headers.size()));
+    table->setRowCount(static_cast<int>(rows));
+    QStringList labels;
+    for (const std::string& header : headers) labels << to_qt(header);
+    table->setHorizontalHeaderLabels(labels);
+    table->horizontalHeader()->setStretchLastSection(true);
+    return table;
 }
 
 }  // namespace
@@ -95,6 +117,14 @@ QWidget* ResultView::build_plot_panel() {
     bar->addWidget(log_counts_);
     bar->addStretch(1);
     bar->addWidget(readout_);
+    auto* print = new QPushButton(QStringLiteral("Print..."), panel);
+    print->setObjectName(QStringLiteral("print_report"));
+    auto* pdf = new QPushButton(QStringLiteral("Export PDF..."), panel);
+    pdf->setObjectName(QStringLiteral("export_pdf"));
+    bar->addWidget(print);
+    bar->addWidget(pdf);
+    connect(print, &QPushButton::clicked, this, &ResultView::print_report);
+    connect(pdf, &QPushButton::clicked, this, &ResultView::export_report_pdf);
     layout->addLayout(bar);
     plot_ = new ResultPlotWidget(panel);
     plot_->setObjectName(QStringLiteral("plot"));
@@ -144,6 +174,10 @@ QWidget* ResultView::build_table_panel() {
     connect(shortcut, &QShortcut::activated, this, &ResultView::copy_rows);
     connect(table_, &QTableWidget::itemSelectionChanged, this, &ResultView::on_row_selected);
     tabs->addTab(peaks, QStringLiteral("Peaks"));
+    if (!opened_.result.nuclides.columns.empty()) {
+        const auto found = identified_nuclides(opened_.result).size();
+        tabs->addTab(build_nuclide_panel(tabs), QStringLiteral("Nuclides (%1)").arg(found));
+    }
 
     const ResultFile& r = opened_.result;
     tabs->addTab(read_only_text(section_text(r.spectrum) + "\n" + section_text(r.calibration), tabs,
@@ -157,6 +191,55 @@ QWidget* ResultView::build_table_panel() {
         read_only_text(messages.isEmpty() ? QStringLiteral("(none)") : messages, tabs, "messages"),
         QStringLiteral("Messages (%1)").arg(r.messages.size()));
     return tabs;
+}
+
+QWidget* ResultView::build_nuclide_panel(QWidget* parent) {
+    const ResultFile& r = opened_.result;
+    const NuclideList list = nuclide_list(r);
+    auto* panel = new QWidget(parent);
+    auto* layout = new QVBoxLayout(panel);
+    QString notes;
+    for (const std::string& note : list.notes) notes += to_qt(note) + "\n";
+    if (const auto recal = recalibration(r)) {
+        notes += QStringLiteral("energy recalibrated from %1 lines").arg(recal->lines);
+        if (recal->rms_kev) notes += QStringLiteral(", residuals %1 keV rms").arg(*recal->rms_kev, 0, 'g', 3);
+        notes += "\n";
+    }
+    if (!notes.isEmpty()) {
+        auto* label = new QLabel(notes.trimmed(), panel);
+        label->setObjectName(QStringLiteral("nuclide_notes"));
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(label);
+    }
+    nuclides_ = filled_table(list.headers, list.rows.size(), panel, "nuclide_list");
+    for (std::size_t row = 0; row < list.rows.size(); ++row) {
+        const NuclideListRow& line = list.rows[row];
+        for (std::size_t col = 0; col < line.cells.size(); ++col) {
+            auto* item = new QTableWidgetItem(to_qt(line.cells[col]));
+            QFont font = item->font();
+            font.setBold(line.identified && col == 0);
+            item->setFont(font);
+            if (line.flagged) item->setBackground(QColor(0xff, 0xe0, 0x99));
+            nuclides_->setItem(static_cast<int>(row), static_cast<int>(col), item);
+        }
+    }
+    nuclides_->resizeColumnsToContents();
+    layout->addWidget(nuclides_, 2);
+
+    const std::vector<UnexplainedPeak> unexplained = unexplained_peaks(r);
+    layout->addWidget(new QLabel(
+        QStringLiteral("Peaks no nuclide explains (%1)").arg(unexplained.size()), panel));
+    auto* rest = filled_table({"No.", "Energy (keV)", "Area", "Flags"}, unexplained.size(), panel,
+                              "unexplained_peaks");
+    for (std::size_t row = 0; row < unexplained.size(); ++row) {
+        const UnexplainedPeak& peak = unexplained[row];
+        const std::string cells[] = {peak.number, peak.energy, peak.area, peak.flags};
+        for (int col = 0; col < 4; ++col)
+            rest->setItem(static_cast<int>(row), col, new QTableWidgetItem(to_qt(cells[col])));
+    }
+    rest->resizeColumnsToContents();
+    layout->addWidget(rest, 1);
+    return panel;
 }
 
 void ResultView::fill_table() {
@@ -235,6 +318,31 @@ void ResultView::export_csv() {
     if (!written.ok())
         ui_.message_box("cannot write " + path + ": " + written.reason, "Export CSV...",
                         Buttons::ok);
+}
+
+void ResultView::print_report() {
+    const ReportPage page = find_report_page(fs_, opened_.path);
+    if (!page.problem.empty()) {
+        ui_.message_box(page.problem, "Print...", Buttons::ok);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) sorvane::print_report(page, printer);
+}
+
+void ResultView::export_report_pdf() {
+    const ReportPage page = find_report_page(fs_, opened_.path);
+    if (!page.problem.empty()) {
+        ui_.message_box(page.problem, "Export PDF...", Buttons::ok);
+        return;
+    }
+    const auto chosen = ui_.save_file_dialog("PDF file (*.pdf)|*.pdf",
+                                             folder_of_path(opened_.path, fs_.separator()));
+    if (!chosen) return;
+    const std::string path = with_pdf_extension(*chosen);
+    if (!write_report_pdf(page, to_qt(path)))
+        ui_.message_box("cannot write " + path, "Export PDF...", Buttons::ok);
 }
 
 ResultView* show_result(const std::string& path, FileSystem& fs, Ui& ui, QWidget* parent) {

@@ -1,0 +1,218 @@
+#include "control/nuclide_settings_fields.h"
+
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+
+#include "platform/file_system.h"
+
+namespace sorvane {
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::string number_text(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
+}
+
+// A decimal number with "." or "," as its decimal mark, as the window's fields take it.
+std::string read_number(std::string_view typed, double low, double high, double& value) {
+    std::string text = trimmed(typed);
+    for (char& c : text)
+        if (c == ',') c = '.';
+    double read = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), read);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return "not a number";
+    if (!(read >= low) || !(read <= high))
+        return "must lie from " + number_text(low) + " to " + number_text(high);
+    value = read;
+    return {};
+}
+
+bool name_character(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+// Nuclide names separated by blanks or commas ("Cs-137, Co-60").
+std::string read_names(std::string_view text, Names& names) {
+    Names read;
+    std::string name;
+    auto close = [&] {
+        if (!name.empty()) read.push_back(name);
+        name.clear();
+    };
+    for (char c : text) {
+        if (c == ' ' || c == ',' || c == '\t' || c == ';') {
+            close();
+        } else if (!name_character(c)) {
+            return std::string("\"") + c + "\" is not part of a nuclide name (e.g. Cs-137)";
+        } else {
+            name += c;
+        }
+    }
+    close();
+    names = std::move(read);
+    return {};
+}
+
+std::string joined(const Names& names, std::string_view between) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : std::string(between)) + name;
+    return text;
+}
+
+bool leap_year(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+// "YYYY-MM-DD HH:MM:SS", "YYYY-MM-DDTHH:MM:SS" or "YYYY-MM-DD" (midnight); empty
+// is the spectrum's start.
+std::string read_time(std::string_view typed, std::string& value) {
+    const std::string text = trimmed(typed);
+    if (text.empty()) {
+        value.clear();
+        return {};
+    }
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    char separator = ' ';
+    int used = 0;
+    const bool date_only = text.size() == 10;
+    const int fields = date_only
+                           ? std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &used)
+                           : std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &year, &month,
+                                         &day, &separator, &hour, &minute, &second, &used);
+    if (fields != (date_only ? 3 : 7) || used != static_cast<int>(text.size()) ||
+        (separator != ' ' && separator != 'T') || text[4] != '-' || text[7] != '-')
+        return "write it as YYYY-MM-DD HH:MM:SS";
+    static constexpr int month_days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1900 || year > 2200 || month < 1 || month > 12) return "no such date";
+    const int days = month_days[month - 1] + (month == 2 && leap_year(year) ? 1 : 0);
+    if (day < 1 || day > days) return "no such date";
+    if (hour > 23 || minute > 59 || second > 59) return "no such time of day";
+    char normal[64];
+    std::snprintf(normal, sizeof normal, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour,
+                  minute, second);
+    value = normal;
+    return {};
+}
+
+std::string existing_file(std::string_view typed, const FileSystem& files, std::string& value) {
+    const std::string path = trimmed(typed);
+    if (!path.empty() && !files.file_exists(path)) return "file not found: " + path;
+    value = path;
+    return {};
+}
+
+std::string read_library_files(std::string_view text, const FileSystem& files, Names& value) {
+    Names paths;
+    std::istringstream lines{std::string(text)};
+    for (std::string line; std::getline(lines, line);) {
+        std::string path;
+        if (std::string problem = existing_file(line, files, path); !problem.empty())
+            return problem;
+        if (!path.empty()) paths.push_back(path);
+    }
+    value = std::move(paths);
+    return {};
+}
+
+std::string read_unit(std::string_view typed, std::string& value) {
+    const std::string unit = trimmed(typed);
+    if (unit.find_first_of(" \t") != std::string::npos) return "one word, e.g. kg or L";
+    if (unit.size() > 16) return "at most 16 characters";
+    value = unit;
+    return {};
+}
+
+}  // namespace
+
+const std::array<NuclideFieldInfo, 11> nuclide_fields{{
+    {NuclideField::library_files, "Added library files", "one file a line, same columns"},
+    {NuclideField::energy_tolerance, "Energy tolerance floor", "keV (0.001-100)"},
+    {NuclideField::nuclides_of_interest, "Nuclides of interest", "e.g. Cs-137 Co-60; empty: all"},
+    {NuclideField::efficiency_file, "Efficiency file", "empty: no activities"},
+    {NuclideField::reference_time, "Reference date and time",
+     "YYYY-MM-DD HH:MM:SS; empty: the spectrum's start"},
+    {NuclideField::sample_quantity, "Sample quantity", "0: per sample"},
+    {NuclideField::sample_unit, "Sample unit", "e.g. kg, g, L"},
+    {NuclideField::alpha, "Alpha", "false detection (0.000001-0.5)"},
+    {NuclideField::beta, "Beta", "missed detection (0.000001-0.5)"},
+    {NuclideField::coverage, "Coverage", "probability (0.5-0.999999)"},
+    {NuclideField::always_report, "Always reported", "nuclides whose limits are always given"},
+}};
+
+std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
+    switch (field) {
+        case NuclideField::library_files:
+            return joined(s.library_files, "\n");
+        case NuclideField::energy_tolerance:
+            return number_text(s.energy_tolerance_kev);
+        case NuclideField::nuclides_of_interest:
+            return joined(s.nuclides_of_interest, " ");
+        case NuclideField::efficiency_file:
+            return s.efficiency_file;
+        case NuclideField::reference_time:
+            return s.reference_time;
+        case NuclideField::sample_quantity:
+            return number_text(s.sample_quantity);
+        case NuclideField::sample_unit:
+            return s.sample_unit;
+        case NuclideField::alpha:
+            return number_text(s.alpha);
+        case NuclideField::beta:
+            return number_text(s.beta);
+        case NuclideField::coverage:
+            return number_text(s.coverage);
+        case NuclideField::always_report:
+            return joined(s.always_report, " ");
+    }
+    return {};
+}
+
+std::string apply_nuclide_field(NuclideField field, std::string_view text, NuclideSettings& s,
+                                const FileSystem& files) {
+    switch (field) {
+        case NuclideField::library_files:
+            return read_library_files(text, files, s.library_files);
+        case NuclideField::energy_tolerance:
+            return read_number(text, 0.001, 100.0, s.energy_tolerance_kev);
+        case NuclideField::nuclides_of_interest:
+            return read_names(text, s.nuclides_of_interest);
+        case NuclideField::efficiency_file:
+            return existing_file(text, files, s.efficiency_file);
+        case NuclideField::reference_time:
+            return read_time(text, s.reference_time);
+        case NuclideField::sample_quantity:
+            return read_number(text, 0.0, 1e12, s.sample_quantity);
+        case NuclideField::sample_unit:
+            return read_unit(text, s.sample_unit);
+        case NuclideField::alpha:
+            return read_number(text, 1e-6, 0.5, s.alpha);
+        case NuclideField::beta:
+            return read_number(text, 1e-6, 0.5, s.beta);
+        case NuclideField::coverage:
+            return read_number(text, 0.5, 0.999999, s.coverage);
+        case NuclideField::always_report:
+            return read_names(text, s.always_report);
+    }
+    return {};
+}
+
+std::string nuclide_settings_problem(const NuclideSettings& s) {
+    if (s.sample_quantity > 0.0 && s.sample_unit.empty())
+        return "A sample quantity needs its unit (e.g. kg).";
+    if (s.identify && !s.bundled_library && s.library_files.empty())
+        return "Identification needs a line library: the bundled one or a file of your own.";
+    return {};
+}
+
+}  // namespace sorvane

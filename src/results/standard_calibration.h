@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "activity/efficiency_curve.h"
+#include "nuclides/line_library.h"
+#include "results/result_file.h"
+
+namespace sorvane {
+
+// What a standard's certificate says of one of its nuclides.
+struct Certificate {
+    std::string nuclide;
+    double activity_bq = 0.0;
+    double d_activity_bq = 0.0;
+    std::string date;  // "YYYY-MM-DD HH:MM:SS"
+};
+
+// The efficiency points of a standard's result: one per line found for a certified
+// nuclide, with the library's emission probability and half-life; lines left out
+// (shared with another nuclide, no certificate, nothing in the library) are named.
+struct StandardPoints {
+    std::vector<activity::EfficiencyPoint> points;
+    std::vector<std::string> notes;
+};
+
+StandardPoints standard_points(const ResultFile& result, const nuclides::LineLibrary& library,
+                               const std::vector<Certificate>& certificates);
+
+// The curve and its band (one standard uncertainty) at `count` energies spread
+// evenly in ln E over the curve's range, for drawing.
+struct CurveSample {
+    double energy_kev;
+    double efficiency;
+    double low;
+    double high;
+};
+std::vector<CurveSample> sample_curve(const activity::EfficiencyCurve& curve, int count);
+
+}  // namespace sorvane

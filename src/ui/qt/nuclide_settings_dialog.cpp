@@ -1,0 +1,211 @@
+#include "ui/qt/nuclide_settings_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "control/nuclide_settings_store.h"
+#include "platform/file_system.h"
+#include "platform/ui.h"
+#include "ui/qt/qt_text.h"
+
+namespace sorvane {
+namespace {
+
+constexpr std::string_view dialog_title = "Nuclide settings";
+
+QString field_name(NuclideField field) {
+    return QStringLiteral("nuclide_field_%1").arg(static_cast<int>(field));
+}
+
+void mark(QWidget& widget, const std::string& problem) {
+    widget.setToolTip(to_qt(problem));
+    widget.setStyleSheet(problem.empty() ? QString()
+                                         : QStringLiteral("%1 { border: 2px solid #ffbf00; }")
+                                               .arg(widget.metaObject()->className()));
+}
+
+const NuclideFieldInfo& info_of(NuclideField field) {
+    for (const NuclideFieldInfo& info : nuclide_fields)
+        if (info.field == field) return info;
+    return nuclide_fields.front();
+}
+
+}  // namespace
+
+NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings settings,
+                                             FileSystem& fs, Ui& ui, QWidget* parent)
+    : QDialog(parent), path_(std::move(path)), settings_(std::move(settings)), fs_(fs), ui_(ui) {
+    setObjectName(QStringLiteral("NuclideSettings"));
+    setWindowTitle(to_qt(dialog_title));
+    auto* layout = new QVBoxLayout(this);
+    auto* file_line = new QLabel(to_qt("Kept in " + path_), this);
+    file_line->setObjectName(QStringLiteral("settings_file"));
+    layout->addWidget(file_line);
+
+    auto* identification = new QGroupBox(QStringLiteral("Identification"), this);
+    auto* id_form = new QFormLayout(identification);
+    auto* identify =
+        new QCheckBox(QStringLiteral("Identify nuclides after each analysis"), identification);
+    identify->setObjectName(QStringLiteral("identify"));
+    identify->setChecked(settings_.identify);
+    connect(identify, &QCheckBox::toggled, this, [this](bool on) {
+        settings_.identify = on;
+        show_problems();
+    });
+    id_form->addRow(identify);
+    auto* bundled = new QCheckBox(QStringLiteral("Use the line library shipped with the program"),
+                                  identification);
+    bundled->setObjectName(QStringLiteral("bundled_library"));
+    bundled->setChecked(settings_.bundled_library);
+    connect(bundled, &QCheckBox::toggled, this, [this](bool on) {
+        settings_.bundled_library = on;
+        show_problems();
+    });
+    id_form->addRow(bundled);
+    for (NuclideField field : {NuclideField::library_files, NuclideField::energy_tolerance,
+                               NuclideField::nuclides_of_interest})
+        id_form->addRow(to_qt(info_of(field).label), typed_field(field, identification));
+    layout->addWidget(identification);
+
+    auto* activities = new QGroupBox(QStringLiteral("Activities"), this);
+    auto* act_form = new QFormLayout(activities);
+    for (NuclideField field :
+         {NuclideField::efficiency_file, NuclideField::reference_time,
+          NuclideField::sample_quantity, NuclideField::sample_unit, NuclideField::alpha,
+          NuclideField::beta, NuclideField::coverage, NuclideField::always_report})
+        act_form->addRow(to_qt(info_of(field).label), typed_field(field, activities));
+    auto* report = new QCheckBox(QStringLiteral("Write a printable report page beside each result"),
+                                 activities);
+    report->setObjectName(QStringLiteral("write_report"));
+    report->setChecked(settings_.write_report);
+    connect(report, &QCheckBox::toggled, this, [this](bool on) { settings_.write_report = on; });
+    act_form->addRow(report);
+    layout->addWidget(activities);
+
+    problem_line_ = new QLabel(this);
+    problem_line_->setObjectName(QStringLiteral("problem"));
+    problem_line_->setWordWrap(true);
+    problem_line_->setStyleSheet(QStringLiteral("QLabel { color: #9a5b00; }"));
+    layout->addWidget(problem_line_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ok_ = buttons->button(QDialogButtonBox::Ok);
+    ok_->setObjectName(QStringLiteral("ok"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (save()) accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    // A file written by hand, or one named before it was moved, is marked at once.
+    for (const auto& [field, widget] : widgets_) {
+        const auto* area = qobject_cast<const QPlainTextEdit*>(widget);
+        const auto* line = qobject_cast<const QLineEdit*>(widget);
+        field_edited(field, area ? area->toPlainText() : line->text(), widget);
+    }
+}
+
+QWidget* NuclideSettingsDialog::typed_field(NuclideField field, QWidget* parent) {
+    const NuclideFieldInfo& info = info_of(field);
+    const QString text = to_qt(nuclide_field_text(field, settings_));
+    auto* row = new QWidget(parent);
+    auto* row_layout = new QHBoxLayout(row);
+    row_layout->setContentsMargins(0, 0, 0, 0);
+    QWidget* editor = nullptr;
+    if (field == NuclideField::library_files) {
+        auto* area = new QPlainTextEdit(text, row);
+        area->setMaximumHeight(70);
+        area->setPlaceholderText(to_qt(info.hint));
+        connect(area, &QPlainTextEdit::textChanged, this,
+                [this, field, area] { field_edited(field, area->toPlainText(), area); });
+        editor = area;
+    } else {
+        auto* line = new QLineEdit(text, row);
+        line->setPlaceholderText(to_qt(info.hint));
+        connect(line, &QLineEdit::textEdited, this,
+                [this, field, line](const QString& typed) { field_edited(field, typed, line); });
+        editor = line;
+    }
+    editor->setObjectName(field_name(field));
+    row_layout->addWidget(editor, 1);
+    if (field == NuclideField::library_files || field == NuclideField::efficiency_file) {
+        auto* browse = new QPushButton(QStringLiteral("Browse..."), row);
+        browse->setObjectName(field_name(field) + QStringLiteral("_browse"));
+        const bool library = field == NuclideField::library_files;
+        connect(browse, &QPushButton::clicked, this, [this, field, library] {
+            browse_into(field,
+                        library ? "line library (*.csv)|*.csv" : "efficiency file (*.*)|*.*");
+        });
+        row_layout->addWidget(browse);
+    } else {
+        row_layout->addWidget(new QLabel(to_qt(info.hint), row));
+    }
+    widgets_[field] = editor;
+    return row;
+}
+
+void NuclideSettingsDialog::field_edited(NuclideField field, const QString& text, QWidget* widget) {
+    const std::string problem = apply_nuclide_field(field, from_qt(text), settings_, fs_);
+    if (problem.empty())
+        problems_.erase(field);
+    else
+        problems_[field] = problem;
+    mark(*widget, problem);
+    show_problems();
+}
+
+void NuclideSettingsDialog::browse_into(NuclideField field, std::string_view filter) {
+    const std::optional<std::string> chosen =
+        ui_.open_file_dialog(filter, folder_of_path(path_, fs_.separator()));
+    if (!chosen) return;
+    QWidget* widget = widgets_.at(field);
+    if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) {
+        // An added library goes on a line of its own below the others.
+        QString text = area->toPlainText();
+        if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n'))) text += QLatin1Char('\n');
+        area->setPlainText(text + to_qt(*chosen));
+    } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+        line->setText(to_qt(*chosen));
+        field_edited(field, line->text(), line);
+    }
+}
+
+void NuclideSettingsDialog::show_problems() {
+    std::string text;
+    for (const auto& [field, problem] : problems_)
+        text += (text.empty() ? "" : "\n") + std::string(info_of(field).label) + ": " + problem;
+    if (text.empty()) text = nuclide_settings_problem(settings_);
+    problem_line_->setText(to_qt(text));
+    ok_->setEnabled(text.empty());
+}
+
+bool NuclideSettingsDialog::save() {
+    if (!ok_->isEnabled()) return false;
+    const FsResult written = save_nuclide_settings(path_, settings_, fs_);
+    if (written.ok()) return true;
+    ui_.message_box(
+        "The nuclide settings file " + path_ + " could not be written.\r\n" + written.reason,
+        dialog_title, Buttons::ok);
+    return false;
+}
+
+NuclideSettingsDialog* open_nuclide_settings(const std::string& system_dir, FileSystem& fs, Ui& ui,
+                                             QWidget* parent) {
+    const std::string path = nuclide_settings_path(system_dir, fs);
+    NuclideSettingsLoad load = load_nuclide_settings(path, fs);
+    if (!load.problem.empty()) ui.message_box(load.problem, dialog_title, Buttons::ok);
+    auto* dialog = new NuclideSettingsDialog(path, std::move(load.settings), fs, ui, parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->show();
+    return dialog;
+}
+
+}  // namespace sorvane

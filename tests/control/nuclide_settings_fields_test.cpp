@@ -1,0 +1,149 @@
+#include "control/nuclide_settings_fields.h"
+
+#include <gtest/gtest.h>
+
+#include "control/nuclide_settings_store.h"
+#include "platform/memory_file_system.h"
+
+namespace sorvane {
+namespace {
+
+// A typed text, the value the settings then show as text ("" with a problem: the
+// previous value stays), and whether the field gets a problem.
+struct TypedRow {
+    NuclideField field;
+    const char* typed;
+    const char* shown;
+    bool problem;
+};
+
+class TypedField : public ::testing::TestWithParam<TypedRow> {};
+
+TEST_P(TypedField, IsTakenOrMarkedAndTheOldValueStays) {
+    MemoryFileSystem files;
+    files.add_file("C:\\lab\\extra.csv", "x");
+    files.add_file("C:\\lab\\hpge.eff", "x");
+    NuclideSettings settings;
+    const std::string before = nuclide_field_text(GetParam().field, settings);
+    const std::string problem =
+        apply_nuclide_field(GetParam().field, GetParam().typed, settings, files);
+    EXPECT_EQ(!problem.empty(), GetParam().problem) << problem;
+    EXPECT_EQ(nuclide_field_text(GetParam().field, settings),
+              GetParam().problem ? before : std::string(GetParam().shown));
+}
+
+using F = NuclideField;
+INSTANTIATE_TEST_SUITE_P(
+    Table, TypedField,
+    ::testing::Values(
+        TypedRow{F::energy_tolerance, "0,8", "0.8", false},
+        TypedRow{F::energy_tolerance, "0.001", "0.001", false},
+        TypedRow{F::energy_tolerance, "0.0009", "", true},
+        TypedRow{F::energy_tolerance, "100.1", "", true},
+        TypedRow{F::energy_tolerance, "1 keV", "", true},
+        TypedRow{F::energy_tolerance, "", "", true},
+        TypedRow{F::nuclides_of_interest, "Cs-137, Co-60;Pa-234m", "Cs-137 Co-60 Pa-234m", false},
+        TypedRow{F::nuclides_of_interest, "", "", false},
+        TypedRow{F::nuclides_of_interest, "Cs_137", "", true},
+        TypedRow{F::always_report, " Am-241 ", "Am-241", false},
+        TypedRow{F::library_files, "C:\\lab\\extra.csv\n\n", "C:\\lab\\extra.csv", false},
+        TypedRow{F::library_files, "C:\\lab\\extra.csv\nC:\\lab\\gone.csv", "", true},
+        TypedRow{F::efficiency_file, " C:\\lab\\hpge.eff ", "C:\\lab\\hpge.eff", false},
+        TypedRow{F::efficiency_file, "C:\\lab\\none.eff", "", true},
+        TypedRow{F::reference_time, "2026-02-28 23:59:59", "2026-02-28 23:59:59", false},
+        TypedRow{F::reference_time, "2024-02-29T08:00:00", "2024-02-29 08:00:00", false},
+        TypedRow{F::reference_time, "2024-03-01", "2024-03-01 00:00:00", false},
+        TypedRow{F::reference_time, "", "", false},
+        TypedRow{F::reference_time, "2026-02-29 12:00:00", "", true},
+        TypedRow{F::reference_time, "2026-04-31", "", true},
+        TypedRow{F::reference_time, "2026-01-01 24:00:00", "", true},
+        TypedRow{F::reference_time, "01.02.2026 10:00", "", true},
+        TypedRow{F::reference_time, "2026-01-01 10:00:00x", "", true},
+        TypedRow{F::sample_quantity, "0", "0", false},
+        TypedRow{F::sample_quantity, "0,25", "0.25", false},
+        TypedRow{F::sample_quantity, "-1", "", true}, TypedRow{F::sample_unit, " kg ", "kg", false},
+        TypedRow{F::sample_unit, "dry kg", "", true}, TypedRow{F::alpha, "0.5", "0.5", false},
+        TypedRow{F::alpha, "0.6", "", true}, TypedRow{F::beta, "0", "", true},
+        TypedRow{F::coverage, "0.999999", "0.999999", false},
+        TypedRow{F::coverage, "1", "", true}));
+
+struct WholeRow {
+    NuclideSettings settings;
+    bool problem;
+};
+
+NuclideSettings with(void (*change)(NuclideSettings&)) {
+    NuclideSettings settings;
+    change(settings);
+    return settings;
+}
+
+class WholeSettings : public ::testing::TestWithParam<WholeRow> {};
+
+TEST_P(WholeSettings, ProblemsBetweenFieldsStopOk) {
+    EXPECT_EQ(!nuclide_settings_problem(GetParam().settings).empty(), GetParam().problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WholeSettings,
+    ::testing::Values(WholeRow{NuclideSettings{}, false},
+                      WholeRow{with([](NuclideSettings& s) { s.sample_quantity = 2; }), true},
+                      WholeRow{with([](NuclideSettings& s) {
+                                   s.sample_quantity = 2;
+                                   s.sample_unit = "kg";
+                               }),
+                               false},
+                      WholeRow{with([](NuclideSettings& s) {
+                                   s.identify = true;
+                                   s.bundled_library = false;
+                               }),
+                               true},
+                      WholeRow{with([](NuclideSettings& s) {
+                                   s.identify = true;
+                                   s.bundled_library = false;
+                                   s.library_files = {"C:\\lab\\extra.csv"};
+                               }),
+                               false}));
+
+const std::string path = "C:\\WINDOWS\\sorvane.inf.nuclides";
+
+TEST(NuclideSettingsStore, NoFileGivesTheDefaultsAndNoWord) {
+    MemoryFileSystem files;
+    files.add_folder("C:\\WINDOWS");
+    EXPECT_EQ(nuclide_settings_path("C:\\WINDOWS", files), path);
+    const NuclideSettingsLoad load = load_nuclide_settings(path, files);
+    EXPECT_FALSE(load.found);
+    EXPECT_EQ(load.problem, "");
+    EXPECT_EQ(load.settings, NuclideSettings{});
+}
+
+TEST(NuclideSettingsStore, AValueThatCannotBeUsedIsNamedWithTheFileAndLine) {
+    MemoryFileSystem files;
+    files.add_file(path, "[nuclides]\r\nidentify = 1\r\nalpha = 7\r\n");
+    const NuclideSettingsLoad load = load_nuclide_settings(path, files);
+    EXPECT_TRUE(load.found);
+    EXPECT_TRUE(load.settings.identify);
+    EXPECT_EQ(load.settings.alpha, 0.05);
+    EXPECT_NE(load.problem.find(path), std::string::npos) << load.problem;
+    EXPECT_NE(load.problem.find("line 3: alpha = 7"), std::string::npos) << load.problem;
+}
+
+TEST(NuclideSettingsStore, SavedFileHoldsTheKeysAndAFailedWriteKeepsTheOldOne) {
+    MemoryFileSystem files;
+    NuclideSettings settings;
+    settings.identify = true;
+    settings.nuclides_of_interest = {"Cs-137", "K-40"};
+    ASSERT_TRUE(save_nuclide_settings(path, settings, files).ok()) << "the folder is made";
+    const std::string saved = *files.contents(path);
+    EXPECT_NE(saved.find("identify = 1\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("nuclides_of_interest = Cs-137 K-40\r\n"), std::string::npos) << saved;
+    EXPECT_EQ(load_nuclide_settings(path, files).settings, settings);
+
+    files.limit_file_size(10);
+    EXPECT_FALSE(save_nuclide_settings(path, NuclideSettings{}, files).ok());
+    EXPECT_EQ(*files.contents(path), saved);
+    EXPECT_FALSE(files.file_exists(path + ".tmp"));
+}
+
+}  // namespace
+}  // namespace sorvane

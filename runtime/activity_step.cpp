@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
 
 #include "activity/decay.h"
 #include "activity/efficiency_storage.h"
@@ -53,6 +55,11 @@ double fitted_background_variance(const SpectrumAnalysis& analysis, double chann
 WindowCounts window_counts(const ActivitySpectrum& spectrum, double channel, double fwhm) {
     const SpectrumAnalysis& analysis = *spectrum.analysis;
     WindowCounts out;
+    // A degenerate calibration puts the line nowhere; a channel that far off must not
+    // reach the integer conversion below.
+    if (!std::isfinite(channel) || !std::isfinite(fwhm) || channel < analysis.first - 10.0 * fwhm ||
+        channel > analysis.last + 10.0 * fwhm)
+        return out;
     const int low =
         std::max(static_cast<int>(std::ceil(channel - window_half_width * fwhm)), analysis.first);
     const int high =
@@ -107,6 +114,68 @@ struct Context {
     std::vector<std::string>* messages = nullptr;
 };
 
+// Two lines of one nuclide closer than 2 FWHM, fitted as neighbours in one region
+// (Ba-133 79.6 and 81.0 keV) or matched to one peak, share their counts unreliably
+// between them: they are taken as one line of the summed probability and area. `merged_into` names,
+// for a line so taken into another, that other line.
+std::vector<CandidateLine> merged_lines(const std::vector<CandidateLine>& lines,
+                                        const SpectrumAnalysis& analysis,
+                                        std::vector<int>& merged_into) {
+    std::vector<CandidateLine> out = lines;
+    merged_into.assign(lines.size(), -1);
+    const int peaks = static_cast<int>(analysis.peaks.size());
+    auto region_of = [&analysis](double channel) {
+        for (std::size_t r = 0; r < analysis.regions.size(); ++r)
+            if (channel >= analysis.regions[r].first && channel <= analysis.regions[r].last)
+                return static_cast<int>(r);
+        return -1;
+    };
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        CandidateLine& a = out[i];
+        if (a.peak < 0 || a.peak >= peaks || a.shared || merged_into[i] >= 0) continue;
+        for (std::size_t j = i + 1; j < out.size(); ++j) {
+            const CandidateLine& b = out[j];
+            if (b.peak < 0 || b.peak >= peaks || b.shared || merged_into[j] >= 0) continue;
+            if (b.peak == a.peak) {  // one peak for both lines: their probabilities add
+                a.energy_kev = (a.energy_kev * a.probability + b.energy_kev * b.probability) /
+                               (a.probability + b.probability);
+                a.probability += b.probability;
+                a.d_probability = std::hypot(a.d_probability, b.d_probability);
+                merged_into[j] = static_cast<int>(i);
+                continue;
+            }
+            if (a.partner_peak >= 0) continue;
+            const ReportedPeak& pa = analysis.peaks[a.peak];
+            const ReportedPeak& pb = analysis.peaks[b.peak];
+            const int region = region_of(pa.fit.centroid);
+            if (std::abs(pa.energy - pb.energy) >= 2.0 * pa.fwhm_kev || region < 0 ||
+                region != region_of(pb.fit.centroid))
+                continue;
+            const double p = a.probability + b.probability;
+            a.energy_kev = (a.energy_kev * a.probability + b.energy_kev * b.probability) / p;
+            a.d_probability = std::hypot(a.d_probability, b.d_probability);
+            a.probability = p;
+            a.partner_peak = b.peak;
+            merged_into[j] = static_cast<int>(i);
+        }
+    }
+    // A line with no peak of its own within 1 FWHM of a found one is in that peak.
+    for (std::size_t j = 0; j < out.size(); ++j) {
+        if (out[j].peak >= 0 || merged_into[j] >= 0) continue;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            CandidateLine& a = out[i];
+            if (a.peak < 0 || a.peak >= peaks || a.shared || merged_into[i] >= 0) continue;
+            const ReportedPeak& pa = analysis.peaks[a.peak];
+            if (std::abs(pa.energy - out[j].energy_kev) >= pa.fwhm_kev) continue;
+            a.probability += out[j].probability;
+            a.d_probability = std::hypot(a.d_probability, out[j].d_probability);
+            merged_into[j] = static_cast<int>(i);
+            break;
+        }
+    }
+    return out;
+}
+
 NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context& c) {
     const SpectrumAnalysis& analysis = *c.spectrum.analysis;
     NuclideActivityRow row;
@@ -130,13 +199,26 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
 
     std::vector<LineMeasurement> found;
     std::vector<LineActivity> found_activities;
-    const CandidateLine* identifying = nullptr;
+    std::optional<CandidateLine> identifying;
     LineActivity identifying_activity;
     double strongest = 0.0;
     bool any_in_range = false;
-    for (const CandidateLine& line : candidate.lines) {
+    std::vector<int> merged_into;
+    const std::vector<CandidateLine> lines = merged_lines(candidate.lines, analysis, merged_into);
+    const bool has_clean_line = std::any_of(lines.begin(), lines.end(), [&](const auto& l) {
+        return l.peak >= 0 && !l.shared && !l.interfered && l.probability > 0.0 &&
+               l.energy_kev >= std::max(c.low_kev, c.curve.energy_min_kev) &&
+               l.energy_kev <= std::min(c.high_kev, c.curve.energy_max_kev);
+    });
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        CandidateLine line = lines[index];
+        if (line.interfered && has_clean_line) line.shared = true;
         LineActivityRow line_row;
-        line_row.energy_kev = line.energy_kev;
+        line_row.energy_kev = candidate.lines[index].energy_kev;
+        if (merged_into[index] >= 0) {
+            row.lines.push_back(line_row);  // its counts are in the line it was taken into
+            continue;
+        }
         const bool in_range =
             line.probability > 0.0 && line.energy_kev >= c.low_kev && line.energy_kev <= c.high_kev;
         any_in_range = any_in_range || in_range;
@@ -145,13 +227,18 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
         if (has_peak) {
             measured.net_area = analysis.peaks[line.peak].fit.area;
             measured.d_area = analysis.peaks[line.peak].fit.d_area;
+            if (line.partner_peak >= 0) {
+                const analysis::FittedPeak& partner = analysis.peaks[line.partner_peak].fit;
+                measured.net_area += partner.area;
+                measured.d_area = std::hypot(measured.d_area, partner.d_area);
+            }
         }
         const LineActivity la = activity::line_activity(measured, c.curve, common);
         if (in_range && la.inside_curve && la.conversion > 0.0 && !line.shared) {
             const double expected = 1.0 / la.conversion;  // p eff, up to common factors
             if (expected > strongest) {
                 strongest = expected;
-                identifying = &line;
+                identifying = line;
                 identifying_activity = la;
             }
             if (has_peak && la.usable) {
@@ -162,6 +249,9 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
         }
         row.lines.push_back(line_row);
     }
+    for (std::size_t index = 0; index < lines.size(); ++index)
+        if (merged_into[index] >= 0)
+            row.lines[index].activity = row.lines[merged_into[index]].activity;
     if (!identifying) {
         row.verdict = any_in_range ? "outside_curve" : "not_detected";
         return row;
@@ -181,7 +271,9 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
         const double window = 2.0 * window_half_width * fit.fwhm;
         limit.d_background_counts =
             std::sqrt(fitted_background_variance(analysis, fit.centroid, fit.background, window));
-        y = limit.conversion * fit.area;
+        y = limit.conversion * (fit.area + (identifying->partner_peak >= 0
+                                                ? analysis.peaks[identifying->partner_peak].fit.area
+                                                : 0.0));
         measured = true;
     } else {
         const double channel =
@@ -196,6 +288,7 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
         }
     }
     if (measured) {
+        row.identifying_value = y;
         row.decision_threshold = activity::decision_threshold(limit);
         row.detection_limit = activity::detection_limit(limit);
     }
@@ -223,6 +316,18 @@ const NuclideActivityRow* row_of(const ActivityResult& result, const std::string
 
 std::string percent(double part, double total) {
     return total > 0.0 ? number_text(100.0 * part / total) : "-";
+}
+
+// Whether a nuclide shows a found line on another peak than this one: only then is
+// its line in this peak more than a coincidence of energies.
+bool has_other_evidence(const NuclideFindings& findings, const std::string& nuclide, int peak) {
+    for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
+        if (n.name != nuclide) continue;
+        for (const nuclides::LineOutcome& l : n.lines)
+            if (l.peak >= 0 && l.peak != peak && l.status == nuclides::LineStatus::found)
+                return true;
+    }
+    return false;
 }
 
 bool is_absolute(const std::string& path) {
@@ -265,15 +370,30 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         candidate.half_life_s = facts->half_life_seconds();
         candidate.d_half_life_s = facts->d_half_life * candidate.half_life_s / facts->half_life;
     };
+    // A peak that lines of two identified nuclides fall in holds counts of both: it
+    // gives neither an activity (no interference correction is made).
+    std::map<int, int> claims;
+    for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
+        if (!n.identified || n.name == nuclides::annihilation_name) continue;
+        std::set<int> peaks;
+        for (const nuclides::LineOutcome& l : n.lines)
+            if (l.peak >= 0) peaks.insert(l.peak);
+        for (int p : peaks) ++claims[p];
+    }
     for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
         if (n.name == nuclides::annihilation_name) continue;
         ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}};
         facts_of(candidate);
+        std::set<int> interfered;
+        for (const auto& [peak, other] : n.interferences)
+            if (has_other_evidence(findings, other, peak)) interfered.insert(peak);
         for (const nuclides::LineOutcome& l : n.lines)
             if (l.line)
                 candidate.lines.push_back({l.line->energy, l.line->probability / 100.0,
                                            l.line->d_probability / 100.0, l.peak,
-                                           l.status == nuclides::LineStatus::shared});
+                                           l.status == nuclides::LineStatus::shared ||
+                                               (l.peak >= 0 && claims[l.peak] > 1),
+                                           l.peak >= 0 && interfered.count(l.peak) > 0});
         out.push_back(std::move(candidate));
     }
     for (const std::string& name : run.settings.always_report) {
@@ -283,8 +403,8 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         ActivityCandidate candidate{name, false, 0.0, 0.0, {}};
         facts_of(candidate);
         for (const nuclides::GammaLine* line : run.library.lines_of(name))
-            candidate.lines.push_back(
-                {line->energy, line->probability / 100.0, line->d_probability / 100.0, -1, false});
+            candidate.lines.push_back({line->energy, line->probability / 100.0,
+                                       line->d_probability / 100.0, -1, false, false});
         out.push_back(std::move(candidate));
     }
     return out;
@@ -339,7 +459,7 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
     if (!loaded.curve) {
         for (const ActivityCandidate& candidate : candidates)
             result.nuclides.push_back(
-                {candidate.nuclide, "no_efficiency", {}, {}, {}, {}, 0.0, {}});
+                {candidate.nuclide, "no_efficiency", {}, {}, {}, {}, 0.0, {}, {}});
         return result;
     }
     const double e_first = analysis.energy.energy(analysis.first);
@@ -354,7 +474,8 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
     if (!(spectrum.live_time_s > 0.0)) {
         result.messages.push_back("live time is 0: no activities");
         for (const ActivityCandidate& candidate : candidates)
-            result.nuclides.push_back({candidate.nuclide, "not_detected", {}, {}, {}, {}, 0.0, {}});
+            result.nuclides.push_back(
+                {candidate.nuclide, "not_detected", {}, {}, {}, {}, 0.0, {}, {}});
         return result;
     }
     for (const ActivityCandidate& candidate : candidates)

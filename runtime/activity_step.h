@@ -21,8 +21,11 @@ struct CandidateLine {
     double energy_kev = 0.0;
     double probability = 0.0;  // per decay
     double d_probability = 0.0;
-    int peak = -1;        // index into SpectrumAnalysis::peaks
-    bool shared = false;  // its peak holds another nuclide's line too: no activity from it
+    int peak = -1;            // index into SpectrumAnalysis::peaks
+    bool shared = false;      // its peak holds another nuclide's line too: no activity from it
+    bool interfered = false;  // another candidate's line falls in its peak: used only when
+                              // the nuclide has no clean line
+    int partner_peak = -1;    // a close line of the same nuclide fitted beside it: areas summed
 };
 
 // A nuclide the activity step reports: identified, or asked for.
@@ -58,6 +61,7 @@ struct NuclideActivityRow {
     std::optional<double> decision_threshold;            // of the identifying line
     std::optional<double> detection_limit;               // none when it does not exist
     double identifying_energy_kev = 0.0;
+    std::optional<double> identifying_value;  // y of the identifying line, compared with y*
     std::vector<LineActivityRow> lines;
 };
 

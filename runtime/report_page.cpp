@@ -1,5 +1,6 @@
 #include "report_page.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace sorvane {
@@ -28,8 +29,52 @@ void fact_row(std::string& html, const std::string& key, const std::string& valu
             html_text(value_or_dash(value)) + "</td></tr>\n";
 }
 
+// Three significant digits: enough for a limit on a printed page.
+std::string short_number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", value);
+    return text;
+}
+
 std::string optional_number(const std::optional<double>& value) {
-    return value ? number_text(*value) : "-";
+    return value ? short_number(*value) : "-";
+}
+
+// A value to the last digit its uncertainty's two significant digits reach.
+std::string rounded(double value, double uncertainty) {
+    if (!(uncertainty > 0.0) || !std::isfinite(uncertainty)) return short_number(value);
+    const int step = static_cast<int>(std::floor(std::log10(uncertainty))) - 1;
+    const double unit = std::pow(10.0, step);
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", std::max(0, -step), std::round(value / unit) * unit);
+    return text;
+}
+
+// The recalibration in one line instead of the result's key lines.
+std::vector<std::string> calibration_summary(const std::vector<std::string>& notes) {
+    std::vector<std::string> out;
+    std::string energy, lines, rms;
+    for (const std::string& note : notes) {
+        const auto equals = note.find(" = ");
+        if (equals == std::string::npos) {
+            out.push_back(note);
+            continue;
+        }
+        const std::string key = note.substr(0, equals), value = note.substr(equals + 3);
+        if (key == "recalibrated_energy")
+            energy = value;
+        else if (key == "recalibration_lines")
+            lines = value;
+        else if (key == "recalibration_residual_rms_kev")
+            rms = value;
+        else if (key != "recalibration_residual")
+            out.push_back(note);
+    }
+    if (!energy.empty())
+        out.insert(out.begin(), "Recalibrated on library lines: E = c0 + c1 ch + c2 ch^2 with (" +
+                                    energy + ") keV, from " + lines + " lines, residual rms " +
+                                    rms + " keV");
+    return out;
 }
 
 std::string percent_of(double part, double total) {
@@ -54,7 +99,8 @@ void calibrations(std::string& html, const ReportInput& in) {
     if (in.activity)
         for (const auto& [key, value] : in.activity->keys)
             if (key == "efficiency") fact_row(html, "Efficiency", value);
-    for (const std::string& note : in.calibration_notes) fact_row(html, "", note);
+    for (const std::string& note : calibration_summary(in.calibration_notes))
+        fact_row(html, "", note);
     html += "</table>\n";
 }
 
@@ -71,15 +117,18 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         const auto fields = nuclide_activity_fields(result, row.nuclide);
         std::string value = "-", interval = "-", budget = "-";
         if (row.activity) {
-            value = fields[0] + " &plusmn; " + fields[1];
-            interval = fields[2] + " &ndash; " + fields[3];
+            const double u = row.activity->d_activity;
+            value = rounded(row.activity->activity, u) + " &plusmn; " + rounded(u, u);
+            if (row.coverage)
+                interval =
+                    rounded(row.coverage->low, u) + " &ndash; " + rounded(row.coverage->high, u);
             const auto& b = row.activity->budget;
             const double total = b.total();
             budget = percent_of(b.counting, total) + " / " + percent_of(b.efficiency, total) +
                      " / " + percent_of(b.emission, total) + " / " +
                      percent_of(b.half_life, total) + " / " + percent_of(b.quantity, total);
         } else if (row.detection_limit) {
-            value = "&lt; " + number_text(*row.detection_limit);
+            value = "&lt; " + short_number(*row.detection_limit);
         }
         const std::string verdict = row.verdict == "not_detected" ? "not detected"
                                     : row.verdict == "outside_curve"
@@ -89,7 +138,8 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         html += "<tr><td>" + html_text(row.nuclide) + "</td><td>" + html_text(verdict) +
                 "</td><td>" + value + "</td><td>" + interval + "</td><td>" +
                 optional_number(row.decision_threshold) + "</td><td>" +
-                optional_number(row.detection_limit) + "</td><td>" + fields[6] + "</td><td>" +
+                optional_number(row.detection_limit) + "</td><td>" +
+                (fields[6] == "-" ? fields[6] : short_number(std::stod(fields[6]))) + "</td><td>" +
                 budget + "</td></tr>\n";
     }
     html += "</table>\n";

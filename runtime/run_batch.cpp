@@ -87,8 +87,12 @@ std::optional<ActivityResult> activities_of(const NuclideWork& work, const Nucli
         const auto& e = found.recalibration.energy;
         spectrum.energy = analysis::EnergyCalibration{e.c0, e.c1, e.c2, false};
     }
-    return activity_step(activity_candidates(work.run, found), spectrum, work.run.settings,
-                         work.curve);
+    ActivityResult result = activity_step(activity_candidates(work.run, found), spectrum,
+                                          work.run.settings, work.curve);
+    for (const std::string& name : work.run.settings.always_report)
+        if (work.run.library.lines_of(name).empty())
+            result.messages.push_back("no limits for " + name + ": not in the line library");
+    return result;
 }
 
 Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base,
@@ -174,12 +178,19 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             // The printable page, asked for in the nuclide settings; like the plot, a
             // page not asked for this time must not stay beside the new result.
             if (nuclides.active && nuclides.settings.write_report) {
+                std::vector<std::string> notes;
+                for (const auto& file : nuclides.library.files)
+                    notes.push_back("Line library: " + file.path + " (" +
+                                    std::to_string(file.nuclides) + " nuclides, " +
+                                    std::to_string(file.lines) + " lines)");
+                notes.insert(notes.end(), additions.calibration_lines.begin(),
+                             additions.calibration_lines.end());
                 ReportInput page{base,
                                  chn.sample_description,
                                  &facts,
                                  &analysis,
                                  activity ? &*activity : nullptr,
-                                 additions.calibration_lines,
+                                 notes,
                                  plot_svg(base, facts, request.options, analysis, counts),
                                  "Sorvane run_Tovalu.exe"};
                 const FsResult html = write_whole(fs, output + ".html", report_page(page));

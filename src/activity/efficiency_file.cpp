@@ -88,7 +88,12 @@ public:
         } else if (key == "chi2_reduced") {
             if (const auto v = single(value)) curve_.chi2_reduced = *v;
         } else if (key == "points") {
-            if (const auto v = single(value)) curve_.points = static_cast<int>(*v);
+            // Checked before the conversion: a huge number would not fit an int.
+            const auto v = single(value);
+            if (v && *v >= 0.0 && *v <= 1e6 && *v == std::floor(*v))
+                curve_.points = static_cast<int>(*v);
+            else if (v)
+                fail("the number of points must be a whole number from 0 to 1000000");
         } else if (key == "standard") {
             curve_.standard = std::string(value);
         } else if (key == "coefficients") {

@@ -57,6 +57,8 @@ TEST(EfficiencyFile, BadContentNamesTheFileAndLine) {
          "eff.txt line 5: the energy must be above 0 keV"},
         {"[efficiency]", "[other]", "eff.txt: not an efficiency file (no [efficiency] line)"},
         {"points = 4", "points", "eff.txt line 7: a line is \"key = value\""},
+        {"points = 4", "points = 1e300",
+         "eff.txt line 7: the number of points must be a whole number from 0 to 1000000"},
     };
     for (const Case& c : cases) {
         std::string text = render_efficiency_file(small_curve());

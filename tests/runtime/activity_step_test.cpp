@@ -4,6 +4,9 @@
 
 #include <cmath>
 
+#include "activity/efficiency_file.h"
+#include "platform/real_platform.h"
+#include "support/test_files.h"
 #include "synthetic.h"
 
 namespace sorvane {
@@ -46,7 +49,8 @@ StepRun run(bool with_peak, bool identified, std::optional<activity::EfficiencyC
     NuclideSettings settings;
     settings.efficiency_file = "eff.txt";
     settings.reference_time = reference_time;
-    const ActivitySpectrum spectrum{&r.analysis, r.counts, 1000.0, 1000.0, "2026-01-01 12:00:00", {}};
+    const ActivitySpectrum spectrum{&r.analysis,           r.counts, 1000.0, 1000.0,
+                                    "2026-01-01 12:00:00", {}};
     r.result = activity_step({candidate}, spectrum, settings, {curve, "eff.txt", {}});
     return r;
 }
@@ -111,6 +115,121 @@ TEST(ActivityStep, KeysOfTheNuclidesSection) {
         {"unit", "Bq"},
         {"corrections", "no cascade-summing or self-absorption correction"}};
     EXPECT_EQ(r.result.keys, expected);
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// Hand-made peaks on a 1 keV-per-channel scale; the flat curve gives eff 0.1, so
+// with 1000 s and no decay an area N of probability p is N / (100 p) Bq.
+TEST(ActivityStep, LinesSharingCountsAreTakenTogetherOrLeftOut) {
+    auto peak = [](double energy, double area) {
+        ReportedPeak p;
+        p.fit.centroid = energy;
+        p.fit.area = area;
+        p.fit.d_area = std::sqrt(area);
+        p.fit.fwhm = 2.0;
+        p.energy = energy;
+        p.fwhm_kev = 2.0;
+        return p;
+    };
+    SpectrumAnalysis analysis;
+    analysis.energy = {0.0, 1.0, 0.0, true};
+    analysis.first = 0;
+    analysis.last = 2000;
+    analysis.peaks = {peak(300, 40000), peak(500, 9000), peak(503, 1000), peak(700, 5000)};
+    analysis.regions.resize(1);
+    analysis.regions[0].first = 490;
+    analysis.regions[0].last = 515;
+    const std::vector<double> counts(2001, 0.0);
+    struct Case {
+        const char* what;
+        std::vector<CandidateLine> lines;
+        double activity;
+    };
+    const Case cases[] = {
+        {"two lines matched to one peak", {{300, 0.3, 0, 0}, {301, 0.1, 0, 0}}, 40000 / 40.0},
+        {"a line without a peak inside a found one",
+         {{300, 0.3, 0, 0}, {300.8, 0.1, 0, -1}},
+         40000 / 40.0},
+        {"an unresolved pair in one region", {{500, 0.4, 0, 1}, {503, 0.1, 0, 2}}, 10000 / 50.0},
+        {"a line another nuclide's line falls in, beside a clean one",
+         {{300, 0.5, 0, 0, false, true}, {700, 0.5, 0, 3}},
+         5000 / 50.0},
+        {"an interfered line alone is still used", {{300, 0.5, 0, 0, false, true}}, 40000 / 50.0},
+    };
+    NuclideSettings settings;
+    const ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "", {}};
+    for (const Case& c : cases) {
+        const ActivityResult r = activity_step({{"X-1", true, 0.0, 0.0, c.lines}}, spectrum,
+                                               settings, {flat_curve(100), "eff.txt", {}});
+        ASSERT_TRUE(r.nuclides[0].activity.has_value()) << c.what;
+        EXPECT_NEAR(r.nuclides[0].activity->activity, c.activity, 1e-6 * c.activity) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// A calibration of zero slope puts a missing line nowhere: no limits, and no
+// conversion of an undefined channel to an integer.
+TEST(ActivityStep, NoLimitsWhereTheCalibrationPutsTheLineNowhere) {
+    SpectrumAnalysis analysis;
+    analysis.energy = {50.0, 0.0, 0.0, true};  // every channel at 50 keV
+    analysis.first = 0;
+    analysis.last = 100;
+    const std::vector<double> counts(101, 10.0);
+    const ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "", {}};
+    ActivityCandidate candidate{"X-1", false, 0.0, 0.0, {{50.0, 0.5, 0.0, -1}}};
+    const ActivityResult r =
+        activity_step({candidate}, spectrum, NuclideSettings{}, {flat_curve(0.0), "eff.txt", {}});
+    ASSERT_EQ(r.nuclides.size(), 1u);
+    EXPECT_FALSE(r.nuclides[0].decision_threshold.has_value());
+    EXPECT_EQ(r.nuclides[0].verdict, "not_detected");
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// The settings name the efficiency file relative to the control file's folder, or
+// with a whole path; a file that cannot be read is named in the problems.
+TEST(ActivityStep, EfficiencyFileFoundBesideTheControlFile) {
+    TempFolder folder;
+    RealFileSystem fs;
+    ASSERT_TRUE(
+        fs.write_file(folder.path() + "eff.txt", activity::render_efficiency_file(flat_curve(100)))
+            .ok());
+    struct Case {
+        std::string named;
+        bool read;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"eff.txt", true, folder.path() + "eff.txt"},
+        {folder.path() + "eff.txt", true, folder.path() + "eff.txt"},
+        {"other.txt", false, folder.path() + "other.txt"},
+    };
+    for (const Case& c : cases) {
+        NuclideSettings settings;
+        settings.efficiency_file = c.named;
+        const LoadedCurve loaded = load_activity_curve(fs, folder.path(), settings);
+        EXPECT_EQ(loaded.path, c.path);
+        EXPECT_EQ(loaded.curve.has_value(), c.read) << c.named;
+        EXPECT_EQ(loaded.problems.empty(), c.read) << c.named;
+        if (!c.read) {
+            ASSERT_FALSE(loaded.problems.empty());
+            EXPECT_EQ(loaded.problems[0].rfind("cannot read " + c.path + ": ", 0), 0u);
+        }
+    }
 }
 
 }  // namespace

@@ -103,7 +103,8 @@ StandardPoints standard_points(const ResultFile& result, const nuclides::LineLib
 
 std::vector<CurveSample> sample_curve(const activity::EfficiencyCurve& curve, int count) {
     std::vector<CurveSample> samples;
-    if (count < 2 || !(curve.energy_min_kev > 0.0) || !(curve.energy_max_kev > curve.energy_min_kev))
+    if (count < 2 || !(curve.energy_min_kev > 0.0) ||
+        !(curve.energy_max_kev > curve.energy_min_kev))
         return samples;
     const double low = std::log(curve.energy_min_kev);
     const double step = (std::log(curve.energy_max_kev) - low) / (count - 1);

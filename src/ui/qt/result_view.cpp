@@ -202,7 +202,8 @@ QWidget* ResultView::build_nuclide_panel(QWidget* parent) {
     for (const std::string& note : list.notes) notes += to_qt(note) + "\n";
     if (const auto recal = recalibration(r)) {
         notes += QStringLiteral("energy recalibrated from %1 lines").arg(recal->lines);
-        if (recal->rms_kev) notes += QStringLiteral(", residuals %1 keV rms").arg(*recal->rms_kev, 0, 'g', 3);
+        if (recal->rms_kev)
+            notes += QStringLiteral(", residuals %1 keV rms").arg(*recal->rms_kev, 0, 'g', 3);
         notes += "\n";
     }
     if (!notes.isEmpty()) {

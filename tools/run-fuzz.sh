@@ -32,6 +32,7 @@ seeds_of() {
         fuzz_read_naig) echo "demo/naig_*" ;;
         fuzz_decode_chn) echo "tests/data/realdata/chn/*" ;;
         fuzz_result_file) echo "tests/data/results/*" ;;
+        fuzz_line_library) echo "data/nuclides/*.csv" ;;
         fuzz_control_file | fuzz_runtime_control) echo "tests/data/control/* tests/data/window/*.inf" ;;
         # A short spectrum (made below) keeps one run of the analysis quick.
         fuzz_runtime_chn) echo "$build/seed-short.chn" ;;
@@ -56,27 +57,45 @@ if [ ${#targets[@]} -eq 0 ]; then
     mapfile -t targets < <(find "$build/fuzz" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x -printf '%f\n' | sort)
 fi
 
-failed=0
-for target in "${targets[@]}"; do
-    corpus="$build/corpus/$target"
+# One target: seeds its corpus, runs it and leaves its summary line (or the failure)
+# in $build/$target.summary; returns non-zero when the target found a fault.
+run_target() {
+    local target=$1 corpus="$build/corpus/$1" seeded=0 log="$build/$1.log" started
     mkdir -p "$corpus"
-    seeded=0
     for seed in $(seeds_of "$target"); do
         [ -f "$seed" ] && cp "$seed" "$corpus/" && seeded=$((seeded + 1))
     done
-    # A target without seeds starts from nothing and finds little: say so.
-    [ "$seeded" -gt 0 ] || echo "warning: no seed file for $target"
-    log="$build/$target.log"
-    started=$(date +%s)
-    if ! "$build/fuzz/$target" "$corpus" "${limit[@]}" -max_len="$(max_len_of "$target")" -print_final_stats=1 \
-            -artifact_prefix="$build/crash-$target-" > "$log" 2>&1; then
-        echo "FAILED: $target; see $log"
-        tail -30 "$log"
-        failed=1
-        continue
+    {
+        # A target without seeds starts from nothing and finds little: say so.
+        [ "$seeded" -gt 0 ] || echo "warning: no seed file for $target"
+        started=$(date +%s)
+        if ! "$build/fuzz/$target" "$corpus" "${limit[@]}" -max_len="$(max_len_of "$target")" \
+                -print_final_stats=1 -artifact_prefix="$build/crash-$target-" > "$log" 2>&1; then
+            echo "FAILED: $target; see $log"
+            tail -30 "$log"
+            return 1
+        fi
+        runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || true)
+        cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1 || true)
+        printf '%-28s %10s runs  %-22s %4ss\n' "$target" "${runs:-?}" "${cov:-cov: ?}" \
+            "$(( $(date +%s) - started ))"
+    } > "$build/$target.summary"
+}
+
+# Each target runs on one core: as many at once as there are cores.
+failed=0
+running=0
+for target in "${targets[@]}"; do
+    if [ "$running" -ge "$(nproc)" ]; then
+        wait -n || failed=1
+        running=$((running - 1))
     fi
-    runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || true)
-    cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1 || true)
-    printf '%-28s %10s runs  %-22s %4ss\n' "$target" "${runs:-?}" "${cov:-cov: ?}" "$(( $(date +%s) - started ))"
+    run_target "$target" &
+    running=$((running + 1))
 done
+while [ "$running" -gt 0 ]; do
+    wait -n || failed=1
+    running=$((running - 1))
+done
+for target in "${targets[@]}"; do cat "$build/$target.summary"; done
 exit $failed

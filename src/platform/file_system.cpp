@@ -2,13 +2,23 @@
 
 namespace sorvane {
 
+namespace {
+
+// Windows takes "/" between folders as well as a backslash; elsewhere a backslash may
+// be part of a name.
+std::size_t last_separator(std::string_view path, char separator) {
+    return separator == '\\' ? path.find_last_of("\\/") : path.find_last_of(separator);
+}
+
+}  // namespace
+
 std::string folder_of_path(std::string_view path, char separator) {
-    std::size_t at = path.find_last_of(separator);
+    std::size_t at = last_separator(path, separator);
     return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at + 1));
 }
 
 std::string name_of_path(std::string_view path, char separator) {
-    std::size_t at = path.find_last_of(separator);
+    std::size_t at = last_separator(path, separator);
     return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
 }
 

@@ -2,7 +2,7 @@
 
 #include "nuclides/library_files.h"
 #include "platform/memory_file_system.h"
-#include "platform/posix_file_system.h"
+#include "platform/real_platform.h"
 
 namespace sorvane::nuclides {
 namespace {
@@ -62,7 +62,7 @@ TEST(LineLibrary, AnnihilationRowIsValid) {
 // entry, 166 lines; the chains and the Tl-208 branching (35.93 % of Bi-212) come
 // from the notes.
 TEST(LineLibrary, TheShippedLibraryReadsWhole) {
-    PosixFileSystem fs;
+    RealFileSystem fs;
     const LineLibrary library = load_line_library(fs, {}, SORVANE_NUCLIDE_DATA);
     EXPECT_TRUE(library.problems.empty()) << library.problems.front();
     ASSERT_EQ(library.files.size(), 1u);

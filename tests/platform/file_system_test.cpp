@@ -25,5 +25,26 @@ TEST(AbsolutePath, RelativePathsJoinTheCurrentFolder) {
     }
 }
 
+// A path typed on Windows may use "/" as well; a POSIX name may hold a backslash.
+TEST(PathParts, SplitAtTheLastSeparatorOfTheSystem) {
+    const struct {
+        char separator;
+        const char* path;
+        const char* folder;
+        const char* name;
+    } cases[] = {
+        {'/', "/data/eu152.iec", "/data/", "eu152.iec"},
+        {'/', "/data/a\\b.iec", "/data/", "a\\b.iec"},
+        {'\\', "C:\\data\\eu152.iec", "C:\\data\\", "eu152.iec"},
+        {'\\', "C:/data/../demo/eu152.iec", "C:/data/../demo/", "eu152.iec"},
+        {'\\', "C:\\data/x\\eu152.iec", "C:\\data/x\\", "eu152.iec"},
+        {'\\', "eu152.iec", "", "eu152.iec"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(folder_of_path(c.path, c.separator), c.folder) << c.path;
+        EXPECT_EQ(name_of_path(c.path, c.separator), c.name) << c.path;
+    }
+}
+
 }  // namespace
 }  // namespace sorvane

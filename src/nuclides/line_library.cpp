@@ -61,6 +61,9 @@ public:
             for (auto& field : *fields) field = std::string(trimmed(field));
             if (header_.empty())
                 header_ = std::move(*fields);
+            else if (fields->size() != header_.size())
+                problem(line, std::to_string(fields->size()) + " fields where the header has " +
+                                  std::to_string(header_.size()));
             else
                 rows_.push_back({line, std::move(*fields)});
         }
@@ -87,8 +90,8 @@ public:
         std::size_t line;
         std::vector<std::string> fields;
     };
+    // The rows with as many fields as the header; the others were named and skipped.
     const std::vector<Row>& rows() const { return rows_; }
-    std::size_t width() const { return header_.size(); }
 
     void problem(std::size_t line, const std::string& why) {
         problems_.push_back(path_ + " line " + std::to_string(line) + ": " + why +
@@ -202,11 +205,6 @@ LibraryIdentity add_gamma_lines(LineLibrary& library, std::string_view text,
         *columns;
     for (const auto& row : table.rows()) {
         const auto& f = row.fields;
-        if (f.size() != table.width()) {
-            table.problem(row.line, std::to_string(f.size()) + " fields where the header has " +
-                                        std::to_string(table.width()));
-            continue;
-        }
         GammaLine line;
         line.nuclide = f[name_at];
         line.source = f[source_at];
@@ -265,11 +263,6 @@ std::size_t add_nuclide_facts(LineLibrary& library, std::string_view text,
     std::vector<ChainNote> upper_members;
     for (const auto& row : table.rows()) {
         const auto& f = row.fields;
-        if (f.size() != table.width()) {
-            table.problem(row.line, std::to_string(f.size()) + " fields where the header has " +
-                                        std::to_string(table.width()));
-            continue;
-        }
         NuclideFacts facts;
         facts.name = f[name_at];
         facts.note = f[note_at];

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/text_helpers.h"
+
 namespace sorvane {
 namespace {
 
@@ -25,8 +27,8 @@ std::string value_or_dash(const std::string& text) {
 }
 
 void fact_row(std::string& html, const std::string& key, const std::string& value) {
-    html += "<tr><td class=\"key\">" + html_text(key) + "</td><td>" +
-            html_text(value_or_dash(value)) + "</td></tr>\n";
+    html += "<tr><td class=\"key\">" + markup_text(key) + "</td><td>" +
+            markup_text(value_or_dash(value)) + "</td></tr>\n";
 }
 
 // Three significant digits: enough for a limit on a printed page.
@@ -105,7 +107,7 @@ void calibrations(std::string& html, const ReportInput& in) {
 }
 
 void nuclide_table(std::string& html, const ActivityResult& result) {
-    const std::string unit = html_text(result.unit);
+    const std::string unit = markup_text(result.unit);
     html +=
         "<h2>Nuclides</h2>\n<table class=\"nuclides\">\n<tr><th>Nuclide</th><th>Result</th>"
         "<th>Activity (" +
@@ -135,7 +137,7 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
                                         ? "outside the efficiency curve"
                                     : row.verdict == "no_efficiency" ? "no efficiency"
                                                                      : row.verdict;
-        html += "<tr><td>" + html_text(row.nuclide) + "</td><td>" + html_text(verdict) +
+        html += "<tr><td>" + markup_text(row.nuclide) + "</td><td>" + markup_text(verdict) +
                 "</td><td>" + value + "</td><td>" + interval + "</td><td>" +
                 optional_number(row.decision_threshold) + "</td><td>" +
                 optional_number(row.detection_limit) + "</td><td>" +
@@ -148,10 +150,10 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         if (key == "reference_time") reference = value;
         if (key == "corrections") corrections = value;
     }
-    html += "<p class=\"note\">Activities at " + html_text(reference) +
+    html += "<p class=\"note\">Activities at " + markup_text(reference) +
             "; uncertainties are standard (k = 1); a nuclide not detected is given as &lt; its "
             "detection limit; " +
-            html_text(corrections) + ".</p>\n";
+            markup_text(corrections) + ".</p>\n";
 }
 
 // The plot's own XML prolog, if any, would be out of place inside the page.
@@ -162,37 +164,11 @@ std::string inline_svg(const std::string& svg) {
 
 }  // namespace
 
-std::string html_text(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string report_page(const ReportInput& in) {
     std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
-    html += "<title>" + html_text(in.name) + ": gamma-ray spectrum report</title>\n<style>\n";
+    html += "<title>" + markup_text(in.name) + ": gamma-ray spectrum report</title>\n<style>\n";
     html += style;
-    html += "</style>\n</head>\n<body>\n<h1>" + html_text(in.name) + "</h1>\n<table>\n";
+    html += "</style>\n</head>\n<body>\n<h1>" + markup_text(in.name) + "</h1>\n<table>\n";
     fact_row(html, "Sample", in.description);
     if (in.facts) {
         fact_row(html, "Spectrum", in.facts->input_path);
@@ -206,7 +182,7 @@ std::string report_page(const ReportInput& in) {
     if (in.activity) nuclide_table(html, *in.activity);
     if (!in.svg.empty())
         html += "<h2>Spectrum</h2>\n<div class=\"plot\">\n" + inline_svg(in.svg) + "\n</div>\n";
-    html += "<p class=\"note\">" + html_text(in.program) + "</p>\n</body>\n</html>\n";
+    html += "<p class=\"note\">" + markup_text(in.program) + "</p>\n</body>\n</html>\n";
     return html;
 }
 

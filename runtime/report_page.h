@@ -26,7 +26,4 @@ struct ReportInput {
 // limits and budget, and the plot.
 std::string report_page(const ReportInput& input);
 
-// Text made safe inside HTML elements and attribute values.
-std::string html_text(const std::string& text);
-
 }  // namespace sorvane

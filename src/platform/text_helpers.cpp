@@ -30,4 +30,31 @@ std::string utf8_prefix(std::string_view text, std::size_t limit) {
     return std::string(text.substr(0, cut));
 }
 
+std::string markup_text(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace sorvane

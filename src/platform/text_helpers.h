@@ -17,4 +17,7 @@ std::string as_folder(std::string folder, char separator);
 // UTF-8 sequence.
 std::string utf8_prefix(std::string_view text, std::size_t limit);
 
+// Text made safe inside HTML or SVG elements and attribute values.
+std::string markup_text(std::string_view text);
+
 }  // namespace sorvane

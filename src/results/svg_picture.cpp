@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/text_helpers.h"
 #include "results/mark_labels.h"
 #include "results/plot_view.h"
 
@@ -20,34 +21,11 @@ std::string num(double value) {
     return text;
 }
 
-std::string escape(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '&':
-                out += "&amp;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 std::string text_at(double x, double y, std::string_view text, std::string_view anchor,
                     double size = font, std::string_view extra = {}) {
     return "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\" font-size=\"" + num(size) +
            "\" text-anchor=\"" + std::string(anchor) + "\"" + std::string(extra) + ">" +
-           escape(text) + "</text>\n";
+           markup_text(text) + "</text>\n";
 }
 
 std::string line(double x1, double y1, double x2, double y2, std::string_view colour,

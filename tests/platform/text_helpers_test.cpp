@@ -27,5 +27,11 @@ TEST(TextHelpers, AsFolderAddsOneSeparatorWhereNoneEnds) {
     for (const Case& c : cases) EXPECT_EQ(as_folder(c.folder, c.separator), c.expected) << c.folder;
 }
 
+// A spectrum name goes into the plot and the report page as text, never as markup.
+TEST(MarkupText, EscapesWhatMarkupWouldRead) {
+    EXPECT_EQ(markup_text("Tom's <b>&\"x\""), "Tom&#39;s &lt;b&gt;&amp;&quot;x&quot;");
+    EXPECT_EQ(markup_text("eu152 1"), "eu152 1");
+}
+
 }  // namespace
 }  // namespace sorvane

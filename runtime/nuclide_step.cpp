@@ -36,7 +36,10 @@ std::vector<std::string> bundled_library_folders(const FileSystem& fs) {
     std::vector<std::string> folders;
     if (!beside.empty()) {
         folders.push_back(beside + "nuclides" + s);
-        folders.push_back(beside + ".." + s + "share" + s + "sorvane" + s + "nuclides" + s);
+        // The installed layout: bin/ beside share/, named without "..", as results show it.
+        const std::string parent = folder_of_path(beside.substr(0, beside.size() - 1), s);
+        if (!parent.empty())
+            folders.push_back(parent + "share" + s + "sorvane" + s + "nuclides" + s);
     }
 #ifdef SORVANE_NUCLIDE_DIR
     folders.push_back(SORVANE_NUCLIDE_DIR);

@@ -104,21 +104,7 @@ int main(int argc, char** argv) {
         }
         truth << name << ",truth_channel_1500,"
               << "-," << true_channel(1500.0) << "\n";
-        sorvane::Spectrum spectrum;
-        spectrum.clear_data();
-        auto& h = spectrum.chn_header;
-        h.mca_number = 999;
-        h.segment = 1;
-        h.real_time = 3700 * 50;
-        h.live_time = 3600 * 50;
-        sorvane::assign_text(h.start_date, "08Dec261");
-        sorvane::assign_text(h.start_time, "120000");
-        h.start_sec = {'0', '0'};
-        h.num_channels = static_cast<std::int16_t>(channels);
-        for (int ch = 0; ch < channels; ++ch) {
-            std::poisson_distribution<long long> noise(mu[static_cast<std::size_t>(ch)]);
-            spectrum.counts[static_cast<std::size_t>(ch)] = static_cast<std::int32_t>(noise(rng));
-        }
+        sorvane::Spectrum spectrum = noisy_spectrum(mu, rng);
         // The file's straight calibration, up to 1.5 keV off and 0.2 % stretched.
         spectrum.chn_trailer.ecal_c0 = static_cast<float>(true_c0 + 3.0 * (unit(rng) - 0.5));
         spectrum.chn_trailer.ecal_c1 =

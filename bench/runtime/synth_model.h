@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/peak_shape.h"
+#include "spectrum/spectrum.h"
 
 namespace sorvane::synth {
 
@@ -128,6 +129,27 @@ inline double poisson_limited_significance(const Plan& plan, const std::vector<d
         information += p * p / mu[static_cast<std::size_t>(ch)];
     }
     return peak.area * std::sqrt(information);
+}
+
+// A spectrum of Poisson counts about `mu`, with the benchmarks' CHN header: an hour
+// of live time, started at noon on 8 Dec 2026.
+inline Spectrum noisy_spectrum(const std::vector<double>& mu, std::mt19937_64& rng) {
+    Spectrum spectrum;
+    spectrum.clear_data();
+    auto& h = spectrum.chn_header;
+    h.mca_number = 999;
+    h.segment = 1;
+    h.real_time = 3700 * 50;
+    h.live_time = 3600 * 50;
+    assign_text(h.start_date, "08Dec261");
+    assign_text(h.start_time, "120000");
+    h.start_sec = {'0', '0'};
+    h.num_channels = static_cast<std::int16_t>(mu.size());
+    for (std::size_t ch = 0; ch < mu.size(); ++ch) {
+        std::poisson_distribution<long long> noise(mu[ch]);
+        spectrum.counts[ch] = static_cast<std::int32_t>(noise(rng));
+    }
+    return spectrum;
 }
 
 }  // namespace sorvane::synth

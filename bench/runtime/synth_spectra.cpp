@@ -151,21 +151,7 @@ int main(int argc, char** argv) {
             return 2;
         }
         const auto mu = expected(plan);
-        sorvane::Spectrum spectrum;
-        spectrum.clear_data();
-        auto& h = spectrum.chn_header;
-        h.mca_number = 999;
-        h.segment = 1;
-        h.real_time = 3700 * 50;
-        h.live_time = 3600 * 50;
-        sorvane::assign_text(h.start_date, "08Dec261");
-        sorvane::assign_text(h.start_time, "120000");
-        h.start_sec = {'0', '0'};
-        h.num_channels = static_cast<std::int16_t>(plan.channels);
-        for (int ch = 0; ch < plan.channels; ++ch) {
-            std::poisson_distribution<long long> noise(mu[static_cast<std::size_t>(ch)]);
-            spectrum.counts[static_cast<std::size_t>(ch)] = static_cast<std::int32_t>(noise(rng));
-        }
+        sorvane::Spectrum spectrum = noisy_spectrum(mu, rng);
         spectrum.chn_trailer.ecal_c0 = 0.0f;
         spectrum.chn_trailer.ecal_c1 = 0.5f;
         spectrum.chn_trailer.ecal_c2 = 0.0f;

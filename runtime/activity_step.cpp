@@ -8,7 +8,8 @@
 #include "activity/decay.h"
 #include "activity/efficiency_storage.h"
 #include "activity/normal_distribution.h"
-#include "res_writer.h"
+#include "result_building.h"
+#include "results/result_numbers.h"
 
 namespace sorvane {
 namespace {
@@ -100,10 +101,6 @@ std::string iso_time(std::string text) {
     return text;
 }
 
-std::string optional_text(const std::optional<double>& value) {
-    return value ? number_text(*value) : "-";
-}
-
 struct Context {
     const ActivitySpectrum& spectrum;
     const NuclideSettings& settings;
@@ -191,7 +188,7 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
         c.messages->push_back(candidate.nuclide +
                               ": the reference time is too many half-lives from the count: "
                               "no activity or limits");
-        row.verdict = "not_detected";
+        row.verdict = Verdict::not_detected;
         for (const CandidateLine& line : candidate.lines)
             row.lines.push_back({line.energy_kev, {}});
         return row;
@@ -253,7 +250,7 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
         if (merged_into[index] >= 0)
             row.lines[index].activity = row.lines[merged_into[index]].activity;
     if (!identifying) {
-        row.verdict = any_in_range ? "outside_curve" : "not_detected";
+        row.verdict = any_in_range ? Verdict::outside_curve : Verdict::not_detected;
         return row;
     }
     row.identifying_energy_kev = identifying->energy_kev;
@@ -297,25 +294,15 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
         const activity::NuclideActivity mean =
             activity::combine_lines(found_activities, found, c.curve, common);
         if (mean.valid) {
-            row.verdict = "detected";
+            row.verdict = Verdict::detected;
             row.activity = mean;
             row.coverage = activity::coverage_interval(mean.activity, mean.d_activity,
                                                        1.0 - c.settings.coverage);
             return row;
         }
     }
-    row.verdict = "not_detected";
+    row.verdict = Verdict::not_detected;
     return row;
-}
-
-const NuclideActivityRow* row_of(const ActivityResult& result, const std::string& nuclide) {
-    for (const auto& row : result.nuclides)
-        if (row.nuclide == nuclide) return &row;
-    return nullptr;
-}
-
-std::string percent(double part, double total) {
-    return total > 0.0 ? number_text(100.0 * part / total) : "-";
 }
 
 // Whether a nuclide shows a found line on another peak than this one: only then is
@@ -459,7 +446,7 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
     if (!loaded.curve) {
         for (const ActivityCandidate& candidate : candidates)
             result.nuclides.push_back(
-                {candidate.nuclide, "no_efficiency", {}, {}, {}, {}, 0.0, {}, {}});
+                {candidate.nuclide, Verdict::no_efficiency, {}, {}, {}, {}, 0.0, {}, {}});
         return result;
     }
     const double e_first = analysis.energy.energy(analysis.first);
@@ -475,59 +462,12 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
         result.messages.push_back("live time is 0: no activities");
         for (const ActivityCandidate& candidate : candidates)
             result.nuclides.push_back(
-                {candidate.nuclide, "not_detected", {}, {}, {}, {}, 0.0, {}, {}});
+                {candidate.nuclide, Verdict::not_detected, {}, {}, {}, {}, 0.0, {}, {}});
         return result;
     }
     for (const ActivityCandidate& candidate : candidates)
         result.nuclides.push_back(nuclide_row(candidate, context));
     return result;
-}
-
-std::vector<std::string> nuclide_activity_fields(const ActivityResult& result,
-                                                 const std::string& nuclide) {
-    std::vector<std::string> fields(std::size(activity_columns), "-");
-    const NuclideActivityRow* row = row_of(result, nuclide);
-    if (!row) return fields;
-    if (row->activity) {
-        fields[0] = number_text(row->activity->activity);
-        fields[1] = number_text(row->activity->d_activity);
-        if (row->activity->lines_used > 1)
-            fields[6] = number_text(row->activity->lines_chi2 / (row->activity->lines_used - 1));
-    }
-    if (row->coverage) {
-        fields[2] = number_text(row->coverage->low);
-        fields[3] = number_text(row->coverage->high);
-    }
-    fields[4] = optional_text(row->decision_threshold);
-    fields[5] = optional_text(row->detection_limit);
-    fields[7] = row->verdict;
-    return fields;
-}
-
-std::vector<std::string> line_activity_fields(const ActivityResult& result,
-                                              const std::string& nuclide, double energy_kev) {
-    std::vector<std::string> fields(2, "-");
-    const NuclideActivityRow* row = row_of(result, nuclide);
-    if (!row) return fields;
-    for (const LineActivityRow& line : row->lines) {
-        if (line.energy_kev != energy_kev || !line.activity) continue;
-        fields[0] = number_text(line.activity->activity);
-        fields[1] = number_text(line.activity->d_activity);
-    }
-    return fields;
-}
-
-std::vector<std::string> activity_budget_lines(const ActivityResult& result) {
-    std::vector<std::string> lines = {"nuclide counting efficiency emission half_life quantity"};
-    for (const NuclideActivityRow& row : result.nuclides) {
-        if (!row.activity) continue;
-        const activity::UncertaintyBudget& b = row.activity->budget;
-        const double total = b.total();
-        lines.push_back(row.nuclide + " " + percent(b.counting, total) + " " +
-                        percent(b.efficiency, total) + " " + percent(b.emission, total) + " " +
-                        percent(b.half_life, total) + " " + percent(b.quantity, total));
-    }
-    return lines;
 }
 
 }  // namespace sorvane

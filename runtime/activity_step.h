@@ -13,6 +13,7 @@
 #include "contract/nuclide_settings.h"
 #include "nuclide_step.h"
 #include "platform/file_system.h"
+#include "results/result_model.h"
 
 namespace sorvane {
 
@@ -55,7 +56,7 @@ struct LineActivityRow {
 
 struct NuclideActivityRow {
     std::string nuclide;
-    std::string verdict;  // detected, not_detected, no_efficiency, outside_curve
+    Verdict verdict = Verdict::none;
     std::optional<activity::NuclideActivity> activity;   // detected only
     std::optional<activity::CoverageInterval> coverage;  // detected only
     std::optional<double> decision_threshold;            // of the identifying line
@@ -100,16 +101,5 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
 ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
                              const ActivitySpectrum& spectrum, const NuclideSettings& settings,
                              const LoadedCurve& curve);
-
-// The columns appended to a [nuclides] row and a [nuclide lines] row, and the
-// [activity budget] section; "-" for an empty field.
-inline constexpr const char* activity_columns[] = {
-    "activity",           "d_activity",      "coverage_low", "coverage_high",
-    "decision_threshold", "detection_limit", "lines_chi2r",  "verdict"};
-std::vector<std::string> nuclide_activity_fields(const ActivityResult& result,
-                                                 const std::string& nuclide);
-std::vector<std::string> line_activity_fields(const ActivityResult& result,
-                                              const std::string& nuclide, double energy_kev);
-std::vector<std::string> activity_budget_lines(const ActivityResult& result);
 
 }  // namespace sorvane

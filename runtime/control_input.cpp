@@ -1,6 +1,7 @@
 #include "control_input.h"
 
 #include "contract/control_file_format.h"
+#include "contract/result_schema.h"
 #include "platform/text_helpers.h"
 
 namespace sorvane {
@@ -29,7 +30,7 @@ analysis::AnalysisOptions options_of(const AnalysisSettings& settings) {
 
 ControlInput request_from_control_file(const std::string& system_dir, FileSystem& fs) {
     const std::string folder = as_folder(system_dir, fs.separator());
-    const std::string path = folder + "sorvane.inf";
+    const std::string path = folder + std::string(result_schema::control_file_name);
     std::string bytes;
     FsResult read = fs.read_file(path, bytes);
     if (!read.ok())

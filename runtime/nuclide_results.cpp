@@ -1,66 +1,32 @@
-#include "nuclide_sections.h"
+#include "nuclide_results.h"
 
 #include <algorithm>
-#include <cstdio>
 
-#include "aligned_columns.h"
+#include "contract/result_schema.h"
+#include "results/result_fields.h"
+#include "results/result_writer.h"
 
 namespace sorvane {
 namespace {
 
 using nuclides::LineStatus;
+namespace key = result_schema::nuclide_key;
 
-constexpr std::string_view crlf = "\r\n";
-
-std::string fixed(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-// A field free of blanks ("-" when empty), as every table of the result needs.
-std::string field(std::string text) {
-    if (text.empty()) return "-";
-    std::replace(text.begin(), text.end(), ' ', '_');
-    return text;
-}
-
-void add_table(std::string& text, const std::vector<std::vector<std::string>>& rows) {
-    for (const auto& line : aligned_lines(rows)) {
-        text += line;
-        text += crlf;
-    }
-}
-
-void append_fields(std::vector<std::string>& row, const std::vector<std::string>& fields) {
-    row.insert(row.end(), fields.begin(), fields.end());
-}
-
-void add_pair(std::string& text, std::string_view key, const std::string& value) {
-    text += key;
-    text += " = ";
-    text += value;
-    text += crlf;
-}
-
-std::vector<std::string> calibration_lines(const nuclides::Recalibration& recalibration) {
-    if (!recalibration.done) return {};
+void add_recalibration(CalibrationPart& part, const nuclides::Recalibration& recalibration) {
+    if (!recalibration.done) return;
     const auto& e = recalibration.energy;
-    std::vector<std::string> lines{
-        "recalibrated_energy = " + number_text(e.c0) + " " + number_text(e.c1) + " " +
-            number_text(e.c2),
-        "recalibration_lines = " + std::to_string(recalibration.residuals.size()),
-        "recalibration_residual_rms_kev = " + number_text(recalibration.residual_rms_kev)};
+    part.recalibrated_energy = {e.c0, e.c1, e.c2};
+    part.recalibration_lines = static_cast<double>(recalibration.residuals.size());
+    part.recalibration_residual_rms_kev = recalibration.residual_rms_kev;
     for (const auto& r : recalibration.residuals)
-        lines.push_back("recalibration_residual = " + std::to_string(r.peak + 1) + " " +
-                        number_text(r.library_energy) + " " + number_text(r.residual_kev));
-    return lines;
+        part.recalibration_residuals.push_back(
+            {static_cast<double>(r.peak + 1), r.library_energy, r.residual_kev});
 }
 
 std::string peak_list(const std::vector<int>& peaks) {
     std::string text;
     for (int p : peaks) text += (text.empty() ? "" : ",") + std::to_string(p + 1);
-    return field(text);
+    return text;
 }
 
 std::string interference_list(const std::vector<std::pair<int, std::string>>& interferences) {
@@ -69,7 +35,7 @@ std::string interference_list(const std::vector<std::pair<int, std::string>>& in
         const std::string item = std::to_string(peak + 1) + ":" + other;
         if (text.find(item) == std::string::npos) text += (text.empty() ? "" : ",") + item;
     }
-    return field(text);
+    return text;
 }
 
 std::string_view status_text(LineStatus status) {
@@ -84,100 +50,146 @@ std::string_view status_text(LineStatus status) {
     return "missing";
 }
 
-void nuclides_section(std::string& text, const NuclideRun& run, const NuclideFindings& findings,
-                      const ActivityResult* activity) {
-    text += "[nuclides]";
-    text += crlf;
+const NuclideActivityRow* row_of(const ActivityResult& result, const std::string& nuclide) {
+    for (const auto& row : result.nuclides)
+        if (row.nuclide == nuclide) return &row;
+    return nullptr;
+}
+
+// The activity columns of a nuclide's row; none where the step gave no value.
+void add_activity(NuclideRow& out, const ActivityResult& result) {
+    const NuclideActivityRow* row = row_of(result, out.nuclide);
+    if (!row) return;
+    if (row->activity) {
+        out.activity = row->activity->activity;
+        out.d_activity = row->activity->d_activity;
+        if (row->activity->lines_used > 1)
+            out.lines_chi2r = row->activity->lines_chi2 / (row->activity->lines_used - 1);
+    }
+    if (row->coverage) {
+        out.coverage_low = row->coverage->low;
+        out.coverage_high = row->coverage->high;
+    }
+    out.decision_threshold = row->decision_threshold;
+    out.detection_limit = row->detection_limit;
+    out.verdict = row->verdict;
+}
+
+void add_line_activity(NuclideLineRow& out, const ActivityResult& result, double energy_kev) {
+    const NuclideActivityRow* row = row_of(result, out.nuclide);
+    if (!row) return;
+    for (const LineActivityRow& line : row->lines) {
+        if (line.energy_kev != energy_kev || !line.activity) continue;
+        out.activity = line.activity->activity;
+        out.d_activity = line.activity->d_activity;
+    }
+}
+
+void nuclides_table(ResultModel& model, const NuclideRun& run, const NuclideFindings& findings,
+                    const ActivityResult* activity) {
     for (const auto& file : run.library.files)
-        add_pair(text, "library",
-                 file.path + " (" + std::to_string(file.nuclides) + " nuclides, " +
-                     std::to_string(file.lines) + " lines)");
-    for (const auto& chain : findings.identification.chains) add_pair(text, "chain", chain);
+        model.nuclide_keys.emplace_back(
+            key::library, file.path + " (" + std::to_string(file.nuclides) + " nuclides, " +
+                              std::to_string(file.lines) + " lines)");
+    for (const auto& chain : findings.identification.chains)
+        model.nuclide_keys.emplace_back(key::chain, chain);
     if (activity)
-        for (const auto& [key, value] : activity->keys) add_pair(text, key, value);
-    std::vector<std::vector<std::string>> rows{
-        {"nuclide", "identified", "score", "lines", "peaks", "interferences"}};
-    if (activity)
-        rows[0].insert(rows[0].end(), std::begin(activity_columns), std::end(activity_columns));
+        model.nuclide_keys.insert(model.nuclide_keys.end(), activity->keys.begin(),
+                                  activity->keys.end());
+    model.nuclides.columns = column_names(nuclide_columns(), activity != nullptr);
     for (const auto& n : findings.identification.nuclides) {
-        rows.push_back({field(n.name), n.identified ? "yes" : "no", fixed(n.score, 3),
-                        std::to_string(n.found) + "/" + std::to_string(n.expected),
-                        peak_list(n.peaks), interference_list(n.interferences)});
-        if (activity) append_fields(rows.back(), nuclide_activity_fields(*activity, n.name));
+        NuclideRow row;
+        row.nuclide = n.name;
+        row.identified = n.identified;
+        row.score = n.score;
+        row.lines = std::to_string(n.found) + "/" + std::to_string(n.expected);
+        row.peaks = peak_list(n.peaks);
+        row.interferences = interference_list(n.interferences);
+        if (activity) add_activity(row, *activity);
+        model.nuclides.rows.push_back(std::move(row));
     }
     // Nuclides whose limits are always asked for, though identification did not list them.
     if (activity)
-        for (const auto& row : activity->nuclides) {
+        for (const auto& asked : activity->nuclides) {
             const auto& listed = findings.identification.nuclides;
             if (std::any_of(listed.begin(), listed.end(),
-                            [&](const auto& n) { return n.name == row.nuclide; }))
+                            [&](const auto& n) { return n.name == asked.nuclide; }))
                 continue;
-            rows.push_back({field(row.nuclide), "no", "-", "-", "-", "-"});
-            append_fields(rows.back(), nuclide_activity_fields(*activity, row.nuclide));
+            NuclideRow row;
+            row.nuclide = asked.nuclide;
+            row.identified = false;
+            add_activity(row, *activity);
+            model.nuclides.rows.push_back(std::move(row));
         }
-    add_table(text, rows);
 }
 
-void lines_section(std::string& text, const NuclideFindings& findings,
-                   const ActivityResult* activity) {
-    text += "[nuclide lines]";
-    text += crlf;
-    std::vector<std::vector<std::string>> rows{{"nuclide", "energy", "probability", "peak",
-                                                "recalibrated_energy", "difference", "status"}};
-    if (activity) rows[0].insert(rows[0].end(), {"activity", "d_activity"});
+void lines_table(ResultModel& model, const NuclideFindings& findings,
+                 const ActivityResult* activity) {
+    model.nuclide_lines.columns = column_names(nuclide_line_columns(), activity != nullptr);
     for (const auto& n : findings.identification.nuclides)
         for (const auto& l : n.lines) {
-            const bool matched = l.peak >= 0;
-            rows.push_back({field(n.name), number_text(l.line->energy),
-                            l.line->probability > 0.0 ? number_text(l.line->probability) : "-",
-                            matched ? std::to_string(l.peak + 1) : "-",
-                            matched ? fixed(l.peak_energy, 3) : "-",
-                            matched ? fixed(l.difference, 3) : "-",
-                            std::string(status_text(l.status))});
-            if (activity)
-                append_fields(rows.back(), line_activity_fields(*activity, n.name, l.line->energy));
+            NuclideLineRow row;
+            row.nuclide = n.name;
+            row.energy = l.line->energy;
+            if (l.line->probability > 0.0) row.probability = l.line->probability;
+            if (l.peak >= 0) {
+                row.peak = l.peak + 1;
+                row.recalibrated_energy = l.peak_energy;
+                row.difference = l.difference;
+            }
+            row.status = status_text(l.status);
+            if (activity) add_line_activity(row, *activity, l.line->energy);
+            model.nuclide_lines.rows.push_back(std::move(row));
         }
-    add_table(text, rows);
 }
 
-void unexplained_section(std::string& text, const NuclideFindings& findings,
-                         const SpectrumAnalysis& analysis) {
-    text += "[unexplained peaks]";
-    text += crlf;
-    std::vector<std::vector<std::string>> rows{{"no", "energy", "area", "flags"}};
+void unexplained_table(ResultModel& model, const NuclideFindings& findings,
+                       const SpectrumAnalysis& analysis) {
+    model.unexplained_peaks.columns = column_names(unexplained_columns(), true);
     const auto& owners = findings.identification.peak_nuclide;
     for (std::size_t p = 0; p < analysis.peaks.size(); ++p) {
         if (p < owners.size() && !owners[p].empty()) continue;
         const auto& peak = analysis.peaks[p];
-        rows.push_back({std::to_string(p + 1), number_text(peak.energy), number_text(peak.fit.area),
-                        field(peak.flags)});
+        UnexplainedRow row;
+        row.no = static_cast<double>(p + 1);
+        row.energy = peak.energy;
+        row.area = peak.fit.area;
+        row.flags = peak.flags == "-" ? std::string() : peak.flags;
+        model.unexplained_peaks.rows.push_back(std::move(row));
     }
-    add_table(text, rows);
+}
+
+Number percent(double part, double total) {
+    if (!(total > 0.0)) return std::nullopt;
+    return 100.0 * part / total;
+}
+
+void budget_table(ResultModel& model, const ActivityResult& activity) {
+    model.activity_budget.columns = column_names(budget_columns(), true);
+    for (const NuclideActivityRow& row : activity.nuclides) {
+        if (!row.activity) continue;
+        const activity::UncertaintyBudget& b = row.activity->budget;
+        const double total = b.total();
+        model.activity_budget.rows.push_back(
+            {row.nuclide, percent(b.counting, total), percent(b.efficiency, total),
+             percent(b.emission, total), percent(b.half_life, total), percent(b.quantity, total)});
+    }
 }
 
 }  // namespace
 
-ResultAdditions nuclide_additions(const NuclideRun& run, const NuclideFindings& findings,
-                                  const SpectrumAnalysis& analysis,
-                                  const ActivityResult* activity) {
-    ResultAdditions additions;
-    additions.calibration_lines = calibration_lines(findings.recalibration);
-    std::vector<std::string> column;
-    for (const auto& name : findings.identification.peak_nuclide) column.push_back(field(name));
-    column.resize(analysis.peaks.size(), "-");
-    additions.peak_columns.push_back({"nuclide", std::move(column)});
-    nuclides_section(additions.sections, run, findings, activity);
-    lines_section(additions.sections, findings, activity);
-    unexplained_section(additions.sections, findings, analysis);
-    if (activity) {
-        additions.sections += "[activity budget]";
-        additions.sections += crlf;
-        for (const auto& line : activity_budget_lines(*activity)) {
-            additions.sections += line;
-            additions.sections += crlf;
-        }
-    }
-    return additions;
+void add_nuclide_results(ResultModel& model, const NuclideRun& run, const NuclideFindings& findings,
+                         const SpectrumAnalysis& analysis, const ActivityResult* activity) {
+    add_recalibration(model.calibration, findings.recalibration);
+    model.peaks.columns = column_names(peak_columns(), true);
+    const auto& owners = findings.identification.peak_nuclide;
+    for (std::size_t p = 0; p < model.peaks.rows.size(); ++p)
+        model.peaks.rows[p].nuclide = p < owners.size() ? owners[p] : std::string();
+    nuclides_table(model, run, findings, activity);
+    lines_table(model, findings, activity);
+    unexplained_table(model, findings, analysis);
+    if (activity) budget_table(model, *activity);
+    round_to_written(model);
 }
 
 }  // namespace sorvane

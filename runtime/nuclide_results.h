@@ -2,15 +2,15 @@
 
 #include "activity_step.h"
 #include "nuclide_step.h"
-#include "res_writer.h"
+#include "results/result_model.h"
 
 namespace sorvane {
 
 // What identification adds to a result: the recalibration in [calibration], the
-// "nuclide" column of [peaks], and the sections [nuclides], [nuclide lines] and
+// "nuclide" column of [peaks], and the tables [nuclides], [nuclide lines] and
 // [unexplained peaks]; with activities, their keys and columns and [activity budget].
-ResultAdditions nuclide_additions(const NuclideRun& run, const NuclideFindings& findings,
-                                  const SpectrumAnalysis& analysis,
-                                  const ActivityResult* activity = nullptr);
+void add_nuclide_results(ResultModel& model, const NuclideRun& run, const NuclideFindings& findings,
+                         const SpectrumAnalysis& analysis,
+                         const ActivityResult* activity = nullptr);
 
 }  // namespace sorvane

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/text_helpers.h"
+#include "results/result_numbers.h"
 
 namespace sorvane {
 namespace {
@@ -116,7 +117,6 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         "<th>Detection limit</th><th>Lines chi2/dof</th><th>Budget: counting / efficiency / "
         "emission / half-life / quantity (%)</th></tr>\n";
     for (const NuclideActivityRow& row : result.nuclides) {
-        const auto fields = nuclide_activity_fields(result, row.nuclide);
         std::string value = "-", interval = "-", budget = "-";
         if (row.activity) {
             const double u = row.activity->d_activity;
@@ -132,17 +132,21 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         } else if (row.detection_limit) {
             value = "&lt; " + short_number(*row.detection_limit);
         }
-        const std::string verdict = row.verdict == "not_detected" ? "not detected"
-                                    : row.verdict == "outside_curve"
-                                        ? "outside the efficiency curve"
-                                    : row.verdict == "no_efficiency" ? "no efficiency"
-                                                                     : row.verdict;
+        const std::string verdict =
+            row.verdict == Verdict::not_detected    ? "not detected"
+            : row.verdict == Verdict::outside_curve ? "outside the efficiency curve"
+            : row.verdict == Verdict::no_efficiency ? "no efficiency"
+                                                    : std::string(verdict_word(row.verdict));
+        // The spread of the lines' activities, at the digits the result states it.
+        std::string chi2 = "-";
+        if (row.activity && row.activity->lines_used > 1)
+            chi2 = short_number(
+                as_written(row.activity->lines_chi2 / (row.activity->lines_used - 1), 8));
         html += "<tr><td>" + markup_text(row.nuclide) + "</td><td>" + markup_text(verdict) +
                 "</td><td>" + value + "</td><td>" + interval + "</td><td>" +
                 optional_number(row.decision_threshold) + "</td><td>" +
-                optional_number(row.detection_limit) + "</td><td>" +
-                (fields[6] == "-" ? fields[6] : short_number(std::stod(fields[6]))) + "</td><td>" +
-                budget + "</td></tr>\n";
+                optional_number(row.detection_limit) + "</td><td>" + chi2 + "</td><td>" + budget +
+                "</td></tr>\n";
     }
     html += "</table>\n";
     std::string reference = "-", corrections;

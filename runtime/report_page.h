@@ -5,7 +5,7 @@
 
 #include "activity_step.h"
 #include "analyse_spectrum.h"
-#include "res_writer.h"
+#include "result_building.h"
 
 namespace sorvane {
 

@@ -2,11 +2,11 @@
 
 #include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "analyse_spectrum.h"
 #include "analysis/analysis_options.h"
+#include "results/result_model.h"
 
 namespace sorvane {
 
@@ -21,27 +21,15 @@ struct SpectrumFacts {
     std::string raw_type;  // its type: code and name
 };
 
-// What later steps of the analysis add to a result: lines at the end of
-// [calibration], columns at the end of [peaks] (a name and one field per peak) and
-// whole sections between [peaks] and [messages]. Empty: the result as ever.
-struct ResultAdditions {
-    std::vector<std::string> calibration_lines;
-    std::vector<std::pair<std::string, std::vector<std::string>>> peak_columns;
-    std::string sections;  // CR LF lines
-};
-
-// The text of B.res: CR LF lines, sections [spectrum], [calibration], [options],
-// [peaks], [messages] and, for the raw-data codes 0 and 2, [data].
-std::string format_result(const SpectrumFacts& facts, const analysis::AnalysisOptions& options,
-                          const SpectrumAnalysis& analysis, std::span<const double> counts,
-                          const ResultAdditions& additions = {});
+// The result of an analysed spectrum: its facts, calibrations, options, peaks,
+// messages, the flags' legend, the fitted regions and counts and, for the raw-data
+// codes 0 and 2, the channels of [data]. Its numbers are those its file states.
+ResultModel analysed_result(const SpectrumFacts& facts, const analysis::AnalysisOptions& options,
+                            const SpectrumAnalysis& analysis, std::span<const double> counts);
 
 // The result of a spectrum that could not be analysed: the reason and no peaks.
-std::string format_failure(const SpectrumFacts& facts, const analysis::AnalysisOptions& options,
-                           const std::string& reason);
-
-// B.csv for the raw-data code 4: "channel,counts,fit,background" for every channel.
-std::string format_csv(const SpectrumAnalysis& analysis, std::span<const double> counts);
+ResultModel failed_result(const SpectrumFacts& facts, const analysis::AnalysisOptions& options,
+                          const std::string& reason);
 
 // The model and its background per channel; NaN where no region was fitted.
 struct ChannelModel {
@@ -49,8 +37,5 @@ struct ChannelModel {
     std::vector<double> background;
 };
 ChannelModel channel_model(const SpectrumAnalysis& analysis, std::size_t channels);
-
-// A number with 8 significant digits, "." as decimal point, whatever the locale.
-std::string number_text(double value);
 
 }  // namespace sorvane

@@ -11,12 +11,14 @@
 
 #include "activity_step.h"
 #include "analyse_spectrum.h"
-#include "nuclide_sections.h"
+#include "contract/result_schema.h"
+#include "nuclide_results.h"
 #include "nuclide_step.h"
 #include "platform/result_set.h"
 #include "platform/text_helpers.h"
 #include "report_page.h"
-#include "res_writer.h"
+#include "result_building.h"
+#include "results/result_writer.h"
 #include "spectrum/chn_reader.h"
 #include "svg_plot.h"
 #include "work_pool.h"
@@ -108,7 +110,7 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
         facts.raw_type = std::to_string(source->type_code) + " " + source->type_name;
     }
     Outcome outcome;
-    std::string text;
+    ResultModel result;
     try {
         std::string bytes;
         const FsResult read = fs.read_file(input, bytes);
@@ -122,7 +124,7 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             if (!decoded.file) outcome.reason = input + " is no CHN file: " + decoded.reason;
         }
         if (!outcome.reason.empty()) {
-            text = format_failure(facts, request.options, outcome.reason);
+            result = failed_result(facts, request.options, outcome.reason);
         } else {
             const ChnFile& chn = *decoded.file;
             facts.live_time = chn.header.live_time / 50.0;
@@ -144,68 +146,71 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                     std::to_string(negative) + " channels held negative counts, read as 0");
             if (facts.live_time <= 0.0)
                 analysis.messages.push_back("live time is 0: no count rates");
+            result = analysed_result(facts, request.options, analysis, counts);
             // The new result replaces the set whole: a table or plot not asked for
             // this time must not stay beside it.
             if (request.options.raw_data == analysis::RawDataOutput::csv) {
-                const FsResult csv = write_whole(fs, output + ".csv", format_csv(analysis, counts));
+                const FsResult csv = write_whole(fs, output + ".csv", result_csv(result));
                 if (!csv.ok())
-                    analysis.messages.push_back("cannot write " + output + ".csv: " + csv.reason);
+                    result.messages.push_back("cannot write " + output + ".csv: " + csv.reason);
             } else {
-                remove_stale(fs, output + ".csv", analysis.messages);
+                remove_stale(fs, output + ".csv", result.messages);
             }
+            // The plot shows the peaks as analysed, before identification names them.
+            const bool report = nuclides.active && nuclides.settings.write_report;
+            const std::string plot =
+                request.options.plot || report ? plot_svg(base, result) : std::string();
             if (request.options.plot) {
-                const FsResult svg = write_whole(
-                    fs, output + ".svg", plot_svg(base, facts, request.options, analysis, counts));
+                const FsResult svg = write_whole(fs, output + ".svg", plot);
                 if (!svg.ok())
-                    analysis.messages.push_back("cannot write " + output + ".svg: " + svg.reason);
+                    result.messages.push_back("cannot write " + output + ".svg: " + svg.reason);
             } else {
-                remove_stale(fs, output + ".svg", analysis.messages);
+                remove_stale(fs, output + ".svg", result.messages);
             }
-            ResultAdditions additions;
             std::optional<ActivityResult> activity;
             if (nuclides.active) {
                 NuclideFindings found = find_nuclides(nuclides, analysis, counts, request.options,
                                                       relative_efficiency(work.curve));
-                analysis.messages.insert(analysis.messages.end(), found.messages.begin(),
-                                         found.messages.end());
+                result.messages.insert(result.messages.end(), found.messages.begin(),
+                                       found.messages.end());
                 activity = activities_of(work, found, analysis, counts, facts);
                 if (activity)
-                    analysis.messages.insert(analysis.messages.end(), activity->messages.begin(),
-                                             activity->messages.end());
-                additions =
-                    nuclide_additions(nuclides, found, analysis, activity ? &*activity : nullptr);
+                    result.messages.insert(result.messages.end(), activity->messages.begin(),
+                                           activity->messages.end());
+                add_nuclide_results(result, nuclides, found, analysis,
+                                    activity ? &*activity : nullptr);
             }
             // The printable page, asked for in the nuclide settings; like the plot, a
             // page not asked for this time must not stay beside the new result.
-            if (nuclides.active && nuclides.settings.write_report) {
+            if (report) {
                 std::vector<std::string> notes;
                 for (const auto& file : nuclides.library.files)
                     notes.push_back("Line library: " + file.path + " (" +
                                     std::to_string(file.nuclides) + " nuclides, " +
                                     std::to_string(file.lines) + " lines)");
-                notes.insert(notes.end(), additions.calibration_lines.begin(),
-                             additions.calibration_lines.end());
-                ReportInput page{base,
-                                 chn.sample_description,
-                                 &facts,
-                                 &analysis,
-                                 activity ? &*activity : nullptr,
-                                 notes,
-                                 plot_svg(base, facts, request.options, analysis, counts),
-                                 "Sorvane run_Tovalu.exe"};
+                // The recalibration's key lines, as [calibration] holds them.
+                const NamedValues calibration = calibration_values(result);
+                const auto recalibrated =
+                    std::find_if(calibration.begin(), calibration.end(), [](const auto& pair) {
+                        return pair.first == result_schema::calibration_key::recalibrated_energy;
+                    });
+                for (auto at = recalibrated; at != calibration.end(); ++at)
+                    notes.push_back(at->first + " = " + at->second);
+                ReportInput page{base,      chn.sample_description,          &facts,
+                                 &analysis, activity ? &*activity : nullptr, notes,
+                                 plot,      "Sorvane run_Tovalu.exe"};
                 const FsResult html = write_whole(fs, output + ".html", report_page(page));
                 if (!html.ok())
-                    analysis.messages.push_back("cannot write " + output + ".html: " + html.reason);
+                    result.messages.push_back("cannot write " + output + ".html: " + html.reason);
             } else {
-                remove_stale(fs, output + ".html", analysis.messages);
+                remove_stale(fs, output + ".html", result.messages);
             }
-            text = format_result(facts, request.options, analysis, counts, additions);
             outcome.analysed = true;
             outcome.peaks = analysis.peaks.size();
         }
     } catch (const std::exception& error) {
         outcome = Outcome{false, 0, std::string("analysis stopped: ") + error.what()};
-        text = format_failure(facts, request.options, outcome.reason);
+        result = failed_result(facts, request.options, outcome.reason);
     }
     // A failure never replaces a result: the earlier one stays and the log says why.
     if (!outcome.analysed && fs.file_exists(output + ".res")) {
@@ -222,7 +227,7 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
         remove_stale(fs, output + ".svg", ignored);
         remove_stale(fs, output + ".html", ignored);
     }
-    const FsResult written = write_whole(fs, output + ".res", text);
+    const FsResult written = write_whole(fs, output + ".res", write_result(result));
     if (!written.ok()) {
         outcome.analysed = false;
         outcome.reason = "cannot write " + output + ".res: " + written.reason;
@@ -267,7 +272,8 @@ std::string start_text(std::string_view date, std::string_view time) {
 
 int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
     const auto started = std::chrono::steady_clock::now();
-    const std::string receipt = as_folder(request.system_dir, fs.separator()) + "sorvane.inf.read";
+    const std::string receipt = as_folder(request.system_dir, fs.separator()) +
+                                std::string(result_schema::receipt_file_name);
     const FsResult wrote_receipt = fs.write_file(receipt, receipt_text());
     if (!wrote_receipt.ok())
         log << "cannot write " << receipt << ": " << wrote_receipt.reason << "\n";

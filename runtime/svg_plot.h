@@ -1,17 +1,13 @@
 #pragma once
 
-#include <span>
 #include <string>
 
-#include "analyse_spectrum.h"
-#include "res_writer.h"
+#include "results/result_model.h"
 
 namespace sorvane {
 
-// B.svg: the picture the window's result view draws of B.res at full view, drawn
-// from the result's own text so that the two cannot differ.
-std::string plot_svg(const std::string& name, const SpectrumFacts& facts,
-                     const analysis::AnalysisOptions& options, const SpectrumAnalysis& analysis,
-                     std::span<const double> counts);
+// B.svg: the picture the window's result view draws of a result at full view,
+// drawn from the model the result file is written from, so that the two cannot differ.
+std::string plot_svg(const std::string& name, const ResultModel& model);
 
 }  // namespace sorvane

@@ -169,7 +169,7 @@ void part_a(Bench& b, int spectra) {
         NuclideFindings found;
         const ActivityResult result = b.analyse(counts, settings, curve, analysis, &found);
         for (const auto& row : result.nuclides) {
-            if (row.verdict != "detected") continue;
+            if (row.verdict != Verdict::detected) continue;
             ++reported_detected;
             if (std::none_of(sources.begin(), sources.end(),
                              [&](const auto& t) { return t.nuclide == row.nuclide; }))
@@ -178,7 +178,7 @@ void part_a(Bench& b, int spectra) {
         for (const auto& truth : sources) {
             ++present;
             const NuclideActivityRow* row = row_of(result, truth.nuclide);
-            if (!row || row->verdict != "detected") continue;
+            if (!row || row->verdict != Verdict::detected) continue;
             ++detected;
             const double a = row->activity->activity, u = row->activity->d_activity;
             (best_significance(*row, analysis) >= 30.0 ? strong : weaker)
@@ -227,7 +227,7 @@ void part_b(Bench& b, int blanks) {
             above[name].second += 1;
             above_all += is_above;
             ++trials;
-            detected += row->verdict == "detected";
+            detected += row->verdict == Verdict::detected;
         }
     }
     std::printf("\n## B. Blank spectra (%d spectra, continuum only)\n\n", blanks);
@@ -333,7 +333,7 @@ void part_c(Bench& b, int round_trips) {
             const ActivityResult result =
                 b.analyse(sample_counts, settings, measured, sample_analysis);
             const NuclideActivityRow* row = row_of(result, name);
-            if (!row || row->verdict != "detected") continue;
+            if (!row || row->verdict != Verdict::detected) continue;
             tally.add(row->activity->activity, a, row->activity->d_activity);
             by_nuclide[name].add(row->activity->activity, a, row->activity->d_activity);
         }

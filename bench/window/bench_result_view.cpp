@@ -13,7 +13,8 @@
 #include "analyse_spectrum.h"
 #include "platform/real_platform.h"
 #include "platform/silent_ui.h"
-#include "res_writer.h"
+#include "result_building.h"
+#include "results/result_writer.h"
 #include "ui/qt/result_plot_widget.h"
 #include "ui/qt/result_view.h"
 
@@ -50,7 +51,8 @@ std::string big_result_path() {
         facts.channels = channels;
         const std::string file =
             (std::filesystem::temp_directory_path() / "sorvane-bench-16384.res").string();
-        std::ofstream(file, std::ios::binary) << format_result(facts, options, analysis, counts);
+        std::ofstream(file, std::ios::binary)
+            << write_result(analysed_result(facts, options, analysis, counts));
         return file;
     }();
     return path;

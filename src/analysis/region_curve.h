@@ -16,6 +16,8 @@ struct CurvePeak {
     double tail = 0.0;        // k, 0 for a pure Gaussian
     double step = 0.0;        // counts per channel below the peak
     double step_sigma = 0.0;  // the step's width
+
+    bool operator==(const CurvePeak&) const = default;
 };
 
 struct RegionCurve {
@@ -25,6 +27,8 @@ struct RegionCurve {
     double slope = 0.0;  // per half region
     double bkg_shape = 10.0;
     std::vector<CurvePeak> peaks;
+
+    bool operator==(const RegionCurve&) const = default;
 };
 
 // The curve of a region model at its parameters theta.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "contract/result_schema.h"
 #include "import/base_name.h"
 #include "import/raw_file_types.h"
 #include "import/read_raw_file.h"
@@ -19,7 +20,7 @@ std::string progress_text(std::string_view what, std::size_t done, std::size_t t
 }  // namespace
 
 std::string receipt_path(const std::string& system_dir, char separator) {
-    return system_dir + separator + "sorvane.inf.read";
+    return system_dir + separator + std::string(result_schema::receipt_file_name);
 }
 
 BatchReport BatchRun::run(const BatchRequest& request, const ControlFileWrite& write_control_file) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "contract/analysis_settings.h"
+#include "contract/result_schema.h"
 #include "form/form1.h"
 
 namespace sorvane {
@@ -13,7 +14,7 @@ class FileSystem;
 class Ui;
 
 // The run file's name inside `system_dir`.
-inline constexpr std::string_view control_file_name = "sorvane.inf";
+inline constexpr std::string_view control_file_name = result_schema::control_file_name;
 
 // `system_dir` followed by the separator and the run file's name.
 std::string run_file_path(const AnalysisSettings& settings, const FileSystem& files);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 
+#include "contract/result_schema.h"
 #include "results/peak_table.h"
 
 namespace sorvane {
@@ -24,22 +25,22 @@ std::string spaced(std::string text) {
     return text;
 }
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 4> verdict_words{{
-    {"detected", "detected"},
-    {"not_detected", "not detected"},
-    {"no_efficiency", "no efficiency"},
-    {"outside_curve", "outside the curve's range"},
+constexpr std::array<std::pair<Verdict, std::string_view>, 4> verdict_words{{
+    {Verdict::detected, "detected"},
+    {Verdict::not_detected, "not detected"},
+    {Verdict::no_efficiency, "no efficiency"},
+    {Verdict::outside_curve, "outside the curve's range"},
 }};
 
-std::string budget_text(const ResultFile& result, const std::string& nuclide) {
-    const ResultTable& budget = result.activity_budget;
+std::string budget_text(const ResultModel& result, const std::string& nuclide) {
+    const ResultRows<BudgetRow>& budget = result.activity_budget;
     std::string text;
     for (std::size_t row = 0; row < budget.rows.size(); ++row) {
-        if (budget.cell(row, "nuclide") != nuclide) continue;
+        if (budget.rows[row].nuclide != nuclide) continue;
         for (std::size_t col = 0; col < budget.columns.size(); ++col) {
             const std::string& name = budget.columns[col];
             const auto share = budget.number(row, name);
-            if (name == "nuclide" || !share) continue;
+            if (name == result_schema::budget_column::nuclide || !share) continue;
             char part[64];
             std::snprintf(part, sizeof part, "%s %.0f %%", name.c_str(), *share);
             text += (text.empty() ? "" : ", ") + std::string(part);
@@ -48,93 +49,94 @@ std::string budget_text(const ResultFile& result, const std::string& nuclide) {
     return text;
 }
 
-std::string unit_of(const ResultFile& result) {
-    const std::string unit = value_of(result.nuclide_keys, "unit");
+std::string unit_of(const ResultModel& result) {
+    const std::string unit = value_of(result.nuclide_keys, result_schema::nuclide_key::unit);
     return unit.empty() ? "Bq" : unit;
 }
 
 }  // namespace
 
-std::string verdict_in_words(const std::string& verdict) {
+std::string verdict_in_words(Verdict verdict) {
     for (const auto& [key, words] : verdict_words)
         if (key == verdict) return std::string(words);
-    return verdict == "-" ? std::string() : verdict;
+    return {};
 }
 
-std::string activity_text(const ResultFile& result, std::size_t row) {
-    const ResultTable& t = result.nuclides;
-    if (!t.column("verdict")) return {};
+std::string activity_text(const ResultModel& result, std::size_t row) {
+    const ResultRows<NuclideRow>& t = result.nuclides;
+    if (!t.column(result_schema::nuclide_column::verdict) || row >= t.rows.size()) return {};
+    const NuclideRow& n = t.rows[row];
     const std::string unit = " " + unit_of(result);
-    if (t.cell(row, "verdict") == "not_detected") {
-        const auto limit = t.number(row, "detection_limit");
-        return limit ? "< " + significant(limit) + unit : "not detected";
+    if (n.verdict == Verdict::not_detected) {
+        return n.detection_limit ? "< " + significant(n.detection_limit) + unit : "not detected";
     }
-    const auto activity = t.number(row, "activity");
-    if (!activity) return {};
-    const auto pair = rounded_pair(*activity, t.number(row, "d_activity").value_or(0.0));
+    if (!n.activity) return {};
+    const auto pair = rounded_pair(*n.activity, n.d_activity.value_or(0.0));
     return pair.first + " +- " + pair.second + unit;
 }
 
-NuclideList nuclide_list(const ResultFile& result) {
-    const ResultTable& t = result.nuclides;
+NuclideList nuclide_list(const ResultModel& result) {
+    const ResultRows<NuclideRow>& t = result.nuclides;
     NuclideList list;
     for (const auto& [key, value] : result.nuclide_keys) list.notes.push_back(key + ": " + value);
     list.headers = {"Nuclide", "Identified",   "Score", "Lines found/expected",
                     "Peaks",   "Interferences"};
-    const bool activities = t.column("verdict").has_value();
+    const bool activities = t.column(result_schema::nuclide_column::verdict).has_value();
     if (activities)
         list.headers.insert(list.headers.end(), {"Activity", "Coverage interval",
                                                  "Decision threshold", "Verdict", "Budget"});
     for (std::size_t row = 0; row < t.rows.size(); ++row) {
+        const NuclideRow& n = t.rows[row];
         NuclideListRow line;
         line.result_row = row;
-        line.identified = t.cell(row, "identified") == "yes";
-        line.cells = {t.cell(row, "nuclide"),       line.identified ? "yes" : "no",
-                      t.cell(row, "score"),         t.cell(row, "lines"),
-                      spaced(t.cell(row, "peaks")), spaced(t.cell(row, "interferences"))};
+        line.identified = n.identified.value_or(false);
+        line.cells = {n.nuclide,
+                      line.identified ? "yes" : "no",
+                      t.cell(row, result_schema::nuclide_column::score),
+                      t.cell(row, result_schema::nuclide_column::lines),
+                      spaced(n.peaks),
+                      spaced(n.interferences)};
         if (activities) {
-            const std::string verdict = t.cell(row, "verdict");
-            const auto low = t.number(row, "coverage_low");
-            const auto high = t.number(row, "coverage_high");
+            const auto& low = n.coverage_low;
+            const auto& high = n.coverage_high;
             line.cells.push_back(activity_text(result, row));
             // The interval's ends to the digits of the activity's uncertainty.
-            const double d = t.number(row, "d_activity").value_or(0.0);
-            line.cells.push_back(low && high && verdict != "not_detected"
+            const double d = n.d_activity.value_or(0.0);
+            line.cells.push_back(low && high && n.verdict != Verdict::not_detected
                                      ? rounded_pair(*low, d).first + " .. " +
                                            rounded_pair(*high, d).first
                                      : std::string());
-            line.cells.push_back(t.number(row, "decision_threshold")
-                                     ? significant(t.number(row, "decision_threshold"))
-                                     : std::string());
-            line.cells.push_back(verdict_in_words(verdict));
-            line.cells.push_back(budget_text(result, t.cell(row, "nuclide")));
-            line.flagged = verdict == "outside_curve";
+            line.cells.push_back(n.decision_threshold ? significant(n.decision_threshold)
+                                                      : std::string());
+            line.cells.push_back(verdict_in_words(n.verdict));
+            line.cells.push_back(budget_text(result, n.nuclide));
+            line.flagged = n.verdict == Verdict::outside_curve;
         }
         list.rows.push_back(std::move(line));
     }
     std::stable_sort(list.rows.begin(), list.rows.end(),
                      [&](const NuclideListRow& a, const NuclideListRow& b) {
                          if (a.identified != b.identified) return a.identified;
-                         return t.number(a.result_row, "score").value_or(0.0) >
-                                t.number(b.result_row, "score").value_or(0.0);
+                         return t.rows[a.result_row].score.value_or(0.0) >
+                                t.rows[b.result_row].score.value_or(0.0);
                      });
     return list;
 }
 
-std::vector<UnexplainedPeak> unexplained_peaks(const ResultFile& result) {
-    const ResultTable& t = result.unexplained_peaks;
+std::vector<UnexplainedPeak> unexplained_peaks(const ResultModel& result) {
+    namespace column = result_schema::unexplained_column;
+    const ResultRows<UnexplainedRow>& t = result.unexplained_peaks;
     std::vector<UnexplainedPeak> peaks;
     for (std::size_t row = 0; row < t.rows.size(); ++row)
-        peaks.push_back({t.cell(row, "no"), t.cell(row, "energy"), t.cell(row, "area"),
-                         flags_in_words(result, t.cell(row, "flags"))});
+        peaks.push_back({t.cell(row, column::no), t.cell(row, column::energy),
+                         t.cell(row, column::area), flags_in_words(result, t.rows[row].flags)});
     return peaks;
 }
 
-std::vector<std::string> identified_nuclides(const ResultFile& result) {
+std::vector<std::string> identified_nuclides(const ResultModel& result) {
     std::vector<std::string> names;
-    for (std::size_t row = 0; row < result.nuclides.rows.size(); ++row)
-        if (result.nuclides.cell(row, "identified") == "yes")
-            names.push_back(result.nuclides.cell(row, "nuclide"));
+    for (const NuclideRow& row : result.nuclides.rows)
+        if (row.identified.value_or(false)) names.push_back(row.nuclide);
     return names;
 }
 

@@ -22,14 +22,14 @@ struct NuclideList {
     std::vector<std::string> notes;  // library, chains, reference time, efficiency, unit ...
 };
 
-NuclideList nuclide_list(const ResultFile& result);
+NuclideList nuclide_list(const ResultModel& result);
 
 // The verdict of an activity in words ("not_detected" gives "not detected").
-std::string verdict_in_words(const std::string& verdict);
+std::string verdict_in_words(Verdict verdict);
 
 // "< 1.2 Bq" style text of an activity, or the value with its uncertainty; empty
 // when the row has no activity columns.
-std::string activity_text(const ResultFile& result, std::size_t row);
+std::string activity_text(const ResultModel& result, std::size_t row);
 
 // The peaks no nuclide explains: number, energy, area and flags in words.
 struct UnexplainedPeak {
@@ -38,9 +38,9 @@ struct UnexplainedPeak {
     std::string area;
     std::string flags;
 };
-std::vector<UnexplainedPeak> unexplained_peaks(const ResultFile& result);
+std::vector<UnexplainedPeak> unexplained_peaks(const ResultModel& result);
 
 // The names of the identified nuclides, in the result's order.
-std::vector<std::string> identified_nuclides(const ResultFile& result);
+std::vector<std::string> identified_nuclides(const ResultModel& result);
 
 }  // namespace sorvane

@@ -13,7 +13,7 @@ std::string file_name_of(const std::string& path) {
     return name;
 }
 
-std::vector<std::string> notes_on(const ResultFile& result) {
+std::vector<std::string> notes_on(const ResultModel& result) {
     std::vector<std::string> notes;
     if (!result.has_counts)
         notes.push_back(

@@ -16,7 +16,7 @@ struct OpenedResult {
     std::string path;
     std::string name;   // the file name without folder and extension
     std::string error;  // why nothing can be shown; empty when the file was read
-    ResultFile result;
+    ResultModel result;
     PlotPicture picture;
     PeakTable table;
     std::vector<std::string> notes;

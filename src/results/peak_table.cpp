@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "contract/result_schema.h"
+
 namespace sorvane {
 namespace {
 
@@ -48,35 +50,34 @@ std::pair<std::string, std::string> rounded_pair(double value, double uncertaint
             fixed(std::round(uncertainty / unit) * unit, 0)};
 }
 
-PeakTable peak_table(const ResultFile& result) {
+PeakTable peak_table(const ResultModel& result) {
     PeakTable table;
     table.headers = {"No.",  "Channel",    "Energy (keV)", "+- keV", "Area", "+- counts",
                      "+- %", "FWHM (keV)", "Counts/s",     "chi2r",  "Flags"};
-    const ResultTable& peaks = result.peaks;
-    const bool nuclides = peaks.column("nuclide").has_value();
+    const bool nuclides = result.peaks.column(result_schema::peak_column::nuclide).has_value();
     if (nuclides) table.headers.push_back("Nuclide");
-    for (std::size_t row = 0; row < peaks.rows.size(); ++row) {
-        auto n = [&](const char* name) { return peaks.number(row, name); };
+    for (std::size_t row = 0; row < result.peaks.rows.size(); ++row) {
+        const PeakRow& p = result.peaks.rows[row];
         PeakTableRow line;
         line.result_row = row;
         auto add = [&](std::string cell, std::optional<double> key) {
             line.cells.push_back(std::move(cell));
             line.keys.push_back(key);
         };
-        add(general(n("no"), 6), n("no"));
-        add(n("channel") ? fixed(*n("channel"), 2) : "-", n("channel"));
-        const auto energy = rounded_pair(n("energy").value_or(NAN), n("d_energy").value_or(NAN));
-        add(n("energy") ? energy.first : "-", n("energy"));
-        add(n("d_energy") ? energy.second : "-", n("d_energy"));
-        const auto area = rounded_pair(n("area").value_or(NAN), n("d_area").value_or(NAN));
-        add(n("area") ? area.first : "-", n("area"));
-        add(n("d_area") ? area.second : "-", n("d_area"));
-        add(n("d_area_pct") ? fixed(*n("d_area_pct"), 2) : "-", n("d_area_pct"));
-        add(n("fwhm_kev") ? fixed(*n("fwhm_kev"), 3) : "-", n("fwhm_kev"));
-        add(general(n("cps"), 5), n("cps"));
-        add(n("chi2r") ? fixed(*n("chi2r"), 2) : "-", n("chi2r"));
-        add(flags_in_words(result, peaks.cell(row, "flags")), std::nullopt);
-        if (nuclides) add(peak_nuclide(result, row), std::nullopt);
+        add(general(p.no, 6), p.no);
+        add(p.channel ? fixed(*p.channel, 2) : "-", p.channel);
+        const auto energy = rounded_pair(p.energy.value_or(NAN), p.d_energy.value_or(NAN));
+        add(p.energy ? energy.first : "-", p.energy);
+        add(p.d_energy ? energy.second : "-", p.d_energy);
+        const auto area = rounded_pair(p.area.value_or(NAN), p.d_area.value_or(NAN));
+        add(p.area ? area.first : "-", p.area);
+        add(p.d_area ? area.second : "-", p.d_area);
+        add(p.d_area_pct ? fixed(*p.d_area_pct, 2) : "-", p.d_area_pct);
+        add(p.fwhm_kev ? fixed(*p.fwhm_kev, 3) : "-", p.fwhm_kev);
+        add(general(p.cps, 5), p.cps);
+        add(p.chi2r ? fixed(*p.chi2r, 2) : "-", p.chi2r);
+        add(flags_in_words(result, p.flags), std::nullopt);
+        if (nuclides) add(p.nuclide, std::nullopt);
         table.rows.push_back(std::move(line));
     }
     return table;
@@ -94,17 +95,20 @@ std::string table_text(const PeakTable& table, const std::vector<std::size_t>& r
     return text;
 }
 
-std::string peaks_csv(const ResultFile& result) {
-    static const char* const columns[] = {"no",   "channel", "energy",     "d_energy",
-                                          "area", "d_area",  "d_area_pct", "fwhm_kev",
-                                          "cps",  "d_cps",   "chi2r"};
-    const bool nuclides = result.peaks.column("nuclide").has_value();
+std::string peaks_csv(const ResultModel& result) {
+    namespace column = result_schema::peak_column;
+    static constexpr std::string_view columns[] = {
+        column::no,   column::channel, column::energy,     column::d_energy,
+        column::area, column::d_area,  column::d_area_pct, column::fwhm_kev,
+        column::cps,  column::d_cps,   column::chi2r};
+    const bool nuclides = result.peaks.column(column::nuclide).has_value();
     std::string text;
-    for (const char* name : columns) text += std::string(name) + ",";
-    text += nuclides ? "flags,nuclide\r\n" : "flags\r\n";
+    for (std::string_view name : columns) text += std::string(name) + ",";
+    text +=
+        std::string(column::flags) + (nuclides ? "," + std::string(column::nuclide) : "") + "\r\n";
     for (std::size_t row = 0; row < result.peaks.rows.size(); ++row) {
-        for (const char* name : columns) text += csv_field(result.peaks.cell(row, name)) + ",";
-        text += csv_field(flags_in_words(result, result.peaks.cell(row, "flags")));
+        for (std::string_view name : columns) text += csv_field(result.peaks.cell(row, name)) + ",";
+        text += csv_field(flags_in_words(result, result.peaks.rows[row].flags));
         if (nuclides) text += "," + csv_field(peak_nuclide(result, row));
         text += "\r\n";
     }

@@ -21,7 +21,7 @@ struct PeakTable {
     std::vector<PeakTableRow> rows;
 };
 
-PeakTable peak_table(const ResultFile& result);
+PeakTable peak_table(const ResultModel& result);
 
 // A value and its uncertainty rounded to the uncertainty's first two digits
 // ("60282.58", "263.39" give "60280" and "260").
@@ -40,6 +40,6 @@ std::string with_csv_extension(std::string path);
 
 // Every peak with the result's full digits, comma-separated, flags in words, for
 // other programs (a header line; fields with a comma or quote are quoted).
-std::string peaks_csv(const ResultFile& result);
+std::string peaks_csv(const ResultModel& result);
 
 }  // namespace sorvane

@@ -8,11 +8,11 @@
 namespace sorvane {
 namespace {
 
-void add_marks(PlotPicture& picture, const ResultFile& result) {
+void add_marks(PlotPicture& picture, const ResultModel& result) {
     for (std::size_t row = 0; row < result.peaks.rows.size(); ++row) {
-        const auto channel = result.peaks.number(row, "channel");
+        const auto& channel = result.peaks.rows[row].channel;
         if (!channel) continue;
-        const auto number = result.peaks.number(row, "no");
+        const auto& number = result.peaks.rows[row].no;
         PlotMark mark;
         mark.number = number && *number >= 0 && *number < 1e6 ? static_cast<int>(*number)
                                                               : static_cast<int>(row + 1);
@@ -41,15 +41,14 @@ void add_marks(PlotPicture& picture, const ResultFile& result) {
 }
 
 // The analysed range when the result names one, else every channel.
-std::pair<std::size_t, std::size_t> shown_channels(const ResultFile& result, std::size_t channels) {
-    const std::string text = value_of(result.spectrum, "analysed_range");
-    const auto blank = text.find(' ');
-    if (blank != std::string::npos) {
-        const auto first = parse_number(text.substr(0, blank));
-        const auto last = parse_number(text.substr(blank + 1));
-        if (first && last && *first >= 0 && *last >= *first &&
-            *last < static_cast<double>(channels))
-            return {static_cast<std::size_t>(*first), static_cast<std::size_t>(*last)};
+std::pair<std::size_t, std::size_t> shown_channels(const ResultModel& result,
+                                                   std::size_t channels) {
+    const std::vector<double>& range = result.spectrum.analysed_range;
+    if (range.size() >= 2) {
+        const double first = range[0];
+        const double last = range[1];
+        if (first >= 0 && last >= first && last < static_cast<double>(channels))
+            return {static_cast<std::size_t>(first), static_cast<std::size_t>(last)};
     }
     return {0, channels > 0 ? channels - 1 : 0};
 }
@@ -61,20 +60,20 @@ std::string mark_text(const PlotMark& mark) {
     return mark.nuclide.empty() ? text : text + " " + mark.nuclide;
 }
 
-std::string picture_title(const ResultFile& result, std::string_view name) {
+std::string picture_title(const ResultModel& result, std::string_view name) {
     std::string title(name);
-    const auto live = parse_number(value_of(result.spectrum, "live_time"));
+    const auto& live = result.spectrum.live_time;
     if (live && *live > 0.0) {
         char text[48];
         std::snprintf(text, sizeof text, "live time %g s", *live);
         title += std::string(", ") + text;
     }
-    const std::string start = value_of(result.spectrum, "start");
+    const std::string& start = result.spectrum.start;
     if (!start.empty()) title += ", started " + start;
     return title;
 }
 
-PlotPicture make_picture(const ResultFile& result, std::string_view name) {
+PlotPicture make_picture(const ResultModel& result, std::string_view name) {
     PlotPicture picture;
     picture.title = picture_title(result, name);
     picture.counts = result.counts;

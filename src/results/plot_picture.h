@@ -53,10 +53,10 @@ struct PlotPicture {
 };
 
 // `name` names the spectrum in the title.
-PlotPicture make_picture(const ResultFile& result, std::string_view name);
+PlotPicture make_picture(const ResultModel& result, std::string_view name);
 
 // The title line: name, live time and start date when the result gives them.
-std::string picture_title(const ResultFile& result, std::string_view name);
+std::string picture_title(const ResultModel& result, std::string_view name);
 
 struct PlotPoint {
     double x;

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
+#include <limits>
+
+#include "contract/result_schema.h"
 
 namespace sorvane {
 namespace {
+
+namespace rs = result_schema;
 
 std::string_view trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
@@ -15,23 +19,9 @@ std::string_view trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-std::vector<std::string> words(std::string_view line) {
-    std::vector<std::string> out;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        const auto begin = line.find_first_not_of(" \t\r", at);
-        if (begin == std::string_view::npos) break;
-        auto end = line.find_first_of(" \t\r", begin);
-        if (end == std::string_view::npos) end = line.size();
-        out.emplace_back(line.substr(begin, end - begin));
-        at = end;
-    }
-    return out;
-}
-
 std::vector<double> numbers(std::string_view text) {
     std::vector<double> out;
-    for (const auto& word : words(text)) {
+    for (const auto& word : result_words(text)) {
         const auto value = parse_number(word);
         if (!value) break;
         out.push_back(*value);
@@ -54,6 +44,49 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 4> older_leg
     {"T", "tail fitted"},
 }};
 
+template <class Part>
+void key_into(Part& part, std::span<const ResultField<Part>> fields, std::string_view text) {
+    const auto pair = named_value(text);
+    if (!pair) return;
+    for (const auto& field : fields)
+        if (field.name == pair->first) return read_field(part, field, pair->second);
+}
+
+// A table's rows, its columns found by the header's names: columns added by later
+// versions, or missing from earlier ones, do not shift the rest.
+template <class Row>
+class TableReader {
+public:
+    TableReader(ResultRows<Row>& table, std::span<const ResultField<Row>> fields)
+        : table_(table), fields_(fields) {}
+
+    void line(std::string_view text) {
+        if (!header_seen_) {
+            table_.columns = result_words(text);
+            for (const auto& name : table_.columns) {
+                const ResultField<Row>* found = nullptr;
+                for (const auto& field : fields_)
+                    if (field.name == name) found = &field;
+                by_column_.push_back(found);
+            }
+            header_seen_ = true;
+            return;
+        }
+        const std::vector<std::string> cells = result_words(text);
+        Row row;
+        for (std::size_t i = 0; i < cells.size() && i < by_column_.size(); ++i)
+            if (by_column_[i]) read_field(row, *by_column_[i], cells[i]);
+        table_.rows.push_back(std::move(row));
+    }
+    bool header_seen() const { return header_seen_; }
+
+private:
+    ResultRows<Row>& table_;
+    std::span<const ResultField<Row>> fields_;
+    std::vector<const ResultField<Row>*> by_column_;
+    bool header_seen_ = false;
+};
+
 // Reads the sections it knows; every other line is skipped.
 class Reader {
 public:
@@ -61,66 +94,46 @@ public:
         const std::string_view text = trim(line);
         if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
             section_ = std::string(text.substr(1, text.size() - 2));
-            header_seen_ = false;
             return;
         }
-        if (section_ == "spectrum") return pair_into(result_.spectrum, text);
-        if (section_ == "calibration") return pair_into(result_.calibration, text);
-        if (section_ == "options") return pair_into(result_.options, text);
-        if (section_ == "messages") {
+        namespace s = rs::section;
+        if (section_ == s::spectrum) return key_into(result_.spectrum, spectrum_keys(), text);
+        if (section_ == s::calibration)
+            return key_into(result_.calibration, calibration_keys(), text);
+        if (section_ == s::options) return key_into(result_.options, options_keys(), text);
+        if (section_ == s::messages) {
             if (!text.empty()) result_.messages.emplace_back(text);
             return;
         }
         if (text.empty()) return;
-        if (section_ == "peaks") return peak_line(text);
-        if (section_ == "flags") return legend_line(text);
-        if (section_ == "regions") return region_line(text);
-        if (section_ == "counts") return counts_line(text);
-        if (section_ == "nuclides")
-            return table_line(result_.nuclides, &result_.nuclide_keys, text);
-        if (section_ == "nuclide lines") return table_line(result_.nuclide_lines, nullptr, text);
-        if (section_ == "unexplained peaks")
-            return table_line(result_.unexplained_peaks, nullptr, text);
-        if (section_ == "activity budget")
-            return table_line(result_.activity_budget, nullptr, text);
+        if (section_ == s::peaks) return peaks_.line(text);
+        if (section_ == s::flags) return legend_line(text);
+        if (section_ == s::regions) return region_line(text);
+        if (section_ == s::counts) return counts_line(text);
+        if (section_ == s::data) return data_line(text);
+        if (section_ == s::nuclides) {
+            // Key lines ("key = value") come before the header; table cells never hold "=".
+            if (!nuclides_.header_seen() && text.find('=') != std::string_view::npos) {
+                if (auto pair = named_value(text)) result_.nuclide_keys.push_back(std::move(*pair));
+                return;
+            }
+            return nuclides_.line(text);
+        }
+        if (section_ == s::nuclide_lines) return lines_.line(text);
+        if (section_ == s::unexplained_peaks) return unexplained_.line(text);
+        if (section_ == s::activity_budget) return budget_.line(text);
     }
 
-    ResultFile finish() {
+    ResultModel finish() {
         if (result_.flag_legend.empty()) {
             for (const auto& [letter, meaning] : older_legend)
                 result_.flag_legend.emplace_back(letter, meaning);
         }
+        if (data_first_ <= data_last_) result_.data_channels = {data_first_, data_last_};
         return std::move(result_);
     }
 
 private:
-    static void pair_into(NamedValues& values, std::string_view text) {
-        if (auto pair = named_value(text)) values.push_back(std::move(*pair));
-    }
-
-    void peak_line(std::string_view text) {
-        if (!header_seen_) {
-            result_.peaks.columns = words(text);
-            header_seen_ = true;
-            return;
-        }
-        result_.peaks.rows.push_back(words(text));
-    }
-
-    // Key lines ("key = value") come before the header; table cells never hold "=".
-    void table_line(ResultTable& table, NamedValues* keys, std::string_view text) {
-        if (!header_seen_ && text.find('=') != std::string_view::npos) {
-            if (keys != nullptr) pair_into(*keys, text);
-            return;
-        }
-        if (!header_seen_) {
-            table.columns = words(text);
-            header_seen_ = true;
-            return;
-        }
-        table.rows.push_back(words(text));
-    }
-
     // "X = meaning", "X: meaning" or "X meaning".
     void legend_line(std::string_view text) {
         const auto end = text.find_first_of(" \t=:");
@@ -137,7 +150,7 @@ private:
         const auto pair = named_value(text);
         if (!pair) return;
         const std::vector<double> v = numbers(pair->second);
-        if (pair->first == "region") {
+        if (pair->first == rs::region_key::region) {
             region_open_ = v.size() >= 5 && v[0] >= 0 && v[1] >= v[0] &&
                            v[1] < static_cast<double>(max_channels) &&
                            v[1] - v[0] <= max_region_width;
@@ -149,8 +162,8 @@ private:
             curve.slope = v[3];
             curve.bkg_shape = v[4];
             result_.regions.push_back(curve);
-        } else if (pair->first == "peak" && region_open_ && v.size() >= 6 && v[2] > 0 && v[5] > 0 &&
-                   result_.regions.back().peaks.size() < max_region_peaks) {
+        } else if (pair->first == rs::region_key::peak && region_open_ && v.size() >= 6 &&
+                   v[2] > 0 && v[5] > 0 && result_.regions.back().peaks.size() < max_region_peaks) {
             result_.regions.back().peaks.push_back({v[0], v[1], v[2], v[3], v[4], v[5]});
         }
     }
@@ -167,53 +180,45 @@ private:
         result_.has_counts = true;
     }
 
+    // "channel counts fit background", "-" where no region was fitted.
+    void data_line(std::string_view text) {
+        const std::vector<std::string> w = result_words(text);
+        if (w.size() < 4) return;
+        const auto channel = parse_number(w[0]);
+        if (!channel || *channel < 0 || *channel >= static_cast<double>(max_channels)) return;
+        const auto ch = static_cast<std::size_t>(*channel);
+        const double none = std::numeric_limits<double>::quiet_NaN();
+        if (result_.fit.size() <= ch) {
+            result_.fit.resize(ch + 1, none);
+            result_.background.resize(ch + 1, none);
+        }
+        result_.fit[ch] = parse_number(w[2]).value_or(none);
+        result_.background[ch] = parse_number(w[3]).value_or(none);
+        data_first_ = std::min(data_first_, static_cast<int>(ch));
+        data_last_ = std::max(data_last_, static_cast<int>(ch));
+    }
+
     // Far above any analyser (16,384 or 65,536 channels): a damaged file cannot
     // make the reader take all memory.
     static constexpr std::size_t max_channels = 1u << 20;
     static constexpr double max_region_width = 65536;
     static constexpr std::size_t max_region_peaks = 100;
     bool region_open_ = false;
+    int data_first_ = std::numeric_limits<int>::max();
+    int data_last_ = -1;
 
-    ResultFile result_;
+    ResultModel result_;
     std::string section_;
-    bool header_seen_ = false;
+    TableReader<PeakRow> peaks_{result_.peaks, peak_columns()};
+    TableReader<NuclideRow> nuclides_{result_.nuclides, nuclide_columns()};
+    TableReader<NuclideLineRow> lines_{result_.nuclide_lines, nuclide_line_columns()};
+    TableReader<UnexplainedRow> unexplained_{result_.unexplained_peaks, unexplained_columns()};
+    TableReader<BudgetRow> budget_{result_.activity_budget, budget_columns()};
 };
 
 }  // namespace
 
-std::optional<double> parse_number(std::string_view text) {
-    text = trim(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::string value_of(const NamedValues& values, std::string_view name) {
-    for (const auto& [key, value] : values)
-        if (key == name) return value;
-    return {};
-}
-
-std::optional<std::size_t> ResultTable::column(std::string_view name) const {
-    const auto found = std::find(columns.begin(), columns.end(), name);
-    if (found == columns.end()) return std::nullopt;
-    return static_cast<std::size_t>(found - columns.begin());
-}
-
-std::string ResultTable::cell(std::size_t row, std::string_view name) const {
-    const auto index = column(name);
-    if (!index || row >= rows.size() || *index >= rows[row].size()) return {};
-    return rows[row][*index];
-}
-
-std::optional<double> ResultTable::number(std::size_t row, std::string_view name) const {
-    return parse_number(cell(row, name));
-}
-
-ResultFile read_result(std::string_view text) {
+ResultModel read_result(std::string_view text) {
     Reader reader;
     std::size_t at = 0;
     while (at < text.size()) {
@@ -225,8 +230,8 @@ ResultFile read_result(std::string_view text) {
     return reader.finish();
 }
 
-std::optional<EnergyTerms> energy_terms(const ResultFile& result) {
-    const std::vector<double> v = numbers(value_of(result.calibration, "energy"));
+std::optional<EnergyTerms> energy_terms(const ResultModel& result) {
+    const std::vector<double>& v = result.calibration.energy;
     if (v.size() < 2) return std::nullopt;
     const EnergyTerms terms{v[0], v[1], v.size() > 2 ? v[2] : 0.0};
     if (terms.c0 == 0.0 && terms.c1 == 1.0 && terms.c2 == 0.0) return std::nullopt;
@@ -234,28 +239,24 @@ std::optional<EnergyTerms> energy_terms(const ResultFile& result) {
     return terms;
 }
 
-std::optional<Recalibration> recalibration(const ResultFile& result) {
-    const std::vector<double> c = numbers(value_of(result.calibration, "recalibrated_energy"));
+std::optional<Recalibration> recalibration(const ResultModel& result) {
+    const CalibrationPart& part = result.calibration;
+    const std::vector<double>& c = part.recalibrated_energy;
     if (c.size() < 2) return std::nullopt;
     Recalibration out;
     out.terms = {c[0], c[1], c.size() > 2 ? c[2] : 0.0};
-    const auto lines = parse_number(value_of(result.calibration, "recalibration_lines"));
-    out.lines = lines ? static_cast<int>(*lines) : 0;
-    out.rms_kev = parse_number(value_of(result.calibration, "recalibration_residual_rms_kev"));
-    for (const auto& [key, value] : result.calibration) {
-        if (key != "recalibration_residual") continue;
-        const std::vector<double> v = numbers(value);
+    out.lines = part.recalibration_lines ? static_cast<int>(*part.recalibration_lines) : 0;
+    out.rms_kev = part.recalibration_residual_rms_kev;
+    for (const auto& v : part.recalibration_residuals)
         if (v.size() >= 3) out.residuals.push_back({static_cast<int>(v[0]), v[1], v[2]});
-    }
     return out;
 }
 
-std::string peak_nuclide(const ResultFile& result, std::size_t row) {
-    std::string name = result.peaks.cell(row, "nuclide");
-    return name == "-" ? std::string() : name;
+std::string peak_nuclide(const ResultModel& result, std::size_t row) {
+    return row < result.peaks.rows.size() ? result.peaks.rows[row].nuclide : std::string();
 }
 
-std::string flags_in_words(const ResultFile& result, std::string_view letters) {
+std::string flags_in_words(const ResultModel& result, std::string_view letters) {
     std::string out;
     for (char letter : trim(letters)) {
         if (letter == '-') continue;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "contract/result_schema.h"
 #include "platform/dos_pattern.h"
 #include "platform/file_system.h"
 #include "platform/result_set.h"
 #include "results/nuclide_list.h"
 #include "results/peak_table.h"
+#include "results/result_numbers.h"
 
 namespace sorvane {
 namespace {
@@ -32,17 +34,14 @@ std::string logged_failure(std::string_view name, std::string_view log) {
     return reason;
 }
 
-std::string strongest_lines(const ResultFile& result) {
+std::string strongest_lines(const ResultModel& result) {
     struct Line {
         double area;
         double energy;
     };
     std::vector<Line> lines;
-    for (std::size_t row = 0; row < result.peaks.rows.size(); ++row) {
-        const auto area = result.peaks.number(row, "area");
-        const auto energy = result.peaks.number(row, "energy");
-        if (area && energy) lines.push_back({*area, *energy});
-    }
+    for (const PeakRow& peak : result.peaks.rows)
+        if (peak.area && peak.energy) lines.push_back({*peak.area, *peak.energy});
     std::sort(lines.begin(), lines.end(),
               [](const Line& a, const Line& b) { return a.area > b.area; });
     std::string text;
@@ -54,19 +53,21 @@ std::string strongest_lines(const ResultFile& result) {
     return text;
 }
 
-std::vector<SummaryActivity> activities_of(const ResultFile& result) {
-    const ResultTable& t = result.nuclides;
+std::vector<SummaryActivity> activities_of(const ResultModel& result) {
+    namespace column = result_schema::nuclide_column;
+    const ResultRows<NuclideRow>& t = result.nuclides;
     std::vector<SummaryActivity> out;
-    if (!t.column("verdict")) return out;
-    std::string unit = value_of(result.nuclide_keys, "unit");
+    if (!t.column(column::verdict)) return out;
+    std::string unit = value_of(result.nuclide_keys, result_schema::nuclide_key::unit);
     if (unit.empty()) unit = "Bq";
     for (std::size_t row = 0; row < t.rows.size(); ++row) {
-        const std::string verdict = t.cell(row, "verdict");
-        if (verdict.empty() || verdict == "-") continue;
-        out.push_back({t.cell(row, "nuclide"), activity_text(result, row), t.cell(row, "activity"),
-                       t.cell(row, "d_activity"), unit, t.cell(row, "coverage_low"),
-                       t.cell(row, "coverage_high"), t.cell(row, "decision_threshold"),
-                       t.cell(row, "detection_limit"), verdict});
+        const Verdict verdict = t.rows[row].verdict;
+        if (verdict == Verdict::none) continue;
+        out.push_back({t.rows[row].nuclide, activity_text(result, row),
+                       t.cell(row, column::activity), t.cell(row, column::d_activity), unit,
+                       t.cell(row, column::coverage_low), t.cell(row, column::coverage_high),
+                       t.cell(row, column::decision_threshold),
+                       t.cell(row, column::detection_limit), std::string(verdict_word(verdict))});
     }
     return out;
 }
@@ -79,7 +80,7 @@ std::string joined(const std::vector<std::string>& names) {
 
 }  // namespace
 
-SummaryRow summary_row(std::string_view name, const std::optional<ResultFile>& result,
+SummaryRow summary_row(std::string_view name, const std::optional<ResultModel>& result,
                        std::string_view run_log) {
     SummaryRow row;
     row.name = std::string(name);
@@ -88,9 +89,10 @@ SummaryRow summary_row(std::string_view name, const std::optional<ResultFile>& r
         if (row.failure.empty()) row.failure = "no result";
         return row;
     }
-    row.live_time = value_of(result->spectrum, "live_time");
-    // A result written for a spectrum that could not be analysed has no range.
-    if (value_of(result->spectrum, "analysed_range") == "-") {
+    row.live_time = result->spectrum.live_time ? number_text(*result->spectrum.live_time) : "";
+    // A result written for a spectrum that could not be analysed has no range and no
+    // calibration (results of earlier versions may lack the range).
+    if (result->spectrum.analysed_range.empty() && result->calibration.energy.empty()) {
         row.failure = result->messages.empty() ? "not analysed" : result->messages.front();
         return row;
     }
@@ -109,7 +111,7 @@ std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& r
     for (const std::string& name : names) {
         const std::string path = res_dir + name + ".res";
         std::string text;
-        std::optional<ResultFile> result;
+        std::optional<ResultModel> result;
         if (fs.read_file(path, text).ok()) result = read_result(text);
         rows.push_back(summary_row(name, result, log));
         if (result) rows.back().result_path = path;

@@ -38,7 +38,7 @@ struct SummaryRow {
 };
 
 // The row of a base name from its result (when there is one) and the run log.
-SummaryRow summary_row(std::string_view name, const std::optional<ResultFile>& result,
+SummaryRow summary_row(std::string_view name, const std::optional<ResultModel>& result,
                        std::string_view run_log);
 
 // The rows of the base names' results in the result folder (ending in the

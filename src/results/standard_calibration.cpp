@@ -27,9 +27,10 @@ const nuclides::GammaLine* library_line(const nuclides::LineLibrary& library,
     return best;
 }
 
-std::optional<std::size_t> peak_row(const ResultFile& result, const std::string& number) {
+std::optional<std::size_t> peak_row(const ResultModel& result, const Number& number) {
+    if (!number) return std::nullopt;
     for (std::size_t row = 0; row < result.peaks.rows.size(); ++row)
-        if (result.peaks.cell(row, "no") == number) return row;
+        if (result.peaks.rows[row].no == number) return row;
     return std::nullopt;
 }
 
@@ -41,21 +42,20 @@ std::string line_name(const std::string& nuclide, double energy) {
 
 }  // namespace
 
-StandardPoints standard_points(const ResultFile& result, const nuclides::LineLibrary& library,
+StandardPoints standard_points(const ResultModel& result, const nuclides::LineLibrary& library,
                                const std::vector<Certificate>& certificates) {
     StandardPoints out;
-    const ResultTable& lines = result.nuclide_lines;
-    const auto live = parse_number(value_of(result.spectrum, "live_time"));
-    const auto real = parse_number(value_of(result.spectrum, "real_time"));
-    const auto start = activity::seconds_of_date(value_of(result.spectrum, "start"));
+    const auto& live = result.spectrum.live_time;
+    const auto& real = result.spectrum.real_time;
+    const auto start = activity::seconds_of_date(result.spectrum.start);
     if (!live || !(*live > 0.0)) {
         out.notes.push_back("the result gives no live time");
         return out;
     }
-    for (std::size_t row = 0; row < lines.rows.size(); ++row) {
-        const std::string nuclide = lines.cell(row, "nuclide");
-        const auto energy = lines.number(row, "energy");
-        const std::string status = lines.cell(row, "status");
+    for (const NuclideLineRow& row : result.nuclide_lines.rows) {
+        const std::string& nuclide = row.nuclide;
+        const auto& energy = row.energy;
+        const std::string& status = row.status;
         if (!energy || status == "missing") continue;
         const std::string name = line_name(nuclide, *energy);
         const Certificate* certificate = certificate_of(certificates, nuclide);
@@ -64,7 +64,7 @@ StandardPoints standard_points(const ResultFile& result, const nuclides::LineLib
             out.notes.push_back(name + ": left out, its peak is shared with another nuclide");
             continue;
         }
-        const auto peak = peak_row(result, lines.cell(row, "peak"));
+        const auto peak = peak_row(result, row.peak);
         const nuclides::GammaLine* gamma = library_line(library, nuclide, *energy);
         const nuclides::NuclideFacts* facts = library.facts(nuclide);
         const auto date = activity::seconds_of_date(certificate->date);
@@ -80,8 +80,8 @@ StandardPoints standard_points(const ResultFile& result, const nuclides::LineLib
         activity::StandardLine line;
         line.nuclide = nuclide;
         line.energy_kev = gamma->energy;
-        line.net_area = result.peaks.number(*peak, "area").value_or(0.0);
-        line.d_area = result.peaks.number(*peak, "d_area").value_or(0.0);
+        line.net_area = result.peaks.rows[*peak].area.value_or(0.0);
+        line.d_area = result.peaks.rows[*peak].d_area.value_or(0.0);
         line.live_time_s = *live;
         line.real_time_s = real.value_or(*live);
         line.certified_activity_bq = certificate->activity_bq;

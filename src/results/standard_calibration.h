@@ -25,7 +25,7 @@ struct StandardPoints {
     std::vector<std::string> notes;
 };
 
-StandardPoints standard_points(const ResultFile& result, const nuclides::LineLibrary& library,
+StandardPoints standard_points(const ResultModel& result, const nuclides::LineLibrary& library,
                                const std::vector<Certificate>& certificates);
 
 // The curve and its band (one standard uncertainty) at `count` energies spread

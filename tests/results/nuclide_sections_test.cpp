@@ -15,32 +15,39 @@ namespace sorvane {
 namespace {
 
 // A result of a mixed sample with identification and activities.
-ResultFile identified_result() {
+ResultModel identified_result() {
     std::string text;
     EXPECT_TRUE(RealFileSystem().read_file(test_data_path("results/nuclides_b.res"), text).ok());
     return read_result(text);
 }
 
 TEST(NuclideSections, AreReadByTheirColumnNames) {
-    const ResultFile r = identified_result();
-    struct Cell {
-        const ResultTable* table;
-        std::size_t row;
-        const char* column;
+    const ResultModel r = identified_result();
+    // Each field in the type the model gives it: text, a number or the verdict.
+    struct Text {
+        std::string actual;
         const char* expected;
     };
-    const Cell cells[] = {
-        {&r.peaks, 0, "nuclide", "Annihilation-511"},
-        {&r.peaks, 4, "nuclide", "-"},
-        {&r.nuclides, 2, "interferences", "5:Co-60,6:K-40"},
-        {&r.nuclides, 3, "verdict", "detected"},
-        {&r.nuclides, 0, "detection_limit", "4.4"},
-        {&r.nuclide_lines, 2, "status", "missing"},
-        {&r.nuclide_lines, 1, "recalibrated_energy", "1173.18"},
-        {&r.unexplained_peaks, 0, "flags", "S"},
-        {&r.activity_budget, 0, "efficiency", "35"},
+    const Text texts[] = {
+        {r.peaks.rows[0].nuclide, "Annihilation-511"},
+        {r.peaks.rows[4].nuclide, ""},  // "-" is no nuclide
+        {r.nuclides.rows[2].interferences, "5:Co-60,6:K-40"},
+        {r.nuclide_lines.rows[2].status, "missing"},
+        {r.unexplained_peaks.rows[0].flags, "S"},
     };
-    for (const Cell& c : cells) EXPECT_EQ(c.table->cell(c.row, c.column), c.expected) << c.column;
+    for (const Text& t : texts) EXPECT_EQ(t.actual, t.expected);
+    struct Value {
+        Number actual;
+        double expected;
+    };
+    const Value values[] = {
+        {r.nuclides.rows[0].detection_limit, 4.4},
+        {r.nuclide_lines.rows[1].recalibrated_energy, 1173.18},
+        {r.activity_budget.rows[0].efficiency, 35},
+    };
+    for (const Value& v : values) EXPECT_EQ(v.actual, v.expected);
+    EXPECT_EQ(r.nuclides.rows[3].verdict, Verdict::detected);
+    EXPECT_EQ(r.nuclides.cell(3, "verdict"), "detected");
     EXPECT_EQ(r.nuclides.rows.size(), 5u);
     EXPECT_EQ(r.nuclide_keys.size(), 5u) << "both libraries, the chain, the time and the unit";
     EXPECT_EQ(value_of(r.nuclide_keys, "chain"), "U-238 series: Ra-226 Pb-214 Bi-214");
@@ -64,7 +71,7 @@ TEST(NuclideSections, RecalibrationKeysGiveTermsAndResiduals) {
 
 // A result of a run without identification: nothing new shows.
 TEST(NuclideSections, AResultWithoutThemReadsAsBefore) {
-    const ResultFile r = read_result("[peaks]\r\nno channel energy area\r\n1 10 5 100\r\n");
+    const ResultModel r = read_result("[peaks]\r\nno channel energy area\r\n1 10 5 100\r\n");
     EXPECT_TRUE(r.nuclides.columns.empty());
     EXPECT_EQ(peak_table(r).headers.size(), 11u);
     EXPECT_EQ(peaks_csv(r).find("nuclide"), std::string::npos);
@@ -73,7 +80,7 @@ TEST(NuclideSections, AResultWithoutThemReadsAsBefore) {
 }
 
 TEST(NuclideSections, PeakTableAndMarksNameTheNuclide) {
-    const ResultFile r = identified_result();
+    const ResultModel r = identified_result();
     const PeakTable table = peak_table(r);
     ASSERT_EQ(table.headers.back(), "Nuclide");
     EXPECT_EQ(table.rows[2].cells.back(), "Co-60");

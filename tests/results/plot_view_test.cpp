@@ -8,7 +8,7 @@ namespace sorvane {
 namespace {
 
 TEST(PlotPicture, DrawsTheResultInEnergyWithItsMarksAndFit) {
-    ResultFile result = flat_result({{40, 500}, {120, 80}});
+    ResultModel result = flat_result({{40, 500}, {120, 80}});
     result.regions =
         read_result("[regions]\r\nregion = 110 130 10 0 2\r\npeak = 120 700 2 0 0 2\r\n").regions;
     const PlotPicture picture = make_picture(result, "b");
@@ -28,8 +28,8 @@ TEST(PlotPicture, DrawsTheResultInEnergyWithItsMarksAndFit) {
 // An energy that falls again within the spectrum (0.5 ch - 0.01 ch^2 tops at
 // channel 25) is no axis: the picture keeps channels.
 TEST(PlotPicture, KeepsChannelsWhenTheEnergyDoesNotGrow) {
-    ResultFile result = flat_result({{40, 500}});
-    result.calibration = {{"energy", "0 0.5 -0.01"}};
+    ResultModel result = flat_result({{40, 500}});
+    result.calibration.energy = {0, 0.5, -0.01};
     const PlotPicture picture = make_picture(result, "b");
     EXPECT_FALSE(picture.energy_axis);
     EXPECT_DOUBLE_EQ(picture.marks[0].x, 40.0);

@@ -7,7 +7,7 @@ namespace {
 
 // Columns are found by the header's names, whatever their order and whatever
 // columns a later or earlier version adds or lacks.
-TEST(ResultFile, ReadsPeakColumnsByTheirNames) {
+TEST(ResultModel, ReadsPeakColumnsByTheirNames) {
     struct Case {
         const char* peaks;
         const char* column;
@@ -21,25 +21,25 @@ TEST(ResultFile, ReadsPeakColumnsByTheirNames) {
         {"no channel\r\n1 10\r\n2 20\r\n", "area", ""},
     };
     for (const Case& c : cases) {
-        const ResultFile result = read_result(std::string("[peaks]\r\n") + c.peaks);
+        const ResultModel result = read_result(std::string("[peaks]\r\n") + c.peaks);
         ASSERT_EQ(result.peaks.rows.size(), 2u) << c.peaks;
         EXPECT_EQ(result.peaks.cell(1, c.column), c.expected) << c.peaks;
     }
 }
 
-TEST(ResultFile, SkipsSectionsItDoesNotKnow) {
-    const ResultFile result = read_result(
+TEST(ResultModel, SkipsSectionsItDoesNotKnow) {
+    const ResultModel result = read_result(
         "[spectrum]\r\ninput = a.chn\r\n[nuclides]\r\ninput = wrong\r\nCs-137 661.657\r\n"
         "[peaks]\r\nno channel\r\n1 12\r\n[future]\r\n2 99\r\n[messages]\r\nfine\r\n");
-    EXPECT_EQ(value_of(result.spectrum, "input"), "a.chn");
-    EXPECT_EQ(result.spectrum.size(), 1u);
+    EXPECT_EQ(result.spectrum.input, "a.chn");
+    EXPECT_EQ(value_of(result.nuclide_keys, "input"), "wrong");
     ASSERT_EQ(result.peaks.rows.size(), 1u);
     EXPECT_EQ(result.messages, std::vector<std::string>{"fine"});
 }
 
 // Flags in words come from the result's own legend; results older than the legend
 // get the meanings of the four letters they used.
-TEST(ResultFile, ShowsFlagsInWords) {
+TEST(ResultModel, ShowsFlagsInWords) {
     struct Case {
         const char* legend;
         const char* flags;
@@ -54,20 +54,20 @@ TEST(ResultFile, ShowsFlagsInWords) {
         {"", "-", ""},
     };
     for (const Case& c : cases) {
-        const ResultFile result = read_result(c.legend);
+        const ResultModel result = read_result(c.legend);
         EXPECT_EQ(flags_in_words(result, c.flags), c.expected) << c.legend;
     }
 }
 
-TEST(ResultFile, PlacesCountsAtTheirChannels) {
-    const ResultFile result = read_result("[counts]\r\n0 5 6 7\r\n3 8\r\n6 1 2\r\n");
+TEST(ResultModel, PlacesCountsAtTheirChannels) {
+    const ResultModel result = read_result("[counts]\r\n0 5 6 7\r\n3 8\r\n6 1 2\r\n");
     EXPECT_TRUE(result.has_counts);
     EXPECT_EQ(result.counts, (std::vector<double>{5, 6, 7, 8, 0, 0, 1, 2}));
     EXPECT_FALSE(read_result("[peaks]\r\nno\r\n").has_counts);
 }
 
-TEST(ResultFile, ReadsRegionsWithTheirPeaks) {
-    const ResultFile result = read_result(
+TEST(ResultModel, ReadsRegionsWithTheirPeaks) {
+    const ResultModel result = read_result(
         "[regions]\r\nregion = 10 30 5 -1 2\r\npeak = 20 1000 1.5 0 3 1.4\r\n"
         "peak = 24 50 1.6 2.5 0 1.4\r\nregion = 40 50 1 0 2\r\npeak = 45 10 2 0 0 2\r\n");
     ASSERT_EQ(result.regions.size(), 2u);
@@ -82,8 +82,8 @@ TEST(ResultFile, ReadsRegionsWithTheirPeaks) {
 
 // A damaged file cannot make the view draw without end: such regions are left out,
 // and so are the peaks of a region left out and peaks without a width.
-TEST(ResultFile, LeavesOutRegionsNoSpectrumHas) {
-    const ResultFile result = read_result(
+TEST(ResultModel, LeavesOutRegionsNoSpectrumHas) {
+    const ResultModel result = read_result(
         "[regions]\r\nregion = 10 5 0 0 2\r\npeak = 7 10 1 0 0 1\r\n"
         "region = -3 5 0 0 2\r\nregion = 0 1e300 0 0 2\r\nregion = 0 70000 0 0 2\r\n"
         "region = 10 20 0 0 2\r\npeak = 15 10 0 0 0 1\r\npeak = 15 10 1 0 0 1\r\n");
@@ -93,7 +93,7 @@ TEST(ResultFile, LeavesOutRegionsNoSpectrumHas) {
 }
 
 // The identity (and a falling scale) is no energy calibration: the plot stays in channels.
-TEST(ResultFile, TakesAnEnergyCalibrationOnlyWhenThereIsOne) {
+TEST(ResultModel, TakesAnEnergyCalibrationOnlyWhenThereIsOne) {
     struct Case {
         const char* energy;
         bool calibrated;

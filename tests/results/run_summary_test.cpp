@@ -36,7 +36,7 @@ TEST(RunSummary, ListsEachSpectrumWithItsLinesOrWhyItFailed) {
         {"d", nullptr, {"d", "", "", "", "no result", ""}},
     };
     for (const Case& c : cases) {
-        std::optional<ResultFile> result;
+        std::optional<ResultModel> result;
         if (c.result) result = read_result(c.result);
         const SummaryRow row = summary_row(c.name, result, log);
         EXPECT_EQ(row.live_time, c.expected.live_time) << c.name;

@@ -20,7 +20,7 @@ std::vector<std::string> all(const std::string& text, const std::string& pattern
 
 // A4 is 595.3 pt wide: a page of svg_width units printed across it shrinks every size.
 TEST(SvgPicture, NoTextBelowEightPointAtA4Width) {
-    ResultFile result = flat_result({{40, 500}, {44, 400}, {120, 80}});
+    ResultModel result = flat_result({{40, 500}, {44, 400}, {120, 80}});
     const std::string svg = picture_svg(make_picture(result, "b"));
     const auto sizes = all(svg, "font-size=\"([0-9.]+)\"");
     ASSERT_FALSE(sizes.empty());
@@ -28,8 +28,8 @@ TEST(SvgPicture, NoTextBelowEightPointAtA4Width) {
 }
 
 TEST(SvgPicture, HasAxesLegendTitleAndEveryMark) {
-    ResultFile result = flat_result({{40, 500}, {44, 400}, {120, 80}});
-    result.spectrum = {{"live_time", "3600"}};
+    ResultModel result = flat_result({{40, 500}, {44, 400}, {120, 80}});
+    result.spectrum.live_time = 3600;
     result.regions =
         read_result("[regions]\r\nregion = 110 130 10 0 2\r\npeak = 120 700 2 0 0 2\r\n").regions;
     const std::string svg = picture_svg(make_picture(result, "eu<152>"));

@@ -47,7 +47,7 @@ TEST_P(RealSpectra, ThePotassiumLineIsOnePeak) {
     options.low = {200.0, 100.0, 2.0};
     options.high = {3000.0, 1500.0, 3.8};
     const std::string text = analysed(GetParam(), options);
-    const ResultTable peaks = read_result(text).peaks;
+    const ResultRows<PeakRow> peaks = read_result(text).peaks;
     int near_1461 = 0;
     for (std::size_t row = 0; row < peaks.rows.size(); ++row) {
         const auto energy = peaks.number(row, "energy");

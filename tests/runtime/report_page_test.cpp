@@ -12,7 +12,7 @@ ActivityResult two_nuclides() {
                    {"efficiency", "eff.txt (from 59.5 to 1408 keV, standard: S<1>)"},
                    {"corrections", "no cascade-summing or self-absorption correction"}};
     NuclideActivityRow found{"Cs-137",
-                             "detected",
+                             Verdict::detected,
                              activity::NuclideActivity{},
                              activity::CoverageInterval{95, 105, 100, 2.5},
                              0.5,
@@ -24,7 +24,8 @@ ActivityResult two_nuclides() {
     found.activity->d_activity = 2.5;
     found.activity->lines_used = 1;
     found.activity->budget = {3.0, 2.0, 1.0, 0.0, 0.0};
-    NuclideActivityRow missing{"Co-60", "not_detected", {}, {}, 0.36783, 0.76792, 1332.492, {}, {}};
+    NuclideActivityRow missing{
+        "Co-60", Verdict::not_detected, {}, {}, 0.36783, 0.76792, 1332.492, {}, {}};
     result.nuclides = {found, missing};
     return result;
 }

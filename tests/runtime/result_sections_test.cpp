@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "aligned_columns.h"
 #include "analysis/region_curve.h"
 #include "analysis/region_model.h"
+#include "result_building.h"
 #include "results/result_file.h"
-#include "view_sections.h"
+#include "results/result_writer.h"
 
 namespace sorvane {
 namespace {
@@ -54,7 +54,8 @@ TEST(ResultSections, KeepTheFitAndTheCounts) {
     analysis.regions = {region, analysis::RegionResult{}};  // a region without peaks is left out
     std::vector<double> counts(20);
     for (std::size_t ch = 0; ch < counts.size(); ++ch) counts[ch] = 2.0 * ch;
-    const std::string text = format_view_sections(analysis, counts);
+    const std::string written = write_result(analysed_result({}, {}, analysis, counts));
+    const std::string text = written.substr(written.find("[regions]"));
     EXPECT_EQ(text,
               "[regions]\r\n"
               "region = 3 9 12.5 -1 2\r\n"
@@ -62,7 +63,7 @@ TEST(ResultSections, KeepTheFitAndTheCounts) {
               "[counts]\r\n"
               "0 0 2 4 6 8 10 12 14 16 18 20 22 24 26 28 30\r\n"
               "16 32 34 36 38\r\n");
-    const ResultFile read = read_result(text);
+    const ResultModel read = read_result(text);
     EXPECT_EQ(read.counts, counts);
     ASSERT_EQ(read.regions.size(), 1u);
     EXPECT_EQ(read.regions[0].peaks[0].sigma, 1.25);

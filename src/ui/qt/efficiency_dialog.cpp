@@ -124,7 +124,7 @@ EfficiencyDialog::EfficiencyDialog(nuclides::LineLibrary library, std::string se
 bool EfficiencyDialog::load_standard(const std::string& result_path) {
     std::string text;
     const FsResult read = fs_.read_file(result_path, text);
-    ResultFile result = read.ok() ? read_result(text) : ResultFile{};
+    ResultModel result = read.ok() ? read_result(text) : ResultModel{};
     const std::vector<std::string> names = identified_nuclides(result);
     if (!read.ok() || names.empty()) {
         ui_.message_box("The standard's result " + result_path +

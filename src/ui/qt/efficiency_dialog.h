@@ -49,7 +49,7 @@ private:
     FileSystem& fs_;
     Ui& ui_;
     std::string result_path_;
-    ResultFile standard_;
+    ResultModel standard_;
     std::optional<activity::EfficiencyFit> fit_;
     QLineEdit* source_ = nullptr;
     QLineEdit* standard_name_ = nullptr;

@@ -23,6 +23,7 @@
 #include "results/nuclide_list.h"
 #include "results/peak_table.h"
 #include "results/report_page.h"
+#include "results/result_writer.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/report_printing.h"
 #include "ui/qt/result_plot_widget.h"
@@ -179,11 +180,12 @@ QWidget* ResultView::build_table_panel() {
         tabs->addTab(build_nuclide_panel(tabs), QStringLiteral("Nuclides (%1)").arg(found));
     }
 
-    const ResultFile& r = opened_.result;
-    tabs->addTab(read_only_text(section_text(r.spectrum) + "\n" + section_text(r.calibration), tabs,
-                                "calibration"),
+    const ResultModel& r = opened_.result;
+    tabs->addTab(read_only_text(
+                     section_text(spectrum_values(r)) + "\n" + section_text(calibration_values(r)),
+                     tabs, "calibration"),
                  QStringLiteral("Spectrum and calibration"));
-    tabs->addTab(read_only_text(section_text(r.options), tabs, "options"),
+    tabs->addTab(read_only_text(section_text(options_values(r)), tabs, "options"),
                  QStringLiteral("Options"));
     QString messages;
     for (const auto& m : r.messages) messages += to_qt(m) + "\n";
@@ -194,7 +196,7 @@ QWidget* ResultView::build_table_panel() {
 }
 
 QWidget* ResultView::build_nuclide_panel(QWidget* parent) {
-    const ResultFile& r = opened_.result;
+    const ResultModel& r = opened_.result;
     const NuclideList list = nuclide_list(r);
     auto* panel = new QWidget(parent);
     auto* layout = new QVBoxLayout(panel);

@@ -84,7 +84,7 @@ QWidget* RunSummaryView::build_activities(QWidget* parent) {
             const auto column =
                 std::find(names.begin(), names.end(), a.nuclide) - names.begin() + 1;
             auto* item = new QTableWidgetItem(to_qt(a.shown));
-            item->setToolTip(to_qt(verdict_in_words(a.verdict)));
+            item->setToolTip(to_qt(verdict_in_words(verdict_of_word(a.verdict))));
             activities_->setItem(row, static_cast<int>(column), item);
         }
     }

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "activity_step.h"
-#include "analyse_spectrum.h"
-#include "result_building.h"
+#include "pipeline/activity_step.h"
+#include "pipeline/analyse_spectrum.h"
+#include "pipeline/result_building.h"
 
 namespace sorvane {
 

@@ -9,15 +9,15 @@
 #include <mutex>
 #include <set>
 
-#include "activity_step.h"
-#include "analyse_spectrum.h"
 #include "contract/result_schema.h"
-#include "nuclide_results.h"
-#include "nuclide_step.h"
+#include "pipeline/activity_step.h"
+#include "pipeline/analyse_spectrum.h"
+#include "pipeline/nuclide_results.h"
+#include "pipeline/nuclide_step.h"
+#include "pipeline/result_building.h"
 #include "platform/result_set.h"
 #include "platform/text_helpers.h"
 #include "report_page.h"
-#include "result_building.h"
 #include "results/result_writer.h"
 #include "spectrum/chn_reader.h"
 #include "svg_plot.h"

@@ -17,8 +17,8 @@
 
 #include "activity/efficiency_storage.h"
 #include "activity/standard_points.h"
-#include "activity_step.h"
 #include "nuclides/library_files.h"
+#include "pipeline/activity_step.h"
 #include "platform/posix_file_system.h"
 #include "synthetic_source.h"
 

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <random>
 
-#include "analyse_spectrum.h"
+#include "pipeline/analyse_spectrum.h"
+#include "pipeline/result_building.h"
 #include "platform/real_platform.h"
 #include "platform/silent_ui.h"
-#include "result_building.h"
 #include "results/result_writer.h"
 #include "ui/qt/result_plot_widget.h"
 #include "ui/qt/result_view.h"

@@ -4,8 +4,8 @@
 #include <sstream>
 #include <string>
 
-#include "analyse_spectrum.h"
 #include "app/cli.h"
+#include "pipeline/analyse_spectrum.h"
 #include "platform/memory_file_system.h"
 #include "spectrum/chn_reader.h"
 #include "support/test_files.h"

@@ -16,7 +16,7 @@
 #include "contract/nuclide_settings.h"
 #include "recording_file_system.h"
 #include "spectrum/chn_writer.h"
-#include "synthetic.h"
+#include "support/synthetic.h"
 
 namespace sorvane {
 namespace {

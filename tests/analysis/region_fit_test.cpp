@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "synthetic.h"
+#include "support/synthetic.h"
 
 namespace sorvane::analysis {
 namespace {

@@ -1,10 +1,10 @@
-#include "scatter_features.h"
+#include "pipeline/scatter_features.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "analyse_spectrum.h"
+#include "pipeline/analyse_spectrum.h"
 
 namespace sorvane {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "analyse_spectrum.h"
 #include "analysis/smoothing.h"
-#include "synthetic.h"
+#include "pipeline/analyse_spectrum.h"
+#include "support/synthetic.h"
 
 namespace sorvane::analysis {
 namespace {

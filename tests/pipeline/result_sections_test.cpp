@@ -2,7 +2,7 @@
 
 #include "analysis/region_curve.h"
 #include "analysis/region_model.h"
-#include "result_building.h"
+#include "pipeline/result_building.h"
 #include "results/result_file.h"
 #include "results/result_writer.h"
 

@@ -1,8 +1,8 @@
-#include "scatter_features.h"
+#include "pipeline/scatter_features.h"
 
 #include <algorithm>
 
-#include "analyse_spectrum.h"
+#include "pipeline/analyse_spectrum.h"
 
 namespace sorvane {
 namespace {

@@ -1,11 +1,11 @@
-#include "analyse_spectrum.h"
+#include "pipeline/analyse_spectrum.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "synthetic.h"
+#include "support/synthetic.h"
 
 namespace sorvane::analysis {
 namespace {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "synthetic.h"
+#include "support/synthetic.h"
 
 namespace sorvane::analysis {
 namespace {

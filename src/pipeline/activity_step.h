@@ -9,9 +9,9 @@
 #include "activity/characteristic_limits.h"
 #include "activity/efficiency_curve.h"
 #include "activity/nuclide_activity.h"
-#include "analyse_spectrum.h"
 #include "contract/nuclide_settings.h"
-#include "nuclide_step.h"
+#include "pipeline/analyse_spectrum.h"
+#include "pipeline/nuclide_step.h"
 #include "platform/file_system.h"
 #include "results/result_model.h"
 

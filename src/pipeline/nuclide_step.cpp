@@ -1,4 +1,4 @@
-#include "nuclide_step.h"
+#include "pipeline/nuclide_step.h"
 
 #include <algorithm>
 #include <cmath>

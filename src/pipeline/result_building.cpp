@@ -1,8 +1,8 @@
-#include "result_building.h"
+#include "pipeline/result_building.h"
 
 #include <limits>
 
-#include "peak_flags.h"
+#include "pipeline/peak_flags.h"
 #include "results/result_fields.h"
 #include "results/result_writer.h"
 

@@ -1,4 +1,4 @@
-#include "nuclide_results.h"
+#include "pipeline/nuclide_results.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "activity_step.h"
+#include "pipeline/activity_step.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 
 #include "activity/efficiency_file.h"
 #include "platform/real_platform.h"
+#include "support/synthetic.h"
 #include "support/test_files.h"
-#include "synthetic.h"
 
 namespace sorvane {
 namespace {

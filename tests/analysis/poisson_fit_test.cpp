@@ -7,7 +7,7 @@
 
 #include "analysis/dense_matrix.h"
 #include "analysis/region_model.h"
-#include "synthetic.h"
+#include "support/synthetic.h"
 
 namespace sorvane::analysis {
 namespace {

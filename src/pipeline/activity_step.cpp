@@ -1,4 +1,4 @@
-#include "activity_step.h"
+#include "pipeline/activity_step.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 #include "activity/decay.h"
 #include "activity/efficiency_storage.h"
 #include "activity/normal_distribution.h"
-#include "result_building.h"
+#include "pipeline/result_building.h"
 #include "results/result_numbers.h"
 
 namespace sorvane {

@@ -1,4 +1,4 @@
-#include "analyse_spectrum.h"
+#include "pipeline/analyse_spectrum.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include "analysis/peak_search.h"
 #include "analysis/peak_shape.h"
 #include "analysis/regions.h"
-#include "peak_flags.h"
-#include "scatter_features.h"
+#include "pipeline/peak_flags.h"
+#include "pipeline/scatter_features.h"
 
 namespace sorvane {
 namespace {

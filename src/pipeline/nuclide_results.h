@@ -1,7 +1,7 @@
 #pragma once
 
-#include "activity_step.h"
-#include "nuclide_step.h"
+#include "pipeline/activity_step.h"
+#include "pipeline/nuclide_step.h"
 #include "results/result_model.h"
 
 namespace sorvane {

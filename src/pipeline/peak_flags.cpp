@@ -1,11 +1,11 @@
-#include "peak_flags.h"
+#include "pipeline/peak_flags.h"
 
 #include <array>
 #include <cmath>
 #include <functional>
 
-#include "analyse_spectrum.h"
 #include "analysis/peak_shape.h"
+#include "pipeline/analyse_spectrum.h"
 
 namespace sorvane {
 namespace {

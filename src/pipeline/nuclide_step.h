@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "analyse_spectrum.h"
 #include "contract/nuclide_settings.h"
 #include "nuclides/energy_recalibration.h"
 #include "nuclides/identification.h"
 #include "nuclides/line_library.h"
+#include "pipeline/analyse_spectrum.h"
 #include "platform/file_system.h"
 
 namespace sorvane {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analyse_spectrum.h"
-#include "synthetic.h"
+#include "pipeline/analyse_spectrum.h"
+#include "support/synthetic.h"
 
 namespace sorvane::analysis {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "analyse_spectrum.h"
 #include "analysis/analysis_options.h"
+#include "pipeline/analyse_spectrum.h"
 #include "results/result_model.h"
 
 namespace sorvane {

@@ -1,4 +1,4 @@
-#include "peak_flags.h"
+#include "pipeline/peak_flags.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "analyse_spectrum.h"
 #include "analysis/peak_shape.h"
+#include "pipeline/analyse_spectrum.h"
 
 namespace sorvane {
 namespace {

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 #include "analysis/peak_search.h"
 #include "analysis/peak_shape.h"
 #include "analysis/regions.h"
+#include "analysis/width_start.h"
 #include "peak_flags.h"
 #include "scatter_features.h"
 
@@ -152,11 +154,17 @@ ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& o
 // their peaks badly.
 ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& options,
                       SpectrumAnalysis& out, const RegionSettings& settings) {
+    // The points are only a first guess of the widths: the spectrum's own strongest
+    // lines, read at half height, set the start, so points off by any factor agree.
+    if (const auto start = width_from_spectrum(counts, out.first, out.last, out.points_width,
+                                               options.smoothing_points))
+        out.width = *start;
     ShapePass pass = measure_shape(counts, options, out, out.width, settings);
     for (int round = 0; round < calibration_rounds; ++round) {
         const WidthCalibration fitted =
             refine_width_calibration(pass.width, pass.samples, out.first, out.last);
         if (!fitted.refined) {
+            if (round == 0) out.width = out.points_width;
             if (round == 0 && !options.manual_search)
                 out.messages.push_back(
                     "fewer than three clean peaks show the peak width: the FWHM points are used "
@@ -172,6 +180,28 @@ ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& opt
         pass = measure_shape(counts, options, out, fitted, settings);
     }
     return pass;
+}
+
+// Points this far from the fitted widths are worth telling the user about.
+constexpr double points_far_off = 0.30;
+
+void note_points_far_off(const AnalysisOptions& options, SpectrumAnalysis& out) {
+    bool far = false;
+    for (const auto& point : {options.low, options.high}) {
+        const double fitted = out.width.fwhm(point.channel);
+        if (std::fabs(point.fwhm / fitted - 1.0) > points_far_off) far = true;
+    }
+    if (!far) return;
+    auto at = [&](const CalibrationPoint& point) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%.2f ch at channel %.0f (fitted %.2f)", point.fwhm,
+                      point.channel, out.width.fwhm(point.channel));
+        return std::string(text);
+    };
+    out.messages.push_back(
+        "the FWHM points are more than 30 % off the widths of the spectrum's "
+        "peaks: " +
+        at(options.low) + ", " + at(options.high));
 }
 
 void report(const RegionResult& fit, const AnalysisOptions& options, SpectrumAnalysis& out) {
@@ -204,6 +234,7 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     out.energy = energy_calibration(options, energy_terms, message);
     if (!message.empty()) out.messages.push_back(message);
     out.width = width_calibration(options);
+    out.points_width = out.width;
     if (!analysed_range(counts.size(), options, out)) return out;
     if (options.manual_search && options.manual_peaks.empty())
         out.messages.push_back("manual peak search without peak channels");
@@ -221,6 +252,7 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     const ShapePass shape = learn_shape(counts, options, out, settings);
     settings.width = out.width;
     settings.tail = shape.tail;
+    if (out.width.refined) note_points_far_off(options, out);
 
     // Then the peaks are searched, grouped and fitted with what they showed.
     std::vector<double> significance;

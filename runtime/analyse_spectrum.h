@@ -22,8 +22,9 @@ struct ReportedPeak {
 
 struct SpectrumAnalysis {
     analysis::EnergyCalibration energy;
-    analysis::WidthCalibration width;  // after any refinement
-    int first = 0;                     // analysed range
+    analysis::WidthCalibration width;         // after any refinement
+    analysis::WidthCalibration points_width;  // the line through the user's FWHM points
+    int first = 0;                            // analysed range
     int last = -1;
     std::vector<ReportedPeak> peaks;  // in channel order
     std::vector<analysis::RegionResult> regions;

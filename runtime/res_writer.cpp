@@ -107,6 +107,16 @@ void calibration_section(Lines& lines, const SpectrumAnalysis& analysis,
     for (const auto& line : added) lines.add(line);
 }
 
+// The user's FWHM points (channel, FWHM low and high) beside the fitted widths at the
+// same channels: the points are the fit's first guess, no longer its answer.
+void width_points_lines(Lines& lines, const AnalysisOptions& options,
+                        const SpectrumAnalysis& analysis) {
+    lines.pair("fwhm_points", join_numbers({options.low.channel, options.low.fwhm,
+                                            options.high.channel, options.high.fwhm}));
+    lines.pair("fwhm_at_points", join_numbers({analysis.width.fwhm(options.low.channel),
+                                               analysis.width.fwhm(options.high.channel)}));
+}
+
 // The legend of the peaks' flag letters, one "letter = meaning" per line.
 void flags_section(Lines& lines) {
     lines.add("[flags]");
@@ -197,6 +207,7 @@ std::string format_result(const SpectrumFacts& facts, const AnalysisOptions& opt
     Lines lines;
     spectrum_section(lines, facts, analysis.first, analysis.last);
     calibration_section(lines, analysis, additions.calibration_lines);
+    width_points_lines(lines, options, analysis);
     options_section(lines, options);
     peaks_section(lines, analysis, facts.live_time, additions);
     lines.append(additions.sections);

@@ -182,6 +182,28 @@ ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& opt
     return pass;
 }
 
+// The annihilation line is Doppler-broadened: wider than the calibration, yet one line.
+constexpr double annihilation_kev = 511.0;
+constexpr double annihilation_reach_kev = 3.0;
+
+std::optional<std::pair<double, double>> annihilation_channels(const EnergyCalibration& energy) {
+    if (energy.c0 == 0.0 && energy.c1 == 1.0 && energy.c2 == 0.0) return std::nullopt;
+    auto channel_of = [&](double kev) {
+        double ch = (kev - energy.c0) / energy.c1;
+        for (int i = 0; i < 4; ++i) {
+            const double slope = energy.slope(ch);
+            if (slope == 0.0) break;
+            ch -= (energy.energy(ch) - kev) / slope;
+        }
+        return ch;
+    };
+    double low = channel_of(annihilation_kev - annihilation_reach_kev);
+    double high = channel_of(annihilation_kev + annihilation_reach_kev);
+    if (!std::isfinite(low) || !std::isfinite(high)) return std::nullopt;
+    if (low > high) std::swap(low, high);
+    return std::make_pair(low, high);
+}
+
 // Points this far from the fitted widths are worth telling the user about.
 constexpr double points_far_off = 0.30;
 
@@ -247,6 +269,8 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     settings.sensitivity = options.pkf_sens;
     settings.smoothing_points = options.smoothing_points;
     settings.search_residuals = !options.manual_search;
+
+    if (const auto line = annihilation_channels(out.energy)) settings.broad_lines.push_back(*line);
 
     // First the strong lone peaks measure the width and the tail.
     const ShapePass shape = learn_shape(counts, options, out, settings);

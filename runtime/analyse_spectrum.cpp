@@ -204,6 +204,17 @@ std::optional<std::pair<double, double>> annihilation_channels(const EnergyCalib
     return std::make_pair(low, high);
 }
 
+// Neighbours closer than one FWHM show no separate maxima: an unresolved pair, whose
+// areas the joint fit shares out (their uncertainties say how well).
+void mark_unresolved_pairs(std::vector<ReportedPeak>& peaks, const WidthCalibration& width) {
+    for (std::size_t i = 1; i < peaks.size(); ++i) {
+        const double low = peaks[i - 1].fit.centroid, high = peaks[i].fit.centroid;
+        if (high - low >= width.fwhm(0.5 * (low + high))) continue;
+        if (peaks[i - 1].pair_with == 0) peaks[i - 1].pair_with = static_cast<int>(i + 1);
+        peaks[i].pair_with = static_cast<int>(i);
+    }
+}
+
 // Points this far from the fitted widths are worth telling the user about.
 constexpr double points_far_off = 0.30;
 
@@ -296,6 +307,7 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
         out.messages.push_back(std::to_string(dropped) +
                                " peak-like features at the Compton edge or backscatter energy "
                                "of a far stronger line are not reported");
+    mark_unresolved_pairs(out.peaks, out.width);
     assign_flags(out.peaks, out.width, calibrated);
     return out;
 }

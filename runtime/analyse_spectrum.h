@@ -18,6 +18,7 @@ struct ReportedPeak {
     double fwhm_kev = 0.0;
     bool converged = true;    // the region's fit
     std::string flags = "-";  // letters of the flag table, "-" for none
+    int pair_with = 0;        // number (1-based) of the other member of an unresolved pair, or 0
 };
 
 struct SpectrumAnalysis {

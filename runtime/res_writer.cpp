@@ -161,9 +161,14 @@ void peaks_section(Lines& lines, const SpectrumAnalysis& analysis, double live_t
                    const ResultAdditions& additions) {
     lines.add("[peaks]");
     std::vector<std::vector<std::string>> rows{header_fields()};
+    // After the fixed columns: the other member of an unresolved pair, then any
+    // columns the later steps add.
+    rows[0].emplace_back("pair_with");
     for (const auto& column : additions.peak_columns) rows[0].push_back(column.first);
     for (std::size_t i = 0; i < analysis.peaks.size(); ++i) {
         rows.push_back(peak_fields(i + 1, analysis.peaks[i], live_time));
+        const int partner = analysis.peaks[i].pair_with;
+        rows.back().push_back(partner > 0 ? std::to_string(partner) : std::string("-"));
         for (const auto& column : additions.peak_columns)
             rows.back().push_back(i < column.second.size() ? column.second[i] : std::string("-"));
     }

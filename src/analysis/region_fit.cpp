@@ -363,23 +363,27 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
         attempt.fit.theta[attempt.model.layout().width_scale()] < 1.0 + 0.5 * least_pair_widening)
         return;
     // The one-line alternative keeps its width within the calibration's tolerance: a
-    // line a little wider than the calibration says is not split for that.
-    Attempt tied = fit(peaks, false, false, least_pair_widening);
+    // line a little wider than the calibration says is not split for that. It is
+    // fitted only where needed: the residuals are scored on the reported fit where
+    // that already has the spectrum's width and tail.
+    std::optional<Attempt> banded;
+    if (width_free_or_tail_free(attempt)) banded = fit(peaks, false, false, least_pair_widening);
+    Attempt screen = banded ? *banded : attempt;
     for (std::size_t j = 0; j < peaks.size(); ++j) {
-        const auto& at = tied.model.layout();
-        const double centre = tied.fit.theta[at.centroid(j)];
+        const auto& at = screen.model.layout();
+        const double centre = screen.fit.theta[at.centroid(j)];
         if (peaks[j].manual || in_broad_line(centre, settings)) continue;
         // The fit with the shape free tells the strength: a tied width that is too
         // narrow for a pair scales the uncertainties up with its misfit.
-        const double strength = std::max(area_significance(tied.fit, at, j),
+        const double strength = std::max(area_significance(screen.fit, at, j),
                                          area_significance(attempt.fit, attempt.model.layout(), j));
         if (strength < settings.sensitivity) continue;
         const double fwhm = settings.width.fwhm(centre);
-        std::vector<double> mu(tied.model.channel_count());
-        tied.model.evaluate(tied.fit.theta, mu, nullptr);
-        const PairScore score = pair_score(counts, tied, mu, centre, fwhm / fwhm_per_sigma);
-        const double asked =
-            settings.sensitivity * settings.sensitivity * std::max(1.0, tied.fit.reduced_deviance);
+        std::vector<double> mu(screen.model.channel_count());
+        screen.model.evaluate(screen.fit.theta, mu, nullptr);
+        const PairScore score = pair_score(counts, screen, mu, centre, fwhm / fwhm_per_sigma);
+        const double asked = settings.sensitivity * settings.sensitivity *
+                             std::max(1.0, screen.fit.reduced_deviance);
         if (score.widening <= 0.0 ||
             score.widening * score.widening + score.skew * score.skew < score_share_tried * asked)
             continue;
@@ -392,7 +396,6 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
         const auto& theta = pair.fit.theta;
         const double low_area = theta[pat.area(j)], high_area = theta[pat.area(j + 1)];
         const double distance = theta[pat.centroid(j + 1)] - theta[pat.centroid(j)];
-        const double gain = tied.fit.deviance - pair.fit.deviance;
         const double needed =
             settings.sensitivity * settings.sensitivity * std::max(1.0, pair.fit.reduced_deviance);
         const double smaller =
@@ -405,9 +408,11 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
             (settings.width.refined ? least_pair_widening : least_pair_widening_unrefined);
         const double ratio =
             std::max(low_area, high_area) / std::max(std::min(low_area, high_area), 1e-9);
-        if (gain < needed || smaller < 0.5 * settings.sensitivity || !apart || !placed || !wide ||
+        if (smaller < 0.5 * settings.sensitivity || !apart || !placed || !wide ||
             ratio > shape_zone_ratio)
             continue;
+        if (!banded) banded = fit(peaks, false, false, least_pair_widening);
+        if (banded->fit.deviance - pair.fit.deviance < needed) continue;
         // A weaker member on the low-energy side may be a longer tail than the
         // spectrum's: the pair must also beat the line with its own tail.
         if (settings.shape == PeakShape::gauss_exp && low_area < high_area) {
@@ -415,7 +420,8 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
             if (tail_free(tailed) && tailed.fit.deviance - pair.fit.deviance < needed) continue;
         }
         peaks = std::move(more);
-        tied = fit(peaks, false, false, least_pair_widening);
+        banded.reset();
+        screen = pair;
         attempt = std::move(pair);
         ++j;  // the high member is not tried again
     }

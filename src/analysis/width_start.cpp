@@ -10,16 +10,16 @@
 namespace sorvane::analysis {
 namespace {
 
-// Trial widths (FWHM in channels at the middle of the range): a factor two apart,
-// so every real width lies within a factor 1.4 of one; the search finds strong lines
-// at that distance, and only their places are taken from it. Each wider trial
+// Trial widths (FWHM in channels at the middle of the range: 1.5, 3, 6, 12): a factor
+// two apart, so every real width from 1 to 17 channels lies within a factor 1.4 of one; the search
+// finds strong lines at that distance, and only their places are taken from it. Each wider trial
 // searches the counts summed over 2, 4, 8 channels at the narrow trial's width, which
 // finds the same lines at a fraction of the cost.
 struct Trial {
     double fwhm;  // in channels of the summed counts
     int binning;  // channels summed
 };
-constexpr std::array<Trial, 5> trials{{{1.0, 1}, {2.0, 1}, {2.0, 2}, {2.0, 4}, {2.0, 8}}};
+constexpr std::array<Trial, 4> trials{{{1.5, 1}, {1.5, 2}, {1.5, 4}, {1.5, 8}}};
 // Significance of a candidate whose width is worth reading.
 constexpr double strong_candidate = 10.0;
 // Lines read at most, and candidates tried at most.

@@ -23,7 +23,7 @@ struct HalfHeightWidth {
 std::optional<HalfHeightWidth> half_height_width(std::span<const double> counts, double channel);
 
 // A first width calibration taken from the spectrum alone: the peak search is run
-// at trial widths from one to sixteen channels (the shape of `shape`, the user's
+// at trial widths from 1.5 to 12 channels (the shape of `shape`, the user's
 // FWHM points, scaled to each), the widths of the strongest lines it finds are read
 // at half height, and `shape` is scaled to the median of their ratios to it.
 // Because the trials do not depend on the scale of `shape`, points off by any factor

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -313,11 +311,6 @@ bool in_broad_line(double channel, const RegionSettings& settings) {
         [&](const auto& range) { return channel >= range.first && channel <= range.second; });
 }
 
-// Each automatic peak of the fit tried as two members with the calibrated width: a
-// pair is kept when it gains more deviance than the search threshold asks (two more
-// parameters, counted in the misfit that remains), both members are reportable, and
-// together they widen the line beyond what the calibration allows for one line.
-// Correlated members carry the large uncertainties of the joint fit.
 // How strongly the residuals of a fit ask for a wider or skewed line at `centre`: the
 // score of the widening and the skewness patterns (the Gaussian times its second and
 // third Hermite polynomials), each in its own standard deviations. A pair of members
@@ -354,6 +347,11 @@ PairScore pair_score(std::span<const double> counts, const Attempt& attempt,
 // the pair must show.
 constexpr double score_share_tried = 0.1;
 
+// Each automatic peak of the fit tried as two members with the calibrated width: a
+// pair is kept when it gains more deviance than the search threshold asks (two more
+// parameters, counted in the misfit that remains), both members are reportable, and
+// together they widen the line beyond what the calibration allows for one line.
+// Correlated members carry the large uncertainties of the joint fit.
 template <typename Fit>
 void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attempt,
                  std::vector<PeakStart>& peaks, const RegionSettings& settings) {

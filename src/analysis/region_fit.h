@@ -53,7 +53,8 @@ struct RegionResult {
 };
 
 // Fits one region of the raw counts; peaks that vanish are dropped (manual ones
-// kept) and, with search_residuals, up to two members hidden in the residuals added.
+// kept) and, with search_residuals, up to two members hidden in the residuals added
+// and (split_pairs) each strong automatic peak tried as an unresolved pair.
 RegionResult fit_region(std::span<const double> counts, const Region& region,
                         const RegionSettings& settings);
 

@@ -179,8 +179,9 @@ bool BatchRun::convert_one(const BatchRequest& request, const std::string& name,
     if (earlier_) {
         const FsResult aside = earlier_->set_aside(base);
         if (!aside.ok()) {
+            // Said once, with the others, in the closing message: a full disk would
+            // otherwise ask for one answer per file.
             const std::string reason = "the earlier result could not be set aside: " + aside.reason;
-            ui_.message_box("\"" + name + "\": " + reason, application_title, Buttons::ok);
             report.failures.push_back({name, reason});
             log(request.chn_dir + name, reason);
             return false;

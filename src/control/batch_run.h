@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "contract/raw_sources.h"
+#include "control/earlier_results.h"
+#include "control/run_results.h"
 #include "platform/file_system.h"
+#include "platform/listed_folder.h"
 #include "platform/process.h"
 #include "platform/result_set.h"
 #include "platform/ui.h"
@@ -41,6 +44,10 @@ struct BatchReport {
     bool cancelled = false;
     std::vector<std::string> missing_results;  // base names whose result never came
     int results_appeared = 0;  // temporary CHN files: results found while the run waited
+    int earlier_kept = 0;      // earlier result sets put back, no new result having replaced them
+    std::string log_path;      // the run log in the result folder
+    std::string log_problem;   // why the run log could not be written; empty when it was
+    RunMark run;               // which results are this run's
 };
 
 // How long the waits pause between two looks, and how long the runtime may take
@@ -50,6 +57,7 @@ struct BatchTiming {
     std::chrono::milliseconds poll{50};
     std::chrono::milliseconds receipt_limit{30000};
     std::function<std::string()> time_stamp = local_time_stamp;
+    std::function<std::int64_t()> clock = utc_seconds;  // the run's start
 };
 
 // Writes the control file with the given input folder as "[chn dir]"; false when
@@ -78,7 +86,13 @@ private:
     void keep_results_of_failed(const BatchRequest& request, const std::string& name,
                                 const std::string& base, std::string reason, BatchReport& report);
     void report_failures(const BatchReport& report);
-    void write_raw_sources(const BatchRequest& request);
+    void report_missing(const BatchRequest& request, const BatchReport& report,
+                        const SettledSets& settled);
+    void write_raw_sources(const BatchRequest& request, BatchReport& report);
+    void note_settled(const BatchRequest& request, const SettledSets& settled, BatchReport& report);
+    void log(const std::string& file, const std::string& reason);
+    void write_log(const BatchRequest& request, BatchReport& report);
+    FileSystem& files() { return listed_ ? static_cast<FileSystem&>(*listed_) : fs_; }
 
     Spectrum& spectrum_;
     FileSystem& fs_;
@@ -87,7 +101,15 @@ private:
     BatchTiming timing_;
     std::vector<std::string> converted_bases_;  // in list order, each once
     std::vector<RawSource> converted_sources_;  // the raw file of each converted base
+    // The result folder, listed once for the run; the earlier sets a waiting run set aside.
+    std::optional<ListedFolderFileSystem> listed_;
+    std::optional<EarlierResults> earlier_;
+    std::vector<std::string> log_lines_;  // not yet written to the run log
 };
+
+// Longer lists of files in a message are cut to this many, the rest counted; the
+// run log names every one.
+inline constexpr std::size_t listed_in_message = 10;
 
 // The receipt the runtime writes once it has read the control file.
 std::string receipt_path(const std::string& system_dir, char separator);

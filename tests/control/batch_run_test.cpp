@@ -186,10 +186,9 @@ TEST_F(BatchRunTest, AFailedReadGetsNoChnFileIsNotCountedAndIsListed) {
               "numbers; the earlier result C:\\res\\bad.res is kept\n");
 }
 
-// An earlier result set goes only when a new result is on its way: a spectrum
-// that was converted for the runtime. A failed read, or a conversion without a
-// runtime, keeps it.
-TEST_F(BatchRunTest, AnEarlierResultSetGoesOnlyForANewResult) {
+// A run that does not wait leaves an earlier result set where it is: the runtime
+// replaces it whole with a new one, or keeps it when the spectrum fails.
+TEST_F(BatchRunTest, ARunThatDoesNotWaitLeavesTheEarlierResultSet) {
     struct Case {
         ChnConversion conversion;
         const char* raw_text;
@@ -200,7 +199,7 @@ TEST_F(BatchRunTest, AnEarlierResultSetGoesOnlyForANewResult) {
         {ChnConversion::temporary, "garbage\r\n", true},
         {ChnConversion::make_chn, "garbage\r\n", true},
         {ChnConversion::only_conversion, "garbage\r\n", true},
-        {ChnConversion::make_chn, good.c_str(), false},
+        {ChnConversion::make_chn, good.c_str(), true},
         {ChnConversion::only_conversion, good.c_str(), true},
     };
     for (const Case& c : cases) {

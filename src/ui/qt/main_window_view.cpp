@@ -387,6 +387,7 @@ void MainWindowView::report_view_sizes() {
 void MainWindowView::start() {
     report_view_sizes();
     Form_Load(window_, services_.fs, environment_);
+    restore_set_aside_results(window_, services_.fs);
     if (window_.placement) {
         move(window_.placement->left, window_.placement->top);
         resize(window_.placement->width, window_.placement->height);

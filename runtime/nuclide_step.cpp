@@ -88,6 +88,14 @@ NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& ana
     start.c0 = analysis.energy.c0;
     start.c1 = analysis.energy.c1;
     start.c2 = analysis.energy.c2;
+    if (start.is_identity()) {
+        findings.energy_calibrated = false;
+        findings.messages.push_back(
+            "no energy calibration (the spectrum's is 0, 1, 0): no nuclides identified");
+        for (const auto& e : evidence)
+            findings.peaks.push_back({e.channel, e.d_channel, e.area, e.d_area, e.fwhm_kev});
+        return findings;
+    }
     const double floor = run.settings.energy_tolerance_kev;
     findings.recalibration =
         nuclides::recalibrate_energy(evidence, run.library, start, floor, analysis.last);

@@ -40,6 +40,9 @@ struct NuclideFindings {
     nuclides::Identification identification;
     std::vector<nuclides::PeakForMatch> peaks;  // under the scale matched with
     std::vector<std::string> messages;
+    // False when the spectrum's calibration is none (0, 1, 0: what a file without
+    // one leaves): then no line can be placed and nothing is identified.
+    bool energy_calibrated = true;
 };
 
 // Recalibrates the energy from the spectrum's peaks, matches them to the library and

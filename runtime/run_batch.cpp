@@ -83,6 +83,7 @@ std::optional<ActivityResult> activities_of(const NuclideWork& work, const Nucli
                                             const SpectrumFacts& facts) {
     if (work.run.settings.efficiency_file.empty()) return std::nullopt;
     ActivitySpectrum spectrum{&analysis, counts, facts.live_time, facts.real_time, facts.start, {}};
+    spectrum.energy_calibrated = found.energy_calibrated;
     if (found.recalibration.done) {
         const auto& e = found.recalibration.energy;
         spectrum.energy = analysis::EnergyCalibration{e.c0, e.c1, e.c2, false};

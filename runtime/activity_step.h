@@ -64,7 +64,7 @@ struct NuclideActivityRow {
     std::optional<double> decision_threshold;            // of the identifying line
     std::optional<double> detection_limit;               // none when it does not exist
     double identifying_energy_kev = 0.0;
-    std::optional<double> identifying_value;         // y of the identifying line, compared with y*
+    std::optional<double> identifying_value;  // y of the identifying line, compared with y*
     std::vector<LineActivityRow> lines;
     std::optional<activity::PrimaryResult> primary;  // y and u(y) of that line's region
     std::string reason;  // why there is no number, or what the decision was made on

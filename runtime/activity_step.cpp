@@ -352,6 +352,11 @@ std::function<double(double)> relative_efficiency(const LoadedCurve& loaded) {
     };
 }
 
+std::pair<double, double> efficiency_range(const LoadedCurve& loaded) {
+    if (!loaded.curve) return {0.0, 0.0};
+    return {loaded.curve->energy_min_kev, loaded.curve->energy_max_kev};
+}
+
 std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
                                                    const NuclideFindings& findings) {
     std::vector<ActivityCandidate> out;

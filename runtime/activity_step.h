@@ -94,6 +94,9 @@ LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_
 // strengths; held at the curve's ends outside its range. Empty without a curve.
 std::function<double(double)> relative_efficiency(const LoadedCurve& curve);
 
+// The curve's energy range in keV; 0, 0 without a curve.
+std::pair<double, double> efficiency_range(const LoadedCurve& curve);
+
 // The nuclides identification listed (but the annihilation line) and those whose
 // limits are always asked for, with their lines and half-lives from the library.
 std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,

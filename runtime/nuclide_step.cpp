@@ -77,7 +77,8 @@ NuclideRun load_nuclide_run(const FileSystem& fs, const std::string& system_dir,
 NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& analysis,
                               std::span<const double> counts,
                               const analysis::AnalysisOptions& options,
-                              std::function<double(double)> relative_efficiency) {
+                              std::function<double(double)> relative_efficiency,
+                              std::pair<double, double> efficiency_range_kev) {
     NuclideFindings findings;
     findings.messages = run.problems;
     std::vector<nuclides::PeakEvidence> evidence;
@@ -115,6 +116,8 @@ NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& ana
     identify.high_kev = scale.energy(analysis.last);
     identify.nuclides_of_interest = run.settings.nuclides_of_interest;
     identify.relative_efficiency = std::move(relative_efficiency);
+    identify.efficiency_low_kev = efficiency_range_kev.first;
+    identify.efficiency_high_kev = efficiency_range_kev.second;
     // Currie's detection limit over the continuum a line would sit on, and at least
     // what the peak search needs to report it.
     identify.detectable_area = [&](double energy) {

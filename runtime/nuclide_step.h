@@ -48,10 +48,11 @@ struct NuclideFindings {
 // Recalibrates the energy from the spectrum's peaks, matches them to the library and
 // identifies the nuclides; the counts give the continuum a missing line would have
 // had to rise above. A relative efficiency (energy in keV), when one is known, sharpens
-// which missing lines should have been seen.
+// which missing lines should have been seen; outside its curve's range none is expected.
 NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& analysis,
                               std::span<const double> counts,
                               const analysis::AnalysisOptions& options,
-                              std::function<double(double)> relative_efficiency = {});
+                              std::function<double(double)> relative_efficiency = {},
+                              std::pair<double, double> efficiency_range_kev = {0.0, 0.0});
 
 }  // namespace sorvane

@@ -165,8 +165,9 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             ResultAdditions additions;
             std::optional<ActivityResult> activity;
             if (nuclides.active) {
-                NuclideFindings found = find_nuclides(nuclides, analysis, counts, request.options,
-                                                      relative_efficiency(work.curve));
+                NuclideFindings found =
+                    find_nuclides(nuclides, analysis, counts, request.options,
+                                  relative_efficiency(work.curve), efficiency_range(work.curve));
                 analysis.messages.insert(analysis.messages.end(), found.messages.begin(),
                                          found.messages.end());
                 activity = activities_of(work, found, analysis, counts, facts);

@@ -107,8 +107,8 @@ struct Bench {
         settings.identify = true;
         run.settings = settings;
         run.library = library;
-        NuclideFindings found =
-            find_nuclides(run, analysis, counts, options, relative_efficiency(curve));
+        NuclideFindings found = find_nuclides(run, analysis, counts, options,
+                                              relative_efficiency(curve), efficiency_range(curve));
         ActivitySpectrum spectrum{
             &analysis, counts, detector.live_time_s, detector.real_time_s, "2026-01-01 00:00:00",
             {}};

@@ -41,6 +41,8 @@ deps-all:
 bench: build
 	$(BUILD)/bench/bench_convert
 	$(BUILD)/bench/bench_convert_floor
+	BUILD=$(BUILD) sh bench/nuclides/run_bench.sh 300 17
+	$(BUILD)/bench/activity/bench_activity .
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

@@ -175,7 +175,8 @@ int main(int argc, char** argv) {
     double sum_square = 0.0, worst = 0.0;
     // Activities of nuclides above 30 sigma that were detected.
     int strong_activities = 0;
-    double bias_sum = 0.0, bias_square = 0.0, z2_sum = 0.0;
+    double bias_sum = 0.0, bias_square = 0.0, z2_sum = 0.0, z2_kept = 0.0;
+    int gross_failures = 0;  // |z| > 5: a line on the wrong peak or a wrong energy scale
     // Blanks: always-reported pairs and how many came out detected.
     int blank_pairs = 0, blank_detected = 0;
     // Present nuclides not detected: how many had their true activity below y#.
@@ -257,7 +258,12 @@ int main(int argc, char** argv) {
                 const double r = a / a_true - 1.0;
                 bias_sum += r;
                 bias_square += r * r;
-                z2_sum += (a - a_true) * (a - a_true) / (u * u);
+                const double z2 = (a - a_true) * (a - a_true) / (u * u);
+                z2_sum += z2;
+                if (z2 > 25.0)
+                    ++gross_failures;
+                else
+                    z2_kept += z2;
                 if (verbose && (a - a_true) * (a - a_true) / (u * u) > 16.0)
                     std::printf("%s (%s) %s activity %g +- %g, true %g\n", name.c_str(),
                                 t.kind.c_str(), n.c_str(), a, u, a_true);
@@ -295,6 +301,8 @@ int main(int argc, char** argv) {
         "| activity bias, detected above 30 sigma | %+.2f %% +- %.2f %% (%d) | within 1 %% |\n",
         100.0 * mean_bias, 100.0 * bias_error, strong_activities);
     std::printf("| mean z^2 of those activities | %.3f | <= 1.25 |\n", n > 0 ? z2_sum / n : 0.0);
+    std::printf("| ... without the %d beyond 5 sigma | %.3f | |\n", gross_failures,
+                n > gross_failures ? z2_kept / (n - gross_failures) : 0.0);
     std::printf("| blanks: always-reported pairs detected | %.2f %% (%d / %d) | 5 %% +- 2 %% |\n",
                 percent(blank_detected, blank_pairs), blank_detected, blank_pairs);
     std::printf(

@@ -140,6 +140,7 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
     const SpectrumAnalysis& analysis = *c.spectrum.analysis;
     NuclideActivityRow row;
     row.nuclide = candidate.nuclide;
+    row.identified = candidate.identified;
     CommonFactors common;
     common.live_time_s = c.spectrum.live_time_s;
     common.decay = activity::decay_correction({candidate.half_life_s, candidate.d_half_life_s,
@@ -457,6 +458,7 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
             NuclideActivityRow row;
             row.nuclide = candidate.nuclide;
             row.verdict = "no_energy_calibration";
+            row.identified = candidate.identified;
             row.reason = "the spectrum has no energy calibration";
             result.nuclides.push_back(row);
         }

@@ -67,7 +67,8 @@ struct NuclideActivityRow {
     std::optional<double> identifying_value;  // y of the identifying line, compared with y*
     std::vector<LineActivityRow> lines;
     std::optional<activity::PrimaryResult> primary;  // y and u(y) of that line's region
-    std::string reason;  // why there is no number, or what the decision was made on
+    std::string reason;       // why there is no number, or what the decision was made on
+    bool identified = false;  // identification's verdict, reported beside the decision
 };
 
 struct ActivityResult {

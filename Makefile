@@ -49,6 +49,8 @@ bench: build
 	    python3 bench/runtime/real_spectra.py $(BUILD)/bench/runtime $(REALDATA)/chn $(BUILD)/bench-real \
 	        --default-factors 0.25,0.5,1,2,4 | grep -e '==' -e '->'; \
 	else echo "no $(REALDATA)/reference: the reference benchmarks are skipped (set REALDATA)"; fi
+	BUILD=$(BUILD) sh bench/nuclides/run_bench.sh 300 17
+	$(BUILD)/bench/activity/bench_activity .
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

@@ -45,7 +45,8 @@ struct ActivitySpectrum {
     double real_time_s = 0.0;
     std::string start;  // "YYYY-MM-DD HH:MM:SS", empty when unknown
     std::optional<analysis::EnergyCalibration>
-        energy;  // where lines are sought, when not the analysis's
+        energy;                     // where lines are sought, when not the analysis's
+    bool energy_calibrated = true;  // false: no line can be placed, no limits
 };
 
 struct LineActivityRow {
@@ -55,7 +56,9 @@ struct LineActivityRow {
 
 struct NuclideActivityRow {
     std::string nuclide;
-    std::string verdict;  // detected, not_detected, no_efficiency, outside_curve
+    // detected, not_detected (the primary result at or below y*), no_efficiency,
+    // outside_curve, not_computable, no_energy_calibration
+    std::string verdict;
     std::optional<activity::NuclideActivity> activity;   // detected only
     std::optional<activity::CoverageInterval> coverage;  // detected only
     std::optional<double> decision_threshold;            // of the identifying line
@@ -63,6 +66,9 @@ struct NuclideActivityRow {
     double identifying_energy_kev = 0.0;
     std::optional<double> identifying_value;  // y of the identifying line, compared with y*
     std::vector<LineActivityRow> lines;
+    std::optional<activity::PrimaryResult> primary;  // y and u(y) of that line's region
+    std::string reason;       // why there is no number, or what the decision was made on
+    bool identified = false;  // identification's verdict, reported beside the decision
 };
 
 struct ActivityResult {
@@ -89,6 +95,9 @@ LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_
 // strengths; held at the curve's ends outside its range. Empty without a curve.
 std::function<double(double)> relative_efficiency(const LoadedCurve& curve);
 
+// The curve's energy range in keV; 0, 0 without a curve.
+std::pair<double, double> efficiency_range(const LoadedCurve& curve);
+
 // The nuclides identification listed (but the annihilation line) and those whose
 // limits are always asked for, with their lines and half-lives from the library.
 std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
@@ -103,9 +112,16 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
 
 // The columns appended to a [nuclides] row and a [nuclide lines] row, and the
 // [activity budget] section; "-" for an empty field.
+// The columns after "verdict" say the decision beside identification: the primary
+// result of the identifying line's region (Bq, possibly negative) with its
+// uncertainty, the decision it gives, the best estimate with its uncertainty, the
+// lines left out of the activity, the factor the lines' uncertainty was scaled by,
+// and why a number is missing.
 inline constexpr const char* activity_columns[] = {
-    "activity",           "d_activity",      "coverage_low", "coverage_high",
-    "decision_threshold", "detection_limit", "lines_chi2r",  "verdict"};
+    "activity",           "d_activity",       "coverage_low",      "coverage_high",
+    "decision_threshold", "detection_limit",  "lines_chi2r",       "verdict",
+    "primary_result",     "d_primary_result", "decision",          "best_estimate",
+    "d_best_estimate",    "excluded_lines",   "uncertainty_scale", "reason"};
 std::vector<std::string> nuclide_activity_fields(const ActivityResult& result,
                                                  const std::string& nuclide);
 std::vector<std::string> line_activity_fields(const ActivityResult& result,

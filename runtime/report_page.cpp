@@ -114,7 +114,8 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         unit +
         ")</th><th>Coverage interval</th><th>Decision threshold</th>"
         "<th>Detection limit</th><th>Lines chi2/dof</th><th>Budget: counting / efficiency / "
-        "emission / half-life / quantity (%)</th></tr>\n";
+        "emission / half-life / quantity (%)</th><th>Primary result (" +
+        unit + ")</th><th>Identified (library)</th><th>Why</th></tr>\n";
     for (const NuclideActivityRow& row : result.nuclides) {
         const auto fields = nuclide_activity_fields(result, row.nuclide);
         std::string value = "-", interval = "-", budget = "-";
@@ -132,6 +133,11 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         } else if (row.detection_limit) {
             value = "&lt; " + short_number(*row.detection_limit);
         }
+        // The decision's measurand: net counts of the identifying line's region in activity.
+        const std::string primary =
+            row.primary ? rounded(row.primary->value, row.primary->uncertainty) + " &plusmn; " +
+                              rounded(row.primary->uncertainty, row.primary->uncertainty)
+                        : "-";
         const std::string verdict = row.verdict == "not_detected" ? "not detected"
                                     : row.verdict == "outside_curve"
                                         ? "outside the efficiency curve"
@@ -142,7 +148,8 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
                 optional_number(row.decision_threshold) + "</td><td>" +
                 optional_number(row.detection_limit) + "</td><td>" +
                 (fields[6] == "-" ? fields[6] : short_number(std::stod(fields[6]))) + "</td><td>" +
-                budget + "</td></tr>\n";
+                budget + "</td><td>" + primary + "</td><td>" + (row.identified ? "yes" : "no") +
+                "</td><td>" + markup_text(row.reason) + "</td></tr>\n";
     }
     html += "</table>\n";
     std::string reference = "-", corrections;
@@ -152,7 +159,9 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
     }
     html += "<p class=\"note\">Activities at " + markup_text(reference) +
             "; uncertainties are standard (k = 1); a nuclide not detected is given as &lt; its "
-            "detection limit; " +
+            "detection limit; detected means the primary result (the net counts of the "
+            "identifying line's region) is above the decision threshold, whether or not the "
+            "library matching identified the nuclide; " +
             markup_text(corrections) + ".</p>\n";
 }
 

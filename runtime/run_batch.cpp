@@ -83,6 +83,7 @@ std::optional<ActivityResult> activities_of(const NuclideWork& work, const Nucli
                                             const SpectrumFacts& facts) {
     if (work.run.settings.efficiency_file.empty()) return std::nullopt;
     ActivitySpectrum spectrum{&analysis, counts, facts.live_time, facts.real_time, facts.start, {}};
+    spectrum.energy_calibrated = found.energy_calibrated;
     if (found.recalibration.done) {
         const auto& e = found.recalibration.energy;
         spectrum.energy = analysis::EnergyCalibration{e.c0, e.c1, e.c2, false};
@@ -164,8 +165,9 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             ResultAdditions additions;
             std::optional<ActivityResult> activity;
             if (nuclides.active) {
-                NuclideFindings found = find_nuclides(nuclides, analysis, counts, request.options,
-                                                      relative_efficiency(work.curve));
+                NuclideFindings found =
+                    find_nuclides(nuclides, analysis, counts, request.options,
+                                  relative_efficiency(work.curve), efficiency_range(work.curve));
                 analysis.messages.insert(analysis.messages.end(), found.messages.begin(),
                                          found.messages.end());
                 activity = activities_of(work, found, analysis, counts, facts);

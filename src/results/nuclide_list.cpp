@@ -24,11 +24,13 @@ std::string spaced(std::string text) {
     return text;
 }
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 4> verdict_words{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 6> verdict_words{{
     {"detected", "detected"},
     {"not_detected", "not detected"},
     {"no_efficiency", "no efficiency"},
     {"outside_curve", "outside the curve's range"},
+    {"not_computable", "not computable"},
+    {"no_energy_calibration", "no energy calibration"},
 }};
 
 std::string budget_text(const ResultFile& result, const std::string& nuclide) {
@@ -85,6 +87,11 @@ NuclideList nuclide_list(const ResultFile& result) {
     if (activities)
         list.headers.insert(list.headers.end(), {"Activity", "Coverage interval",
                                                  "Decision threshold", "Verdict", "Budget"});
+    // Results that carry the primary result: the decision on the counts beside.
+    const bool decisions = activities && t.column("primary_result").has_value();
+    if (decisions)
+        list.headers.insert(list.headers.end(),
+                            {"Primary result", "Decision", "Detection limit", "Why"});
     for (std::size_t row = 0; row < t.rows.size(); ++row) {
         NuclideListRow line;
         line.result_row = row;
@@ -109,6 +116,23 @@ NuclideList nuclide_list(const ResultFile& result) {
             line.cells.push_back(verdict_in_words(verdict));
             line.cells.push_back(budget_text(result, t.cell(row, "nuclide")));
             line.flagged = verdict == "outside_curve";
+        }
+        if (decisions) {
+            // The decision on the counts, beside identification's verdict on the lines.
+            const auto y = t.number(row, "primary_result");
+            const auto u = t.number(row, "d_primary_result");
+            line.cells.push_back(y ? rounded_pair(*y, u.value_or(0.0)).first + " +- " +
+                                         rounded_pair(*y, u.value_or(0.0)).second
+                                   : std::string());
+            const std::string decision = t.cell(row, "decision");
+            line.cells.push_back(decision == "-" ? std::string() : verdict_in_words(decision));
+            line.cells.push_back(t.number(row, "detection_limit")
+                                     ? significant(t.number(row, "detection_limit"))
+                                     : std::string());
+            std::string reason = t.cell(row, "reason");
+            if (reason == "-") reason.clear();
+            std::replace(reason.begin(), reason.end(), '_', ' ');
+            line.cells.push_back(reason);
         }
         list.rows.push_back(std::move(line));
     }

@@ -66,7 +66,9 @@ std::vector<SummaryActivity> activities_of(const ResultFile& result) {
         out.push_back({t.cell(row, "nuclide"), activity_text(result, row), t.cell(row, "activity"),
                        t.cell(row, "d_activity"), unit, t.cell(row, "coverage_low"),
                        t.cell(row, "coverage_high"), t.cell(row, "decision_threshold"),
-                       t.cell(row, "detection_limit"), verdict});
+                       t.cell(row, "detection_limit"), verdict, t.cell(row, "primary_result"),
+                       t.cell(row, "d_primary_result"), t.cell(row, "decision"),
+                       t.cell(row, "identified")});
     }
     return out;
 }
@@ -138,14 +140,19 @@ namespace sorvane {
 std::string activities_csv(const std::vector<SummaryRow>& rows) {
     std::string text =
         "spectrum,nuclide,activity,d_activity,unit,coverage_low,coverage_high,"
-        "decision_threshold,detection_limit,verdict\r\n";
+        "decision_threshold,detection_limit,verdict,primary_result,d_primary_result,decision,"
+        "identified\r\n";
     for (const SummaryRow& row : rows)
         for (const SummaryActivity& a : row.activities) {
             for (const std::string* field :
                  {&row.name, &a.nuclide, &a.activity, &a.d_activity, &a.unit, &a.coverage_low,
                   &a.coverage_high, &a.decision_threshold, &a.detection_limit})
                 text += csv_field(*field == "-" ? std::string() : *field) + ",";
-            text += csv_field(a.verdict) + "\r\n";
+            text += csv_field(a.verdict);
+            for (const std::string* field :
+                 {&a.primary_result, &a.d_primary_result, &a.decision, &a.identified})
+                text += "," + csv_field(*field == "-" ? std::string() : *field);
+            text += "\r\n";
         }
     return text;
 }

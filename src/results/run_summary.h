@@ -23,6 +23,12 @@ struct SummaryActivity {
     std::string decision_threshold;
     std::string detection_limit;
     std::string verdict;
+    // The decision on the counts of the identifying line's region, and identification
+    // beside it; empty in results that do not carry them.
+    std::string primary_result = {};
+    std::string d_primary_result = {};
+    std::string decision = {};
+    std::string identified = {};
 };
 
 // One spectrum of a run as the run summary lists it.

@@ -25,6 +25,9 @@ ActivityResult two_nuclides() {
     found.activity->lines_used = 1;
     found.activity->budget = {3.0, 2.0, 1.0, 0.0, 0.0};
     NuclideActivityRow missing{"Co-60", "not_detected", {}, {}, 0.36783, 0.76792, 1332.492, {}, {}};
+    // Identified by the library matching, yet its region stays below y*.
+    missing.primary = activity::PrimaryResult{0.2, 0.25};
+    missing.identified = true;
     result.nuclides = {found, missing};
     return result;
 }
@@ -51,7 +54,9 @@ TEST(ReportPage, ShowsWhatTheLaboratorySigns) {
         "standard: S&lt;1&gt;",
         "<th>Activity (Bq/kg)</th>",
         "<td>Cs-137</td><td>detected</td><td>100.0 &plusmn; 2.5</td><td>95.0 &ndash; 105.0</td>",
-        "<td>50.0 / 33.3 / 16.7 / 0.0 / 0.0</td>",
+        "<td>50.0 / 33.3 / 16.7 / 0.0 / 0.0</td><td>-</td><td>no</td><td></td>",
+        "<th>Primary result (Bq/kg)</th><th>Identified (library)</th>",
+        "<td>0.20 &plusmn; 0.25</td><td>yes</td>",
         "<td>Co-60</td><td>not detected</td><td>&lt; 0.768</td><td>-</td><td>0.368</td>",
         "Recalibrated on library lines: E = c0 + c1 ch + c2 ch^2 with (0.1 0.35 0) keV, from 6 "
         "lines, residual rms 0.02 keV",

@@ -84,7 +84,11 @@ QWidget* RunSummaryView::build_activities(QWidget* parent) {
             const auto column =
                 std::find(names.begin(), names.end(), a.nuclide) - names.begin() + 1;
             auto* item = new QTableWidgetItem(to_qt(a.shown));
-            item->setToolTip(to_qt(verdict_in_words(a.verdict)));
+            std::string tip = verdict_in_words(a.verdict);
+            if (!a.decision.empty() && a.decision != "-")
+                tip += "; primary result " + a.primary_result + " +- " + a.d_primary_result +
+                       ", identified: " + a.identified;
+            item->setToolTip(to_qt(tip));
             activities_->setItem(row, static_cast<int>(column), item);
         }
     }

@@ -9,10 +9,12 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QWheelEvent>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "platform/real_platform.h"
+#include "support/pdf_pages.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 #include "ui/qt/report_printing.h"
@@ -240,11 +242,43 @@ private slots:
                      .value<QImage>()
                      .isNull());
         ui.file_answers.push_back(base + "-report");
+        ui.prompts.clear();
         view->findChild<QPushButton*>(QStringLiteral("export_pdf"))->click();
         QCOMPARE(ui.messages.size(), std::size_t{1});
+        // The dialog offers the result's own name.
+        QCOMPARE(ui.prompts.back(), "save PDF file (*.pdf)|*.pdf in " + base + ".pdf");
         std::string pdf;
         QVERIFY(fs.read_file(base + "-report.pdf", pdf).ok());
         QVERIFY(pdf.starts_with("%PDF"));
+    }
+
+    // The window's export of the demo's page, looked at as a person does: the plot
+    // drawn (the fit's red over the peaks), no cell's text run into its neighbour.
+    void exportedDemoPageShowsThePlotAndSeparateCells() {
+        if (!pdf_tools_present()) QSKIP("poppler-utils not installed");
+        TempFolder folder;
+        const std::string base = folder.path() + "iec_eu152_nuclides";
+        for (const char* extension : {".res", ".html"}) {
+            std::string bytes;
+            QVERIFY(
+                fs.read_file(test_data_path("results/iec_eu152_nuclides") + extension, bytes).ok());
+            QVERIFY(fs.write_file(base + extension, bytes).ok());
+        }
+        std::unique_ptr<ResultView> view(show_result(base + ".res", fs, ui));
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        ui.messages.clear();
+        ui.file_answers.push_back(base + ".pdf");
+        view->findChild<QPushButton*>(QStringLiteral("export_pdf"))->click();
+        QVERIFY(ui.messages.empty());
+        const std::vector<PageImage> pages = pdf_pages(base + ".pdf", 100);
+        QCOMPARE(pages.size(), std::size_t{1});
+        QVERIFY2(fit_colour_places(pages[0]) >= 6,
+                 qPrintable(QString::number(fit_colour_places(pages[0]))));
+        const std::vector<PdfWord> words = pdf_words(base + ".pdf");
+        const std::vector<std::string> overlaps = overlapping_words(words);
+        QVERIFY2(overlaps.empty(), overlaps.empty() ? "" : overlaps.front().c_str());
+        QVERIFY(std::any_of(words.begin(), words.end(),
+                            [](const PdfWord& w) { return w.text == "Co-57"; }));
     }
 };
 

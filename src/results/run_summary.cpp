@@ -77,6 +77,18 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
+// A result older than this run is an earlier run's: this run failed for it, with
+// the reason it gave, or left no result at all.
+void mark_earlier(SummaryRow& row, const FileSystem& fs, const ThisRun& this_run) {
+    const std::optional<std::int64_t> written = fs.modification_time(row.result_path);
+    if (!written || *written >= this_run.start) return;
+    row.earlier = true;
+    std::string reason = "no result from this run";
+    for (const auto& [base, why] : this_run.failures)
+        if (equal_ignoring_case(base, row.name)) reason = why;
+    row.failure = reason + " (the result shown is an earlier one)";
+}
+
 }  // namespace
 
 SummaryRow summary_row(std::string_view name, const std::optional<ResultFile>& result,
@@ -102,7 +114,8 @@ SummaryRow summary_row(std::string_view name, const std::optional<ResultFile>& r
 }
 
 std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& res_dir,
-                                      const std::vector<std::string>& names) {
+                                      const std::vector<std::string>& names,
+                                      const std::optional<ThisRun>& this_run) {
     std::string log;
     if (!fs.read_file(res_dir + std::string(run_log_name), log).ok()) log.clear();
     std::vector<SummaryRow> rows;
@@ -113,6 +126,7 @@ std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& r
         if (fs.read_file(path, text).ok()) result = read_result(text);
         rows.push_back(summary_row(name, result, log));
         if (result) rows.back().result_path = path;
+        if (this_run && result) mark_earlier(rows.back(), fs, *this_run);
     }
     return rows;
 }

@@ -64,8 +64,19 @@ INSTANTIATE_TEST_SUITE_P(
         TypedRow{F::sample_quantity, "-1", "", true}, TypedRow{F::sample_unit, " kg ", "kg", false},
         TypedRow{F::sample_unit, "dry kg", "", true}, TypedRow{F::alpha, "0.5", "0.5", false},
         TypedRow{F::alpha, "0.6", "", true}, TypedRow{F::beta, "0", "", true},
-        TypedRow{F::coverage, "0.999999", "0.999999", false},
-        TypedRow{F::coverage, "1", "", true}));
+        TypedRow{F::coverage, "0.999999", "0.999999", false}, TypedRow{F::coverage, "1", "", true},
+        // The report page's header: one line of text each, k from 1 to 3.
+        TypedRow{F::report_laboratory, " Radiation Lab ", "Radiation Lab", false},
+        TypedRow{F::report_address, "1 Main St, Town", "1 Main St, Town", false},
+        TypedRow{F::report_accreditation, "line one\nline two", "", true},
+        TypedRow{F::report_detector, "", "", false},
+        TypedRow{F::report_geometry, "Marinelli 500 mL", "Marinelli 500 mL", false},
+        TypedRow{F::report_sample_id, "S-001", "S-001", false},
+        TypedRow{F::report_sample_description, "soil, dried", "soil, dried", false},
+        TypedRow{F::report_coverage_factor, "2", "2", false},
+        TypedRow{F::report_coverage_factor, "1,96", "1.96", false},
+        TypedRow{F::report_coverage_factor, "0.5", "", true},
+        TypedRow{F::report_coverage_factor, "4", "", true}));
 
 struct WholeRow {
     NuclideSettings settings;

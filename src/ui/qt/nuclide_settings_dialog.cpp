@@ -90,6 +90,14 @@ NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings s
     act_form->addRow(report);
     layout->addWidget(activities);
 
+    // Beside the activities: who issues the printed page and what was measured.
+    auto* page = new QGroupBox(QStringLiteral("Report"), this);
+    page->setObjectName(QStringLiteral("report_part"));
+    auto* page_form = new QFormLayout(page);
+    for (NuclideField field : report_fields)
+        page_form->addRow(to_qt(info_of(field).label), typed_field(field, page));
+    layout->addWidget(page);
+
     problem_line_ = new QLabel(this);
     problem_line_->setObjectName(QStringLiteral("problem"));
     problem_line_->setWordWrap(true);

@@ -79,14 +79,18 @@ std::string joined(const std::vector<std::string>& names) {
 
 // A result older than this run is an earlier run's: this run failed for it, with
 // the reason it gave, or left no result at all.
+// A file this run could not convert has no result of this run, whatever the
+// clock says (file times may not tell apart two runs within one second).
 void mark_earlier(SummaryRow& row, const FileSystem& fs, const ThisRun& this_run) {
-    const std::optional<std::int64_t> written = fs.modification_time(row.result_path);
-    if (!written || *written >= this_run.start) return;
-    row.earlier = true;
-    std::string reason = "no result from this run";
+    std::string reason;
     for (const auto& [base, why] : this_run.failures)
         if (equal_ignoring_case(base, row.name)) reason = why;
-    row.failure = reason + " (the result shown is an earlier one)";
+    const std::optional<std::int64_t> written = fs.modification_time(row.result_path);
+    const bool older = !written || *written < this_run.start;
+    if (reason.empty() && !older) return;
+    row.earlier = true;
+    row.failure = (reason.empty() ? std::string("no result from this run") : reason) +
+                  " (the result shown is an earlier one)";
 }
 
 }  // namespace

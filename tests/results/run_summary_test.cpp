@@ -71,8 +71,10 @@ TEST(RunSummary, MarksEarlierResultsOfFilesThatFailedNow) {
     fs.add_file("/res/marker", "");           // the run begins here
     const std::int64_t start = *fs.modification_time("/res/marker");
     fs.add_file("/res/new.res", analysed);   // written by this run
+    fs.add_file("/res/same.res", analysed);  // as new as the run, yet its file failed now
     fs.add_file("/res/broken.res", failed);  // this run's failure result
-    const ThisRun this_run{start, {{"OLD", "not read: Different format ?!"}}};
+    const ThisRun this_run{
+        start, {{"OLD", "not read: Different format ?!"}, {"same", "not read: no data lines"}}};
     struct Case {
         const char* name;
         bool earlier;
@@ -83,6 +85,7 @@ TEST(RunSummary, MarksEarlierResultsOfFilesThatFailedNow) {
         {"old", true, "not read: Different format ?! (the result shown is an earlier one)", "4"},
         {"stale", true, "no result from this run (the result shown is an earlier one)", "4"},
         {"new", false, "", "4"},
+        {"same", true, "not read: no data lines (the result shown is an earlier one)", "4"},
         {"broken", false, "/res/b.chn is no CHN file: too short", ""},
     };
     std::vector<std::string> names;

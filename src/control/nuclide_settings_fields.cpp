@@ -1,5 +1,7 @@
 #include "control/nuclide_settings_fields.h"
 
+#include <algorithm>
+
 #include <charconv>
 #include <cstdio>
 #include <sstream>
@@ -250,6 +252,19 @@ std::string apply_nuclide_field(NuclideField field, std::string_view text, Nucli
         default:
             return read_line(text, s.*report_text(field));
     }
+}
+
+std::string taken_value_note(NuclideField field, std::string_view typed,
+                             const NuclideSettings& settings) {
+    constexpr std::array numbers{NuclideField::energy_tolerance,
+                                 NuclideField::sample_quantity,
+                                 NuclideField::alpha,
+                                 NuclideField::beta,
+                                 NuclideField::coverage,
+                                 NuclideField::report_coverage_factor};
+    if (std::find(numbers.begin(), numbers.end(), field) == numbers.end()) return {};
+    const std::string shown = nuclide_field_text(field, settings);
+    return trimmed(typed) == shown ? std::string() : "used as " + shown;
 }
 
 std::string nuclide_settings_problem(const NuclideSettings& s) {

@@ -59,6 +59,12 @@ std::string nuclide_field_text(NuclideField field, const NuclideSettings& settin
 std::string apply_nuclide_field(NuclideField field, std::string_view text,
                                 NuclideSettings& settings, const FileSystem& files);
 
+// What a number field shows beside it once its typed text was taken but does not
+// read as the value taken ("2,5" is used as 2.5): "used as 2.5"; empty when they
+// agree, and for text fields.
+std::string taken_value_note(NuclideField field, std::string_view typed,
+                             const NuclideSettings& settings);
+
 // Problems between fields that no single field shows (a quantity without unit).
 std::string nuclide_settings_problem(const NuclideSettings& settings);
 

@@ -158,3 +158,34 @@ TEST(NuclideSettingsStore, SavedFileHoldsTheKeysAndAFailedWriteKeepsTheOldOne) {
 
 }  // namespace
 }  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// A number typed otherwise than the value it gives says what was used, beside it;
+// the dialog keeps taking "," and "." as the decimal mark.
+TEST(TakenValueNote, ANumberNotTakenAsTypedSaysWhatWasUsed) {
+    struct Case {
+        NuclideField field;
+        const char* typed;
+        const char* note;
+    };
+    const Case cases[] = {
+        {NuclideField::energy_tolerance, "0,8", "used as 0.8"},
+        {NuclideField::energy_tolerance, "0.8", ""},
+        {NuclideField::energy_tolerance, " 0.8 ", ""},
+        {NuclideField::sample_quantity, "2,5", "used as 2.5"},
+        {NuclideField::alpha, "5e-2", "used as 0.05"},
+        {NuclideField::report_coverage_factor, "1,96", "used as 1.96"},
+        {NuclideField::report_laboratory, "Lab, East", ""},  // a text is taken as typed
+    };
+    MemoryFileSystem files;
+    for (const Case& c : cases) {
+        NuclideSettings settings;
+        ASSERT_EQ(apply_nuclide_field(c.field, c.typed, settings, files), "") << c.typed;
+        EXPECT_EQ(taken_value_note(c.field, c.typed, settings), c.note) << c.typed;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -152,6 +152,24 @@ private slots:
         QCOMPARE(table->item(2, 4)->text(), QStringLiteral("no result"));
     }
 
+    // Both windows of their own close with Escape, as a reader expects.
+    void escapeClosesTheResultAndSummaryWindows() {
+        std::unique_ptr<ResultView> result(open("iec_eu152.res"));
+        std::unique_ptr<RunSummaryView> summary(
+            show_run_summary({"iec_eu152"}, test_data_path("results/"), fs, ui));
+        summary->setAttribute(Qt::WA_DeleteOnClose, false);
+        struct Case {
+            QWidget* window;
+            const char* name;
+        };
+        for (const Case& c : {Case{result.get(), "result"}, Case{summary.get(), "summary"}}) {
+            c.window->activateWindow();
+            QVERIFY2(c.window->isVisible(), c.name);
+            QTest::keyClick(c.window, Qt::Key_Escape);
+            QVERIFY2(!c.window->isVisible(), c.name);
+        }
+    }
+
     // Identified nuclides first in their own tab, an activity outside the curve
     // marked; the peak table names each peak's nuclide.
     void showsTheNuclidesOfAResult() {

@@ -100,7 +100,10 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                     const NuclideWork& work, std::mutex& run_log_guard) {
     const NuclideRun& nuclides = work.run;
     const char sep = fs.separator();
-    const std::string input = as_folder(request.chn_dir, sep) + base + ".chn";
+    const std::string folder = as_folder(request.chn_dir, sep);
+    std::string input = folder + base + ".chn";
+    // The result names the file actually read: "B.CHN" where that is how it is stored.
+    if (const auto stored = fs.find_ignoring_case(folder, base + ".chn")) input = folder + *stored;
     const std::string output = as_folder(request.res_dir, sep) + base;
     SpectrumFacts facts;
     facts.input_path = input;
@@ -194,7 +197,8 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                                  activity ? &*activity : nullptr,
                                  notes,
                                  plot_svg(base, facts, request.options, analysis, counts),
-                                 "Sorvane run_Tovalu.exe"};
+                                 "Sorvane run_Tovalu.exe",
+                                 &nuclides.settings};
                 const FsResult html = write_whole(fs, output + ".html", report_page(page));
                 if (!html.ok())
                     analysis.messages.push_back("cannot write " + output + ".html: " + html.reason);

@@ -26,6 +26,7 @@ public:
         return inner_.start(program, argument, true);
     }
     bool is_running(std::int64_t id) override { return inner_.is_running(id); }
+    std::optional<int> exit_status(std::int64_t id) override { return inner_.exit_status(id); }
     void pause(std::chrono::milliseconds how_long) override { inner_.pause(how_long); }
     std::chrono::milliseconds now() override { return inner_.now(); }
 
@@ -183,7 +184,8 @@ int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& o
     if (report->runtime_started) out << "; the analysis runtime was started";
     out << '\n';
     const bool failed = !report->failures.empty() || !report->missing_results.empty() ||
-                        report->cancelled || report->control_file_failed;
+                        report->cancelled || report->control_file_failed ||
+                        report->result_folder_unwritable;
     return failed ? 1 : 0;
 }
 

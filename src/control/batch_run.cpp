@@ -35,6 +35,18 @@ std::string log_sentence(const BatchReport& report) {
 
 }  // namespace
 
+// The base names of the listed names, each once, in list order (names too short
+// for one are left out, as the control file leaves them out).
+std::vector<std::string> distinct_bases(const std::vector<std::string>& names) {
+    std::vector<std::string> bases;
+    for (const std::string& name : names) {
+        const std::string base = base_name_of(name);
+        auto same = [&](const std::string& known) { return equal_ignoring_case(known, base); };
+        if (!base.empty() && std::none_of(bases.begin(), bases.end(), same)) bases.push_back(base);
+    }
+    return bases;
+}
+
 std::string receipt_path(const std::string& system_dir, char separator) {
     return system_dir + separator + "sorvane.inf.read";
 }
@@ -43,6 +55,7 @@ BatchReport BatchRun::run(const BatchRequest& request, const ControlFileWrite& w
     BatchReport report;
     converted_bases_.clear();
     converted_sources_.clear();
+    if (!result_folder_writable(request, report)) return report;
     log_lines_.clear();
     report.log_path = request.res_dir + std::string(run_log_name);
     report.run = {request.res_dir, {}, timing_.clock()};
@@ -68,10 +81,13 @@ BatchReport BatchRun::run(const BatchRequest& request, const ControlFileWrite& w
     const bool written = write_control_file(converts ? request.res_dir : request.chn_dir);
     write_raw_sources(request, report);  // after the control file, which makes the folder
     report.control_file_failed = !written;
+    report.run_start = run_start_time(request);
+    report.handed_bases = converts ? converted_bases_ : distinct_bases(request.selected_names);
     const bool wanted = !(converts && request.conversion == ChnConversion::only_conversion);
     std::optional<std::int64_t> runtime;
     if (wanted && written && !report.cancelled) {
         runtime = start_runtime(request, report);
+        report.runtime_id = runtime;
         // The control file is written again below: not before the runtime has read it.
         if (runtime) wait_for_receipt(request, *runtime);
         if (runtime && waits) wait_for_results(request, *runtime, report);
@@ -108,6 +124,24 @@ void BatchRun::write_log(const BatchRequest& request, BatchReport& report) {
     const FsResult written = append_run_log_lines(files(), request.res_dir, log_lines_);
     log_lines_.clear();
     if (!written.ok() && report.log_problem.empty()) report.log_problem = written.reason;
+}
+
+// Every file of a run, the front end's CHN files and the runtime's results, lands in
+// the result folder: one that cannot be written is said once, before anything is
+// converted, and nothing else is done. A small file written and removed tells.
+bool BatchRun::result_folder_writable(const BatchRequest& request, BatchReport& report) {
+    const std::string probe = request.res_dir + std::string(write_check_name);
+    const FsResult written = fs_.write_file(probe, "-");
+    if (written.ok()) {
+        fs_.remove_file(probe);
+        return true;
+    }
+    report.result_folder_unwritable = true;
+    ui_.message_box("The result folder cannot be written:\r\n" + request.res_dir + "\r\n" +
+                        written.reason +
+                        "\r\nNothing was converted and the analysis runtime was not started.",
+                    application_title, Buttons::ok);
+    return false;
 }
 
 void BatchRun::convert_all(const BatchRequest& request, BatchReport& report) {
@@ -238,6 +272,14 @@ std::optional<std::int64_t> BatchRun::start_runtime(const BatchRequest& request,
     }
     report.runtime_started = true;
     return started.id;
+}
+
+// The run file just written carries the file clock's time of the run's start, the
+// clock the results' times are told by.
+std::int64_t BatchRun::run_start_time(const BatchRequest& request) const {
+    const std::string sources =
+        request.system_dir + fs_.separator() + std::string(raw_sources_file_name);
+    return fs_.modification_time(sources).value_or(0);
 }
 
 // Written on every run, empty when nothing was converted, so that no earlier run's

@@ -31,7 +31,13 @@ std::string runtime_part(const BatchRequest& request, const BatchReport& report,
 
 }  // namespace
 
+std::string run_files_part(const BatchRequest& request, const BatchReport& report) {
+    return files_part(request, report, request.type_code > 1);
+}
+
 std::string run_status_line(const BatchRequest& request, const BatchReport& report) {
+    if (report.result_folder_unwritable)
+        return "GO: stopped: the result folder " + request.res_dir + " cannot be written";
     const bool converts = request.type_code > 1;
     std::vector<std::string> parts{files_part(request, report, converts),
                                    runtime_part(request, report, converts)};

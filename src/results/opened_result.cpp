@@ -13,8 +13,21 @@ std::string file_name_of(const std::string& path) {
     return name;
 }
 
+// The runtime writes a result for a spectrum it could not analyse, with no range
+// analysed and the reason as its first message.
+bool is_failure_result(const ResultFile& result) {
+    return value_of(result.spectrum, "analysed_range") == "-";
+}
+
 std::vector<std::string> notes_on(const ResultFile& result) {
     std::vector<std::string> notes;
+    // Such a result never had counts: its reason comes first, not the version note.
+    if (is_failure_result(result)) {
+        notes.push_back("The spectrum could not be analysed: " +
+                        (result.messages.empty() ? std::string("the runtime gave no reason")
+                                                 : result.messages.front()));
+        return notes;
+    }
     if (!result.has_counts)
         notes.push_back(
             "The spectrum's counts are not in this result (it was written by an earlier "

@@ -79,6 +79,22 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
+// A result older than this run is an earlier run's: this run failed for it, with
+// the reason it gave, or left no result at all.
+// A file this run could not convert has no result of this run, whatever the
+// clock says (file times may not tell apart two runs within one second).
+void mark_earlier(SummaryRow& row, const FileSystem& fs, const ThisRun& this_run) {
+    std::string reason;
+    for (const auto& [base, why] : this_run.failures)
+        if (equal_ignoring_case(base, row.name)) reason = why;
+    const std::optional<std::int64_t> written = fs.modification_time(row.result_path);
+    const bool older = !written || *written < this_run.start;
+    if (reason.empty() && !older) return;
+    row.earlier = true;
+    row.failure = (reason.empty() ? std::string("no result from this run") : reason) +
+                  " (the result shown is an earlier one)";
+}
+
 }  // namespace
 
 SummaryRow summary_row(std::string_view name, const std::optional<ResultFile>& result,
@@ -104,7 +120,8 @@ SummaryRow summary_row(std::string_view name, const std::optional<ResultFile>& r
 }
 
 std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& res_dir,
-                                      const std::vector<std::string>& names) {
+                                      const std::vector<std::string>& names,
+                                      const std::optional<ThisRun>& this_run) {
     std::string log;
     if (!fs.read_file(res_dir + std::string(run_log_name), log).ok()) log.clear();
     std::vector<SummaryRow> rows;
@@ -115,6 +132,7 @@ std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& r
         if (fs.read_file(path, text).ok()) result = read_result(text);
         rows.push_back(summary_row(name, result, log));
         if (result) rows.back().result_path = path;
+        if (this_run && result) mark_earlier(rows.back(), fs, *this_run);
     }
     return rows;
 }

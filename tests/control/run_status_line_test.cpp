@@ -73,5 +73,20 @@ INSTANTIATE_TEST_SUITE_P(
                       "kept; result folder C:\\res\\",
                       1}));
 
+// A result folder that cannot be written stops "GO" before anything, in every mode.
+TEST(RunStatusLineStopped, AnUnwritableResultFolderIsNamed) {
+    for (const int code : {1, 10}) {
+        BatchRequest request;
+        request.type_code = code;
+        request.res_dir = "/media/cd/results/";
+        request.selected_names = {"a.chn"};
+        BatchReport report;
+        report.result_folder_unwritable = true;
+        EXPECT_EQ(run_status_line(request, report),
+                  "GO: stopped: the result folder /media/cd/results/ cannot be written")
+            << code;
+    }
+}
+
 }  // namespace
 }  // namespace sorvane

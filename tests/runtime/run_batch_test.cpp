@@ -189,6 +189,30 @@ TEST_F(RunBatch, ResultNamesTheRawFileItCameFrom) {
     EXPECT_EQ(result("b").find("raw_file"), std::string::npos);
 }
 
+// The result names the CHN file as it is stored, whatever case the control file's
+// name and the ".chn" the runtime adds have: a path a person can open.
+TEST_F(RunBatch, ResultNamesTheChnFileAsStored) {
+    struct Case {
+        const char* stored;  // the file on disk
+        const char* base;    // as "[file name]" gives it
+        const char* input;
+    };
+    const Case cases[] = {
+        {"B.CHN", "B", "input = /chn/B.CHN\r\n"},
+        {"Mixed.Chn", "mixed", "input = /chn/Mixed.Chn\r\n"},
+        {"plain.chn", "plain", "input = /chn/plain.chn\r\n"},
+    };
+    for (const Case& c : cases) {
+        add_spectrum("stored");
+        const std::string bytes = *fs.memory.contents("/chn/stored.chn");
+        fs.memory.remove_file("/chn/stored.chn");
+        fs.memory.add_file(std::string("/chn/") + c.stored, bytes);
+        request.base_names = {c.base};
+        EXPECT_EQ(run(), run_all_analysed) << c.stored << log.str();
+        EXPECT_NE(result(c.base).find(c.input), std::string::npos) << result(c.base);
+    }
+}
+
 TEST_F(RunBatch, MissingChnStillGivesAResultWithTheReason) {
     request.base_names = {"gone"};
     EXPECT_EQ(run(), run_some_failed);

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -163,9 +164,14 @@ private slots:
             const char* name;
         };
         for (const Case& c : {Case{result.get(), "result"}, Case{summary.get(), "summary"}}) {
-            c.window->activateWindow();
             QVERIFY2(c.window->isVisible(), c.name);
-            QTest::keyClick(c.window, Qt::Key_Escape);
+            // The offscreen platform delivers no shortcut keys: the Escape shortcut
+            // is looked up and fired as the key would.
+            QShortcut* escape = nullptr;
+            for (QShortcut* s : c.window->findChildren<QShortcut*>())
+                if (s->key() == QKeySequence(Qt::Key_Escape)) escape = s;
+            QVERIFY2(escape != nullptr, c.name);
+            emit escape->activated();
             QVERIFY2(!c.window->isVisible(), c.name);
         }
     }

@@ -30,6 +30,10 @@ public:
         kill_when_due();
         return inner_.is_running(id);
     }
+    std::optional<int> exit_status(std::int64_t id) override {
+        kill_when_due();
+        return inner_.exit_status(id);
+    }
     void pause(std::chrono::milliseconds how_long) override {
         kill_when_due();
         inner_.pause(how_long);

@@ -38,9 +38,19 @@ deps:
 deps-all:
 	@tools/install-deps.sh && tools/install-deps.sh windows && tools/install-deps.sh package
 
+# The public test spectra with reference results, read in place from the shared data
+# folder (REALDATA), scored like the IAEA intercomparisons (bench/reference/).
+REALDATA ?= $(CURDIR)/../shared/realdata
 bench: build
 	$(BUILD)/bench/bench_convert
 	$(BUILD)/bench/bench_convert_floor
+	@if [ -d "$(REALDATA)/reference" ]; then \
+	    python3 bench/reference/run_reference.py $(BUILD)/bench/runtime $(REALDATA)/reference $(BUILD)/bench-reference && \
+	    python3 bench/runtime/real_spectra.py $(BUILD)/bench/runtime $(REALDATA)/chn $(BUILD)/bench-real \
+	        --default-factors 0.25,0.5,1,2,4 | grep -e '==' -e '->'; \
+	else echo "no $(REALDATA)/reference: the reference benchmarks are skipped (set REALDATA)"; fi
+	BUILD=$(BUILD) sh bench/nuclides/run_bench.sh 300 17
+	$(BUILD)/bench/activity/bench_activity .
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

@@ -3,7 +3,9 @@
 #include <string_view>
 
 #include "control_input.h"
+#include "platform/listed_folder.h"
 #include "platform/real_platform.h"
+#include "platform/text_helpers.h"
 #include "run_batch.h"
 #include "work_pool.h"
 
@@ -42,7 +44,10 @@ int main(int argc, char** argv) {
         }
         // The real file system may be used from several threads at once.
         input.request->workers = sorvane::worker_count(std::getenv("SORVANE_RUNTIME_WORKERS"));
-        return sorvane::run_batch(*input.request, fs, std::cout);
+        // One listing of the result folder for the run, not one per new file there.
+        sorvane::ListedFolderFileSystem results(
+            fs, sorvane::as_folder(input.request->res_dir, fs.separator()));
+        return sorvane::run_batch(*input.request, results, std::cout);
     } catch (const std::exception& error) {
         std::cout << "run stopped: " << error.what() << "\n";
         return sorvane::run_some_failed;

@@ -14,13 +14,15 @@ body { font-family: "DejaVu Sans", Arial, sans-serif; font-size: 9pt; color: #00
 h1 { font-size: 14pt; margin: 0 0 4pt 0; }
 h2 { font-size: 10.5pt; margin: 8pt 0 3pt 0; border-bottom: 1px solid #888; }
 table { border-collapse: collapse; }
-td, th { padding: 1pt 5pt 1pt 0; vertical-align: top; }
+td, th { padding: 1px 8px 1px 2px; vertical-align: top; }
 table.nuclides th, table.nuclides td { border-bottom: 1px solid #ccc; text-align: right; }
 table.nuclides th:first-child, table.nuclides td:first-child { text-align: left; }
 td.key { color: #444; }
 p.note { font-size: 8pt; color: #333; }
 .plot svg { width: 100%; height: auto; }
 @media print { .plot { page-break-inside: avoid; } }
+table.sign td { padding: 18px 16px 0 0; }
+h2 { page-break-after: avoid; }
 )";
 
 std::string value_or_dash(const std::string& text) {
@@ -107,7 +109,44 @@ void calibrations(std::string& html, const ReportInput& in) {
     html += "</table>\n";
 }
 
-void nuclide_table(std::string& html, const ActivityResult& result) {
+// The k the page's uncertainties are given with: 1 unless the settings choose more.
+double coverage_factor(const NuclideSettings* settings) {
+    return settings ? settings->report_coverage_factor : 1.0;
+}
+
+// What the "+-" of the page means, said once under the table.
+std::string uncertainty_statement(double k) {
+    if (k == 1.0) return "uncertainties are standard uncertainties (k = 1)";
+    return "uncertainties are expanded uncertainties, the standard uncertainty multiplied by "
+           "k = " +
+           number_text(k);
+}
+
+// Who issues the page and what was measured, above everything else; empty fields
+// are left off.
+void header_block(std::string& html, const NuclideSettings& s) {
+    const std::pair<const char*, const std::string*> rows[] = {
+        {"Laboratory", &s.report_laboratory},       {"Address", &s.report_address},
+        {"Accreditation", &s.report_accreditation}, {"Detector", &s.report_detector},
+        {"Geometry", &s.report_geometry},           {"Sample identifier", &s.report_sample_id},
+    };
+    std::string block;
+    for (const auto& [key, value] : rows)
+        if (!value->empty()) fact_row(block, key, *value);
+    if (!block.empty()) html += "<table class=\"header\">\n" + block + "</table>\n";
+}
+
+// Lines for the signatures a laboratory puts under a report it issues.
+void signature_lines(std::string& html) {
+    html += "<h2>Approval</h2>\n<table class=\"sign\">\n";
+    for (const char* role : {"Analysed by", "Approved by"})
+        html += std::string("<tr><td>") + role +
+                "</td><td>______________________________</td><td>Date</td>"
+                "<td>________________</td></tr>\n";
+    html += "</table>\n";
+}
+
+void nuclide_table(std::string& html, const ActivityResult& result, double k) {
     const std::string unit = markup_text(result.unit);
     html +=
         "<h2>Nuclides</h2>\n<table class=\"nuclides\">\n<tr><th>Nuclide</th><th>Result</th>"
@@ -115,11 +154,12 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         unit +
         ")</th><th>Coverage interval</th><th>Decision threshold</th>"
         "<th>Detection limit</th><th>Lines chi2/dof</th><th>Budget: counting / efficiency / "
-        "emission / half-life / quantity (%)</th></tr>\n";
+        "emission / half-life / quantity (%)</th><th>Primary result (" +
+        unit + ")</th><th>Identified (library)</th><th>Why</th></tr>\n";
     for (const NuclideActivityRow& row : result.nuclides) {
         std::string value = "-", interval = "-", budget = "-";
         if (row.activity) {
-            const double u = row.activity->d_activity;
+            const double u = k * row.activity->d_activity;
             value = rounded(row.activity->activity, u) + " &plusmn; " + rounded(u, u);
             if (row.coverage)
                 interval =
@@ -132,6 +172,11 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         } else if (row.detection_limit) {
             value = "&lt; " + short_number(*row.detection_limit);
         }
+        // The decision's measurand: net counts of the identifying line's region in activity.
+        const std::string primary =
+            row.primary ? rounded(row.primary->value, row.primary->uncertainty) + " &plusmn; " +
+                              rounded(row.primary->uncertainty, row.primary->uncertainty)
+                        : "-";
         const std::string verdict =
             row.verdict == Verdict::not_detected    ? "not detected"
             : row.verdict == Verdict::outside_curve ? "outside the efficiency curve"
@@ -146,7 +191,8 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
                 "</td><td>" + value + "</td><td>" + interval + "</td><td>" +
                 optional_number(row.decision_threshold) + "</td><td>" +
                 optional_number(row.detection_limit) + "</td><td>" + chi2 + "</td><td>" + budget +
-                "</td></tr>\n";
+                "</td><td>" + primary + "</td><td>" + (row.identified ? "yes" : "no") +
+                "</td><td>" + markup_text(row.reason) + "</td></tr>\n";
     }
     html += "</table>\n";
     std::string reference = "-", corrections;
@@ -154,9 +200,12 @@ void nuclide_table(std::string& html, const ActivityResult& result) {
         if (key == "reference_time") reference = value;
         if (key == "corrections") corrections = value;
     }
-    html += "<p class=\"note\">Activities at " + markup_text(reference) +
-            "; uncertainties are standard (k = 1); a nuclide not detected is given as &lt; its "
-            "detection limit; " +
+    html += "<p class=\"note\">Activities at " + markup_text(reference) + "; " +
+            uncertainty_statement(k) +
+            "; a nuclide not detected is given as &lt; its detection limit; detected means "
+            "the primary result (the net counts of the identifying line's region) is above "
+            "the decision threshold, whether or not the library matching identified the "
+            "nuclide; " +
             markup_text(corrections) + ".</p>\n";
 }
 
@@ -172,8 +221,15 @@ std::string report_page(const ReportInput& in) {
     std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     html += "<title>" + markup_text(in.name) + ": gamma-ray spectrum report</title>\n<style>\n";
     html += style;
-    html += "</style>\n</head>\n<body>\n<h1>" + markup_text(in.name) + "</h1>\n<table>\n";
-    fact_row(html, "Sample", in.description);
+    html += "</style>\n</head>\n<body>\n<h1>" + markup_text(in.name) + "</h1>\n";
+    if (in.settings) header_block(html, *in.settings);
+    html += "<table>\n";
+    const bool own_description = in.settings && !in.settings->report_sample_description.empty();
+    fact_row(html, "Sample",
+             own_description ? in.settings->report_sample_description : in.description);
+    if (in.settings && in.settings->sample_quantity > 0.0)
+        fact_row(html, "Quantity",
+                 number_text(in.settings->sample_quantity) + " " + in.settings->sample_unit);
     if (in.facts) {
         fact_row(html, "Spectrum", in.facts->input_path);
         if (!in.facts->raw_path.empty()) fact_row(html, "Raw file", in.facts->raw_path);
@@ -183,9 +239,10 @@ std::string report_page(const ReportInput& in) {
     }
     html += "</table>\n";
     calibrations(html, in);
-    if (in.activity) nuclide_table(html, *in.activity);
+    if (in.activity) nuclide_table(html, *in.activity, coverage_factor(in.settings));
     if (!in.svg.empty())
         html += "<h2>Spectrum</h2>\n<div class=\"plot\">\n" + inline_svg(in.svg) + "\n</div>\n";
+    signature_lines(html);
     html += "<p class=\"note\">" + markup_text(in.program) + "</p>\n</body>\n</html>\n";
     return html;
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "contract/nuclide_settings.h"
 #include "pipeline/activity_step.h"
 #include "pipeline/analyse_spectrum.h"
 #include "pipeline/result_building.h"
@@ -19,6 +20,8 @@ struct ReportInput {
     std::vector<std::string> calibration_notes;  // recalibration, line library ...
     std::string svg;                             // the plot, inlined; empty for none
     std::string program;                         // "Sorvane 2.1.8"
+    // The laboratory's header, the sample and the coverage factor; none: a bare page.
+    const NuclideSettings* settings = nullptr;
 };
 
 // B.html: one self-contained page (no scripts, no files beside it) laid out for A4:

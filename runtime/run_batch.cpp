@@ -85,6 +85,7 @@ std::optional<ActivityResult> activities_of(const NuclideWork& work, const Nucli
                                             const SpectrumFacts& facts) {
     if (work.run.settings.efficiency_file.empty()) return std::nullopt;
     ActivitySpectrum spectrum{&analysis, counts, facts.live_time, facts.real_time, facts.start, {}};
+    spectrum.energy_calibrated = found.energy_calibrated;
     if (found.recalibration.done) {
         const auto& e = found.recalibration.energy;
         spectrum.energy = analysis::EnergyCalibration{e.c0, e.c1, e.c2, false};
@@ -101,7 +102,10 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                     const NuclideWork& work, std::mutex& run_log_guard) {
     const NuclideRun& nuclides = work.run;
     const char sep = fs.separator();
-    const std::string input = as_folder(request.chn_dir, sep) + base + ".chn";
+    const std::string folder = as_folder(request.chn_dir, sep);
+    std::string input = folder + base + ".chn";
+    // The result names the file actually read: "B.CHN" where that is how it is stored.
+    if (const auto stored = fs.find_ignoring_case(folder, base + ".chn")) input = folder + *stored;
     const std::string output = as_folder(request.res_dir, sep) + base;
     SpectrumFacts facts;
     facts.input_path = input;
@@ -169,8 +173,9 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             }
             std::optional<ActivityResult> activity;
             if (nuclides.active) {
-                NuclideFindings found = find_nuclides(nuclides, analysis, counts, request.options,
-                                                      relative_efficiency(work.curve));
+                NuclideFindings found =
+                    find_nuclides(nuclides, analysis, counts, request.options,
+                                  relative_efficiency(work.curve), efficiency_range(work.curve));
                 result.messages.insert(result.messages.end(), found.messages.begin(),
                                        found.messages.end());
                 activity = activities_of(work, found, analysis, counts, facts);
@@ -189,16 +194,15 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                                     std::to_string(file.nuclides) + " nuclides, " +
                                     std::to_string(file.lines) + " lines)");
                 // The recalibration's key lines, as [calibration] holds them.
-                const NamedValues calibration = calibration_values(result);
-                const auto recalibrated =
-                    std::find_if(calibration.begin(), calibration.end(), [](const auto& pair) {
-                        return pair.first == result_schema::calibration_key::recalibrated_energy;
-                    });
-                for (auto at = recalibrated; at != calibration.end(); ++at)
-                    notes.push_back(at->first + " = " + at->second);
+                namespace key = result_schema::calibration_key;
+                for (const auto& [name, value] : calibration_values(result))
+                    if (name == key::recalibrated_energy || name == key::recalibration_lines ||
+                        name == key::recalibration_residual_rms_kev ||
+                        name == key::recalibration_residual)
+                        notes.push_back(name + " = " + value);
                 ReportInput page{base,      chn.sample_description,          &facts,
                                  &analysis, activity ? &*activity : nullptr, notes,
-                                 plot,      "Sorvane run_Tovalu.exe"};
+                                 plot,      "Sorvane run_Tovalu.exe",        &nuclides.settings};
                 const FsResult html = write_whole(fs, output + ".html", report_page(page));
                 if (!html.ok())
                     result.messages.push_back("cannot write " + output + ".html: " + html.reason);

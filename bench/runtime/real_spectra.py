@@ -10,7 +10,10 @@ those. Prints per setting and line: area / hand sum, whether it lies within
 max(4 %, 2.5 sigma of the hand sum), the number of peaks reported within one FWHM,
 and the fitted width against the hand-measured one.
 
-Usage: real_spectra.py BIN_DIR CHN_DIR WORK_DIR [--sens S]
+With --default-factors F1,F2,... the settings are instead the window's defaults
+times each factor (0.25,0.5,1,2,4: points from a quarter to four times the defaults).
+
+Usage: real_spectra.py BIN_DIR CHN_DIR WORK_DIR [--sens S] [--default-factors F,...]
 """
 import argparse
 import math
@@ -148,6 +151,7 @@ def main():
     parser.add_argument("chn_dir")
     parser.add_argument("work")
     parser.add_argument("--sens", default="6")
+    parser.add_argument("--default-factors")
     args = parser.parse_args()
     shutil.rmtree(args.work, ignore_errors=True)
     os.makedirs(args.work)
@@ -168,6 +172,8 @@ def main():
             print("  %-38s %7.1f keV  ch %8.2f  fwhm %5.2f  net %9.0f +- %5.0f" % (
                 name[:38], l["energy"], l["channel"], l["fwhm"], l["net"], l["sigma"]))
     settings = [("defaults", None), ("suited", 1.0), ("0.5x suited", 0.5), ("0.6x suited", 0.6), ("2x suited", 2.0)]
+    if args.default_factors:
+        settings = [("%sx defaults" % f, float(f)) for f in args.default_factors.split(",")]
     for label, factor in settings:
         total = good = 0
         print("\n== FWHM points: %s ==" % label)
@@ -175,6 +181,8 @@ def main():
         for name, (counts, lines) in spectra.items():
             if factor is None:
                 points = DEFAULT_POINTS
+            elif args.default_factors:
+                points = (DEFAULT_POINTS[0], DEFAULT_POINTS[1] * factor, DEFAULT_POINTS[2], DEFAULT_POINTS[3] * factor)
             else:
                 base = fitted_points([(l["channel"], l["fwhm"]) for l in lines], len(counts))
                 points = (base[0], base[1] * factor, base[2], base[3] * factor)

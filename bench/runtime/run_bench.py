@@ -10,8 +10,9 @@ time per spectrum.
 
 Usage: run_bench.py BIN_DIR WORK_DIR [--count N] [--seed S] [--kinds a,b,...] [--no-fityk]
                     [--fwhm-factor F]
-Kinds beyond the judged five: foreign (shapes not the fit's own), edges (Compton
-edges and backscatter bumps of three strong lines).
+closedoublets: pairs 0.5 and 0.7 FWHM apart among lone lines; hightails: isolated lines with a
+high-energy (pile-up) tail. Kinds beyond the judged seven: foreign (shapes not the
+fit's own), edges (Compton edges and backscatter bumps of three strong lines).
 BIN_DIR holds synth_spectra and analyse_chn. Needs only the standard library
 (and cfityk on the PATH for the peer).
 """
@@ -30,7 +31,7 @@ from collections import defaultdict
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import score  # noqa: E402
 
-KINDS = ["mixed", "doublets", "weak", "tails", "big"]
+KINDS = ["mixed", "doublets", "closedoublets", "weak", "tails", "hightails", "big"]
 
 
 def timed(command):

@@ -25,9 +25,11 @@ inline double fwhm_at(double ch) {
 }
 
 // Shapes that are not the fit's own: a Gaussian with wide wings on both sides (15 %
-// of the area in a Gaussian 1.6 times as wide), or skewed (10 % of the area 0.3
-// sigma above the centre).
-enum class Shape { model, wings, skewed };
+// of the area in a Gaussian 1.6 times as wide), skewed (10 % of the area 0.3
+// sigma above the centre), or with a high-energy tail as pile-up from a strong
+// second source makes it (15 % of the area in a Gauss+exp of k = 1 mirrored to the
+// high side).
+enum class Shape { model, wings, skewed, high_tail };
 
 struct TruePeak {
     double channel;
@@ -46,6 +48,10 @@ inline double shape_fraction(const TruePeak& peak, int ch, double sigma) {
         case Shape::skewed:
             return 0.9 * channel_fraction(ch, peak.channel, sigma, peak.tail) +
                    0.1 * channel_fraction(ch, peak.channel + 0.3 * sigma, sigma, 0.0);
+        case Shape::high_tail:
+            // The mirror image of a low-energy tail: channel -ch of a line at -centre.
+            return 0.85 * channel_fraction(ch, peak.channel, sigma, peak.tail) +
+                   0.15 * channel_fraction(-ch, -peak.channel, sigma, 1.0);
         case Shape::model:
             break;
     }

@@ -114,6 +114,40 @@ Plan plan_for(const std::string& kind, std::mt19937_64& rng) {
                 if (std::fabs(c - line.channel) < 14.0 * fwhm_at(c)) clear = false;
             if (clear) plan.peaks.push_back({c, log_uniform(rng, 300.0, 30000.0), 0.0, "isolated"});
         }
+    } else if (kind == "closedoublets") {
+        // Pairs half and 0.7 of a FWHM apart (1:1, 1:3, 1:10, major 20,000 counts)
+        // between eight lone lines of 5,000 to 50,000 counts, from which the widths
+        // can be learnt, as in a real spectrum.
+        plan.flat = 60.0;
+        plan.hump = 300.0;
+        plan.decay = 1500.0;
+        const double ratios[] = {1.0, 3.0, 10.0};
+        const double separations[] = {0.5, 0.7};
+        int slot = 0;
+        for (double ratio : ratios) {
+            for (double separation : separations) {
+                const double centre = 300.0 + 600.0 * slot++ + 20.0 * unit(rng);
+                const double gap = separation * fwhm_at(centre);
+                char group[48];
+                std::snprintf(group, sizeof group, "doublet_%g_%g", ratio, separation);
+                const bool major_low = unit(rng) < 0.5;
+                plan.peaks.push_back(
+                    {centre - gap / 2, major_low ? 20000.0 : 20000.0 / ratio, 0.0, group});
+                plan.peaks.push_back(
+                    {centre + gap / 2, major_low ? 20000.0 / ratio : 20000.0, 0.0, group});
+            }
+        }
+        for (double lone : {100.0, 600.0, 1200.0, 1800.0, 2400.0, 3000.0, 3600.0, 3950.0})
+            plan.peaks.push_back({lone, log_uniform(rng, 5000.0, 50000.0), 0.0, "isolated"});
+    } else if (kind == "hightails") {
+        // Isolated lines with a high-energy tail (pile-up), the area the whole line.
+        plan.flat = 30.0;
+        plan.hump = 400.0;
+        plan.decay = 1200.0;
+        auto at = positions(rng, 12, 100.0, 4000.0, 14.0);
+        for (double c : at)
+            plan.peaks.push_back(
+                {c, log_uniform(rng, 2000.0, 100000.0), 0.0, "isolated", Shape::high_tail});
     } else if (kind == "tails") {
         plan.flat = 30.0;
         plan.hump = 400.0;
@@ -132,7 +166,7 @@ Plan plan_for(const std::string& kind, std::mt19937_64& rng) {
 int main(int argc, char** argv) {
     if (argc != 5) {
         std::cerr << "usage: synth_spectra KIND COUNT SEED OUT_DIR   (KIND: mixed doublets weak "
-                     "tails big foreign edges)\n";
+                     "closedoublets tails hightails big foreign edges)\n";
         return 2;
     }
     const std::string kind = argv[1];

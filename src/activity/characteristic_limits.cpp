@@ -16,6 +16,17 @@ double uncertainty_at(const LimitInput& in, double true_value) {
     return std::sqrt(std::max(variance, 0.0));
 }
 
+PrimaryResult primary_result(const LimitInput& in, double gross_counts) {
+    PrimaryResult out;
+    const double w = in.conversion;
+    out.value = w * (gross_counts - in.background_counts);
+    const double variance =
+        w * w * (std::max(gross_counts, 0.0) + in.d_background_counts * in.d_background_counts) +
+        std::pow(out.value * in.conversion_relative_uncertainty, 2);
+    out.uncertainty = std::sqrt(variance);
+    return out;
+}
+
 double decision_threshold(const LimitInput& in) {
     return in.k_alpha * uncertainty_at(in, 0.0);
 }

@@ -17,6 +17,14 @@ struct LimitInput {
 // u~(y~): the standard uncertainty of the activity were its true value y~.
 double uncertainty_at(const LimitInput& input, double true_value);
 
+// The primary result y = w (n_g - n_0) of a line's region, possibly negative, and
+// u^2(y) = w^2 (n_g + u^2(n_0)) + y^2 u_rel^2(w).
+struct PrimaryResult {
+    double value = 0.0;
+    double uncertainty = 0.0;
+};
+PrimaryResult primary_result(const LimitInput& input, double gross_counts);
+
 // y* = k_a w sqrt(n_0 + u^2(n_0)).
 double decision_threshold(const LimitInput& input);
 

@@ -27,6 +27,11 @@ double quadratic_form(const EfficiencyCurve& curve, const std::vector<double>& g
     return sum;
 }
 
+// The shared part, never more than the point's whole uncertainty.
+double common(const EfficiencyPoint& p) {
+    return std::clamp(p.common_relative, 0.0, p.d_efficiency / p.efficiency);
+}
+
 bool usable(const EfficiencyPoint& p) {
     return p.energy_kev > 0.0 && p.efficiency > 0.0 && p.d_efficiency > 0.0 &&
            std::isfinite(p.energy_kev) && std::isfinite(p.efficiency) &&
@@ -66,17 +71,34 @@ EfficiencyFit fit_efficiency(const std::vector<EfficiencyPoint>& points, int ord
     }
     curve.reference_energy_kev = std::exp(log_sum / curve.points);
 
-    Matrix normal(n, n);
-    std::vector<double> right(n, 0.0);
-    for (const EfficiencyPoint& p : curve.fitted) {
-        const std::vector<double> g = powers(curve, p.energy_kev);
-        const double weight = std::pow(p.efficiency / p.d_efficiency, 2);
-        const double y = std::log(p.efficiency);
-        for (std::size_t i = 0; i < n; ++i) {
-            right[i] += weight * g[i] * y;
-            for (std::size_t j = 0; j < n; ++j) normal(i, j) += weight * g[i] * g[j];
+    // The points' covariance in ln eff and its inverse (the GLS weights).
+    const std::size_t m = curve.fitted.size();
+    Matrix points_covariance(m, m);
+    std::vector<std::vector<double>> g(m);
+    std::vector<double> y(m);
+    for (std::size_t a = 0; a < m; ++a) {
+        const EfficiencyPoint& p = curve.fitted[a];
+        g[a] = powers(curve, p.energy_kev);
+        y[a] = std::log(p.efficiency);
+        for (std::size_t b = 0; b < m; ++b) {
+            const EfficiencyPoint& q = curve.fitted[b];
+            points_covariance(a, b) = a == b
+                                          ? std::pow(p.d_efficiency / p.efficiency, 2)
+                                          : (p.nuclide == q.nuclide ? common(p) * common(q) : 0.0);
         }
     }
+    const Matrix weights = analysis::invert_symmetric(points_covariance);
+    Matrix normal(n, n);
+    std::vector<double> right(n, 0.0);
+    for (std::size_t a = 0; a < m; ++a)
+        for (std::size_t b = 0; b < m; ++b) {
+            const double w = weights(a, b);
+            if (w == 0.0) continue;
+            for (std::size_t i = 0; i < n; ++i) {
+                right[i] += g[a][i] * w * y[b];
+                for (std::size_t j = 0; j < n; ++j) normal(i, j) += g[a][i] * w * g[b][j];
+            }
+        }
     const auto solution = analysis::solve_symmetric(normal, right);
     if (!solution) {
         out.problem = "the points do not determine a curve of order " + std::to_string(order) +
@@ -86,12 +108,13 @@ EfficiencyFit fit_efficiency(const std::vector<EfficiencyPoint>& points, int ord
     curve.coefficients = *solution;
     const Matrix inverse = analysis::invert_symmetric(normal);
     curve.covariance = inverse.values;
+    std::vector<double> residual(m);
+    for (std::size_t a = 0; a < m; ++a)
+        residual[a] =
+            y[a] - std::log(evaluate_efficiency(curve, curve.fitted[a].energy_kev).efficiency);
     double chi2 = 0.0;
-    for (const EfficiencyPoint& p : curve.fitted) {
-        const double residual =
-            std::log(p.efficiency) - std::log(evaluate_efficiency(curve, p.energy_kev).efficiency);
-        chi2 += std::pow(residual * p.efficiency / p.d_efficiency, 2);
-    }
+    for (std::size_t a = 0; a < m; ++a)
+        for (std::size_t b = 0; b < m; ++b) chi2 += residual[a] * weights(a, b) * residual[b];
     curve.chi2_reduced = chi2 / static_cast<double>(curve.fitted.size() - n);
     return out;
 }

@@ -11,6 +11,9 @@ struct EfficiencyPoint {
     double energy_kev = 0.0;
     double efficiency = 0.0;
     double d_efficiency = 0.0;  // standard uncertainty
+    // The part of d_efficiency / efficiency every point of the same nuclide shares
+    // (its certified activity): the fit takes those points as correlated by it.
+    double common_relative = 0.0;
 };
 
 // ln(eff) = sum_k a_k x^k with x = ln(E / reference_energy_kev): centring ln E keeps
@@ -36,8 +39,10 @@ struct EfficiencyFit {
     std::string problem;  // empty when the curve was fitted
 };
 
-// Weighted least squares of ln(eff) on ln(E/E_ref), weights 1/u^2(ln eff) =
-// (eff/d_eff)^2. The covariance is that of the points' stated uncertainties (not
+// Generalised least squares of ln(eff) on ln(E/E_ref): the points' covariance in
+// ln eff holds (d_eff/eff)^2 on the diagonal and common_i common_j between points of
+// one nuclide, so a standard's activity error, shared by all its lines, is not
+// averaged away. The covariance is that of the points' stated uncertainties (not
 // scaled by chi^2); E_ref is the geometric mean of the points' energies.
 EfficiencyFit fit_efficiency(const std::vector<EfficiencyPoint>& points, int order,
                              const std::string& standard);

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "activity/normal_distribution.h"
+
 #include "analysis/dense_matrix.h"
 
 namespace sorvane::activity {
@@ -94,6 +96,61 @@ NuclideActivity combine_lines(const std::vector<LineActivity>& activities,
     out.lines_used = static_cast<int>(n);
     out.valid = true;
     return out;
+}
+
+double chi2_quantile(double p, int dof) {
+    if (dof <= 0) return 0.0;
+    const double z = normal_quantile(p);
+    const double a = 2.0 / (9.0 * dof);
+    return dof * std::pow(std::max(0.0, 1.0 - a + z * std::sqrt(a)), 3);
+}
+
+NuclideActivity combine_consistent_lines(const std::vector<LineActivity>& activities,
+                                         const std::vector<LineMeasurement>& lines,
+                                         const EfficiencyCurve& curve, const CommonFactors& common,
+                                         const ConsistencyRule& rule) {
+    std::vector<LineActivity> kept = activities;
+    std::vector<double> excluded;
+    NuclideActivity mean = combine_lines(kept, lines, curve, common);
+    while (mean.valid && mean.lines_used > 2) {
+        // Each line's variance about the mean: its own, less the mean's (the mean is
+        // made of it), without the terms common to all lines (decay, quantity).
+        const double mean_variance =
+            mean.budget.counting + mean.budget.emission + mean.budget.efficiency;
+        int worst = -1;
+        double worst_residual = rule.max_residual;
+        for (std::size_t i = 0; i < kept.size() && i < lines.size(); ++i) {
+            if (!kept[i].usable) continue;
+            const LineMeasurement& line = lines[i];
+            const double relative =
+                squared(line.d_area / line.net_area) +
+                squared(line.d_emission_probability / line.emission_probability) +
+                log_efficiency_covariance(curve, line.energy_kev, line.energy_kev);
+            const double variance = relative * mean.activity * mean.activity - mean_variance;
+            if (!(variance > 0.0)) continue;
+            const double residual =
+                std::fabs(kept[i].activity - mean.activity) / std::sqrt(variance);
+            if (residual > worst_residual) {
+                worst_residual = residual;
+                worst = static_cast<int>(i);
+            }
+        }
+        if (worst < 0) break;
+        kept[static_cast<std::size_t>(worst)].usable = false;
+        excluded.push_back(kept[static_cast<std::size_t>(worst)].energy_kev);
+        mean = combine_lines(kept, lines, curve, common);
+    }
+    mean.excluded_kev = excluded;
+    const int dof = mean.lines_used - 1;
+    if (mean.valid && dof >= 1 && mean.lines_chi2 > chi2_quantile(rule.chi2_probability, dof)) {
+        const double scale2 = mean.lines_chi2 / dof;
+        mean.uncertainty_scale = std::sqrt(scale2);
+        // The lines' own terms; decay and quantity are common to them and not in the scatter.
+        for (double* term : {&mean.budget.counting, &mean.budget.efficiency, &mean.budget.emission})
+            *term *= scale2;
+        mean.d_activity = std::sqrt(mean.budget.total());
+    }
+    return mean;
 }
 
 }  // namespace sorvane::activity

@@ -53,7 +53,9 @@ struct NuclideActivity {
     double lines_chi2 = 0.0;  // of the lines about the mean
     int lines_used = 0;       // degrees of freedom: lines_used - 1
     UncertaintyBudget budget;
-    bool valid = false;  // at least one usable line
+    bool valid = false;                // at least one usable line
+    std::vector<double> excluded_kev;  // lines left out as inconsistent with the rest
+    double uncertainty_scale = 1.0;    // sqrt(chi2 / dof) when the rest still scatter
 };
 
 // The generalised least squares mean of the usable lines' activities. Their
@@ -64,5 +66,27 @@ struct NuclideActivity {
 NuclideActivity combine_lines(const std::vector<LineActivity>& activities,
                               const std::vector<LineMeasurement>& lines,
                               const EfficiencyCurve& curve, const CommonFactors& common);
+
+// How far a line may stand from the others' mean (normalised residual) before it is
+// left out, and the one-sided probability beyond which the remaining lines' chi^2
+// says they scatter more than their uncertainties.
+struct ConsistencyRule {
+    double max_residual = 3.0;
+    double chi2_probability = 0.95;
+};
+
+// combine_lines, then while more than two lines are left the line whose normalised
+// residual (x_i - mean) / sqrt(u^2(x_i) - u^2(mean)) is largest and above the rule's
+// is left out and the mean taken again. When the remaining chi^2 per degree of
+// freedom is above its quantile, the lines' budget terms (counting, efficiency,
+// emission) are scaled by chi^2 / dof, and uncertainty_scale says by how much.
+NuclideActivity combine_consistent_lines(const std::vector<LineActivity>& activities,
+                                         const std::vector<LineMeasurement>& lines,
+                                         const EfficiencyCurve& curve, const CommonFactors& common,
+                                         const ConsistencyRule& rule = {});
+
+// The chi^2 quantile of probability p for dof degrees of freedom (Wilson and
+// Hilferty's cube-root approximation, 1931: 2.5 % low at 1 dof, within 1 % from 3 on).
+double chi2_quantile(double p, int dof);
 
 }  // namespace sorvane::activity

@@ -23,6 +23,9 @@ EfficiencyPoint standard_efficiency_point(const StandardLine& line) {
                    std::hypot(line.d_emission_probability / line.emission_probability,
                               decay.relative_uncertainty));
     point.d_efficiency = point.efficiency * relative;
+    // The certificate's and the decay's errors are the same for every line of the nuclide.
+    point.common_relative = std::hypot(line.d_certified_activity_bq / line.certified_activity_bq,
+                                       decay.relative_uncertainty);
     return point;
 }
 

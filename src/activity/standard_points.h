@@ -26,7 +26,8 @@ struct StandardLine {
 // eff = N / (A_cert * f * p * t_live), f the decay from the certificate's date to
 // the start and over the count; its uncertainty combines the area's, the certified
 // activity's, the emission probability's and the half-life's. Lines of one nuclide
-// share the certificate's error; the fit treats the points as independent.
+// share the certificate's error: it is the point's common_relative, which the fit
+// takes as correlated between them.
 // Nothing usable (efficiency 0) when an input is missing or not positive.
 EfficiencyPoint standard_efficiency_point(const StandardLine& line);
 

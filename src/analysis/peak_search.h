@@ -29,10 +29,10 @@ public:
                    int origin = 0) const;
     // How far the kernel reaches on each side of a channel.
     int reach(int channel) const;
-
-private:
+    // The kernel at a channel: 2 reach + 1 weights centred on it.
     const std::vector<double>& kernel(int channel) const;
 
+private:
     WidthCalibration width_;
     std::vector<double> smoothing_;
     mutable std::vector<std::vector<double>> kernels_;  // by width in tenths of a channel

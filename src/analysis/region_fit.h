@@ -19,6 +19,10 @@ struct RegionSettings {
     int smoothing_points = 5;
     bool search_residuals = true;  // look for members the search missed (auto search)
     bool free_width = false;       // width free however weak the peaks (measuring widths)
+    bool split_pairs = true;       // try each peak as an unresolved pair (auto search)
+    // Channel ranges of lines broader than the calibration by nature (the Doppler-
+    // broadened annihilation line), which are never split into pairs.
+    std::vector<std::pair<double, double>> broad_lines;
 };
 
 struct FittedPeak {
@@ -49,7 +53,8 @@ struct RegionResult {
 };
 
 // Fits one region of the raw counts; peaks that vanish are dropped (manual ones
-// kept) and, with search_residuals, up to two members hidden in the residuals added.
+// kept) and, with search_residuals, up to two members hidden in the residuals added
+// and (split_pairs) each strong automatic peak tried as an unresolved pair.
 RegionResult fit_region(std::span<const double> counts, const Region& region,
                         const RegionSettings& settings);
 

@@ -155,7 +155,8 @@ int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream&
         out << "== " << type->caption << ": " << list_box.selected_names().size() << " file(s)\n";
         std::optional<BatchReport> report =
             Command1_Click(form, settings, spectrum, fs, process, ui);
-        failed = failed || !report || !report->failures.empty() || !report->missing_results.empty();
+        failed = failed || !report || !report->failures.empty() ||
+                 !report->missing_results.empty() || report->result_folder_unwritable;
         while (first < files.size() && files[first].type == type) ++first;
     }
     for (const DemoFile& file : files)

@@ -1,4 +1,5 @@
 #include <ostream>
+#include <unordered_map>
 
 #include "app/cli.h"
 #include "app/console_ui.h"
@@ -12,6 +13,7 @@
 #include "platform/dos_pattern.h"
 #include "platform/real_platform.h"
 #include "platform/system_folder.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
@@ -24,6 +26,7 @@ public:
         return inner_.start(program, argument, true);
     }
     bool is_running(std::int64_t id) override { return inner_.is_running(id); }
+    std::optional<int> exit_status(std::int64_t id) override { return inner_.exit_status(id); }
     void pause(std::chrono::milliseconds how_long) override { inner_.pause(how_long); }
     std::chrono::milliseconds now() override { return inner_.now(); }
 
@@ -78,28 +81,22 @@ bool select_files(FileListBox& list, const std::vector<std::string>& names, char
         for (std::size_t entry = 0; entry < list.count(); ++entry) list.set_selected(entry, true);
         return true;
     }
+    // The entries by name ignoring case, so that thousands of names cost one pass.
+    std::unordered_map<std::string, std::vector<std::size_t>> entries;
+    for (std::size_t entry = 0; entry < list.count(); ++entry)
+        entries[lower_text(list.entries[entry])].push_back(entry);
     bool all_found = true;
     for (const std::string& name : names) {
-        const std::string plain = name_of_path(name, separator);
-        bool found = false;
-        for (std::size_t entry = 0; entry < list.count(); ++entry) {
-            if (equal_ignoring_case(list.entries[entry], plain)) {
-                list.set_selected(entry, true);
-                found = true;
-            }
+        const auto found = entries.find(lower_text(name_of_path(name, separator)));
+        if (found != entries.end()) {
+            for (std::size_t entry : found->second) list.set_selected(entry, true);
+            continue;
         }
-        if (!found) {
-            err << "sorvanecli: " << name << ": not among the files \"" << list.pattern << "\" of "
-                << list.folder << '\n';
-            all_found = false;
-        }
+        err << "sorvanecli: " << name << ": not among the files \"" << list.pattern << "\" of "
+            << list.folder << '\n';
+        all_found = false;
     }
     return all_found;
-}
-
-std::string as_folder(std::string folder, char separator) {
-    if (!folder.empty() && folder.back() != '/' && folder.back() != separator) folder += separator;
-    return folder;
 }
 
 // The one folder of the files named with a folder part, absolute; empty when
@@ -180,11 +177,15 @@ int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& o
     std::optional<BatchReport> report = Command1_Click(form, settings, spectrum, fs, process, ui);
     if (!report) return 1;
 
+    if (!report->log_problem.empty())
+        err << "sorvanecli: the run log " << report->log_path
+            << " could not be written: " << report->log_problem << '\n';
     out << "converted " << report->converted << " file" << (report->converted == 1 ? "" : "s");
     if (report->runtime_started) out << "; the analysis runtime was started";
     out << '\n';
     const bool failed = !report->failures.empty() || !report->missing_results.empty() ||
-                        report->cancelled || report->control_file_failed;
+                        report->cancelled || report->control_file_failed ||
+                        report->result_folder_unwritable;
     return failed ? 1 : 0;
 }
 

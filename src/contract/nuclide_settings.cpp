@@ -108,7 +108,7 @@ SettingKey names_key(std::string_view name) {
 }
 
 // The keys in the order they are written; the ranges are those a value must lie in.
-const std::array<SettingKey, 14> setting_keys{{
+const std::array<SettingKey, 22> setting_keys{{
     flag_key<&NuclideSettings::identify>("identify"),
     flag_key<&NuclideSettings::bundled_library>("bundled_library"),
     SettingKey{"library",
@@ -131,6 +131,15 @@ const std::array<SettingKey, 14> setting_keys{{
     number_key<&NuclideSettings::coverage>("coverage", 0.5, 0.999999),
     names_key<&NuclideSettings::always_report>("always_report"),
     flag_key<&NuclideSettings::write_report>("write_report"),
+    // The report page's header.
+    text_key<&NuclideSettings::report_laboratory>("report_laboratory"),
+    text_key<&NuclideSettings::report_address>("report_address"),
+    text_key<&NuclideSettings::report_accreditation>("report_accreditation"),
+    text_key<&NuclideSettings::report_detector>("report_detector"),
+    text_key<&NuclideSettings::report_geometry>("report_geometry"),
+    text_key<&NuclideSettings::report_sample_id>("report_sample_id"),
+    text_key<&NuclideSettings::report_sample_description>("report_sample_description"),
+    number_key<&NuclideSettings::report_coverage_factor>("report_coverage_factor", 1.0, 3.0),
 }};
 
 std::string_view trimmed(std::string_view text) {

@@ -31,6 +31,17 @@ struct NuclideSettings {
     std::vector<std::string> always_report;  // nuclides whose limits are always given
     bool write_report = false;               // the printable page beside each result
 
+    // The printable page's header: who issues it and what was measured. Empty
+    // fields are left off the page.
+    std::string report_laboratory;
+    std::string report_address;
+    std::string report_accreditation;  // for example "Accredited to ISO/IEC 17025, No. 1234"
+    std::string report_detector;
+    std::string report_geometry;
+    std::string report_sample_id;
+    std::string report_sample_description;  // empty: the spectrum file's own description
+    double report_coverage_factor = 1.0;    // k of the uncertainties the page gives
+
     bool operator==(const NuclideSettings&) const = default;
 };
 

@@ -49,6 +49,8 @@ inline constexpr std::string_view recalibrated_energy = "recalibrated_energy";
 inline constexpr std::string_view recalibration_lines = "recalibration_lines";
 inline constexpr std::string_view recalibration_residual_rms_kev = "recalibration_residual_rms_kev";
 inline constexpr std::string_view recalibration_residual = "recalibration_residual";
+inline constexpr std::string_view fwhm_points = "fwhm_points";
+inline constexpr std::string_view fwhm_at_points = "fwhm_at_points";
 }  // namespace calibration_key
 
 namespace options_key {
@@ -84,6 +86,7 @@ inline constexpr std::string_view cps = "cps";
 inline constexpr std::string_view d_cps = "d_cps";
 inline constexpr std::string_view chi2r = "chi2r";
 inline constexpr std::string_view flags = "flags";
+inline constexpr std::string_view pair_with = "pair_with";
 inline constexpr std::string_view nuclide = "nuclide";
 }  // namespace peak_column
 
@@ -112,6 +115,14 @@ inline constexpr std::string_view decision_threshold = "decision_threshold";
 inline constexpr std::string_view detection_limit = "detection_limit";
 inline constexpr std::string_view lines_chi2r = "lines_chi2r";
 inline constexpr std::string_view verdict = "verdict";
+inline constexpr std::string_view primary_result = "primary_result";
+inline constexpr std::string_view d_primary_result = "d_primary_result";
+inline constexpr std::string_view decision = "decision";
+inline constexpr std::string_view best_estimate = "best_estimate";
+inline constexpr std::string_view d_best_estimate = "d_best_estimate";
+inline constexpr std::string_view excluded_lines = "excluded_lines";
+inline constexpr std::string_view uncertainty_scale = "uncertainty_scale";
+inline constexpr std::string_view reason = "reason";
 }  // namespace nuclide_column
 
 namespace line_column {
@@ -155,6 +166,8 @@ inline constexpr std::string_view detected = "detected";
 inline constexpr std::string_view not_detected = "not_detected";
 inline constexpr std::string_view no_efficiency = "no_efficiency";
 inline constexpr std::string_view outside_curve = "outside_curve";
+inline constexpr std::string_view not_computable = "not_computable";
+inline constexpr std::string_view no_energy_calibration = "no_energy_calibration";
 }  // namespace verdict_word
 
 }  // namespace sorvane::result_schema

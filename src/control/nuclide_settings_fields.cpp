@@ -1,5 +1,7 @@
 #include "control/nuclide_settings_fields.h"
 
+#include <algorithm>
+
 #include <charconv>
 #include <cstdio>
 #include <sstream>
@@ -133,9 +135,39 @@ std::string read_unit(std::string_view typed, std::string& value) {
     return {};
 }
 
+// A header text of the report page, one line as the settings file keeps it.
+std::string read_line(std::string_view typed, std::string& value) {
+    const std::string text = trimmed(typed);
+    if (text.find_first_of("\r\n") != std::string::npos) return "one line only";
+    value = text;
+    return {};
+}
+
+// The report's text fields by their field.
+std::string NuclideSettings::*report_text(NuclideField field) {
+    switch (field) {
+        case NuclideField::report_laboratory:
+            return &NuclideSettings::report_laboratory;
+        case NuclideField::report_address:
+            return &NuclideSettings::report_address;
+        case NuclideField::report_accreditation:
+            return &NuclideSettings::report_accreditation;
+        case NuclideField::report_detector:
+            return &NuclideSettings::report_detector;
+        case NuclideField::report_geometry:
+            return &NuclideSettings::report_geometry;
+        case NuclideField::report_sample_id:
+            return &NuclideSettings::report_sample_id;
+        case NuclideField::report_sample_description:
+            return &NuclideSettings::report_sample_description;
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
-const std::array<NuclideFieldInfo, 11> nuclide_fields{{
+const std::array<NuclideFieldInfo, 19> nuclide_fields{{
     {NuclideField::library_files, "Added library files", "one file a line, same columns"},
     {NuclideField::energy_tolerance, "Energy tolerance floor", "keV (0.001-100)"},
     {NuclideField::nuclides_of_interest, "Nuclides of interest", "e.g. Cs-137 Co-60; empty: all"},
@@ -148,6 +180,15 @@ const std::array<NuclideFieldInfo, 11> nuclide_fields{{
     {NuclideField::beta, "Beta", "missed detection (0.000001-0.5)"},
     {NuclideField::coverage, "Coverage", "probability (0.5-0.999999)"},
     {NuclideField::always_report, "Always reported", "nuclides whose limits are always given"},
+    {NuclideField::report_laboratory, "Laboratory", "its name, as the page's header"},
+    {NuclideField::report_address, "Address", "one line"},
+    {NuclideField::report_accreditation, "Accreditation", "e.g. ISO/IEC 17025, No. 1234"},
+    {NuclideField::report_detector, "Detector", "e.g. HPGe, 40 % relative efficiency"},
+    {NuclideField::report_geometry, "Geometry", "e.g. 500 mL Marinelli beaker"},
+    {NuclideField::report_sample_id, "Sample identifier", "the laboratory's code"},
+    {NuclideField::report_sample_description, "Sample description", "empty: the spectrum file's"},
+    {NuclideField::report_coverage_factor, "Coverage factor k",
+     "of the page's uncertainties (1-3)"},
 }};
 
 std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
@@ -174,8 +215,11 @@ std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
             return number_text(s.coverage);
         case NuclideField::always_report:
             return joined(s.always_report, " ");
+        case NuclideField::report_coverage_factor:
+            return number_text(s.report_coverage_factor);
+        default:
+            return s.*report_text(field);
     }
-    return {};
 }
 
 std::string apply_nuclide_field(NuclideField field, std::string_view text, NuclideSettings& s,
@@ -203,8 +247,24 @@ std::string apply_nuclide_field(NuclideField field, std::string_view text, Nucli
             return read_number(text, 0.5, 0.999999, s.coverage);
         case NuclideField::always_report:
             return read_names(text, s.always_report);
+        case NuclideField::report_coverage_factor:
+            return read_number(text, 1.0, 3.0, s.report_coverage_factor);
+        default:
+            return read_line(text, s.*report_text(field));
     }
-    return {};
+}
+
+std::string taken_value_note(NuclideField field, std::string_view typed,
+                             const NuclideSettings& settings) {
+    constexpr std::array numbers{NuclideField::energy_tolerance,
+                                 NuclideField::sample_quantity,
+                                 NuclideField::alpha,
+                                 NuclideField::beta,
+                                 NuclideField::coverage,
+                                 NuclideField::report_coverage_factor};
+    if (std::find(numbers.begin(), numbers.end(), field) == numbers.end()) return {};
+    const std::string shown = nuclide_field_text(field, settings);
+    return trimmed(typed) == shown ? std::string() : "used as " + shown;
 }
 
 std::string nuclide_settings_problem(const NuclideSettings& s) {

@@ -24,6 +24,15 @@ enum class NuclideField {
     beta,
     coverage,
     always_report,
+    // The report page's header.
+    report_laboratory,
+    report_address,
+    report_accreditation,
+    report_detector,
+    report_geometry,
+    report_sample_id,
+    report_sample_description,
+    report_coverage_factor,
 };
 
 struct NuclideFieldInfo {
@@ -32,7 +41,14 @@ struct NuclideFieldInfo {
     std::string_view hint;  // what the field takes, shown beside it
 };
 
-extern const std::array<NuclideFieldInfo, 11> nuclide_fields;
+extern const std::array<NuclideFieldInfo, 19> nuclide_fields;
+
+// The fields of the dialog's "Report" part, in order.
+inline constexpr std::array<NuclideField, 8> report_fields{
+    NuclideField::report_laboratory,         NuclideField::report_address,
+    NuclideField::report_accreditation,      NuclideField::report_detector,
+    NuclideField::report_geometry,           NuclideField::report_sample_id,
+    NuclideField::report_sample_description, NuclideField::report_coverage_factor};
 
 // The field's text for the settings (library files one per line).
 std::string nuclide_field_text(NuclideField field, const NuclideSettings& settings);
@@ -42,6 +58,12 @@ std::string nuclide_field_text(NuclideField field, const NuclideSettings& settin
 // `files` ("not found" is a problem: the runtime would stop on it).
 std::string apply_nuclide_field(NuclideField field, std::string_view text,
                                 NuclideSettings& settings, const FileSystem& files);
+
+// What a number field shows beside it once its typed text was taken but does not
+// read as the value taken ("2,5" is used as 2.5): "used as 2.5"; empty when they
+// agree, and for text fields.
+std::string taken_value_note(NuclideField field, std::string_view typed,
+                             const NuclideSettings& settings);
 
 // Problems between fields that no single field shows (a quantity without unit).
 std::string nuclide_settings_problem(const NuclideSettings& settings);

@@ -28,6 +28,17 @@ constexpr double expectation_sigmas = 2.0;
 constexpr double expectation_margin = 2.0;
 // Below this weighted share of its visible lines a nuclide is not identified.
 constexpr double min_score = 0.3;
+// A peak is beyond what a candidate's line explains when its area exceeds this many
+// times the area the candidate's other found lines predict there, by 3 standard
+// deviations; with an efficiency the prediction is closer than from probabilities alone.
+constexpr double claim_margin_with_efficiency = 2.0;
+constexpr double claim_margin_without = 5.0;
+constexpr double claim_sigmas = 3.0;
+// A missing line this close to a found peak (in its FWHM) may be fitted into it; one
+// up to the wider distance is hidden in the flank of a peak this many times stronger.
+constexpr double unresolved_fwhm = 1.5;
+constexpr double flank_fwhm = 3.0;
+constexpr double flank_ratio = 5.0;
 // The 511 keV line is broadened by the annihilation's Doppler shift.
 constexpr double annihilation_tolerance_kev = 1.0;
 constexpr int max_rounds = 8;
@@ -154,16 +165,48 @@ private:
             all += weight(*cand.lines[i]);
             const int p = cand.match[i];
             if (p < 0) continue;
-            const auto& there = claims[static_cast<std::size_t>(p)];
-            const bool alone = std::none_of(there.begin(), there.end(),
-                                            [&](std::size_t o) { return o != c && alive[o]; });
-            // A positron emitter's 511 keV line on the annihilation peak speaks for it.
-            const bool annihilation = std::any_of(there.begin(), there.end(), [&](std::size_t o) {
-                return candidates_[o].annihilation;
-            });
-            if (alone || annihilation) own += weight(*cand.lines[i]);
+            // The annihilation peak is no evidence of a positron emitter: pair production
+            // of any strong high-energy line makes one.
+            if (alone_at(c, p, claims, alive)) own += weight(*cand.lines[i]);
         }
         return all > 0.0 ? own / all : 0.0;
+    }
+
+    bool alone_at(std::size_t c, int p, const std::vector<std::vector<std::size_t>>& claims,
+                  const std::vector<bool>& alive) const {
+        const auto& there = claims[static_cast<std::size_t>(p)];
+        return std::none_of(there.begin(), there.end(),
+                            [&](std::size_t o) { return o != c && alive[o]; });
+    }
+
+    double claim_margin() const {
+        return options_.relative_efficiency ? claim_margin_with_efficiency : claim_margin_without;
+    }
+
+    // Whether the candidate's lines at a peak can hold its area, as far as its other
+    // found lines (at peaks it alone claims) tell; one with no such line can.
+    bool explains(std::size_t c, int peak, const std::vector<std::vector<std::size_t>>& claims,
+                  const std::vector<bool>& alive) const {
+        const Candidate& cand = candidates_[c];
+        if (cand.annihilation) return true;
+        double here = 0.0, w = 0.0, area = 0.0, variance = 0.0;
+        std::set<int> used;
+        for (std::size_t i = 0; i < cand.lines.size(); ++i) {
+            const int p = cand.match[i];
+            if (p == peak) here += weight(*cand.lines[i]);
+            if (p < 0 || p == peak || !alone_at(c, p, claims, alive)) continue;
+            w += weight(*cand.lines[i]);
+            if (used.insert(p).second) {
+                area += peaks_[static_cast<std::size_t>(p)].area;
+                variance += std::pow(peaks_[static_cast<std::size_t>(p)].d_area, 2);
+            }
+        }
+        if (w <= 0.0 || area <= 0.0 || here <= 0.0) return true;
+        const double predicted = area / w * here;
+        const double d_predicted = predicted * std::sqrt(variance) / area;
+        const PeakForMatch& at = peaks_[static_cast<std::size_t>(peak)];
+        return at.area - claim_margin() * predicted <=
+               claim_sigmas * std::hypot(at.d_area, claim_margin() * d_predicted);
     }
 
     double closeness_at(std::size_t c, int peak) const {
@@ -188,6 +231,11 @@ private:
                 if (alive[c]) tier.push_back(c);
             }
             if (tier.empty()) tier = there;
+            // Only those whose other lines can explain the area, where any can.
+            std::vector<std::size_t> able;
+            for (std::size_t c : tier)
+                if (explains(c, static_cast<int>(p), claims, alive)) able.push_back(c);
+            if (!able.empty()) tier = able;
             std::size_t best = tier.front();
             for (std::size_t c : tier) {
                 const double e = evidence(c, claims, alive), e_best = evidence(best, claims, alive);
@@ -201,11 +249,21 @@ private:
         return owner;
     }
 
-    bool masked(double energy) const {
+    // A missing line beside a found peak: within the distance an unresolved pair is
+    // fitted as one, or in the flank of a much stronger one.
+    bool masked(double energy, double expected_area) const {
         return std::any_of(peaks_.begin(), peaks_.end(), [&](const PeakForMatch& p) {
-            return std::fabs(p.energy - energy) <
-                   std::max(p.fwhm_kev, 2.0 * options_.energy_tolerance_kev);
+            const double distance = std::fabs(p.energy - energy);
+            const double width = std::max(p.fwhm_kev, 2.0 * options_.energy_tolerance_kev);
+            return distance < unresolved_fwhm * width ||
+                   (distance < flank_fwhm * width && p.area > flank_ratio * expected_area);
         });
+    }
+
+    bool inside_curve(double energy) const {
+        const bool known = options_.efficiency_high_kev > options_.efficiency_low_kev;
+        return !known ||
+               (energy >= options_.efficiency_low_kev && energy <= options_.efficiency_high_kev);
     }
 
     NuclideOutcome evaluate(std::size_t c, const std::vector<int>& owner) const {
@@ -246,15 +304,21 @@ private:
             return out;
         }
         if (out.found == 0) return out;
-        double found_weight = 0.0, visible_weight = 0.0;
+        double found_weight = 0.0, visible_weight = 0.0, expected_weight = 0.0;
         bool required_missing = false;
-        for (const auto& line : out.lines)
+        const bool efficiency_known = static_cast<bool>(options_.relative_efficiency);
+        for (const auto& line : out.lines) {
             if (line.status == LineStatus::found) found_weight += weight(*line.line);
+            const double energy = line.line->energy;
+            if (line.status == LineStatus::found ||
+                (inside_curve(energy) && (efficiency_known || energy >= expectation_floor_kev)))
+                expected_weight += weight(*line.line);
+        }
         for (auto& line : out.lines) {
             if (line.status != LineStatus::missing) continue;
             const double energy = line.line->energy;
-            const bool efficiency_known = static_cast<bool>(options_.relative_efficiency);
             if (!efficiency_known && energy < expectation_floor_kev) continue;
+            if (!inside_curve(energy)) continue;
             // The found lines this one can be scaled from, by peak.
             double area = 0.0, variance = 0.0, w = 0.0,
                    weakest = std::numeric_limits<double>::infinity();
@@ -287,11 +351,12 @@ private:
             line.required =
                 weight(*line.line) > weakest &&
                 expected - expectation_sigmas * d_expected > expectation_margin * detectable &&
-                !masked(energy);
+                !masked(energy, expected);
             required_missing = required_missing || line.required;
         }
-        out.score = found_weight / (found_weight + visible_weight);
-        out.identified = !required_missing && out.score >= min_score;
+        out.score = expected_weight > 0.0 ? found_weight / expected_weight : 0.0;
+        out.identified =
+            !required_missing && found_weight / (found_weight + visible_weight) >= min_score;
         return out;
     }
 

@@ -29,6 +29,10 @@ struct IdentifyOptions {
     std::function<double(double)> relative_efficiency;
     // The smallest area a line at this energy could have and still be seen.
     std::function<double(double)> detectable_area;
+    // The efficiency curve's range: a missing line outside it is not expected (the
+    // curve says nothing there; low lines are often absorbed). 0, 0 while none is known.
+    double efficiency_low_kev = 0.0;
+    double efficiency_high_kev = 0.0;
 };
 
 enum class LineStatus { found, missing, shared };
@@ -45,7 +49,10 @@ struct LineOutcome {
 struct NuclideOutcome {
     std::string name;
     bool identified = false;
-    double score = 0.0;  // found share of the lines that could be seen, weighted
+    // The found share of the expected evidence: weight (probability times relative
+    // efficiency) of the found lines over that of every line in the analysed range
+    // and the curve's, so one line of six does not score like six.
+    double score = 0.0;
     int found = 0;
     int expected = 0;  // lines in the analysed range
     std::vector<int> peaks;
@@ -59,10 +66,13 @@ struct Identification {
     std::vector<std::string> chains;        // "U-238 series: Ra-226 Pb-214 Bi-214"
 };
 
-// Matches the peaks to the library's lines, gives each shared peak to the nuclide
-// the other lines favour, and decides for each candidate whether it is present: it
-// is not when a line that should be stronger than one of its found lines, and
-// large enough to be seen, is missing.
+// Matches the peaks to the library's lines, gives each shared peak to a nuclide
+// whose other lines can explain its area (a weak line of one nuclide never takes the
+// peak of a strong line of another) and, among those, to the one the other lines
+// favour, and decides for each candidate whether it is present: it is not when a
+// line that should be stronger than one of its found lines, expected well above what
+// could be seen, inside the analysed range and the efficiency curve's, and not beside
+// a found peak (an unresolved neighbour), is missing.
 Identification identify(std::span<const PeakForMatch> peaks, const LineLibrary& library,
                         const IdentifyOptions& options);
 

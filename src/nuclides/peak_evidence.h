@@ -27,6 +27,8 @@ struct QuadraticEnergy {
 
     double energy(double channel) const { return c0 + (c1 + c2 * channel) * channel; }
     double slope(double channel) const { return c1 + 2.0 * c2 * channel; }
+    // keV = channel: no calibration at all, not one to start from.
+    bool is_identity() const { return c0 == 0.0 && c1 == 1.0 && c2 == 0.0; }
     // One standard deviation of the calibration's energy at a channel.
     double d_energy(double channel) const;
     // The channel of an energy (the root nearest the linear one).

@@ -7,6 +7,7 @@
 
 #include "activity/decay.h"
 #include "activity/efficiency_storage.h"
+#include "activity/line_region.h"
 #include "activity/normal_distribution.h"
 #include "pipeline/result_building.h"
 #include "results/result_numbers.h"
@@ -29,70 +30,6 @@ double channel_of(const analysis::EnergyCalibration& e, double energy) {
     const double disc = e.c1 * e.c1 - 4.0 * e.c2 * (e.c0 - energy);
     if (disc < 0.0) return (energy - e.c0) / e.c1;
     return (-e.c1 + std::copysign(std::sqrt(disc), e.c1)) / (2.0 * e.c2);
-}
-
-struct WindowCounts {
-    double gross = 0.0;
-    double background = 0.0;
-    double d_background = 0.0;
-    bool ok = false;
-};
-
-// The fit's background of the region holding the channel: its value is known from
-// the region's other channels, so its variance is that of a side region of their size.
-double fitted_background_variance(const SpectrumAnalysis& analysis, double channel,
-                                  double background, double window) {
-    for (const auto& region : analysis.regions) {
-        if (channel < region.first || channel > region.last) continue;
-        const double others = region.last - region.first + 1 - window;
-        return background * window / std::max(others, window);
-    }
-    return background;
-}
-
-// Counts in the window around a line no peak was found for: the gross counts, and
-// the background from the fitted regions when they cover the window, else from
-// side regions of 3 FWHM beyond it.
-WindowCounts window_counts(const ActivitySpectrum& spectrum, double channel, double fwhm) {
-    const SpectrumAnalysis& analysis = *spectrum.analysis;
-    WindowCounts out;
-    // A degenerate calibration puts the line nowhere; a channel that far off must not
-    // reach the integer conversion below.
-    if (!std::isfinite(channel) || !std::isfinite(fwhm) || channel < analysis.first - 10.0 * fwhm ||
-        channel > analysis.last + 10.0 * fwhm)
-        return out;
-    const int low =
-        std::max(static_cast<int>(std::ceil(channel - window_half_width * fwhm)), analysis.first);
-    const int high =
-        std::min(static_cast<int>(std::floor(channel + window_half_width * fwhm)), analysis.last);
-    if (high < low || high >= static_cast<int>(spectrum.counts.size())) return out;
-    const double window = high - low + 1;
-    const ChannelModel model = channel_model(analysis, spectrum.counts.size());
-    bool fitted = true;
-    for (int ch = low; ch <= high; ++ch) {
-        out.gross += spectrum.counts[ch];
-        const double b = model.background[ch];
-        if (std::isnan(b)) fitted = false;
-        out.background += std::isnan(b) ? 0.0 : b;
-    }
-    if (fitted) {
-        out.d_background =
-            std::sqrt(fitted_background_variance(analysis, channel, out.background, window));
-        out.ok = true;
-        return out;
-    }
-    const int reach = static_cast<int>(std::ceil(side_width * fwhm));
-    double side = 0.0, side_channels = 0.0;
-    for (int ch = std::max(low - reach, analysis.first); ch < low; ++ch, ++side_channels)
-        side += spectrum.counts[ch];
-    for (int ch = high + 1; ch <= std::min(high + reach, analysis.last); ++ch, ++side_channels)
-        side += spectrum.counts[ch];
-    if (side_channels == 0.0) return out;
-    const double scale = window / side_channels;
-    out.background = side * scale;
-    out.d_background = std::sqrt(side) * scale;
-    out.ok = true;
-    return out;
 }
 
 // The date as the result writes it: "T" between date and time.
@@ -173,22 +110,43 @@ std::vector<CandidateLine> merged_lines(const std::vector<CandidateLine>& lines,
     return out;
 }
 
+// Where the reference activity cannot be had from the count: the decay factor
+// beyond what a double holds or more than most_half_lives, or the half-life's uncertainty over the
+// time between making the factor unknown within a factor e (u_rel(f) >= 1). Empty when it can.
+// After this many half-lives less than 1e-30 of the atoms are left: any activity
+// seen now would have needed more than a mole of them per microbecquerel at the
+// reference time, so no reference activity is given.
+constexpr double most_half_lives = 100.0;
+
+std::string not_computable_reason(const activity::DecayCorrection& decay,
+                                  const ActivityCandidate& candidate,
+                                  double start_after_reference_s) {
+    const double half_lives =
+        candidate.half_life_s > 0.0 ? start_after_reference_s / candidate.half_life_s : 0.0;
+    const std::string span = number_text(half_lives) + " half-lives between reference and count";
+    if (!std::isnormal(decay.factor) || !std::isfinite(1.0 / decay.factor))
+        return "decay factor beyond a double's range (" + span + ")";
+    if (half_lives > most_half_lives) return span + ", more than " + number_text(most_half_lives);
+    if (decay.relative_uncertainty >= 1.0)
+        return "half-life uncertainty leaves the decay factor unknown (u_rel " +
+               number_text(decay.relative_uncertainty) + ", " + span + ")";
+    return {};
+}
+
 NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context& c) {
     const SpectrumAnalysis& analysis = *c.spectrum.analysis;
     NuclideActivityRow row;
     row.nuclide = candidate.nuclide;
+    row.identified = candidate.identified;
     CommonFactors common;
     common.live_time_s = c.spectrum.live_time_s;
     common.decay = activity::decay_correction({candidate.half_life_s, candidate.d_half_life_s,
                                                c.start_after_reference_s, c.spectrum.real_time_s});
     common.quantity = c.settings.sample_quantity > 0.0 ? c.settings.sample_quantity : 1.0;
-    // So many half-lives between the reference and the count that nothing of the
-    // reference activity is left to measure: no number is better than a wrong one.
-    if (!(common.decay.factor > 1e-250) || !std::isfinite(common.decay.factor)) {
-        c.messages->push_back(candidate.nuclide +
-                              ": the reference time is too many half-lives from the count: "
-                              "no activity or limits");
-        row.verdict = Verdict::not_detected;
+    // No number is better than a wrong one.
+    row.reason = not_computable_reason(common.decay, candidate, c.start_after_reference_s);
+    if (!row.reason.empty()) {
+        row.verdict = Verdict::not_computable;
         for (const CandidateLine& line : candidate.lines)
             row.lines.push_back({line.energy_kev, {}});
         return row;
@@ -196,9 +154,11 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
 
     std::vector<LineMeasurement> found;
     std::vector<LineActivity> found_activities;
-    std::optional<CandidateLine> identifying;
-    LineActivity identifying_activity;
-    double strongest = 0.0;
+    // The identifying line: the largest expected count among lines in the analysed
+    // range and the curve's, one whose peak no other nuclide holds where there is one.
+    std::optional<CandidateLine> identifying, identifying_shared;
+    LineActivity identifying_activity, shared_activity;
+    double strongest = 0.0, strongest_shared = 0.0;
     bool any_in_range = false;
     std::vector<int> merged_into;
     const std::vector<CandidateLine> lines = merged_lines(candidate.lines, analysis, merged_into);
@@ -231,17 +191,25 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
             }
         }
         const LineActivity la = activity::line_activity(measured, c.curve, common);
-        if (in_range && la.inside_curve && la.conversion > 0.0 && !line.shared) {
+        if (in_range && la.inside_curve && la.conversion > 0.0) {
             const double expected = 1.0 / la.conversion;  // p eff, up to common factors
-            if (expected > strongest) {
-                strongest = expected;
-                identifying = line;
-                identifying_activity = la;
-            }
-            if (has_peak && la.usable) {
-                line_row.activity = la;
-                found.push_back(measured);
-                found_activities.push_back(la);
+            if (line.shared) {
+                if (expected > strongest_shared) {
+                    strongest_shared = expected;
+                    identifying_shared = line;
+                    shared_activity = la;
+                }
+            } else {
+                if (expected > strongest) {
+                    strongest = expected;
+                    identifying = line;
+                    identifying_activity = la;
+                }
+                if (has_peak && la.usable) {
+                    line_row.activity = la;
+                    found.push_back(measured);
+                    found_activities.push_back(la);
+                }
             }
         }
         row.lines.push_back(line_row);
@@ -249,59 +217,83 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
     for (std::size_t index = 0; index < lines.size(); ++index)
         if (merged_into[index] >= 0)
             row.lines[index].activity = row.lines[merged_into[index]].activity;
+    if (!identifying && identifying_shared) {
+        // Every usable line shares its peak: the decision is still made on the
+        // strongest, whose region holds the other nuclide's counts too.
+        identifying = identifying_shared;
+        identifying_activity = shared_activity;
+        row.reason = "identifying line in another nuclide's peak";
+    }
     if (!identifying) {
         row.verdict = any_in_range ? Verdict::outside_curve : Verdict::not_detected;
+        if (any_in_range) row.reason = "no line inside the efficiency curve's range";
         return row;
     }
     row.identifying_energy_kev = identifying->energy_kev;
 
+    // The primary result: net counts in the identifying line's region at its expected
+    // energy, the continuum from the sides, whatever the peak search found there.
     LimitInput limit;
     limit.conversion = identifying_activity.conversion;
     limit.conversion_relative_uncertainty = identifying_activity.conversion_relative_uncertainty;
     limit.k_alpha = activity::normal_quantile(1.0 - c.settings.alpha);
     limit.k_beta = activity::normal_quantile(1.0 - c.settings.beta);
-    double y = 0.0;
-    bool measured = false;
-    if (identifying->peak >= 0 && identifying->peak < static_cast<int>(analysis.peaks.size())) {
-        const analysis::FittedPeak& fit = analysis.peaks[identifying->peak].fit;
-        limit.background_counts = fit.background;
-        const double window = 2.0 * window_half_width * fit.fwhm;
-        limit.d_background_counts =
-            std::sqrt(fitted_background_variance(analysis, fit.centroid, fit.background, window));
-        y = limit.conversion * (fit.area + (identifying->partner_peak >= 0
-                                                ? analysis.peaks[identifying->partner_peak].fit.area
-                                                : 0.0));
-        measured = true;
-    } else {
-        const double channel =
-            channel_of(c.spectrum.energy.value_or(analysis.energy), identifying->energy_kev);
-        const WindowCounts counts =
-            window_counts(c.spectrum, channel, analysis.width.fwhm(channel));
-        if (counts.ok) {
-            limit.background_counts = counts.background;
-            limit.d_background_counts = counts.d_background;
-            y = limit.conversion * (counts.gross - counts.background);
-            measured = true;
-        }
+    const double channel =
+        channel_of(c.spectrum.energy.value_or(analysis.energy), identifying->energy_kev);
+    std::vector<double> centroids;
+    for (const auto& peak : analysis.peaks) centroids.push_back(peak.fit.centroid);
+    const activity::RegionCounts region =
+        activity::region_counts(c.spectrum.counts, channel, analysis.width.fwhm(channel),
+                                analysis.first, analysis.last, centroids);
+    if (!region.ok) {
+        row.verdict = Verdict::not_detected;
+        row.reason = "the identifying line's region lies at the edge of the analysed range";
+        return row;
     }
-    if (measured) {
-        row.identifying_value = y;
-        row.decision_threshold = activity::decision_threshold(limit);
-        row.detection_limit = activity::detection_limit(limit);
+    limit.background_counts = region.background;
+    limit.d_background_counts = region.d_background;
+    const activity::PrimaryResult primary = activity::primary_result(limit, region.gross);
+    row.primary = primary;
+    row.identifying_value = primary.value;
+    row.decision_threshold = activity::decision_threshold(limit);
+    row.detection_limit = activity::detection_limit(limit);
+    if (!row.detection_limit && row.reason.empty())
+        row.reason = "no detection limit: k_beta u_rel(w) >= 1";
+    if (!(primary.value > *row.decision_threshold)) {
+        row.verdict = Verdict::not_detected;
+        return row;
     }
-    const bool above = measured && y > *row.decision_threshold;
-    if (candidate.identified && above && !found.empty()) {
-        const activity::NuclideActivity mean =
-            activity::combine_lines(found_activities, found, c.curve, common);
-        if (mean.valid) {
-            row.verdict = Verdict::detected;
-            row.activity = mean;
-            row.coverage = activity::coverage_interval(mean.activity, mean.d_activity,
-                                                       1.0 - c.settings.coverage);
-            return row;
-        }
+    row.verdict = Verdict::detected;
+    // The activity: from the fitted lines of an identified nuclide, else the
+    // primary result itself.
+    std::optional<activity::NuclideActivity> mean;
+    if (candidate.identified && !found.empty()) {
+        mean = activity::combine_consistent_lines(found_activities, found, c.curve, common);
+        if (!mean->valid) mean.reset();
     }
-    row.verdict = Verdict::not_detected;
+    if (!mean) {
+        activity::NuclideActivity single;
+        single.activity = primary.value;
+        single.d_activity = primary.uncertainty;
+        const double y2 = primary.value * primary.value;
+        const double eff =
+            activity::evaluate_efficiency(c.curve, identifying->energy_kev).relative_uncertainty;
+        single.budget.efficiency = y2 * eff * eff;
+        single.budget.emission =
+            y2 * std::pow(identifying->d_probability / identifying->probability, 2);
+        single.budget.half_life = y2 * std::pow(common.decay.relative_uncertainty, 2);
+        single.budget.quantity =
+            y2 * std::pow(common.quantity > 0.0 ? common.d_quantity / common.quantity : 0.0, 2);
+        single.budget.counting = std::max(
+            0.0, primary.uncertainty * primary.uncertainty - single.budget.efficiency -
+                     single.budget.emission - single.budget.half_life - single.budget.quantity);
+        single.lines_used = 1;
+        single.valid = true;
+        mean = single;
+    }
+    row.activity = *mean;
+    row.coverage =
+        activity::coverage_interval(mean->activity, mean->d_activity, 1.0 - c.settings.coverage);
     return row;
 }
 
@@ -346,6 +338,11 @@ std::function<double(double)> relative_efficiency(const LoadedCurve& loaded) {
         const double held = std::clamp(energy, curve.energy_min_kev, curve.energy_max_kev);
         return activity::evaluate_efficiency(curve, held).efficiency;
     };
+}
+
+std::pair<double, double> efficiency_range(const LoadedCurve& loaded) {
+    if (!loaded.curve) return {0.0, 0.0};
+    return {loaded.curve->energy_min_kev, loaded.curve->energy_max_kev};
 }
 
 std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
@@ -443,6 +440,17 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
     if (spectrum.analysis == nullptr) return result;
 
     const SpectrumAnalysis& analysis = *spectrum.analysis;
+    if (!spectrum.energy_calibrated) {
+        for (const ActivityCandidate& candidate : candidates) {
+            NuclideActivityRow row;
+            row.nuclide = candidate.nuclide;
+            row.verdict = Verdict::no_energy_calibration;
+            row.identified = candidate.identified;
+            row.reason = "the spectrum has no energy calibration";
+            result.nuclides.push_back(row);
+        }
+        return result;
+    }
     if (!loaded.curve) {
         for (const ActivityCandidate& candidate : candidates)
             result.nuclides.push_back(

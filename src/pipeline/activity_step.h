@@ -46,7 +46,8 @@ struct ActivitySpectrum {
     double real_time_s = 0.0;
     std::string start;  // "YYYY-MM-DD HH:MM:SS", empty when unknown
     std::optional<analysis::EnergyCalibration>
-        energy;  // where lines are sought, when not the analysis's
+        energy;                     // where lines are sought, when not the analysis's
+    bool energy_calibrated = true;  // false: no line can be placed, no limits
 };
 
 struct LineActivityRow {
@@ -64,6 +65,9 @@ struct NuclideActivityRow {
     double identifying_energy_kev = 0.0;
     std::optional<double> identifying_value;  // y of the identifying line, compared with y*
     std::vector<LineActivityRow> lines;
+    std::optional<activity::PrimaryResult> primary;  // y and u(y) of that line's region
+    std::string reason;       // why there is no number, or what the decision was made on
+    bool identified = false;  // identification's verdict, reported beside the decision
 };
 
 struct ActivityResult {
@@ -89,6 +93,9 @@ LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_
 // The efficiency at an energy, for identification's expectation of relative line
 // strengths; held at the curve's ends outside its range. Empty without a curve.
 std::function<double(double)> relative_efficiency(const LoadedCurve& curve);
+
+// The curve's energy range in keV; 0, 0 without a curve.
+std::pair<double, double> efficiency_range(const LoadedCurve& curve);
 
 // The nuclides identification listed (but the annihilation line) and those whose
 // limits are always asked for, with their lines and half-lives from the library.

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 #include "analysis/peak_search.h"
 #include "analysis/peak_shape.h"
 #include "analysis/regions.h"
+#include "analysis/width_start.h"
 #include "pipeline/peak_flags.h"
 #include "pipeline/scatter_features.h"
 
@@ -152,11 +154,17 @@ ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& o
 // their peaks badly.
 ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& options,
                       SpectrumAnalysis& out, const RegionSettings& settings) {
+    // The points are only a first guess of the widths: the spectrum's own strongest
+    // lines, read at half height, set the start, so points off by any factor agree.
+    if (const auto start = width_from_spectrum(counts, out.first, out.last, out.points_width,
+                                               options.smoothing_points))
+        out.width = *start;
     ShapePass pass = measure_shape(counts, options, out, out.width, settings);
     for (int round = 0; round < calibration_rounds; ++round) {
         const WidthCalibration fitted =
             refine_width_calibration(pass.width, pass.samples, out.first, out.last);
         if (!fitted.refined) {
+            if (round == 0) out.width = out.points_width;
             if (round == 0 && !options.manual_search)
                 out.messages.push_back(
                     "fewer than three clean peaks show the peak width: the FWHM points are used "
@@ -172,6 +180,61 @@ ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& opt
         pass = measure_shape(counts, options, out, fitted, settings);
     }
     return pass;
+}
+
+// The annihilation line is Doppler-broadened: wider than the calibration, yet one line.
+constexpr double annihilation_kev = 511.0;
+constexpr double annihilation_reach_kev = 3.0;
+
+std::optional<std::pair<double, double>> annihilation_channels(const EnergyCalibration& energy) {
+    if (energy.c0 == 0.0 && energy.c1 == 1.0 && energy.c2 == 0.0) return std::nullopt;
+    auto channel_of = [&](double kev) {
+        double ch = (kev - energy.c0) / energy.c1;
+        for (int i = 0; i < 4; ++i) {
+            const double slope = energy.slope(ch);
+            if (slope == 0.0) break;
+            ch -= (energy.energy(ch) - kev) / slope;
+        }
+        return ch;
+    };
+    double low = channel_of(annihilation_kev - annihilation_reach_kev);
+    double high = channel_of(annihilation_kev + annihilation_reach_kev);
+    if (!std::isfinite(low) || !std::isfinite(high)) return std::nullopt;
+    if (low > high) std::swap(low, high);
+    return std::make_pair(low, high);
+}
+
+// Neighbours closer than one FWHM show no separate maxima: an unresolved pair, whose
+// areas the joint fit shares out (their uncertainties say how well).
+void mark_unresolved_pairs(std::vector<ReportedPeak>& peaks, const WidthCalibration& width) {
+    for (std::size_t i = 1; i < peaks.size(); ++i) {
+        const double low = peaks[i - 1].fit.centroid, high = peaks[i].fit.centroid;
+        if (high - low >= width.fwhm(0.5 * (low + high))) continue;
+        if (peaks[i - 1].pair_with == 0) peaks[i - 1].pair_with = static_cast<int>(i + 1);
+        peaks[i].pair_with = static_cast<int>(i);
+    }
+}
+
+// Points this far from the fitted widths are worth telling the user about.
+constexpr double points_far_off = 0.30;
+
+void note_points_far_off(const AnalysisOptions& options, SpectrumAnalysis& out) {
+    bool far = false;
+    for (const auto& point : {options.low, options.high}) {
+        const double fitted = out.width.fwhm(point.channel);
+        if (std::fabs(point.fwhm / fitted - 1.0) > points_far_off) far = true;
+    }
+    if (!far) return;
+    auto at = [&](const CalibrationPoint& point) {
+        char text[96];
+        std::snprintf(text, sizeof text, "%.2f ch at channel %.0f (fitted %.2f)", point.fwhm,
+                      point.channel, out.width.fwhm(point.channel));
+        return std::string(text);
+    };
+    out.messages.push_back(
+        "the FWHM points are more than 30 % off the widths of the spectrum's "
+        "peaks: " +
+        at(options.low) + ", " + at(options.high));
 }
 
 void report(const RegionResult& fit, const AnalysisOptions& options, SpectrumAnalysis& out) {
@@ -204,6 +267,7 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     out.energy = energy_calibration(options, energy_terms, message);
     if (!message.empty()) out.messages.push_back(message);
     out.width = width_calibration(options);
+    out.points_width = out.width;
     if (!analysed_range(counts.size(), options, out)) return out;
     if (options.manual_search && options.manual_peaks.empty())
         out.messages.push_back("manual peak search without peak channels");
@@ -217,10 +281,13 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     settings.smoothing_points = options.smoothing_points;
     settings.search_residuals = !options.manual_search;
 
+    if (const auto line = annihilation_channels(out.energy)) settings.broad_lines.push_back(*line);
+
     // First the strong lone peaks measure the width and the tail.
     const ShapePass shape = learn_shape(counts, options, out, settings);
     settings.width = out.width;
     settings.tail = shape.tail;
+    if (out.width.refined) note_points_far_off(options, out);
 
     // Then the peaks are searched, grouped and fitted with what they showed.
     std::vector<double> significance;
@@ -240,6 +307,7 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
         out.messages.push_back(std::to_string(dropped) +
                                " peak-like features at the Compton edge or backscatter energy "
                                "of a far stronger line are not reported");
+    mark_unresolved_pairs(out.peaks, out.width);
     assign_flags(out.peaks, out.width, calibrated);
     return out;
 }

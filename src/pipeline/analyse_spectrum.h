@@ -18,12 +18,14 @@ struct ReportedPeak {
     double fwhm_kev = 0.0;
     bool converged = true;    // the region's fit
     std::string flags = "-";  // letters of the flag table, "-" for none
+    int pair_with = 0;        // number (1-based) of the other member of an unresolved pair, or 0
 };
 
 struct SpectrumAnalysis {
     analysis::EnergyCalibration energy;
-    analysis::WidthCalibration width;  // after any refinement
-    int first = 0;                     // analysed range
+    analysis::WidthCalibration width;         // after any refinement
+    analysis::WidthCalibration points_width;  // the line through the user's FWHM points
+    int first = 0;                            // analysed range
     int last = -1;
     std::vector<ReportedPeak> peaks;  // in channel order
     std::vector<analysis::RegionResult> regions;

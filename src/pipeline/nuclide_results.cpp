@@ -4,6 +4,7 @@
 
 #include "contract/result_schema.h"
 #include "results/result_fields.h"
+#include "results/result_numbers.h"
 #include "results/result_writer.h"
 
 namespace sorvane {
@@ -73,6 +74,23 @@ void add_activity(NuclideRow& out, const ActivityResult& result) {
     out.decision_threshold = row->decision_threshold;
     out.detection_limit = row->detection_limit;
     out.verdict = row->verdict;
+    if (row->primary) {
+        out.primary_result = row->primary->value;
+        out.d_primary_result = row->primary->uncertainty;
+        out.decision =
+            row->verdict == Verdict::detected ? Verdict::detected : Verdict::not_detected;
+    }
+    if (row->coverage) {
+        out.best_estimate = row->coverage->best_estimate;
+        out.d_best_estimate = row->coverage->d_best_estimate;
+    }
+    if (row->activity) {
+        for (double kev : row->activity->excluded_kev)
+            out.excluded_lines += (out.excluded_lines.empty() ? "" : ",") + number_text(kev);
+        if (row->activity->uncertainty_scale != 1.0)
+            out.uncertainty_scale = row->activity->uncertainty_scale;
+    }
+    out.reason = row->reason;
 }
 
 void add_line_activity(NuclideLineRow& out, const ActivityResult& result, double energy_kev) {

@@ -77,7 +77,8 @@ NuclideRun load_nuclide_run(const FileSystem& fs, const std::string& system_dir,
 NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& analysis,
                               std::span<const double> counts,
                               const analysis::AnalysisOptions& options,
-                              std::function<double(double)> relative_efficiency) {
+                              std::function<double(double)> relative_efficiency,
+                              std::pair<double, double> efficiency_range_kev) {
     NuclideFindings findings;
     findings.messages = run.problems;
     std::vector<nuclides::PeakEvidence> evidence;
@@ -88,6 +89,14 @@ NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& ana
     start.c0 = analysis.energy.c0;
     start.c1 = analysis.energy.c1;
     start.c2 = analysis.energy.c2;
+    if (start.is_identity()) {
+        findings.energy_calibrated = false;
+        findings.messages.push_back(
+            "no energy calibration (the spectrum's is 0, 1, 0): no nuclides identified");
+        for (const auto& e : evidence)
+            findings.peaks.push_back({e.channel, e.d_channel, e.area, e.d_area, e.fwhm_kev});
+        return findings;
+    }
     const double floor = run.settings.energy_tolerance_kev;
     findings.recalibration =
         nuclides::recalibrate_energy(evidence, run.library, start, floor, analysis.last);
@@ -107,6 +116,8 @@ NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& ana
     identify.high_kev = scale.energy(analysis.last);
     identify.nuclides_of_interest = run.settings.nuclides_of_interest;
     identify.relative_efficiency = std::move(relative_efficiency);
+    identify.efficiency_low_kev = efficiency_range_kev.first;
+    identify.efficiency_high_kev = efficiency_range_kev.second;
     // Currie's detection limit over the continuum a line would sit on, and at least
     // what the peak search needs to report it.
     identify.detectable_area = [&](double energy) {

@@ -40,15 +40,19 @@ struct NuclideFindings {
     nuclides::Identification identification;
     std::vector<nuclides::PeakForMatch> peaks;  // under the scale matched with
     std::vector<std::string> messages;
+    // False when the spectrum's calibration is none (0, 1, 0: what a file without
+    // one leaves): then no line can be placed and nothing is identified.
+    bool energy_calibrated = true;
 };
 
 // Recalibrates the energy from the spectrum's peaks, matches them to the library and
 // identifies the nuclides; the counts give the continuum a missing line would have
 // had to rise above. A relative efficiency (energy in keV), when one is known, sharpens
-// which missing lines should have been seen.
+// which missing lines should have been seen; outside its curve's range none is expected.
 NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& analysis,
                               std::span<const double> counts,
                               const analysis::AnalysisOptions& options,
-                              std::function<double(double)> relative_efficiency = {});
+                              std::function<double(double)> relative_efficiency = {},
+                              std::pair<double, double> efficiency_range_kev = {0.0, 0.0});
 
 }  // namespace sorvane

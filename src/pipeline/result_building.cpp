@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "contract/result_schema.h"
 #include "pipeline/peak_flags.h"
 #include "results/result_fields.h"
 #include "results/result_writer.h"
@@ -45,7 +46,7 @@ OptionsPart options_part(const AnalysisOptions& options) {
 
 // The energy and width calibrations used, the width's fitted coefficients with their
 // uncertainties and how many clean peaks set them.
-CalibrationPart calibration_part(const SpectrumAnalysis& analysis) {
+CalibrationPart calibration_part(const SpectrumAnalysis& analysis, const AnalysisOptions& options) {
     const auto& width = analysis.width;
     CalibrationPart part;
     part.energy = {analysis.energy.c0, analysis.energy.c1, analysis.energy.c2};
@@ -56,6 +57,11 @@ CalibrationPart calibration_part(const SpectrumAnalysis& analysis) {
     part.d_fwhm = {width.d_a, width.d_b, width.d_c};
     part.fwhm_peaks = width.peaks_used;
     part.fwhm_refined = width.refined;
+    // The user's FWHM points beside the fitted widths at the same channels: the points
+    // are the fit's first guess, no longer its answer.
+    part.fwhm_points = {options.low.channel, options.low.fwhm, options.high.channel,
+                        options.high.fwhm};
+    part.fwhm_at_points = {width.fwhm(options.low.channel), width.fwhm(options.high.channel)};
     return part;
 }
 
@@ -80,6 +86,7 @@ PeakRow peak_row(std::size_t number, const ReportedPeak& peak, double live_time)
     }
     row.chi2r = f.reduced_deviance;
     row.flags = peak.flags == "-" ? std::string() : peak.flags;
+    if (peak.pair_with > 0) row.pair_with = peak.pair_with;
     return row;
 }
 
@@ -121,7 +128,9 @@ ChannelModel channel_model(const SpectrumAnalysis& analysis, std::size_t channel
 ResultModel analysed_result(const SpectrumFacts& facts, const AnalysisOptions& options,
                             const SpectrumAnalysis& analysis, std::span<const double> counts) {
     ResultModel model = common_result(facts, options, analysis.first, analysis.last);
-    model.calibration = calibration_part(analysis);
+    model.calibration = calibration_part(analysis, options);
+    // An analysed spectrum's peaks name the other member of an unresolved pair.
+    model.peaks.columns.emplace_back(result_schema::peak_column::pair_with);
     for (std::size_t i = 0; i < analysis.peaks.size(); ++i)
         model.peaks.rows.push_back(peak_row(i + 1, analysis.peaks[i], facts.live_time));
     model.messages = analysis.messages;

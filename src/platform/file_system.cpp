@@ -12,6 +12,15 @@ std::size_t last_separator(std::string_view path, char separator) {
 
 }  // namespace
 
+FsResult write_whole_file(FileSystem& files, const std::string& path, std::string_view bytes) {
+    const std::string temporary = path + ".tmp";
+    FsResult result = files.write_file(temporary, bytes);
+    if (!result.ok()) return result;
+    result = files.rename_file(temporary, path);
+    if (!result.ok()) files.remove_file(temporary);
+    return result;
+}
+
 std::string folder_of_path(std::string_view path, char separator) {
     std::size_t at = last_separator(path, separator);
     return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at + 1));

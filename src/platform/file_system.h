@@ -75,7 +75,23 @@ public:
 
     // The process's current folder, ending in the separator.
     virtual std::string current_folder() const = 0;
+
+    // The same operations under exactly the name given, for a caller that has matched
+    // the name against its own listing of the folder: no entry of another letter case
+    // is looked for, so a name that is not there costs no scan of the folder. Where
+    // the platform itself finds names ignoring case they are the ordinary ones.
+    virtual bool file_exists_as_named(const std::string& path) const { return file_exists(path); }
+    virtual FsResult write_file_as_named(const std::string& path, std::string_view bytes) {
+        return write_file(path, bytes);
+    }
+    virtual FsResult rename_file_as_named(const std::string& from, const std::string& to) {
+        return rename_file(from, to);
+    }
 };
+
+// Writes `bytes` beside `path` (its name + ".tmp") and renames that over `path`, so
+// the file is replaced whole or not at all: a failed write leaves the earlier file.
+FsResult write_whole_file(FileSystem& files, const std::string& path, std::string_view bytes);
 
 // Folder part of a path including the last separator ("C:\a\b.iec" -> "C:\a\").
 std::string folder_of_path(std::string_view path, char separator);

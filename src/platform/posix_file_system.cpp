@@ -111,8 +111,11 @@ FsResult PosixFileSystem::write_file(const std::string& path, std::string_view b
     if (!folder.empty() && !folder_exists(folder)) {
         return {FsStatus::path_not_found, folder + ": folder does not exist"};
     }
-    std::string real = resolve(path);
-    int fd = ::open(real.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    return write_file_as_named(resolve(path), bytes);
+}
+
+FsResult PosixFileSystem::write_file_as_named(const std::string& path, std::string_view bytes) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0) return failure(status_of_errno(errno), path, errno);
     std::size_t done = 0;
     int error_number = 0;
@@ -127,7 +130,7 @@ FsResult PosixFileSystem::write_file(const std::string& path, std::string_view b
     }
     if (::close(fd) != 0 && error_number == 0) error_number = errno;
     if (error_number != 0) {
-        ::unlink(real.c_str());  // never leave a truncated file behind
+        ::unlink(path.c_str());  // never leave a truncated file behind
         return failure(FsStatus::failed, path, error_number);
     }
     return FsResult::success();
@@ -138,6 +141,16 @@ FsResult PosixFileSystem::rename_file(const std::string& from, const std::string
         return failure(status_of_errno(errno), from, errno);
     }
     return FsResult::success();
+}
+
+FsResult PosixFileSystem::rename_file_as_named(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return failure(status_of_errno(errno), from, errno);
+    return FsResult::success();
+}
+
+bool PosixFileSystem::file_exists_as_named(const std::string& path) const {
+    return is_kind(path, S_IFREG);
 }
 
 FsResult PosixFileSystem::remove_file(const std::string& path) {

@@ -24,6 +24,9 @@ public:
     std::vector<std::string> drive_roots() const override { return {"/"}; }
     std::optional<std::int64_t> modification_time(const std::string& path) const override;
     std::string current_folder() const override;
+    bool file_exists_as_named(const std::string& path) const override;
+    FsResult write_file_as_named(const std::string& path, std::string_view bytes) override;
+    FsResult rename_file_as_named(const std::string& from, const std::string& to) override;
 
 private:
     // The path with its last element replaced by an existing entry of another

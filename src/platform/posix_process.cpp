@@ -39,11 +39,19 @@ Process::Started PosixProcess::start(const std::string& program, const std::stri
 }
 
 bool PosixProcess::is_running(std::int64_t id) {
+    return !exit_status(id).has_value();
+}
+
+std::optional<int> PosixProcess::exit_status(std::int64_t id) {
+    if (const auto known = ended_.find(id); known != ended_.end()) return known->second;
     int status = 0;
-    pid_t result = ::waitpid(static_cast<pid_t>(id), &status, WNOHANG);
-    if (result == 0) return true;
-    // Exited and reaped now, or not our child any more (reaped earlier).
-    return false;
+    const pid_t result = ::waitpid(static_cast<pid_t>(id), &status, WNOHANG);
+    if (result == 0) return std::nullopt;
+    // Exited and reaped now, or not our child (never, or reaped by someone else).
+    const int code =
+        result == static_cast<pid_t>(id) && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ended_[id] = code;
+    return code;
 }
 
 void PosixProcess::pause(std::chrono::milliseconds how_long) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+
 #include "platform/process.h"
 
 namespace sorvane {
@@ -11,8 +13,12 @@ public:
     Started start(const std::string& program, const std::string& argument,
                   bool pass_output) override;
     bool is_running(std::int64_t id) override;
+    std::optional<int> exit_status(std::int64_t id) override;
     void pause(std::chrono::milliseconds how_long) override;
     std::chrono::milliseconds now() override;
+
+private:
+    std::map<std::int64_t, int> ended_;  // reaped programs and how they ended
 };
 
 }  // namespace sorvane

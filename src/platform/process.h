@@ -26,6 +26,11 @@ public:
     // Whether a started program is still running (false once it has exited).
     virtual bool is_running(std::int64_t id) = 0;
 
+    // Never waits: nothing while the program runs; once it has ended (and has been
+    // reaped, so no finished program lingers), its exit status, the same on every
+    // later call. -1 when it ended without one (killed) or is no program we started.
+    virtual std::optional<int> exit_status(std::int64_t id) = 0;
+
     // Waits a little between two looks at the result folder.
     virtual void pause(std::chrono::milliseconds how_long) = 0;
 

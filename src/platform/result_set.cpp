@@ -18,6 +18,16 @@ FsResult remove_result_set(FileSystem& files, const std::string& res_dir, const 
 
 FsResult append_run_log(FileSystem& files, const std::string& res_dir, std::string_view stamp,
                         std::string_view file, std::string_view reason) {
+    return append_run_log_lines(files, res_dir, {run_log_line(stamp, file, reason)});
+}
+
+std::string run_log_line(std::string_view stamp, std::string_view file, std::string_view reason) {
+    return std::string(stamp) + " " + std::string(file) + ": " + std::string(reason);
+}
+
+FsResult append_run_log_lines(FileSystem& files, const std::string& res_dir,
+                              const std::vector<std::string>& lines) {
+    if (lines.empty()) return FsResult::success();
     const std::string path = res_dir + std::string(run_log_name);
     std::string log;
     if (files.file_exists(path)) {
@@ -25,8 +35,8 @@ FsResult append_run_log(FileSystem& files, const std::string& res_dir, std::stri
         if (!read.ok()) return read;
         if (!log.empty() && log.back() != '\n') log += '\n';
     }
-    log += std::string(stamp) + " " + std::string(file) + ": " + std::string(reason) + "\n";
-    return files.write_file(path, log);
+    for (const std::string& line : lines) log += line + "\n";
+    return write_whole_file(files, path, log);
 }
 
 std::optional<RunLogLine> read_run_log_line(std::string_view line) {
@@ -51,6 +61,14 @@ std::string local_time_stamp() {
     char text[32];
     const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
     return std::string(text, length);
+}
+
+}  // namespace sorvane
+
+namespace sorvane {
+
+std::int64_t utc_seconds() {
+    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 }  // namespace sorvane

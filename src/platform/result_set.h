@@ -1,9 +1,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -26,6 +28,14 @@ FsResult remove_result_set(FileSystem& files, const std::string& res_dir, const 
 FsResult append_run_log(FileSystem& files, const std::string& res_dir, std::string_view stamp,
                         std::string_view file, std::string_view reason);
 
+// One line of the run log, without its line end.
+std::string run_log_line(std::string_view stamp, std::string_view file, std::string_view reason);
+
+// Appends the lines to the run log of `res_dir` in one write. The log is replaced
+// whole, so a failed write (a full disk) leaves the earlier log as it was.
+FsResult append_run_log_lines(FileSystem& files, const std::string& res_dir,
+                              const std::vector<std::string>& lines);
+
 // One line of the run log, as append_run_log writes it.
 struct RunLogLine {
     std::string stamp;  // "YYYY-MM-DD HH:MM:SS"
@@ -38,5 +48,8 @@ std::optional<RunLogLine> read_run_log_line(std::string_view line);
 
 // The local date and time "YYYY-MM-DD HH:MM:SS", for the run log.
 std::string local_time_stamp();
+
+// Seconds since 1970-01-01 UTC now, the clock of the file system's modification times.
+std::int64_t utc_seconds();
 
 }  // namespace sorvane

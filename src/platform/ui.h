@@ -24,6 +24,7 @@ public:
     // A chosen path, or nothing when cancelled. `filter` is "caption|*.ext".
     virtual std::optional<std::string> open_file_dialog(std::string_view filter,
                                                         std::string_view initial_folder) = 0;
+    // The save dialog's `initial_folder` may end in a file name, offered as the default.
     virtual std::optional<std::string> save_file_dialog(std::string_view filter,
                                                         std::string_view initial_folder) = 0;
     // The "run time" input box; the window's has a "Browse..." button that picks

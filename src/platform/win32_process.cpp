@@ -43,6 +43,7 @@ void make_inheritable(DWORD which) {
 
 struct Win32Process::Handles {
     std::map<std::int64_t, HANDLE> by_id;
+    std::map<std::int64_t, int> ended;  // how the reaped programs ended
 };
 
 std::string windows_command_line(const std::string& program, const std::string& argument) {
@@ -93,12 +94,21 @@ Process::Started Win32Process::start(const std::string& program, const std::stri
 }
 
 bool Win32Process::is_running(std::int64_t id) {
+    return !exit_status(id).has_value();
+}
+
+std::optional<int> Win32Process::exit_status(std::int64_t id) {
+    if (const auto known = handles_->ended.find(id); known != handles_->ended.end())
+        return known->second;
     const auto found = handles_->by_id.find(id);
-    if (found == handles_->by_id.end()) return false;
-    if (WaitForSingleObject(found->second, 0) == WAIT_TIMEOUT) return true;
+    if (found == handles_->by_id.end()) return -1;
+    if (WaitForSingleObject(found->second, 0) == WAIT_TIMEOUT) return std::nullopt;
+    DWORD code = 0;
+    const int status = GetExitCodeProcess(found->second, &code) ? static_cast<int>(code) : -1;
     CloseHandle(found->second);
     handles_->by_id.erase(found);
-    return false;
+    handles_->ended[id] = status;
+    return status;
 }
 
 void Win32Process::pause(std::chrono::milliseconds how_long) {

@@ -24,6 +24,7 @@ public:
     Started start(const std::string& program, const std::string& argument,
                   bool pass_output) override;
     bool is_running(std::int64_t id) override;
+    std::optional<int> exit_status(std::int64_t id) override;
     void pause(std::chrono::milliseconds how_long) override;
     std::chrono::milliseconds now() override;
 

@@ -25,11 +25,13 @@ std::string spaced(std::string text) {
     return text;
 }
 
-constexpr std::array<std::pair<Verdict, std::string_view>, 4> verdict_words{{
+constexpr std::array<std::pair<Verdict, std::string_view>, 6> verdict_words{{
     {Verdict::detected, "detected"},
     {Verdict::not_detected, "not detected"},
     {Verdict::no_efficiency, "no efficiency"},
     {Verdict::outside_curve, "outside the curve's range"},
+    {Verdict::not_computable, "not computable"},
+    {Verdict::no_energy_calibration, "no energy calibration"},
 }};
 
 std::string budget_text(const ResultModel& result, const std::string& nuclide) {
@@ -85,6 +87,12 @@ NuclideList nuclide_list(const ResultModel& result) {
     if (activities)
         list.headers.insert(list.headers.end(), {"Activity", "Coverage interval",
                                                  "Decision threshold", "Verdict", "Budget"});
+    // Results that carry the primary result: the decision on the counts beside.
+    const bool decisions =
+        activities && t.column(result_schema::nuclide_column::primary_result).has_value();
+    if (decisions)
+        list.headers.insert(list.headers.end(),
+                            {"Primary result", "Decision", "Detection limit", "Why"});
     for (std::size_t row = 0; row < t.rows.size(); ++row) {
         const NuclideRow& n = t.rows[row];
         NuclideListRow line;
@@ -111,6 +119,20 @@ NuclideList nuclide_list(const ResultModel& result) {
             line.cells.push_back(verdict_in_words(n.verdict));
             line.cells.push_back(budget_text(result, n.nuclide));
             line.flagged = n.verdict == Verdict::outside_curve;
+        }
+        if (decisions) {
+            // The decision on the counts, beside identification's verdict on the lines.
+            const auto& y = n.primary_result;
+            const double u = n.d_primary_result.value_or(0.0);
+            line.cells.push_back(y ? rounded_pair(*y, u).first + " +- " + rounded_pair(*y, u).second
+                                   : std::string());
+            line.cells.push_back(verdict_in_words(n.decision));
+            line.cells.push_back(n.detection_limit ? significant(n.detection_limit)
+                                                   : std::string());
+            // The file writes the reason's blanks as "_".
+            std::string reason = n.reason;
+            std::replace(reason.begin(), reason.end(), '_', ' ');
+            line.cells.push_back(reason);
         }
         list.rows.push_back(std::move(line));
     }

@@ -13,8 +13,23 @@ std::string file_name_of(const std::string& path) {
     return name;
 }
 
+// The runtime writes a result for a spectrum it could not analyse, with no range
+// analysed, no calibration, no peaks and the reason as its first message (a result
+// of an earlier version may lack the range, never the peaks).
+bool is_failure_result(const ResultModel& result) {
+    return result.spectrum.analysed_range.empty() && result.calibration.energy.empty() &&
+           result.peaks.rows.empty();
+}
+
 std::vector<std::string> notes_on(const ResultModel& result) {
     std::vector<std::string> notes;
+    // Such a result never had counts: its reason comes first, not the version note.
+    if (is_failure_result(result)) {
+        notes.push_back("The spectrum could not be analysed: " +
+                        (result.messages.empty() ? std::string("the runtime gave no reason")
+                                                 : result.messages.front()));
+        return notes;
+    }
     if (!result.has_counts)
         notes.push_back(
             "The spectrum's counts are not in this result (it was written by an earlier "

@@ -44,4 +44,8 @@ std::string with_pdf_extension(std::string path) {
     return path;
 }
 
+std::string default_pdf_path(const std::string& result_path) {
+    return beside(result_path, ".pdf");
+}
+
 }  // namespace sorvane

@@ -20,4 +20,8 @@ ReportPage find_report_page(const FileSystem& fs, const std::string& result_path
 // The path a PDF export writes to: a name without an extension gets ".pdf".
 std::string with_pdf_extension(std::string path);
 
+// The name a PDF export offers: the result's own, with ".pdf" ("/r/B.res" gives
+// "/r/B.pdf"), so a page handed out names the spectrum it reports.
+std::string default_pdf_path(const std::string& result_path);
+
 }  // namespace sorvane

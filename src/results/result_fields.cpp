@@ -26,7 +26,7 @@ constexpr std::array<ResultField<SpectrumPart>, 8> spectrum_table{{
 }};
 
 // Every key is optional: a spectrum that could not be analysed has none.
-constexpr std::array<ResultField<CalibrationPart>, 11> calibration_table{{
+constexpr std::array<ResultField<CalibrationPart>, 13> calibration_table{{
     {rs::calibration_key::energy, &CalibrationPart::energy, F::numbers, true},
     {rs::calibration_key::energy_source, &CalibrationPart::energy_source, F::text, true},
     {rs::calibration_key::d_energy_includes_calibration,
@@ -43,6 +43,8 @@ constexpr std::array<ResultField<CalibrationPart>, 11> calibration_table{{
      &CalibrationPart::recalibration_residual_rms_kev, F::general, true},
     {rs::calibration_key::recalibration_residual, &CalibrationPart::recalibration_residuals,
      F::repeated, true},
+    {rs::calibration_key::fwhm_points, &CalibrationPart::fwhm_points, F::numbers, true},
+    {rs::calibration_key::fwhm_at_points, &CalibrationPart::fwhm_at_points, F::numbers, true},
 }};
 
 constexpr std::array<ResultField<OptionsPart>, 14> options_table{{
@@ -62,7 +64,7 @@ constexpr std::array<ResultField<OptionsPart>, 14> options_table{{
     {rs::options_key::manual_pk_ch, &OptionsPart::manual_pk_ch, F::numbers},
 }};
 
-constexpr std::array<ResultField<PeakRow>, 16> peak_table{{
+constexpr std::array<ResultField<PeakRow>, 17> peak_table{{
     {rs::peak_column::no, &PeakRow::no, F::whole},
     {rs::peak_column::channel, &PeakRow::channel, F::general},
     {rs::peak_column::d_channel, &PeakRow::d_channel, F::general},
@@ -78,10 +80,11 @@ constexpr std::array<ResultField<PeakRow>, 16> peak_table{{
     {rs::peak_column::d_cps, &PeakRow::d_cps, F::general},
     {rs::peak_column::chi2r, &PeakRow::chi2r, F::general},
     {rs::peak_column::flags, &PeakRow::flags, F::cell},
+    {rs::peak_column::pair_with, &PeakRow::pair_with, F::whole, true},
     {rs::peak_column::nuclide, &PeakRow::nuclide, F::cell, true},
 }};
 
-constexpr std::array<ResultField<NuclideRow>, 14> nuclide_table{{
+constexpr std::array<ResultField<NuclideRow>, 22> nuclide_table{{
     {rs::nuclide_column::nuclide, &NuclideRow::nuclide, F::cell},
     {rs::nuclide_column::identified, &NuclideRow::identified, F::yes_no},
     {rs::nuclide_column::score, &NuclideRow::score, F::fixed3},
@@ -96,6 +99,14 @@ constexpr std::array<ResultField<NuclideRow>, 14> nuclide_table{{
     {rs::nuclide_column::detection_limit, &NuclideRow::detection_limit, F::general, true},
     {rs::nuclide_column::lines_chi2r, &NuclideRow::lines_chi2r, F::general, true},
     {rs::nuclide_column::verdict, &NuclideRow::verdict, F::verdict, true},
+    {rs::nuclide_column::primary_result, &NuclideRow::primary_result, F::general, true},
+    {rs::nuclide_column::d_primary_result, &NuclideRow::d_primary_result, F::general, true},
+    {rs::nuclide_column::decision, &NuclideRow::decision, F::verdict, true},
+    {rs::nuclide_column::best_estimate, &NuclideRow::best_estimate, F::general, true},
+    {rs::nuclide_column::d_best_estimate, &NuclideRow::d_best_estimate, F::general, true},
+    {rs::nuclide_column::excluded_lines, &NuclideRow::excluded_lines, F::cell, true},
+    {rs::nuclide_column::uncertainty_scale, &NuclideRow::uncertainty_scale, F::general, true},
+    {rs::nuclide_column::reason, &NuclideRow::reason, F::cell, true},
 }};
 
 constexpr std::array<ResultField<NuclideLineRow>, 9> nuclide_line_table{{

@@ -11,11 +11,13 @@ namespace {
 
 namespace words = result_schema::verdict_word;
 
-constexpr std::array<std::pair<Verdict, std::string_view>, 4> verdict_words{{
+constexpr std::array<std::pair<Verdict, std::string_view>, 6> verdict_words{{
     {Verdict::detected, words::detected},
     {Verdict::not_detected, words::not_detected},
     {Verdict::no_efficiency, words::no_efficiency},
     {Verdict::outside_curve, words::outside_curve},
+    {Verdict::not_computable, words::not_computable},
+    {Verdict::no_energy_calibration, words::no_energy_calibration},
 }};
 
 std::span<const ResultField<PeakRow>> fields_of(const PeakRow*) {

@@ -21,7 +21,15 @@ using NamedValues = std::vector<std::pair<std::string, std::string>>;
 std::string value_of(const NamedValues& values, std::string_view name);
 
 // What the activity step concluded of a nuclide; none: no activity was computed.
-enum class Verdict { none, detected, not_detected, no_efficiency, outside_curve };
+enum class Verdict {
+    none,
+    detected,
+    not_detected,
+    no_efficiency,
+    outside_curve,
+    not_computable,
+    no_energy_calibration
+};
 std::string_view verdict_word(Verdict verdict);  // "-" for none
 Verdict verdict_of_word(std::string_view word);  // none for a word it does not know
 
@@ -51,6 +59,9 @@ struct CalibrationPart {
     Number recalibration_lines;
     Number recalibration_residual_rms_kev;
     std::vector<std::vector<double>> recalibration_residuals;  // peak, library energy, residual
+    // The user's FWHM points (channel, FWHM low and high) and the fitted widths there.
+    std::vector<double> fwhm_points;
+    std::vector<double> fwhm_at_points;
 
     bool operator==(const CalibrationPart&) const = default;
 };
@@ -69,6 +80,7 @@ struct PeakRow {
     Number no, channel, d_channel, energy, d_energy, fwhm_ch, fwhm_kev, area, d_area, d_area_pct,
         background, cps, d_cps, chi2r;
     std::string flags;    // letters of the legend, empty for none
+    Number pair_with;     // number of the other member of an unresolved pair
     std::string nuclide;  // the nuclide identification gave it, empty for none
 
     bool operator==(const PeakRow&) const = default;
@@ -84,6 +96,15 @@ struct NuclideRow {
     Number activity, d_activity, coverage_low, coverage_high, decision_threshold, detection_limit,
         lines_chi2r;
     Verdict verdict = Verdict::none;
+    // The primary result of the identifying line's region and the decision it gives,
+    // the best estimate, the lines left out, the lines' uncertainty scale, and why a
+    // number is missing.
+    Number primary_result, d_primary_result;
+    Verdict decision = Verdict::none;
+    Number best_estimate, d_best_estimate;
+    std::string excluded_lines;  // "1173.2,1332.5"
+    Number uncertainty_scale;
+    std::string reason;
 
     bool operator==(const NuclideRow&) const = default;
 };

@@ -67,7 +67,9 @@ std::vector<SummaryActivity> activities_of(const ResultModel& result) {
                        t.cell(row, column::activity), t.cell(row, column::d_activity), unit,
                        t.cell(row, column::coverage_low), t.cell(row, column::coverage_high),
                        t.cell(row, column::decision_threshold),
-                       t.cell(row, column::detection_limit), std::string(verdict_word(verdict))});
+                       t.cell(row, column::detection_limit), std::string(verdict_word(verdict)),
+                       t.cell(row, column::primary_result), t.cell(row, column::d_primary_result),
+                       t.cell(row, column::decision), t.cell(row, column::identified)});
     }
     return out;
 }
@@ -76,6 +78,22 @@ std::string joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
     return text;
+}
+
+// A result older than this run is an earlier run's: this run failed for it, with
+// the reason it gave, or left no result at all.
+// A file this run could not convert has no result of this run, whatever the
+// clock says (file times may not tell apart two runs within one second).
+void mark_earlier(SummaryRow& row, const FileSystem& fs, const ThisRun& this_run) {
+    std::string reason;
+    for (const auto& [base, why] : this_run.failures)
+        if (equal_ignoring_case(base, row.name)) reason = why;
+    const std::optional<std::int64_t> written = fs.modification_time(row.result_path);
+    const bool older = !written || *written < this_run.start;
+    if (reason.empty() && !older) return;
+    row.earlier = true;
+    row.failure = (reason.empty() ? std::string("no result from this run") : reason) +
+                  " (the result shown is an earlier one)";
 }
 
 }  // namespace
@@ -104,7 +122,8 @@ SummaryRow summary_row(std::string_view name, const std::optional<ResultModel>& 
 }
 
 std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& res_dir,
-                                      const std::vector<std::string>& names) {
+                                      const std::vector<std::string>& names,
+                                      const std::optional<ThisRun>& this_run) {
     std::string log;
     if (!fs.read_file(res_dir + std::string(run_log_name), log).ok()) log.clear();
     std::vector<SummaryRow> rows;
@@ -115,6 +134,7 @@ std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& r
         if (fs.read_file(path, text).ok()) result = read_result(text);
         rows.push_back(summary_row(name, result, log));
         if (result) rows.back().result_path = path;
+        if (this_run && result) mark_earlier(rows.back(), fs, *this_run);
     }
     return rows;
 }
@@ -140,14 +160,19 @@ namespace sorvane {
 std::string activities_csv(const std::vector<SummaryRow>& rows) {
     std::string text =
         "spectrum,nuclide,activity,d_activity,unit,coverage_low,coverage_high,"
-        "decision_threshold,detection_limit,verdict\r\n";
+        "decision_threshold,detection_limit,verdict,primary_result,d_primary_result,decision,"
+        "identified\r\n";
     for (const SummaryRow& row : rows)
         for (const SummaryActivity& a : row.activities) {
             for (const std::string* field :
                  {&row.name, &a.nuclide, &a.activity, &a.d_activity, &a.unit, &a.coverage_low,
                   &a.coverage_high, &a.decision_threshold, &a.detection_limit})
                 text += csv_field(*field == "-" ? std::string() : *field) + ",";
-            text += csv_field(a.verdict) + "\r\n";
+            text += csv_field(a.verdict);
+            for (const std::string* field :
+                 {&a.primary_result, &a.d_primary_result, &a.decision, &a.identified})
+                text += "," + csv_field(*field == "-" ? std::string() : *field);
+            text += "\r\n";
         }
     return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,12 @@ struct SummaryActivity {
     std::string decision_threshold;
     std::string detection_limit;
     std::string verdict;
+    // The decision on the counts of the identifying line's region, and identification
+    // beside it; empty in results that do not carry them.
+    std::string primary_result = {};
+    std::string d_primary_result = {};
+    std::string decision = {};
+    std::string identified = {};
 };
 
 // One spectrum of a run as the run summary lists it.
@@ -35,6 +42,15 @@ struct SummaryRow {
     std::string result_path;    // empty when no result exists
     std::string nuclides = {};  // the identified ones, blank-separated
     std::vector<SummaryActivity> activities = {};
+    bool earlier = false;  // the result shown is an earlier run's: this run left none
+};
+
+// What a summary knows of the run it follows, so that an earlier run's result is
+// not taken for this one's.
+struct ThisRun {
+    std::int64_t start = 0;  // the file clock's time as the run began
+    // Base names whose file this run could not convert, and why.
+    std::vector<std::pair<std::string, std::string>> failures;
 };
 
 // The row of a base name from its result (when there is one) and the run log.
@@ -43,8 +59,11 @@ SummaryRow summary_row(std::string_view name, const std::optional<ResultModel>& 
 
 // The rows of the base names' results in the result folder (ending in the
 // separator), reasons of failures from its sorvane-run.log.
+// With `this_run`, a result older than the run is shown as the earlier one it is,
+// with this run's failure beside it.
 std::vector<SummaryRow> summarise_run(const FileSystem& fs, const std::string& res_dir,
-                                      const std::vector<std::string>& names);
+                                      const std::vector<std::string>& names,
+                                      const std::optional<ThisRun>& this_run = std::nullopt);
 
 std::string summary_csv(const std::vector<SummaryRow>& rows);
 

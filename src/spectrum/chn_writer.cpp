@@ -66,7 +66,8 @@ std::string encode_chn(const Spectrum& spectrum) {
 
 FsResult write_chn(Spectrum& spectrum, FileSystem& fs) {
     spectrum.chn_header.file_type = -1;
-    return fs.write_file(spectrum.chn_path, encode_chn(spectrum));
+    // Written beside and renamed, so an earlier CHN file stays until the new one is whole.
+    return write_whole_file(fs, spectrum.chn_path, encode_chn(spectrum));
 }
 
 }  // namespace sorvane

@@ -18,7 +18,8 @@ int stored_channel_count(const ChnHeader& header);
 std::string encode_chn(const Spectrum& spectrum);
 
 // Sets file_type to -1 and writes the record to chn_path, replacing any older
-// file whole. On failure no partial file stays and the reason is returned.
+// file whole, and only once the new one is complete. On failure no partial file
+// stays, an older file stays as it was, and the reason is returned.
 FsResult write_chn(Spectrum& spectrum, FileSystem& fs);
 
 }  // namespace sorvane

@@ -2,11 +2,13 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "browser/browsers.h"
 #include "contract/analysis_settings.h"
 #include "form/form1.h"
 #include "spectrum/spectrum.h"
+#include "ui/run_watches.h"
 
 namespace sorvane {
 
@@ -40,6 +42,8 @@ struct MainWindow {
     std::optional<WindowPlacement> placement;  // nothing: keep the designed place
     Focus focus = Focus::none;
     std::string status_line;  // what the last "GO" did; empty before the first
+    // Runtimes started by "GO" that are still watched, the newest last.
+    std::vector<WatchedRun> watched_runs;
     bool shown = false;
     bool closed = false;
 };

@@ -6,11 +6,13 @@
 #include "browser/open_tree_at.h"
 #include "control/collect_settings.h"
 #include "control/control_file.h"
+#include "control/earlier_results.h"
 #include "control/manual_peaks.h"
 #include "control/settings_view.h"
 #include "form/type_selector.h"
 #include "platform/dos_pattern.h"
 #include "platform/file_system.h"
+#include "platform/result_set.h"
 
 namespace sorvane {
 namespace {
@@ -129,6 +131,28 @@ void Form_Load(MainWindow& window, const FileSystem& files, const StartupEnviron
     window.shown = true;
     window.focus = Focus::TreeView1_0;
     window.caption = title;
+}
+
+void restore_set_aside_results(MainWindow& window, FileSystem& files) {
+    const SettledSets settled = settle_left_aside(files, window.settings.system_dir);
+    if (settled.kept.empty() && settled.replaced == 0 && settled.problems.empty()) return;
+    std::vector<std::string> lines;
+    for (const KeptSet& kept : settled.kept)
+        lines.push_back(run_log_line(local_time_stamp(), settled.res_dir + kept.base + ".res",
+                                     kept.reason + "; the earlier result is put back"));
+    for (const std::string& problem : settled.problems)
+        lines.push_back(run_log_line(local_time_stamp(), settled.res_dir, problem));
+    const FsResult logged = append_run_log_lines(files, settled.res_dir, lines);
+    const std::size_t kept = settled.kept.size();
+    window.status_line =
+        "Start: an interrupted GO in " + settled.res_dir + ": " + std::to_string(kept) +
+        (kept == 1 ? " earlier result" : " earlier results") + " put back, " +
+        std::to_string(settled.replaced) +
+        (settled.replaced == 1 ? " replaced by a whole new one" : " replaced by whole new ones");
+    if (!settled.problems.empty())
+        window.status_line += ", " + std::to_string(settled.problems.size()) + " files not settled";
+    window.status_line += logged.ok() ? "; see " + settled.res_dir + std::string(run_log_name)
+                                      : "; the run log could not be written: " + logged.reason;
 }
 
 }  // namespace sorvane

@@ -34,6 +34,11 @@ std::string local_date_text(std::int64_t seconds);
 // holds `system_dir`.
 void Form_Load(MainWindow& window, const FileSystem& files, const StartupEnvironment& environment);
 
+// After start-up: puts back the earlier results that a run cut short by a crash of
+// the window had set aside, logs each in the run log of their folder and says so in
+// the status line.
+void restore_set_aside_results(MainWindow& window, FileSystem& files);
+
 // The drive root a path lies on ("C:\" for "C:\Users\x", "/" on POSIX); the first
 // drive when none matches.
 std::string drive_root_of(std::string_view path, const FileSystem& files);

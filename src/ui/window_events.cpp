@@ -12,6 +12,8 @@ std::optional<BatchReport> Command1_Click(MainWindow& window, Services& services
     std::optional<BatchReport> report = Command1_Click(
         window.form, window.settings, window.spectrum, services.fs, services.process, services.ui);
     show_run_status(window, report, services.fs);
+    if (report)
+        watch_run(window, batch_request(window.form, window.settings, services.fs), *report);
     return report;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "activity/normal_distribution.h"
 
 namespace sorvane::activity {
@@ -68,6 +70,33 @@ TEST(CoverageInterval, LargeResultIsSymmetric) {
     EXPECT_NEAR(interval.low, 100.0 - 1.959963984540054, 1e-9);
     EXPECT_NEAR(interval.high, 100.0 + 1.959963984540054, 1e-9);
     EXPECT_NEAR(interval.best_estimate, 100.0, 1e-12);
+}
+
+}  // namespace
+}  // namespace sorvane::activity
+
+namespace sorvane::activity {
+namespace {
+
+// n_0 = 400, u(n_0) = 10, w = 0.01, u_rel(w) = 0.05: y = w (n_g - n_0) and
+// u^2(y) = w^2 (n_g + u^2(n_0)) + y^2 u_rel^2.
+TEST(PrimaryResult, ByHand) {
+    struct Case {
+        double gross;
+        double value;
+        double uncertainty;
+    };
+    const Case cases[] = {
+        {500, 1.0, 0.25},                             // 1e-4 600 + 0.0025 = 0.0625
+        {360, -0.4, std::sqrt(1e-4 * 460 + 0.0004)},  // below the background: negative
+        {400, 0.0, 0.01 * std::sqrt(500.0)},
+    };
+    const LimitInput in{400.0, 10.0, 0.01, 0.05};
+    for (const Case& c : cases) {
+        const PrimaryResult r = primary_result(in, c.gross);
+        EXPECT_NEAR(r.value, c.value, 1e-12) << c.gross;
+        EXPECT_NEAR(r.uncertainty, c.uncertainty, 1e-12) << c.gross;
+    }
 }
 
 }  // namespace

@@ -91,3 +91,34 @@ TEST(StandardPoint, EfficiencyOfAStandardsLine) {
 
 }  // namespace
 }  // namespace sorvane::activity
+
+namespace sorvane::activity {
+namespace {
+
+// Points of one nuclide whose certified activity (1 %) they all share: a common
+// shift of ln eff is taken up by a_0 alone, so the fit gives the coefficients of the
+// points without it and the covariance plus 1e-4 on a_0 only (generalised least
+// squares with V = D + c^2 1 1', where the model holds a constant term).
+TEST(EfficiencyFit, ASharedCertificateErrorStaysInTheLevel) {
+    std::vector<EfficiencyPoint> own, shared;
+    const double energies[] = {122, 245, 344, 779, 964, 1112, 1408};
+    const double scatter[] = {0.01, -0.004, 0.003, -0.006, 0.002, 0.005, -0.003};
+    for (int i = 0; i < 7; ++i) {
+        const double eff = 0.05 * std::pow(energies[i] / 300.0, -0.8) * (1.0 + scatter[i]);
+        own.push_back({"Eu-152", energies[i], eff, 0.005 * eff, 0.0});
+        shared.push_back({"Eu-152", energies[i], eff, std::hypot(0.005, 0.01) * eff, 0.01});
+    }
+    const EfficiencyFit a = fit_efficiency(own, 3, "a");
+    const EfficiencyFit b = fit_efficiency(shared, 3, "b");
+    ASSERT_TRUE(a.problem.empty());
+    ASSERT_TRUE(b.problem.empty());
+    for (std::size_t k = 0; k < 4; ++k)
+        EXPECT_NEAR(b.curve.coefficients[k], a.curve.coefficients[k], 1e-9) << k;
+    for (std::size_t k = 0; k < 16; ++k)
+        EXPECT_NEAR(b.curve.covariance[k], a.curve.covariance[k] + (k == 0 ? 1e-4 : 0.0), 1e-10)
+            << k;
+    EXPECT_NEAR(b.curve.chi2_reduced, a.curve.chi2_reduced, 1e-9);
+}
+
+}  // namespace
+}  // namespace sorvane::activity

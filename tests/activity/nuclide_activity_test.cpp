@@ -74,3 +74,73 @@ TEST(NuclideActivity, CommonFactorsAddToTheBudgetOnly) {
 
 }  // namespace
 }  // namespace sorvane::activity
+
+namespace sorvane::activity {
+namespace {
+
+// The chi^2 distribution's 95 % quantiles (standard tables): 3.841, 7.815, 11.070,
+// 18.307, 43.773; the cube-root approximation is 2.5 % low at 1 dof.
+TEST(Chi2Quantile, AgainstTheTable) {
+    struct Case {
+        int dof;
+        double quantile;
+        double tolerance;
+    };
+    const Case cases[] = {{1, 3.841, 0.03},
+                          {3, 7.815, 0.01},
+                          {5, 11.070, 0.01},
+                          {10, 18.307, 0.005},
+                          {30, 43.773, 0.002}};
+    for (const Case& c : cases)
+        EXPECT_NEAR(chi2_quantile(0.95, c.dof) / c.quantile, 1.0, c.tolerance) << c.dof;
+}
+
+// Lines of a flat, exact curve (eff 0.1), p = 0.5, 1000 s: A = N / 50 Bq, each line's
+// counts 1 % uncertain, so the weights are equal and the mean is the plain mean.
+TEST(ConsistentLines, LeftOutAndScaledByHand) {
+    EfficiencyCurve curve;
+    curve.order = 2;
+    curve.reference_energy_kev = 500;
+    curve.coefficients = {std::log(0.1), 0, 0};
+    curve.covariance.assign(9, 0.0);
+    curve.energy_min_kev = 100;
+    curve.energy_max_kev = 2000;
+    CommonFactors common;
+    common.live_time_s = 1000;
+    struct Case {
+        const char* what;
+        std::vector<double> activities;
+        double mean;
+        double d_mean;
+        std::vector<double> excluded_kev;
+        bool scaled;
+    };
+    const Case cases[] = {
+        // 130 stands (130 - 110) / sqrt(1.21 - 0.403) = 22 from the mean of three: left
+        // out; the two left agree: 100 +- 100 sqrt(1e-4 / 2).
+        {"an outlier", {100, 100, 130}, 100, 100 * std::sqrt(0.5e-4), {300}, false},
+        // Two lines, chi^2 = 8 / 1.0404 = 7.69 above 3.75: the counting variance
+        // 102^2 1e-4 / 2 times 7.69 is 4, so 2.0.
+        {"two lines that disagree", {100, 104}, 102, 2.0, {}, true},
+        // chi^2 = 2 for 2 dof: consistent, 100 +- 100 sqrt(1e-4 / 3).
+        {"three that agree", {99, 100, 101}, 100, 100 * std::sqrt(1e-4 / 3), {}, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<LineMeasurement> lines;
+        std::vector<LineActivity> activities;
+        for (std::size_t i = 0; i < c.activities.size(); ++i) {
+            const double n = 50.0 * c.activities[i];
+            lines.push_back({100.0 + 100.0 * i, n, 0.01 * n, 0.5, 0.0});
+            activities.push_back(line_activity(lines.back(), curve, common));
+        }
+        const NuclideActivity mean = combine_consistent_lines(activities, lines, curve, common);
+        ASSERT_TRUE(mean.valid) << c.what;
+        EXPECT_NEAR(mean.activity, c.mean, 1e-9) << c.what;
+        EXPECT_NEAR(mean.d_activity, c.d_mean, 1e-9) << c.what;
+        EXPECT_EQ(mean.excluded_kev, c.excluded_kev) << c.what;
+        EXPECT_EQ(mean.uncertainty_scale > 1.0, c.scaled) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane::activity

@@ -14,6 +14,8 @@ TEST(NuclideSettings, WritesEveryKeyInOrderWithCrLf) {
     settings.sample_quantity = 0.25;
     settings.sample_unit = "kg";
     settings.write_report = true;
+    settings.report_laboratory = "Radiation Lab";
+    settings.report_coverage_factor = 2;
     EXPECT_EQ(render_nuclide_settings(settings),
               "[nuclides]\r\n"
               "identify = 1\r\n"
@@ -30,7 +32,15 @@ TEST(NuclideSettings, WritesEveryKeyInOrderWithCrLf) {
               "beta = 0.05\r\n"
               "coverage = 0.95\r\n"
               "always_report = \r\n"
-              "write_report = 1\r\n");
+              "write_report = 1\r\n"
+              "report_laboratory = Radiation Lab\r\n"
+              "report_address = \r\n"
+              "report_accreditation = \r\n"
+              "report_detector = \r\n"
+              "report_geometry = \r\n"
+              "report_sample_id = \r\n"
+              "report_sample_description = \r\n"
+              "report_coverage_factor = 2\r\n");
     settings.library_files.erase(settings.library_files.begin() + 1);  // an empty path is no file
     EXPECT_EQ(parse_nuclide_settings(render_nuclide_settings(settings)).settings, settings);
 }
@@ -41,11 +51,18 @@ TEST(NuclideSettings, ABadValueKeepsTheDefaultAndNamesTheLine) {
         bool usable;
     };
     const Case cases[] = {
-        {"alpha = 0.5", true},         {"alpha = 0.51", false},
-        {"alpha = 0,05", false},       {"coverage = 1", false},
-        {"beta = -0.1", false},        {"identify = yes", false},
-        {"sample_quantity = 0", true}, {"energy_tolerance_kev = 0", false},
-        {"colour = red", true},        {"no equals sign", true},
+        {"alpha = 0.5", true},
+        {"alpha = 0.51", false},
+        {"report_coverage_factor = 2", true},
+        {"report_coverage_factor = 0.5", false},
+        {"alpha = 0,05", false},
+        {"coverage = 1", false},
+        {"beta = -0.1", false},
+        {"identify = yes", false},
+        {"sample_quantity = 0", true},
+        {"energy_tolerance_kev = 0", false},
+        {"colour = red", true},
+        {"no equals sign", true},
     };
     for (const Case& c : cases) {
         const auto read = parse_nuclide_settings(std::string("[nuclides]\r\n") + c.line + "\r\n");

@@ -186,10 +186,9 @@ TEST_F(BatchRunTest, AFailedReadGetsNoChnFileIsNotCountedAndIsListed) {
               "numbers; the earlier result C:\\res\\bad.res is kept\n");
 }
 
-// An earlier result set goes only when a new result is on its way: a spectrum
-// that was converted for the runtime. A failed read, or a conversion without a
-// runtime, keeps it.
-TEST_F(BatchRunTest, AnEarlierResultSetGoesOnlyForANewResult) {
+// A run that does not wait leaves an earlier result set where it is: the runtime
+// replaces it whole with a new one, or keeps it when the spectrum fails.
+TEST_F(BatchRunTest, ARunThatDoesNotWaitLeavesTheEarlierResultSet) {
     struct Case {
         ChnConversion conversion;
         const char* raw_text;
@@ -200,7 +199,7 @@ TEST_F(BatchRunTest, AnEarlierResultSetGoesOnlyForANewResult) {
         {ChnConversion::temporary, "garbage\r\n", true},
         {ChnConversion::make_chn, "garbage\r\n", true},
         {ChnConversion::only_conversion, "garbage\r\n", true},
-        {ChnConversion::make_chn, good.c_str(), false},
+        {ChnConversion::make_chn, good.c_str(), true},
         {ChnConversion::only_conversion, good.c_str(), true},
     };
     for (const Case& c : cases) {
@@ -233,6 +232,66 @@ TEST_F(BatchRunTest, AControlFileThatCannotBeWrittenStartsNoRuntimeAndIsReported
     EXPECT_TRUE(report.control_file_failed);
     EXPECT_FALSE(report.runtime_started);
     EXPECT_TRUE(process.starts.empty());
+}
+
+// A result folder that takes no file is said once, in a box of its own, before
+// anything is converted; nothing is written, started or awaited, in every mode.
+TEST_F(BatchRunTest, AResultFolderThatCannotBeWrittenStopsTheRunBeforeAnything) {
+    struct Case {
+        int code;
+        ChnConversion conversion;
+        const char* name;
+    };
+    const Case cases[] = {
+        {1, ChnConversion::make_chn, "a.chn"},
+        {30, ChnConversion::make_chn, "a.asc"},
+        {30, ChnConversion::temporary, "a.asc"},
+        {30, ChnConversion::only_conversion, "a.asc"},
+    };
+    for (const Case& c : cases) {
+        const BatchRequest batch = request(c.code, c.conversion, {c.name});
+        fs.limit_file_size(0);  // the disk refuses every byte
+        ui.messages.clear();
+        control_writes.clear();
+        const BatchReport report = run(batch);
+        fs.limit_file_size(std::nullopt);
+        EXPECT_TRUE(report.result_folder_unwritable) << c.name;
+        EXPECT_EQ(report.converted, 0) << c.name;
+        EXPECT_TRUE(control_writes.empty()) << c.name;
+        EXPECT_TRUE(process.starts.empty()) << c.name;
+        EXPECT_FALSE(fs.file_exists(results + "a.chn")) << c.name;
+        EXPECT_FALSE(fs.file_exists(results + ".sorvane-write-check")) << c.name;
+        ASSERT_EQ(ui.messages.size(), 1u) << c.name;
+        EXPECT_EQ(ui.messages[0].title, "Sorvane2006");
+        EXPECT_TRUE(ui.messages[0].text.starts_with("The result folder cannot be written:\r\n" +
+                                                    results + "\r\n"))
+            << ui.messages[0].text;
+        EXPECT_TRUE(ui.messages[0].text.ends_with(
+            "\r\nNothing was converted and the analysis runtime was not started."));
+    }
+    // A folder that takes files leaves no trace of the check.
+    runtime_writes_results({"a"}, true);
+    run(request(30, ChnConversion::temporary, {"a.asc"}));
+    EXPECT_FALSE(fs.file_exists(results + ".sorvane-write-check"));
+}
+
+// What a watch of the runtime needs: its id, the run's start on the file clock
+// (no older than the files written before the runtime started), the names it got.
+TEST_F(BatchRunTest, TellsWhichRuntimeItStartedWhenAndWithWhichNames) {
+    fs.add_file(results + "b.res", "an earlier result");
+    const std::int64_t before = *fs.modification_time(results + "b.res");
+    runtime_writes_results({});
+    const BatchReport chn =
+        run(request(1, ChnConversion::make_chn, {"a.chn", "B.chn", "b.CHN", "x"}));
+    EXPECT_EQ(chn.runtime_id, std::optional<std::int64_t>(1));
+    EXPECT_GT(chn.run_start, before);
+    EXPECT_EQ(chn.handed_bases, (std::vector<std::string>{"a", "B"}));
+    const BatchReport converted = run(request(30, ChnConversion::make_chn, {"c.asc", "d.asc"}));
+    EXPECT_EQ(converted.runtime_id, std::optional<std::int64_t>(2));
+    EXPECT_EQ(converted.handed_bases, (std::vector<std::string>{"c", "d"}));
+    EXPECT_GE(converted.run_start, *fs.modification_time(results + "d.chn"));
+    process.refuse_start = true;
+    EXPECT_EQ(run(request(30, ChnConversion::make_chn, {"c.asc"})).runtime_id, std::nullopt);
 }
 
 TEST_F(BatchRunTest, AFailedStartIsToldAndNothingIsAwaited) {

@@ -64,8 +64,19 @@ INSTANTIATE_TEST_SUITE_P(
         TypedRow{F::sample_quantity, "-1", "", true}, TypedRow{F::sample_unit, " kg ", "kg", false},
         TypedRow{F::sample_unit, "dry kg", "", true}, TypedRow{F::alpha, "0.5", "0.5", false},
         TypedRow{F::alpha, "0.6", "", true}, TypedRow{F::beta, "0", "", true},
-        TypedRow{F::coverage, "0.999999", "0.999999", false},
-        TypedRow{F::coverage, "1", "", true}));
+        TypedRow{F::coverage, "0.999999", "0.999999", false}, TypedRow{F::coverage, "1", "", true},
+        // The report page's header: one line of text each, k from 1 to 3.
+        TypedRow{F::report_laboratory, " Radiation Lab ", "Radiation Lab", false},
+        TypedRow{F::report_address, "1 Main St, Town", "1 Main St, Town", false},
+        TypedRow{F::report_accreditation, "line one\nline two", "", true},
+        TypedRow{F::report_detector, "", "", false},
+        TypedRow{F::report_geometry, "Marinelli 500 mL", "Marinelli 500 mL", false},
+        TypedRow{F::report_sample_id, "S-001", "S-001", false},
+        TypedRow{F::report_sample_description, "soil, dried", "soil, dried", false},
+        TypedRow{F::report_coverage_factor, "2", "2", false},
+        TypedRow{F::report_coverage_factor, "1,96", "1.96", false},
+        TypedRow{F::report_coverage_factor, "0.5", "", true},
+        TypedRow{F::report_coverage_factor, "4", "", true}));
 
 struct WholeRow {
     NuclideSettings settings;
@@ -143,6 +154,37 @@ TEST(NuclideSettingsStore, SavedFileHoldsTheKeysAndAFailedWriteKeepsTheOldOne) {
     EXPECT_FALSE(save_nuclide_settings(path, NuclideSettings{}, files).ok());
     EXPECT_EQ(*files.contents(path), saved);
     EXPECT_FALSE(files.file_exists(path + ".tmp"));
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// A number typed otherwise than the value it gives says what was used, beside it;
+// the dialog keeps taking "," and "." as the decimal mark.
+TEST(TakenValueNote, ANumberNotTakenAsTypedSaysWhatWasUsed) {
+    struct Case {
+        NuclideField field;
+        const char* typed;
+        const char* note;
+    };
+    const Case cases[] = {
+        {NuclideField::energy_tolerance, "0,8", "used as 0.8"},
+        {NuclideField::energy_tolerance, "0.8", ""},
+        {NuclideField::energy_tolerance, " 0.8 ", ""},
+        {NuclideField::sample_quantity, "2,5", "used as 2.5"},
+        {NuclideField::alpha, "5e-2", "used as 0.05"},
+        {NuclideField::report_coverage_factor, "1,96", "used as 1.96"},
+        {NuclideField::report_laboratory, "Lab, East", ""},  // a text is taken as typed
+    };
+    MemoryFileSystem files;
+    for (const Case& c : cases) {
+        NuclideSettings settings;
+        ASSERT_EQ(apply_nuclide_field(c.field, c.typed, settings, files), "") << c.typed;
+        EXPECT_EQ(taken_value_note(c.field, c.typed, settings), c.note) << c.typed;
+    }
 }
 
 }  // namespace

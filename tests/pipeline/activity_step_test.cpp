@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "activity/efficiency_file.h"
+#include "analysis/peak_shape.h"
 #include "platform/real_platform.h"
 #include "support/synthetic.h"
 #include "support/test_files.h"
@@ -71,9 +72,15 @@ TEST(ActivityStep, VerdictsAndActivities) {
         {"a found line", true, true, flat_curve(100), "", Verdict::detected, area / 50.0 / during},
         {"one half-life before the start", true, true, flat_curve(100), "2026-01-01 11:00:00",
          Verdict::detected, area / 50.0 / during * 2.0},
-        {"a line not identified", true, false, flat_curve(100), "", Verdict::not_detected, 0},
+        // The decision follows the counts in the line's region, not identification:
+        // the activity is then the primary result's.
+        {"a line not identified", true, false, flat_curve(100), "", Verdict::detected,
+         area / 50.0 / during},
         {"a blank", false, false, flat_curve(100), "", Verdict::not_detected, 0},
         {"below the curve", true, true, flat_curve(300), "", Verdict::outside_curve, 0},
+        // 101 hours of a 1-hour half-life: nothing of the reference activity is left.
+        {"101 half-lives before the start", true, true, flat_curve(100), "2025-12-28 07:00:00",
+         Verdict::not_computable, 0},
         {"no curve", true, true, std::nullopt, "", Verdict::no_efficiency, 0},
     };
     for (const Case& c : cases) {
@@ -143,7 +150,12 @@ TEST(ActivityStep, LinesSharingCountsAreTakenTogetherOrLeftOut) {
     analysis.regions.resize(1);
     analysis.regions[0].first = 490;
     analysis.regions[0].last = 515;
-    const std::vector<double> counts(2001, 0.0);
+    // The counts hold the peaks too: the decision is made on them.
+    std::vector<double> counts(2001, 0.0);
+    for (const ReportedPeak& p : analysis.peaks)
+        for (int ch = 0; ch <= 2000; ++ch)
+            counts[static_cast<std::size_t>(ch)] +=
+                p.fit.area * analysis::channel_fraction(ch, p.fit.centroid, 2.0 / 2.3548, 0.0);
     struct Case {
         const char* what;
         std::vector<CandidateLine> lines;
@@ -229,6 +241,33 @@ TEST(ActivityStep, EfficiencyFileFoundBesideTheControlFile) {
             EXPECT_EQ(loaded.problems[0].rfind("cannot read " + c.path + ": ", 0), 0u);
         }
     }
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// A spectrum without an energy calibration places no line: no limits, and the row says why.
+TEST(ActivityStep, NothingWithoutAnEnergyCalibration) {
+    SpectrumAnalysis analysis;
+    analysis.energy = {0.0, 1.0, 0.0, true};
+    analysis.first = 0;
+    analysis.last = 1000;
+    const std::vector<double> counts(1001, 10.0);
+    ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "", {}};
+    spectrum.energy_calibrated = false;
+    ActivityCandidate candidate{"X-1", false, 0.0, 0.0, {{500.0, 0.5, 0.0, -1}}};
+    const ActivityResult r =
+        activity_step({candidate}, spectrum, NuclideSettings{}, {flat_curve(100), "eff.txt", {}});
+    ASSERT_EQ(r.nuclides.size(), 1u);
+    EXPECT_EQ(r.nuclides[0].verdict, Verdict::no_energy_calibration);
+    EXPECT_FALSE(r.nuclides[0].decision_threshold.has_value());
+    // The result writes the reason's blanks as "_".
+    ResultRows<NuclideRow> table{{"nuclide", "reason"}, {NuclideRow{}}};
+    table.rows[0].reason = r.nuclides[0].reason;
+    EXPECT_EQ(table.cell(0, "reason"), "the_spectrum_has_no_energy_calibration");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <filesystem>
 
 #include "support/test_files.h"
@@ -27,6 +29,37 @@ TEST(PosixProcess, PassesOneArgumentWithBlanksWhole) {
     ASSERT_TRUE(ends(process, *started.id));
     EXPECT_TRUE(std::filesystem::is_directory(argument));
     EXPECT_FALSE(std::filesystem::exists(temp.path() + "a"));
+}
+
+// How each program ended, told without waiting, the same on every look; the
+// program is reaped by the look that sees it ended (no zombie is left).
+TEST(PosixProcess, TellsHowAProgramEndedAndReapsIt) {
+    struct Case {
+        const char* program;
+        const char* argument;
+        int status;
+    };
+    const Case cases[] = {
+        {"/usr/bin/true", "x", 0},
+        {"/usr/bin/false", "x", 1},
+        {"/usr/bin/test", "-n", 0},  // "test -n" alone is true
+    };
+    PosixProcess process;
+    for (const Case& c : cases) {
+        Process::Started started = process.start(c.program, c.argument, false);
+        ASSERT_TRUE(started.id) << started.reason;
+        ASSERT_TRUE(ends(process, *started.id)) << c.program;
+        EXPECT_EQ(process.exit_status(*started.id), c.status) << c.program;
+        EXPECT_EQ(process.exit_status(*started.id), c.status) << c.program << ", asked again";
+        // Reaped: no process of that id is left to look at.
+        EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(*started.id))) << c.program;
+    }
+    Process::Started sleeper = process.start("/usr/bin/sleep", "5", false);
+    ASSERT_TRUE(sleeper.id);
+    EXPECT_EQ(process.exit_status(*sleeper.id), std::nullopt) << "running: no status yet";
+    ::kill(static_cast<pid_t>(*sleeper.id), SIGKILL);
+    ASSERT_TRUE(ends(process, *sleeper.id));
+    EXPECT_EQ(process.exit_status(*sleeper.id), -1) << "killed: no exit status";
 }
 
 TEST(PosixProcess, AMissingProgramIsReportedNotStarted) {

@@ -1,13 +1,18 @@
 // A new user's first day through the real window: an empty config home, no
 // control file, the runtime the build made found by itself, real folders and
 // the real runtime. Folders are picked in the trees, as a person does it.
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -24,6 +29,7 @@
 #include "support/test_files.h"
 #include "ui/qt/main_window_view.h"
 #include "ui/qt/nuclide_settings_dialog.h"
+#include "ui/qt/run_summary_view.h"
 
 namespace sorvane {
 namespace {
@@ -35,6 +41,14 @@ std::string contents(const std::string& path) {
     std::ostringstream bytes;
     bytes << file.rdbuf();
     return bytes.str();
+}
+
+// The ids of this process's children, running or ended and not yet reaped.
+std::string children_of_this_process() {
+    std::ifstream list("/proc/self/task/" + std::to_string(::getpid()) + "/children");
+    std::ostringstream ids;
+    ids << list.rdbuf();
+    return ids.str();
 }
 
 // The window started as the program starts it, with XDG_CONFIG_HOME pointing at a
@@ -142,6 +156,75 @@ private slots:
         QVERIFY2(log.find("simple_co60.asc: not read: ") != std::string::npos, log.c_str());
         QVERIFY(log.find("the earlier result " + day.results + "simple_co60.res is kept") !=
                 std::string::npos);
+    }
+
+    // "GO" on CHN files does not wait: the status line counts this run's results as
+    // they come, says when the runtime has ended and with what, the run summary
+    // opens, and the ended runtime is reaped. SORVANE_WATCH_FILES sets how many
+    // files (20); SORVANE_SCREENSHOT_DIR, when set, gets pictures of the status line
+    // during and after the run.
+    void goOnChnFilesEndsVisiblyWithASummary() {
+        FirstStart day;
+        const std::string chn = day.home.path() + "chn/";
+        stdfs::create_directories(chn);
+        std::ostringstream printed;
+        QCOMPARE(run_sorvanecli({"convert", "--type", "simple", "--out", chn,
+                                 std::string(DEMO_DIR) + "/simple_co60.asc"},
+                                day.files, printed, printed),
+                 0);
+        const int count = qEnvironmentVariableIsSet("SORVANE_WATCH_FILES")
+                              ? qEnvironmentVariableIntValue("SORVANE_WATCH_FILES")
+                              : 20;
+        QStringList names;
+        for (int at = 0; at < count; ++at) {
+            const QString name = QStringLiteral("s%1.chn").arg(at, 5, 10, QLatin1Char('0'));
+            stdfs::copy_file(chn + "simple_co60.chn", chn + name.toStdString());
+            names << name;
+        }
+        stdfs::remove(chn + "simple_co60.chn");
+        // An earlier run's result of the first file: not this run's until rewritten.
+        std::ofstream(day.results + "s00000.res", std::ios::binary) << "an earlier result";
+        stdfs::last_write_time(day.results + "s00000.res",
+                               stdfs::file_time_type::clock::now() - std::chrono::hours(1));
+        day.start();
+        day.view->resize(1100, 700);
+        QVERIFY(day.open_in_tree("TreeView1_0", chn));
+        QVERIFY(day.open_in_tree("TreeView1_1", day.results));
+        day.choose_type("chn");
+        day.select_raw_files(names);
+        const std::string children_before = children_of_this_process();
+        day.go();
+        auto* status = day.find<QLabel>("StatusLine");
+        const QString shots = qEnvironmentVariable("SORVANE_SCREENSHOT_DIR");
+        if (!shots.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(QStringLiteral("results written")),
+                                     20000);
+            QTest::qWait(1500);
+            day.view->grab().save(shots + QStringLiteral("/status-line-during-chn-run.png"));
+        }
+        const QString ended = QStringLiteral(
+                                  "the runtime has ended (exit status 0): %1 of %1 "
+                                  "results written, 0 failed, 0 without a result")
+                                  .arg(count);
+        QTRY_VERIFY_WITH_TIMEOUT(status->text().contains(ended), 600000);
+        QVERIFY2(status->text().startsWith(QStringLiteral("GO: %1 CHN files listed; ").arg(count)),
+                 qPrintable(status->text()));
+        QVERIFY(day.window.watched_runs.empty());
+        RunSummaryView* summary = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QStringLiteral("RunSummaryView"))
+                summary = static_cast<RunSummaryView*>(widget);
+        QVERIFY(summary != nullptr);
+        QCOMPARE(summary->table()->rowCount(), count);
+        if (!shots.isEmpty()) {
+            day.view->grab().save(shots + QStringLiteral("/status-line-after-chn-run.png"));
+            summary->grab().save(shots + QStringLiteral("/run-summary-after-chn-run.png"));
+        }
+        // Every runtime this run started is reaped: no new child of ours is left,
+        // not even as a zombie.
+        QCOMPARE(children_of_this_process(), children_before);
+        QVERIFY(day.ui.messages.empty());
+        delete summary;
     }
 
     void exitFromAFirstStartWritesTheControlFileAndCloses() {

@@ -139,13 +139,69 @@ TEST(NuclideSections, RunSummaryListsNuclidesAndExportsActivities) {
     const std::string csv = activities_csv(rows);
     EXPECT_EQ(csv.substr(0, csv.find('\n') + 1),
               "spectrum,nuclide,activity,d_activity,unit,coverage_low,coverage_high,"
-              "decision_threshold,detection_limit,verdict\r\n");
-    EXPECT_NE(csv.find("b,Am-241,,,Bq/kg,,,2.1,4.4,not_detected\r\n"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("b,Cs-137,120.4,3.1,Bq/kg,114.3,126.6,0.5,1.1,detected\r\n"),
+              "decision_threshold,detection_limit,verdict,primary_result,d_primary_result,"
+              "decision,identified\r\n");
+    // A result without the primary result leaves its columns empty.
+    EXPECT_NE(csv.find("b,Am-241,,,Bq/kg,,,2.1,4.4,not_detected,,,,no\r\n"), std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find("b,Cs-137,120.4,3.1,Bq/kg,114.3,126.6,0.5,1.1,detected,,,,yes\r\n"),
               std::string::npos)
         << csv;
     EXPECT_NE(summary_csv(rows).find("failure,nuclides\r\n"), std::string::npos);
     EXPECT_NE(summary_csv(rows).find(",Co-60 Cs-137 K-40\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// The decision beside identification, written by hand in the runtime's columns: a
+// nuclide not identified but above its decision threshold, and one identified whose
+// region stays below it. Values and uncertainties are shown to two digits of the
+// uncertainty, as the activity column does.
+TEST(NuclideSections, TheDecisionStandsBesideIdentification) {
+    const ResultModel r = read_result(
+        "[nuclides]\r\n"
+        "nuclide identified score lines peaks interferences activity d_activity coverage_low "
+        "coverage_high decision_threshold detection_limit lines_chi2r verdict primary_result "
+        "d_primary_result decision best_estimate d_best_estimate excluded_lines "
+        "uncertainty_scale reason\r\n"
+        "Co-60 no - - - - 2.5 0.9 0.74 4.26 1.6 3.3 - detected 2.5 0.9 detected 2.52 0.87 - - "
+        "-\r\n"
+        "Cs-137 yes 0.6 1/1 3 - - - - - 1.2 2.5 - not_detected 0.4 0.7 not_detected - - - - "
+        "-\r\n"
+        "Pb-212 no - - - - - - - - - - - not_computable - - - - - - - "
+        "226_half-lives_between_reference_and_count\r\n");
+    const NuclideList list = nuclide_list(r);
+    ASSERT_EQ(list.headers.size(), 15u);
+    EXPECT_EQ(list.headers[11], "Primary result");
+    EXPECT_EQ(list.headers[12], "Decision");
+    struct Row {
+        const char* nuclide;
+        const char* identified;
+        const char* primary;
+        const char* decision;
+        const char* limit;
+        const char* why;
+    };
+    const Row expected[] = {
+        {"Cs-137", "yes", "0.40 +- 0.70", "not detected", "2.5", ""},
+        {"Co-60", "no", "2.50 +- 0.90", "detected", "3.3", ""},
+        {"Pb-212", "no", "", "", "", "226 half-lives between reference and count"},
+    };
+    ASSERT_EQ(list.rows.size(), std::size(expected));
+    for (std::size_t i = 0; i < list.rows.size(); ++i) {
+        const auto& cells = list.rows[i].cells;
+        EXPECT_EQ(cells[0], expected[i].nuclide);
+        EXPECT_EQ(cells[1], expected[i].identified) << cells[0];
+        EXPECT_EQ(cells[11], expected[i].primary) << cells[0];
+        EXPECT_EQ(cells[12], expected[i].decision) << cells[0];
+        EXPECT_EQ(cells[13], expected[i].limit) << cells[0];
+        EXPECT_EQ(cells[14], expected[i].why) << cells[0];
+    }
+    EXPECT_EQ(list.rows[2].cells[9], "not computable");
 }
 
 }  // namespace

@@ -40,5 +40,19 @@ TEST(ReportPage, PdfExtensionOnlyWhenTheNameHasNone) {
     EXPECT_EQ(with_pdf_extension("/out/report.PDF"), "/out/report.PDF");
 }
 
+// The export offers the result's own name, whatever dots its folder holds.
+TEST(ReportPage, DefaultPdfNameIsTheResultsOwn) {
+    struct Case {
+        const char* result;
+        const char* pdf;
+    };
+    const Case cases[] = {
+        {"/data/run.2/iec_eu152.res", "/data/run.2/iec_eu152.pdf"},
+        {"C:\\run.2\\B.RES", "C:\\run.2\\B.pdf"},
+        {"/data/run.2/noext", "/data/run.2/noext.pdf"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(default_pdf_path(c.result), c.pdf) << c.result;
+}
+
 }  // namespace
 }  // namespace sorvane

@@ -44,12 +44,14 @@ ResultModel model_by_hand() {
     c.recalibration_lines = 2;
     c.recalibration_residual_rms_kev = 0.042;
     c.recalibration_residuals = {{1, 1, 0.012}, {2, 1.5, -0.05}};
+    c.fwhm_points = {200, 2.6, 4000, 3.5};
+    c.fwhm_at_points = {2.1, 3.4};
     m.options = {0, 0, 0, 1, 0, 1, 1, 10, 6, 0, 0, {200, 100, 2.6}, {4000, 2000, 3.5}, {}};
     m.peaks.columns = column_names(peak_columns(), true);
     m.peaks.rows = {
-        {1, 2.5, 0.01, 1.125, 0.0025, 2, 0.5, 1500, 40, 100.0 * 40 / 1500, 12, 15, 0.4, 1.1, "T",
+        {1, 2.5, 0.01, 1.125, 0.0025, 2, 0.5, 1500, 40, 100.0 * 40 / 1500, 12, 15, 0.4, 1.1, "T", 2,
          "Cs-137"},
-        {2, 5.25, 0.125, 1.8125, 0.03125, 2.1, 0.525, 0, 3, {}, 5, {}, {}, 0.9, "", ""},
+        {2, 5.25, 0.125, 1.8125, 0.03125, 2.1, 0.525, 0, 3, {}, 5, {}, {}, 0.9, "", 1, ""},
     };
     m.nuclide_keys = {{"library", "lib.csv (2 nuclides, 3 lines)"}, {"unit", "Bq"}};
     m.nuclides.columns = column_names(nuclide_columns(), true);
@@ -67,8 +69,37 @@ ResultModel model_by_hand() {
          0.2,
          0.41,
          {},
-         Verdict::detected},
-        {"Am-241", false, {}, "", "", "", {}, {}, {}, {}, {}, 0.8, {}, Verdict::not_detected},
+         Verdict::detected,
+         12.4,
+         0.6,
+         Verdict::detected,
+         12.5,
+         0.5,
+         "661.657,32.19",
+         1.5,
+         ""},
+        {"Am-241",
+         false,
+         {},
+         "",
+         "",
+         "",
+         {},
+         {},
+         {},
+         {},
+         {},
+         0.8,
+         {},
+         Verdict::not_detected,
+         -0.2,
+         0.3,
+         Verdict::not_detected,
+         {},
+         {},
+         "",
+         {},
+         "identifying_line_shared"},
     };
     m.nuclide_lines.columns = column_names(nuclide_line_columns(), true);
     m.nuclide_lines.rows = {

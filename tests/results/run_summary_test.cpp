@@ -61,5 +61,45 @@ TEST(RunSummary, ReadsTheResultFolderAndExportsCsv) {
               "c,,,,not read: the channel count is 0\r\n");
 }
 
+// After a run, a result older than the run is not this run's: the row says why this
+// run left none (its own failure, or none at all) and that the one shown is earlier.
+TEST(RunSummary, MarksEarlierResultsOfFilesThatFailedNow) {
+    MemoryFileSystem fs(MemoryFileSystem::Flavour::posix);
+    fs.add_folder("/res");
+    fs.add_file("/res/old.res", analysed);    // kept from an earlier run
+    fs.add_file("/res/stale.res", analysed);  // kept, and nothing said about it
+    fs.add_file("/res/marker", "");           // the run begins here
+    const std::int64_t start = *fs.modification_time("/res/marker");
+    fs.add_file("/res/new.res", analysed);   // written by this run
+    fs.add_file("/res/same.res", analysed);  // as new as the run, yet its file failed now
+    fs.add_file("/res/broken.res", failed);  // this run's failure result
+    const ThisRun this_run{
+        start, {{"OLD", "not read: Different format ?!"}, {"same", "not read: no data lines"}}};
+    struct Case {
+        const char* name;
+        bool earlier;
+        std::string failure;
+        const char* peaks;
+    };
+    const Case cases[] = {
+        {"old", true, "not read: Different format ?! (the result shown is an earlier one)", "4"},
+        {"stale", true, "no result from this run (the result shown is an earlier one)", "4"},
+        {"new", false, "", "4"},
+        {"same", true, "not read: no data lines (the result shown is an earlier one)", "4"},
+        {"broken", false, "/res/b.chn is no CHN file: too short", ""},
+    };
+    std::vector<std::string> names;
+    for (const Case& c : cases) names.push_back(c.name);
+    const auto rows = summarise_run(fs, "/res/", names, this_run);
+    ASSERT_EQ(rows.size(), std::size(cases));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].earlier, cases[i].earlier) << cases[i].name;
+        EXPECT_EQ(rows[i].failure, cases[i].failure) << cases[i].name;
+        EXPECT_EQ(rows[i].peaks, cases[i].peaks) << cases[i].name;
+    }
+    // Without a run to compare with, nothing is earlier.
+    for (const SummaryRow& row : summarise_run(fs, "/res/", names)) EXPECT_FALSE(row.earlier);
+}
+
 }  // namespace
 }  // namespace sorvane

@@ -1,7 +1,8 @@
 // Bad inputs through `sorvanecli convert` and `sorvanecli go`: each one ends with a
 // message naming the file, and nothing is lost. The only files a run may write or
 // delete are B.chn and B.res (with the runtime's B.res.tmp, B.svg and B.csv) of the
-// selected inputs, the control file with its temporary file and the receipt.
+// selected inputs, each written beside first (".tmp") and an earlier set moved aside
+// (".earlier"), the control file with its side files and the receipt, and the run log.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -25,12 +26,15 @@ namespace {
 bool may_change(const std::string& path, const std::vector<std::string>& base_names,
                 char separator) {
     const std::string name = name_of_path(path, separator);
-    for (const char* fixed : {"sorvane.inf", "sorvane.inf.tmp", "sorvane.inf.read",
-                              "sorvane.inf.sources", "sorvane-run.log"}) {
+    for (const char* fixed :
+         {"sorvane.inf", "sorvane.inf.tmp", "sorvane.inf.read", "sorvane.inf.sources",
+          "sorvane.inf.sources.tmp", "sorvane.inf.aside", "sorvane.inf.aside.tmp",
+          "sorvane-run.log", "sorvane-run.log.tmp", ".sorvane-write-check"}) {
         if (name == fixed) return true;
     }
     for (const std::string& base : base_names) {
-        for (const char* extension : {".chn", ".res", ".res.tmp", ".svg", ".csv"}) {
+        for (const char* extension : {".chn", ".chn.tmp", ".res", ".res.tmp", ".svg", ".csv",
+                                      ".res.earlier", ".svg.earlier", ".csv.earlier"}) {
             if (equal_ignoring_case(name, base + extension)) return true;
         }
     }
@@ -160,7 +164,10 @@ TEST_P(ConvertTruncated, EveryLengthIsConvertedOrRefusedByName) {
         } else {
             ASSERT_TRUE(memory.file_exists(chn)) << length;
         }
-        for (const std::string& change : fs.changes) ASSERT_EQ(change, "write " + chn) << length;
+        // The CHN file is written beside, then renamed into place; nothing else.
+        const std::vector<std::string> written{"write " + chn + ".tmp",
+                                               "rename " + chn + ".tmp -> " + chn};
+        if (!fs.changes.empty()) ASSERT_EQ(fs.changes, written) << length;
     }
     EXPECT_GT(refused, 0) << "the empty file at least is refused";
 }
@@ -204,14 +211,20 @@ TEST(ConvertDisk, AResultFolderThatVanishesPartWayStopsOnlyTheFilesAfterIt) {
     memory.add_file("/raw/b.asc", simple_spectrum());
     memory.add_folder("/out");
     GuardedFileSystem fs(memory);
-    fs.after_write = [&](const std::string&) { fs.vanished_folder = "/out/"; };
+    // Once a.chn is in place (written beside, then renamed), the folder goes.
+    fs.after_write = [&](const std::string& path) {
+        if (path == "/out/b.chn.tmp") fs.vanished_folder = "/out/";
+    };
     const CliRun run =
         run_cli(fs, {"convert", "--type", "simple", "--out", "/out", "/raw/a.asc", "/raw/b.asc"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("/raw/b.asc"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("/out/: folder does not exist"), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find("/raw/a.asc"), std::string::npos) << run.err;
-    EXPECT_EQ(fs.changes, std::vector<std::string>{"write /out/a.chn"});
+    EXPECT_EQ(memory.contents("/out/a.chn").has_value(), true);
+    EXPECT_EQ(fs.changes, (std::vector<std::string>{"write /out/a.chn.tmp",
+                                                    "rename /out/a.chn.tmp -> /out/a.chn",
+                                                    "write /out/b.chn.tmp"}));
 }
 
 TEST(ConvertNames, BlanksQuotesAndNonAsciiBytesAreKept) {
@@ -366,7 +379,11 @@ TEST_F(GoBadInput, AReadOnlyResultFolderIsNamedAndNothingIsLost) {
     files.read_only_folder = res;
     const CliRun run = go();
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find(res + "a."), std::string::npos) << run.err;
+    // Named once, before anything is converted; nothing else is tried.
+    // The console prints the message on one line.
+    EXPECT_NE(run.err.find("The result folder cannot be written: " + res), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find(res + "a."), std::string::npos) << run.err;
     expect_nothing_lost(before, {"a"});
 }
 

@@ -26,6 +26,9 @@ ActivityResult two_nuclides() {
     found.activity->budget = {3.0, 2.0, 1.0, 0.0, 0.0};
     NuclideActivityRow missing{
         "Co-60", Verdict::not_detected, {}, {}, 0.36783, 0.76792, 1332.492, {}, {}};
+    // Identified by the library matching, yet its region stays below y*.
+    missing.primary = activity::PrimaryResult{0.2, 0.25};
+    missing.identified = true;
     result.nuclides = {found, missing};
     return result;
 }
@@ -52,7 +55,9 @@ TEST(ReportPage, ShowsWhatTheLaboratorySigns) {
         "standard: S&lt;1&gt;",
         "<th>Activity (Bq/kg)</th>",
         "<td>Cs-137</td><td>detected</td><td>100.0 &plusmn; 2.5</td><td>95.0 &ndash; 105.0</td>",
-        "<td>50.0 / 33.3 / 16.7 / 0.0 / 0.0</td>",
+        "<td>50.0 / 33.3 / 16.7 / 0.0 / 0.0</td><td>-</td><td>no</td><td></td>",
+        "<th>Primary result (Bq/kg)</th><th>Identified (library)</th>",
+        "<td>0.20 &plusmn; 0.25</td><td>yes</td>",
         "<td>Co-60</td><td>not detected</td><td>&lt; 0.768</td><td>-</td><td>0.368</td>",
         "Recalibrated on library lines: E = c0 + c1 ch + c2 ch^2 with (0.1 0.35 0) keV, from 6 "
         "lines, residual rms 0.02 keV",
@@ -63,6 +68,58 @@ TEST(ReportPage, ShowsWhatTheLaboratorySigns) {
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(html.find("<?xml"), std::string::npos);
     EXPECT_EQ(html.find("recalibration_residual"), std::string::npos);
+}
+
+// A page a laboratory issues: its header from the settings (empty fields left off),
+// the sample as the settings name it, the uncertainties with the chosen k and the
+// page saying so, and the lines for the signatures.
+TEST(ReportPage, CarriesTheLaboratorysHeaderTheChosenKAndSignatureLines) {
+    const SpectrumFacts facts{"/data/s1.chn", "2026-01-02 08:00:00", 3600, 3610, 4096, "", ""};
+    const ActivityResult activity = two_nuclides();
+    NuclideSettings settings;
+    settings.report_laboratory = "Radiation Lab <East>";
+    settings.report_accreditation = "ISO/IEC 17025, No. 1234";
+    settings.report_detector = "HPGe 40 %";
+    settings.report_sample_id = "S-2026-001";
+    settings.report_sample_description = "soil, dried";
+    settings.sample_quantity = 0.25;
+    settings.sample_unit = "kg";
+    struct Case {
+        double k;
+        std::vector<std::string> present;
+        std::vector<std::string> absent;
+    };
+    const Case cases[] = {
+        // d_activity 2.5 times k = 2 is 5.0; the coverage interval stays as computed.
+        {2.0,
+         {"<td class=\"key\">Laboratory</td><td>Radiation Lab &lt;East&gt;</td>",
+          "<td class=\"key\">Accreditation</td><td>ISO/IEC 17025, No. 1234</td>",
+          "<td class=\"key\">Detector</td><td>HPGe 40 %</td>",
+          "<td class=\"key\">Sample identifier</td><td>S-2026-001</td>",
+          "<td class=\"key\">Sample</td><td>soil, dried</td>",
+          "<td class=\"key\">Quantity</td><td>0.25 kg</td>",
+          "<td>100.0 &plusmn; 5.0</td><td>95.0 &ndash; 105.0</td>",
+          "uncertainties are expanded uncertainties, the standard uncertainty multiplied by k = 2",
+          "<h2>Approval</h2>", "<td>Analysed by</td>", "<td>Approved by</td>"},
+         {"Address", "Geometry", "from the spectrum file"}},
+        {1.0,
+         {"<td>100.0 &plusmn; 2.5</td>", "uncertainties are standard uncertainties (k = 1)"},
+         {"expanded"}},
+    };
+    for (const Case& c : cases) {
+        settings.report_coverage_factor = c.k;
+        ReportInput input;
+        input.name = "s1";
+        input.description = "from the spectrum file";
+        input.facts = &facts;
+        input.activity = &activity;
+        input.settings = &settings;
+        const std::string html = report_page(input);
+        for (const std::string& part : c.present)
+            EXPECT_NE(html.find(part), std::string::npos) << "k " << c.k << ": " << part;
+        for (const std::string& part : c.absent)
+            EXPECT_EQ(html.find(part), std::string::npos) << "k " << c.k << ": " << part;
+    }
 }
 
 }  // namespace

@@ -118,10 +118,10 @@ TEST_F(RunBatch, ResultHasItsSectionsInOrderWithCrLf) {
     std::istringstream names(text.substr(header, text.find("\r\n", header) - header));
     std::vector<std::string> columns;
     for (std::string name; names >> name;) columns.push_back(name);
-    EXPECT_EQ(columns,
-              (std::vector<std::string>{"no", "channel", "d_channel", "energy", "d_energy",
-                                        "fwhm_ch", "fwhm_kev", "area", "d_area", "d_area_pct",
-                                        "background", "cps", "d_cps", "chi2r", "flags"}));
+    EXPECT_EQ(columns, (std::vector<std::string>{"no", "channel", "d_channel", "energy", "d_energy",
+                                                 "fwhm_ch", "fwhm_kev", "area", "d_area",
+                                                 "d_area_pct", "background", "cps", "d_cps",
+                                                 "chi2r", "flags", "pair_with"}));
 }
 
 // With no nuclide settings file, or one with identification off, the result stays
@@ -152,12 +152,13 @@ TEST_F(RunBatch, NuclideSettingsOffLeaveTheResultAsItWas) {
     EXPECT_EQ(log.str().find(problem), log.str().rfind(problem)) << log.str();
 }
 
-TEST_F(RunBatch, PeakLinesHaveFifteenColumns) {
+// The fifteen columns of the layout and, after them, the unresolved pair's other member.
+TEST_F(RunBatch, PeakLinesHaveSixteenColumns) {
     add_spectrum("a");
     request.base_names = {"a"};
     run();
     const std::string text = result("a");
-    const auto begin = text.find("flags\r\n") + 7;
+    const auto begin = text.find("pair_with\r\n") + 11;
     const auto end = text.find("[messages]");
     std::istringstream peaks(text.substr(begin, end - begin));
     std::string line;
@@ -166,7 +167,7 @@ TEST_F(RunBatch, PeakLinesHaveFifteenColumns) {
         std::istringstream fields(line);
         std::vector<std::string> columns;
         for (std::string f; fields >> f;) columns.push_back(f);
-        ASSERT_EQ(columns.size(), 15u) << line;
+        ASSERT_EQ(columns.size(), 16u) << line;
         ++lines;
         // cps is area / live time (100 s).
         EXPECT_NEAR(std::stod(columns[11]), std::stod(columns[7]) / 100.0,
@@ -186,6 +187,30 @@ TEST_F(RunBatch, ResultNamesTheRawFileItCameFrom) {
                                "raw_type = 3 IEC1455 (IEC) (*.iec)\r\n"),
               std::string::npos);
     EXPECT_EQ(result("b").find("raw_file"), std::string::npos);
+}
+
+// The result names the CHN file as it is stored, whatever case the control file's
+// name and the ".chn" the runtime adds have: a path a person can open.
+TEST_F(RunBatch, ResultNamesTheChnFileAsStored) {
+    struct Case {
+        const char* stored;  // the file on disk
+        const char* base;    // as "[file name]" gives it
+        const char* input;
+    };
+    const Case cases[] = {
+        {"B.CHN", "B", "input = /chn/B.CHN\r\n"},
+        {"Mixed.Chn", "mixed", "input = /chn/Mixed.Chn\r\n"},
+        {"plain.chn", "plain", "input = /chn/plain.chn\r\n"},
+    };
+    for (const Case& c : cases) {
+        add_spectrum("stored");
+        const std::string bytes = *fs.memory.contents("/chn/stored.chn");
+        fs.memory.remove_file("/chn/stored.chn");
+        fs.memory.add_file(std::string("/chn/") + c.stored, bytes);
+        request.base_names = {c.base};
+        EXPECT_EQ(run(), run_all_analysed) << c.stored << log.str();
+        EXPECT_NE(result(c.base).find(c.input), std::string::npos) << result(c.base);
+    }
 }
 
 TEST_F(RunBatch, MissingChnStillGivesAResultWithTheReason) {

@@ -208,3 +208,39 @@ TEST(DriveRootOf, FindsTheDriveIgnoringCase) {
 
 }  // namespace
 }  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// A window that crashed during a waiting "GO" left earlier results aside; the next
+// start puts them back, logs each and says so in the status line.
+TEST(StartupAfterACrash, PutsBackTheEarlierResultsLeftAside) {
+    MainWindowFixture f;
+    f.fs.add_file("C:\\Sorvane\\sorvane.inf.aside", "res dir = C:\\res\\\r\n");
+    f.fs.add_file("C:\\res\\a.res.earlier", "earlier a");
+    f.fs.add_file("C:\\res\\b.res.earlier", "earlier b");
+    f.fs.add_file("C:\\res\\b.res", "new whole b");
+    f.start();
+    restore_set_aside_results(f.window, f.fs);
+    EXPECT_EQ(f.fs.contents("C:\\res\\a.res"), "earlier a");
+    EXPECT_EQ(f.fs.contents("C:\\res\\b.res"), "new whole b");
+    EXPECT_FALSE(f.fs.file_exists("C:\\res\\b.res.earlier"));
+    EXPECT_FALSE(f.fs.file_exists("C:\\Sorvane\\sorvane.inf.aside"));
+    EXPECT_EQ(f.window.status_line,
+              "Start: an interrupted GO in C:\\res\\: 1 earlier result put back, 1 replaced by a "
+              "whole new one; see C:\\res\\sorvane-run.log");
+    const std::string log = f.fs.contents("C:\\res\\sorvane-run.log").value_or("");
+    EXPECT_NE(
+        log.find(" C:\\res\\a.res: no new result was written; the earlier result is put back"),
+        std::string::npos);
+}
+
+TEST(StartupAfterACrash, SaysNothingWithoutSetsLeftAside) {
+    MainWindowFixture f;
+    f.start();
+    restore_set_aside_results(f.window, f.fs);
+    EXPECT_EQ(f.window.status_line, "");
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -165,6 +165,7 @@ TEST(Win32Process, AFolderWithBlanksArrivesAsOneArgument) {
     ASSERT_TRUE(fs.read_file(folder + "\\arguments.txt", bytes).ok());
     EXPECT_EQ(bytes, "1\n" + folder + "\n");
     EXPECT_FALSE(process.is_running(*started.id)) << "an ended program stays ended";
+    EXPECT_EQ(process.exit_status(*started.id), 0) << "its exit status is kept";
 }
 
 TEST(Win32Process, AMissingProgramIsReportedNotStarted) {
@@ -175,6 +176,7 @@ TEST(Win32Process, AMissingProgramIsReportedNotStarted) {
     EXPECT_FALSE(started.id.has_value());
     EXPECT_NE(started.reason.find(program), std::string::npos) << started.reason;
     EXPECT_FALSE(process.is_running(12345));
+    EXPECT_EQ(process.exit_status(12345), -1) << "no program of ours: no exit status";
 }
 
 TEST(Win32Process, TheClockMovesWithPauses) {

@@ -30,6 +30,8 @@ FileListView::FileListView(QWidget* parent) : QListView(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
+    // A name too long for the list keeps its end, so "B.res" and "B.html" differ.
+    setTextElideMode(Qt::ElideMiddle);
     // Drops arrive at the viewport of an item view.
     setDragDropMode(QAbstractItemView::DropOnly);
     setAcceptDrops(true);

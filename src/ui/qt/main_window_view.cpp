@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextCursor>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "form/option_groups.h"
@@ -96,7 +97,17 @@ MainWindowView::MainWindowView(MainWindow& window, Services& services,
     connect(go_, &QPushButton::clicked, this, [this] {
         std::optional<BatchReport> report;
         handle([&] { report = Command1_Click(window_, services_); });
-        if (report) show_summary(waited_run_names(window_.form, *report));
+        if (report) show_summary(waited_run_names(window_.form, *report), this_run_of(*report));
+        if (!window_.watched_runs.empty()) run_watch_timer_->start();
+    });
+    // The runtimes "GO" did not wait for: looked at a few times a second.
+    run_watch_timer_ = child<QTimer>(this);
+    run_watch_timer_->setInterval(250);
+    connect(run_watch_timer_, &QTimer::timeout, this, [this] {
+        std::optional<EndedRun> ended;
+        handle([&] { ended = look_at_runs(window_, services_); });
+        if (ended) show_summary(ended->names, ended->this_run);
+        if (window_.watched_runs.empty()) run_watch_timer_->stop();
     });
     layout->addWidget(tabs_, 1);
     layout->addWidget(go_, 0, Qt::AlignRight);
@@ -370,12 +381,13 @@ void MainWindowView::open_result_entry(std::size_t entry) {
     if (path) show_result(*path, services_.fs, services_.ui, this);
 }
 
-void MainWindowView::show_summary(const std::vector<std::string>& names) {
+void MainWindowView::show_summary(const std::vector<std::string>& names,
+                                  const std::optional<ThisRun>& this_run) {
     if (names.empty()) return;
     std::string folder = window_.form.File1[1].folder;
     if (!folder.empty() && folder.back() != services_.fs.separator())
         folder += services_.fs.separator();
-    show_run_summary(names, folder, services_.fs, services_.ui, this);
+    show_run_summary(names, folder, services_.fs, services_.ui, this, this_run);
 }
 
 void MainWindowView::report_view_sizes() {
@@ -387,6 +399,7 @@ void MainWindowView::report_view_sizes() {
 void MainWindowView::start() {
     report_view_sizes();
     Form_Load(window_, services_.fs, environment_);
+    restore_set_aside_results(window_, services_.fs);
     if (window_.placement) {
         move(window_.placement->left, window_.placement->top);
         resize(window_.placement->width, window_.placement->height);

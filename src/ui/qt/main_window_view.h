@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,7 @@ class QPushButton;
 class QRadioButton;
 class QSplitter;
 class QTabWidget;
+class QTimer;
 
 namespace sorvane {
 
@@ -75,8 +77,10 @@ private:
     void report_view_sizes();
     // A ".res" entry of the result list opens its result view; other entries do nothing.
     void open_result_entry(std::size_t entry);
-    // The run summary of the named results of the result list's folder.
-    void show_summary(const std::vector<std::string>& names);
+    // The run summary of the named results of the result list's folder; after a
+    // run, told which results are that run's.
+    void show_summary(const std::vector<std::string>& names,
+                      const std::optional<ThisRun>& this_run = std::nullopt);
     void apply_focus();
 
     MainWindow& window_;
@@ -90,6 +94,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     QPushButton* go_ = nullptr;
     QLabel* status_line_ = nullptr;
+    QTimer* run_watch_timer_ = nullptr;
     QComboBox* combo_ = nullptr;
     std::array<FolderTreeWidget*, 2> trees_{};
     std::array<FileListView*, 2> lists_{};

@@ -90,6 +90,14 @@ NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings s
     act_form->addRow(report);
     layout->addWidget(activities);
 
+    // Beside the activities: who issues the printed page and what was measured.
+    auto* page = new QGroupBox(QStringLiteral("Report"), this);
+    page->setObjectName(QStringLiteral("report_part"));
+    auto* page_form = new QFormLayout(page);
+    for (NuclideField field : report_fields)
+        page_form->addRow(to_qt(info_of(field).label), typed_field(field, page));
+    layout->addWidget(page);
+
     problem_line_ = new QLabel(this);
     problem_line_->setObjectName(QStringLiteral("problem"));
     problem_line_->setWordWrap(true);
@@ -145,7 +153,10 @@ QWidget* NuclideSettingsDialog::typed_field(NuclideField field, QWidget* parent)
         });
         row_layout->addWidget(browse);
     } else {
-        row_layout->addWidget(new QLabel(to_qt(info.hint), row));
+        auto* hint = new QLabel(to_qt(info.hint), row);
+        hint->setObjectName(field_name(field) + QStringLiteral("_hint"));
+        hints_[field] = hint;
+        row_layout->addWidget(hint);
     }
     widgets_[field] = editor;
     return row;
@@ -158,6 +169,12 @@ void NuclideSettingsDialog::field_edited(NuclideField field, const QString& text
     else
         problems_[field] = problem;
     mark(*widget, problem);
+    // A number taken otherwise than it reads says, beside the field, what was used.
+    if (const auto hint = hints_.find(field); hint != hints_.end()) {
+        const std::string note =
+            problem.empty() ? taken_value_note(field, from_qt(text), settings_) : std::string();
+        hint->second->setText(to_qt(note.empty() ? info_of(field).hint : note));
+    }
     show_problems();
 }
 

@@ -42,6 +42,7 @@ private:
     std::map<NuclideField, QWidget*> widgets_;
     std::map<NuclideField, std::string> problems_;
     QLabel* problem_line_ = nullptr;
+    std::map<NuclideField, QLabel*> hints_;  // what a field takes, or what it used
     QPushButton* ok_ = nullptr;
 };
 

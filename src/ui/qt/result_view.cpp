@@ -21,6 +21,7 @@
 #include "platform/file_system.h"
 #include "platform/ui.h"
 #include "results/nuclide_list.h"
+#include "results/option_words.h"
 #include "results/peak_table.h"
 #include "results/report_page.h"
 #include "results/result_writer.h"
@@ -83,6 +84,9 @@ ResultView::ResultView(OpenedResult opened, FileSystem& fs, Ui& ui, QWidget* par
     setObjectName(QStringLiteral("ResultView"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(to_qt(opened_.name) + QStringLiteral(" - result"));
+    // A window of its own that a reader opens and closes often: Escape closes it.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(build_plot_panel());
     splitter->addWidget(build_table_panel());
@@ -185,8 +189,10 @@ QWidget* ResultView::build_table_panel() {
                      section_text(spectrum_values(r)) + "\n" + section_text(calibration_values(r)),
                      tabs, "calibration"),
                  QStringLiteral("Spectrum and calibration"));
-    tabs->addTab(read_only_text(section_text(options_values(r)), tabs, "options"),
-                 QStringLiteral("Options"));
+    QString options;
+    for (const std::string& line : options_in_words(options_values(r)))
+        options += to_qt(line) + "\n";
+    tabs->addTab(read_only_text(options, tabs, "options"), QStringLiteral("Options"));
     QString messages;
     for (const auto& m : r.messages) messages += to_qt(m) + "\n";
     tabs->addTab(
@@ -340,8 +346,8 @@ void ResultView::export_report_pdf() {
         ui_.message_box(page.problem, "Export PDF...", Buttons::ok);
         return;
     }
-    const auto chosen = ui_.save_file_dialog("PDF file (*.pdf)|*.pdf",
-                                             folder_of_path(opened_.path, fs_.separator()));
+    const auto chosen =
+        ui_.save_file_dialog("PDF file (*.pdf)|*.pdf", default_pdf_path(opened_.path));
     if (!chosen) return;
     const std::string path = with_pdf_extension(*chosen);
     if (!write_report_pdf(page, to_qt(path)))

@@ -2,8 +2,10 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -23,6 +25,9 @@ RunSummaryView::RunSummaryView(std::vector<SummaryRow> rows, std::string res_dir
     setObjectName(QStringLiteral("RunSummaryView"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Run summary - %1").arg(to_qt(res_dir_)));
+    // As the result views it opens: Escape closes it.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     const bool nuclides = std::any_of(rows_.begin(), rows_.end(),
@@ -84,7 +89,11 @@ QWidget* RunSummaryView::build_activities(QWidget* parent) {
             const auto column =
                 std::find(names.begin(), names.end(), a.nuclide) - names.begin() + 1;
             auto* item = new QTableWidgetItem(to_qt(a.shown));
-            item->setToolTip(to_qt(verdict_in_words(verdict_of_word(a.verdict))));
+            std::string tip = verdict_in_words(verdict_of_word(a.verdict));
+            if (!a.decision.empty() && a.decision != "-")
+                tip += "; primary result " + a.primary_result + " +- " + a.d_primary_result +
+                       ", identified: " + a.identified;
+            item->setToolTip(to_qt(tip));
             activities_->setItem(row, static_cast<int>(column), item);
         }
     }
@@ -120,8 +129,10 @@ void RunSummaryView::write_csv(const std::string& text) {
 }
 
 RunSummaryView* show_run_summary(const std::vector<std::string>& names, const std::string& res_dir,
-                                 FileSystem& fs, Ui& ui, QWidget* parent) {
-    auto* view = new RunSummaryView(summarise_run(fs, res_dir, names), res_dir, fs, ui, parent);
+                                 FileSystem& fs, Ui& ui, QWidget* parent,
+                                 const std::optional<ThisRun>& this_run) {
+    auto* view =
+        new RunSummaryView(summarise_run(fs, res_dir, names, this_run), res_dir, fs, ui, parent);
     view->setWindowFlag(Qt::Window);
     view->show();
     return view;

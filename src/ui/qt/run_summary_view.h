@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ private:
 
 // The summary of the named results in the result folder, in a window of its own.
 RunSummaryView* show_run_summary(const std::vector<std::string>& names, const std::string& res_dir,
-                                 FileSystem& fs, Ui& ui, QWidget* parent = nullptr);
+                                 FileSystem& fs, Ui& ui, QWidget* parent = nullptr,
+                                 const std::optional<ThisRun>& this_run = std::nullopt);
 
 }  // namespace sorvane

@@ -161,16 +161,6 @@ std::string numbers_form(const std::vector<double>& values) {
     return out.empty() ? "-" : out;
 }
 
-std::vector<double> numbers_of(std::string_view text) {
-    std::vector<double> out;
-    for (const auto& word : result_words(text)) {
-        const auto value = parse_number(word);
-        if (!value) break;
-        out.push_back(*value);
-    }
-    return out;
-}
-
 struct Writer {
     FieldForm form;
     std::string operator()(const Number& v) const { return number_form(v, form); }
@@ -205,8 +195,10 @@ struct Reader {
             v.reset();
     }
     void operator()(Verdict& v) const { v = verdict_of_word(text); }
-    void operator()(std::vector<double>& v) const { v = numbers_of(text); }
-    void operator()(std::vector<std::vector<double>>& v) const { v.push_back(numbers_of(text)); }
+    void operator()(std::vector<double>& v) const { v = leading_numbers(text); }
+    void operator()(std::vector<std::vector<double>>& v) const {
+        v.push_back(leading_numbers(text));
+    }
 };
 
 struct Rounder {
@@ -238,6 +230,16 @@ struct Absent {
 };
 
 }  // namespace
+
+std::vector<double> leading_numbers(std::string_view text) {
+    std::vector<double> out;
+    for (const auto& word : result_words(text)) {
+        const auto value = parse_number(word);
+        if (!value) break;
+        out.push_back(*value);
+    }
+    return out;
+}
 
 std::span<const ResultField<SpectrumPart>> spectrum_keys() {
     return spectrum_table;

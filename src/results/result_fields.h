@@ -74,4 +74,7 @@ std::vector<std::string> result_words(std::string_view line);
 // Numbers the way results write them: "." as decimal point whatever the locale.
 std::optional<double> parse_number(std::string_view text);
 
+// The numbers a field starts with, up to the first word that is not one.
+std::vector<double> leading_numbers(std::string_view text);
+
 }  // namespace sorvane

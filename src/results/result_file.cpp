@@ -19,16 +19,6 @@ std::string_view trim(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
-std::vector<double> numbers(std::string_view text) {
-    std::vector<double> out;
-    for (const auto& word : result_words(text)) {
-        const auto value = parse_number(word);
-        if (!value) break;
-        out.push_back(*value);
-    }
-    return out;
-}
-
 std::optional<std::pair<std::string, std::string>> named_value(std::string_view line) {
     const auto equals = line.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
@@ -149,7 +139,7 @@ private:
     void region_line(std::string_view text) {
         const auto pair = named_value(text);
         if (!pair) return;
-        const std::vector<double> v = numbers(pair->second);
+        const std::vector<double> v = leading_numbers(pair->second);
         if (pair->first == rs::region_key::region) {
             region_open_ = v.size() >= 5 && v[0] >= 0 && v[1] >= v[0] &&
                            v[1] < static_cast<double>(max_channels) &&
@@ -170,7 +160,7 @@ private:
 
     // "first c c c ...": the counts of consecutive channels from `first` on.
     void counts_line(std::string_view text) {
-        const std::vector<double> v = numbers(text);
+        const std::vector<double> v = leading_numbers(text);
         if (v.size() < 2 || v[0] < 0 || v[0] > max_channels) return;
         const auto first = static_cast<std::size_t>(v[0]);
         const std::size_t end = std::min(first + v.size() - 1, max_channels);

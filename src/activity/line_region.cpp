@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include "analysis/peak_shape.h"
 
 namespace sorvane::activity {
 
@@ -53,6 +56,40 @@ RegionCounts region_counts(std::span<const double> counts, double channel, doubl
     }
     out.side_channels = static_cast<int>(n);
     out.ok = true;
+    return out;
+}
+
+RegionCounts region_counts_beside(std::span<const double> counts, double channel, double fwhm,
+                                  int first, int last, std::span<const double> peaks,
+                                  std::span<const NeighbourPeak> neighbours,
+                                  const RegionShape& shape) {
+    if (neighbours.empty() || !std::isfinite(channel) || !(fwhm > 0.0) || counts.empty())
+        return region_counts(counts, channel, fwhm, first, last, peaks, shape);
+    const double half = shape.half_width_fwhm * fwhm;
+    const int low = static_cast<int>(std::ceil(channel - half));
+    const int high = static_cast<int>(std::floor(channel + half));
+    const int reach = std::max(1, static_cast<int>(std::ceil(shape.side_width_fwhm * fwhm)));
+    const int from = std::max(low - reach, 0);
+    const int to = std::min(high + reach, static_cast<int>(counts.size()) - 1);
+    std::vector<double> cleaned(counts.begin(), counts.end());
+    double inside = 0.0, inside_variance = 0.0;
+    for (const NeighbourPeak& p : neighbours) {
+        if (!(p.fwhm > 0.0)) continue;
+        const analysis::PeakProfile profile(p.centroid, p.fwhm / analysis::fwhm_per_sigma, p.tail);
+        double share = 0.0;  // of the peak's area inside the region
+        for (int ch = from; ch <= to; ++ch) {
+            const double fraction = profile.value(ch + 0.5) - profile.value(ch - 0.5);
+            cleaned[static_cast<std::size_t>(ch)] -= p.area * fraction;
+            if (ch >= low && ch <= high) share += fraction;
+        }
+        inside += share * p.area;
+        inside_variance += share * share * p.d_area * p.d_area;
+    }
+    RegionCounts out = region_counts(cleaned, channel, fwhm, first, last, peaks, shape);
+    if (!out.ok) return out;
+    out.gross += inside;
+    out.background += inside;
+    out.d_background = std::sqrt(out.d_background * out.d_background + inside_variance);
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <vector>
 
 namespace sorvane::activity {
 
@@ -25,5 +26,23 @@ struct RegionShape {
 // peaks) are left out of the side regions; `first` and `last` bound the channels used.
 RegionCounts region_counts(std::span<const double> counts, double channel, double fwhm, int first,
                            int last, std::span<const double> peaks, const RegionShape& shape = {});
+
+// A fitted peak of another nuclide's line near the region.
+struct NeighbourPeak {
+    double centroid = 0.0;  // channel
+    double area = 0.0;
+    double d_area = 0.0;
+    double fwhm = 0.0;  // channels
+    double tail = 0.0;  // the fit's low-energy tail, 0 for a pure Gaussian
+};
+
+// The same counts with the neighbours' fitted peaks taken out: their shapes are
+// subtracted before the side regions are fitted, so that the sides see the
+// continuum, and the share of them inside the region is background, with the
+// variance of the fitted areas. The gross counts stay the measured ones.
+RegionCounts region_counts_beside(std::span<const double> counts, double channel, double fwhm,
+                                  int first, int last, std::span<const double> peaks,
+                                  std::span<const NeighbourPeak> neighbours,
+                                  const RegionShape& shape = {});
 
 }  // namespace sorvane::activity

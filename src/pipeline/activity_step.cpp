@@ -133,6 +133,39 @@ std::string not_computable_reason(const activity::DecayCorrection& decay,
     return {};
 }
 
+// Other nuclides' fitted peaks near a line's expected channel are background to it,
+// in its region and in its sides, and are taken out. A peak that any line of this
+// nuclide claims stays, and so does one within 1 FWHM of the channel: a fit there
+// may hold this line's counts too (an unresolved pair), or the line itself under a
+// drifted energy scale. The sides leave out the channels on every peak not taken out.
+struct OtherLinesPeaks {
+    std::vector<activity::NeighbourPeak> neighbours;
+    std::vector<double> side_centroids;
+};
+
+constexpr double own_peak_fwhm = 1.0;
+constexpr double neighbour_reach_fwhm = window_half_width + side_width + 3.0;
+
+OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate,
+                                  const std::vector<CandidateLine>& lines,
+                                  const SpectrumAnalysis& analysis, double channel, double fwhm) {
+    std::set<int> own;
+    for (const CandidateLine& l : candidate.lines) own.insert(l.peak);
+    for (const CandidateLine& l : lines) own.insert({l.peak, l.partner_peak});
+    const std::set<int> others(candidate.others_peaks.begin(), candidate.others_peaks.end());
+    OtherLinesPeaks out;
+    for (int p = 0; p < static_cast<int>(analysis.peaks.size()); ++p) {
+        const analysis::FittedPeak& fit = analysis.peaks[static_cast<std::size_t>(p)].fit;
+        const double distance = std::abs(fit.centroid - channel);
+        if (others.count(p) > 0 && own.count(p) == 0 && distance >= own_peak_fwhm * fwhm &&
+            distance <= neighbour_reach_fwhm * fwhm)
+            out.neighbours.push_back({fit.centroid, fit.area, fit.d_area, fit.fwhm, fit.tail});
+        else
+            out.side_centroids.push_back(fit.centroid);
+    }
+    return out;
+}
+
 NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context& c) {
     const SpectrumAnalysis& analysis = *c.spectrum.analysis;
     NuclideActivityRow row;
@@ -240,11 +273,11 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
     limit.k_beta = activity::normal_quantile(1.0 - c.settings.beta);
     const double channel =
         channel_of(c.spectrum.energy.value_or(analysis.energy), identifying->energy_kev);
-    std::vector<double> centroids;
-    for (const auto& peak : analysis.peaks) centroids.push_back(peak.fit.centroid);
+    const double fwhm = analysis.width.fwhm(channel);
+    const OtherLinesPeaks beside = other_lines_peaks(candidate, lines, analysis, channel, fwhm);
     const activity::RegionCounts region =
-        activity::region_counts(c.spectrum.counts, channel, analysis.width.fwhm(channel),
-                                analysis.first, analysis.last, centroids);
+        activity::region_counts_beside(c.spectrum.counts, channel, fwhm, analysis.first,
+                                       analysis.last, beside.side_centroids, beside.neighbours);
     if (!region.ok) {
         row.verdict = Verdict::not_detected;
         row.reason = "the identifying line's region lies at the edge of the analysed range";
@@ -364,9 +397,24 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
             if (l.peak >= 0) peaks.insert(l.peak);
         for (int p : peaks) ++claims[p];
     }
+    // The peaks each identified nuclide's lines claim (annihilation's too): the
+    // other nuclides' ones are background to a candidate's lines.
+    std::map<std::string, std::set<int>> claimed_by;
+    for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
+        if (!n.identified) continue;
+        for (const nuclides::LineOutcome& l : n.lines)
+            if (l.peak >= 0) claimed_by[n.name].insert(l.peak);
+    }
+    auto others_of = [&claimed_by](ActivityCandidate& candidate) {
+        std::set<int> peaks;
+        for (const auto& [name, claimed] : claimed_by)
+            if (name != candidate.nuclide) peaks.insert(claimed.begin(), claimed.end());
+        candidate.others_peaks.assign(peaks.begin(), peaks.end());
+    };
     for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
         if (n.name == nuclides::annihilation_name) continue;
-        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}};
+        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}, {}};
+        others_of(candidate);
         facts_of(candidate);
         std::set<int> interfered;
         for (const auto& [peak, other] : n.interferences)
@@ -384,8 +432,9 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         const bool listed = std::any_of(
             out.begin(), out.end(), [&](const ActivityCandidate& c) { return c.nuclide == name; });
         if (listed || run.library.lines_of(name).empty()) continue;
-        ActivityCandidate candidate{name, false, 0.0, 0.0, {}};
+        ActivityCandidate candidate{name, false, 0.0, 0.0, {}, {}};
         facts_of(candidate);
+        others_of(candidate);
         for (const nuclides::GammaLine* line : run.library.lines_of(name))
             candidate.lines.push_back({line->energy, line->probability / 100.0,
                                        line->d_probability / 100.0, -1, false, false});

@@ -36,6 +36,9 @@ struct ActivityCandidate {
     double half_life_s = 0.0;  // 0: stable or unknown, no decay correction
     double d_half_life_s = 0.0;
     std::vector<CandidateLine> lines;
+    // Peaks that lines of other identified nuclides claim and none of this one's:
+    // near this nuclide's line they are background to it.
+    std::vector<int> others_peaks;
 };
 
 // What the step needs of the spectrum; every field is this spectrum's own.

@@ -58,5 +58,42 @@ TEST(LineRegion, GrossAndContinuumByHand) {
     }
 }
 
+// Flat 10 counts a channel and another line's peak of 1000 counts (d_area 30, FWHM 4,
+// sigma 1.698643) added at `centroid`. Taken out as a neighbour, the sides see the
+// flat continuum again; the peak's share of the region 94..106 (93.5..106.5), Phi of
+// (106.5 - c) / sigma, is background with its variance. At 110 the share is
+// Phi(-2.06047) = 0.0196769: gross = background = 130 + 19.676933 and u^2(n_0) =
+// 10 169 / 24 + (30 0.0196769)^2 = 8.412201^2. At 120 the peak fills the high side
+// and nothing of it reaches the region: 130, 130 and u = sqrt(10 169 / 24).
+TEST(LineRegion, OtherLinesPeaksTakenOut) {
+    struct Case {
+        const char* what;
+        double centroid;
+        double gross, background, d_background;
+    };
+    const Case cases[] = {
+        {"a neighbour in the region's flank", 110.0, 149.676933, 149.676933, 8.412201},
+        {"a neighbour on the high side", 120.0, 130.0, 130.0, 8.391464},
+    };
+    constexpr double sigma = 4.0 / 2.3548200450309493;
+    for (const Case& c : cases) {
+        auto counts = straight(10, 0);
+        for (int ch = 0; ch < 200; ++ch)
+            counts[static_cast<std::size_t>(ch)] +=
+                500.0 * (std::erfc(-(ch + 0.5 - c.centroid) / sigma / std::sqrt(2.0)) -
+                         std::erfc(-(ch - 0.5 - c.centroid) / sigma / std::sqrt(2.0)));
+        const NeighbourPeak neighbours[] = {{c.centroid, 1000.0, 30.0, 4.0, 0.0}};
+        const RegionCounts r =
+            region_counts_beside(counts, 100.0, 4.0, 0, 199, std::span<const double>{}, neighbours);
+        ASSERT_TRUE(r.ok) << c.what;
+        EXPECT_NEAR(r.gross, c.gross, 1e-5) << c.what;
+        EXPECT_NEAR(r.background, c.background, 1e-5) << c.what;
+        EXPECT_NEAR(r.d_background, c.d_background, 1e-5) << c.what;
+        // Left in, the same peak lifts the continuum of the sides above the flat 130.
+        const RegionCounts kept = region_counts(counts, 100.0, 4.0, 0, 199, {});
+        EXPECT_GT(kept.background - 130.0, 1.0) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace sorvane::activity

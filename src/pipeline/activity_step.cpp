@@ -146,12 +146,12 @@ struct OtherLinesPeaks {
 constexpr double own_peak_fwhm = 1.0;
 constexpr double neighbour_reach_fwhm = window_half_width + side_width + 3.0;
 
+// A partner peak (a close line of the same nuclide) is the peak of another of its
+// lines, so the candidate's lines name every peak of its own.
 OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate,
-                                  const std::vector<CandidateLine>& lines,
                                   const SpectrumAnalysis& analysis, double channel, double fwhm) {
     std::set<int> own;
     for (const CandidateLine& l : candidate.lines) own.insert(l.peak);
-    for (const CandidateLine& l : lines) own.insert({l.peak, l.partner_peak});
     const std::set<int> others(candidate.others_peaks.begin(), candidate.others_peaks.end());
     OtherLinesPeaks out;
     for (int p = 0; p < static_cast<int>(analysis.peaks.size()); ++p) {
@@ -166,33 +166,36 @@ OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate,
     return out;
 }
 
-NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context& c) {
-    const SpectrumAnalysis& analysis = *c.spectrum.analysis;
-    NuclideActivityRow row;
-    row.nuclide = candidate.nuclide;
-    row.identified = candidate.identified;
+// The factors every line of a candidate shares: live time, decay, sample quantity.
+CommonFactors common_factors(const ActivityCandidate& candidate, const Context& c) {
     CommonFactors common;
     common.live_time_s = c.spectrum.live_time_s;
     common.decay = activity::decay_correction({candidate.half_life_s, candidate.d_half_life_s,
                                                c.start_after_reference_s, c.spectrum.real_time_s});
     common.quantity = c.settings.sample_quantity > 0.0 ? c.settings.sample_quantity : 1.0;
-    // No number is better than a wrong one.
-    row.reason = not_computable_reason(common.decay, candidate, c.start_after_reference_s);
-    if (!row.reason.empty()) {
-        row.verdict = Verdict::not_computable;
-        for (const CandidateLine& line : candidate.lines)
-            row.lines.push_back({line.energy_kev, {}});
-        return row;
-    }
+    return common;
+}
 
-    std::vector<LineMeasurement> found;
+// The lines' activities and the line the decision is made on.
+struct LineSurvey {
+    std::vector<std::optional<LineActivity>> activities;  // per candidate line
+    std::vector<LineMeasurement> found;                   // usable lines, for the mean
     std::vector<LineActivity> found_activities;
-    // The identifying line: the largest expected count among lines in the analysed
-    // range and the curve's, one whose peak no other nuclide holds where there is one.
-    std::optional<CandidateLine> identifying, identifying_shared;
-    LineActivity identifying_activity, shared_activity;
-    double strongest = 0.0, strongest_shared = 0.0;
+    std::optional<CandidateLine> identifying;
+    LineActivity identifying_activity;
+    bool identifying_shared = false;  // every usable line shares its peak with another nuclide
     bool any_in_range = false;
+};
+
+// The identifying line: the largest expected count among lines in the analysed
+// range and the curve's, one whose peak no other nuclide holds where there is one.
+LineSurvey survey_lines(const ActivityCandidate& candidate, const Context& c,
+                        const CommonFactors& common) {
+    const SpectrumAnalysis& analysis = *c.spectrum.analysis;
+    LineSurvey survey;
+    std::optional<CandidateLine> identifying_shared;
+    LineActivity shared_activity;
+    double strongest = 0.0, strongest_shared = 0.0;
     std::vector<int> merged_into;
     const std::vector<CandidateLine> lines = merged_lines(candidate.lines, analysis, merged_into);
     const bool has_clean_line = std::any_of(lines.begin(), lines.end(), [&](const auto& l) {
@@ -200,18 +203,14 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
                l.energy_kev >= std::max(c.low_kev, c.curve.energy_min_kev) &&
                l.energy_kev <= std::min(c.high_kev, c.curve.energy_max_kev);
     });
+    survey.activities.resize(lines.size());
     for (std::size_t index = 0; index < lines.size(); ++index) {
         CandidateLine line = lines[index];
         if (line.interfered && has_clean_line) line.shared = true;
-        LineActivityRow line_row;
-        line_row.energy_kev = candidate.lines[index].energy_kev;
-        if (merged_into[index] >= 0) {
-            row.lines.push_back(line_row);  // its counts are in the line it was taken into
-            continue;
-        }
+        if (merged_into[index] >= 0) continue;  // its counts are in the line it was taken into
         const bool in_range =
             line.probability > 0.0 && line.energy_kev >= c.low_kev && line.energy_kev <= c.high_kev;
-        any_in_range = any_in_range || in_range;
+        survey.any_in_range = survey.any_in_range || in_range;
         const bool has_peak = line.peak >= 0 && line.peak < static_cast<int>(analysis.peaks.size());
         LineMeasurement measured{line.energy_kev, 0.0, 0.0, line.probability, line.d_probability};
         if (has_peak) {
@@ -224,110 +223,178 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
             }
         }
         const LineActivity la = activity::line_activity(measured, c.curve, common);
-        if (in_range && la.inside_curve && la.conversion > 0.0) {
-            const double expected = 1.0 / la.conversion;  // p eff, up to common factors
-            if (line.shared) {
-                if (expected > strongest_shared) {
-                    strongest_shared = expected;
-                    identifying_shared = line;
-                    shared_activity = la;
-                }
-            } else {
-                if (expected > strongest) {
-                    strongest = expected;
-                    identifying = line;
-                    identifying_activity = la;
-                }
-                if (has_peak && la.usable) {
-                    line_row.activity = la;
-                    found.push_back(measured);
-                    found_activities.push_back(la);
-                }
+        if (!in_range || !la.inside_curve || !(la.conversion > 0.0)) continue;
+        const double expected = 1.0 / la.conversion;  // p eff, up to common factors
+        if (line.shared) {
+            if (expected > strongest_shared) {
+                strongest_shared = expected;
+                identifying_shared = line;
+                shared_activity = la;
             }
+            continue;
         }
-        row.lines.push_back(line_row);
+        if (expected > strongest) {
+            strongest = expected;
+            survey.identifying = line;
+            survey.identifying_activity = la;
+        }
+        if (has_peak && la.usable) {
+            survey.activities[index] = la;
+            survey.found.push_back(measured);
+            survey.found_activities.push_back(la);
+        }
     }
     for (std::size_t index = 0; index < lines.size(); ++index)
         if (merged_into[index] >= 0)
-            row.lines[index].activity = row.lines[merged_into[index]].activity;
-    if (!identifying && identifying_shared) {
+            survey.activities[index] = survey.activities[merged_into[index]];
+    if (!survey.identifying && identifying_shared) {
         // Every usable line shares its peak: the decision is still made on the
         // strongest, whose region holds the other nuclide's counts too.
-        identifying = identifying_shared;
-        identifying_activity = shared_activity;
-        row.reason = "identifying line in another nuclide's peak";
+        survey.identifying = identifying_shared;
+        survey.identifying_activity = shared_activity;
+        survey.identifying_shared = true;
     }
-    if (!identifying) {
-        row.verdict = any_in_range ? Verdict::outside_curve : Verdict::not_detected;
-        if (any_in_range) row.reason = "no line inside the efficiency curve's range";
-        return row;
-    }
-    row.identifying_energy_kev = identifying->energy_kev;
+    return survey;
+}
 
-    // The primary result: net counts in the identifying line's region at its expected
-    // energy, the continuum from the sides, whatever the peak search found there.
+// The primary result and its characteristic limits at one line.
+struct LineLimits {
+    activity::PrimaryResult primary;
+    double decision_threshold = 0.0;
+    std::optional<double> detection_limit;  // none when it does not exist
+};
+
+// The primary result: net counts in the identifying line's region at its expected
+// energy, the continuum from the sides, whatever the peak search found there. None
+// when the region runs past the analysed range.
+std::optional<LineLimits> line_limits(const ActivityCandidate& candidate,
+                                      const CandidateLine& identifying, const LineActivity& la,
+                                      const Context& c) {
+    const SpectrumAnalysis& analysis = *c.spectrum.analysis;
     LimitInput limit;
-    limit.conversion = identifying_activity.conversion;
-    limit.conversion_relative_uncertainty = identifying_activity.conversion_relative_uncertainty;
+    limit.conversion = la.conversion;
+    limit.conversion_relative_uncertainty = la.conversion_relative_uncertainty;
     limit.k_alpha = activity::normal_quantile(1.0 - c.settings.alpha);
     limit.k_beta = activity::normal_quantile(1.0 - c.settings.beta);
     const double channel =
-        channel_of(c.spectrum.energy.value_or(analysis.energy), identifying->energy_kev);
+        channel_of(c.spectrum.energy.value_or(analysis.energy), identifying.energy_kev);
     const double fwhm = analysis.width.fwhm(channel);
-    const OtherLinesPeaks beside = other_lines_peaks(candidate, lines, analysis, channel, fwhm);
+    const OtherLinesPeaks beside = other_lines_peaks(candidate, analysis, channel, fwhm);
     const activity::RegionCounts region =
         activity::region_counts_beside(c.spectrum.counts, channel, fwhm, analysis.first,
                                        analysis.last, beside.side_centroids, beside.neighbours);
-    if (!region.ok) {
-        row.verdict = Verdict::not_detected;
-        row.reason = "the identifying line's region lies at the edge of the analysed range";
-        return row;
-    }
+    if (!region.ok) return std::nullopt;
     limit.background_counts = region.background;
     limit.d_background_counts = region.d_background;
-    const activity::PrimaryResult primary = activity::primary_result(limit, region.gross);
-    row.primary = primary;
-    row.identifying_value = primary.value;
-    row.decision_threshold = activity::decision_threshold(limit);
-    row.detection_limit = activity::detection_limit(limit);
-    if (!row.detection_limit && row.reason.empty())
-        row.reason = "no detection limit: k_beta u_rel(w) >= 1";
-    if (!(primary.value > *row.decision_threshold)) {
-        row.verdict = Verdict::not_detected;
-        return row;
+    return LineLimits{activity::primary_result(limit, region.gross),
+                      activity::decision_threshold(limit), activity::detection_limit(limit)};
+}
+
+// The activity of a detected nuclide: from the fitted lines of an identified
+// nuclide, else the primary result itself with its budget split by source.
+activity::NuclideActivity detected_activity(const ActivityCandidate& candidate,
+                                            const LineSurvey& survey,
+                                            const activity::PrimaryResult& primary,
+                                            const Context& c, const CommonFactors& common) {
+    if (candidate.identified && !survey.found.empty()) {
+        const activity::NuclideActivity mean = activity::combine_consistent_lines(
+            survey.found_activities, survey.found, c.curve, common);
+        if (mean.valid) return mean;
     }
-    row.verdict = Verdict::detected;
-    // The activity: from the fitted lines of an identified nuclide, else the
-    // primary result itself.
-    std::optional<activity::NuclideActivity> mean;
-    if (candidate.identified && !found.empty()) {
-        mean = activity::combine_consistent_lines(found_activities, found, c.curve, common);
-        if (!mean->valid) mean.reset();
+    const CandidateLine& line = *survey.identifying;
+    activity::NuclideActivity single;
+    single.activity = primary.value;
+    single.d_activity = primary.uncertainty;
+    const double y2 = primary.value * primary.value;
+    const double eff = activity::evaluate_efficiency(c.curve, line.energy_kev).relative_uncertainty;
+    single.budget.efficiency = y2 * eff * eff;
+    single.budget.emission = y2 * std::pow(line.d_probability / line.probability, 2);
+    single.budget.half_life = y2 * std::pow(common.decay.relative_uncertainty, 2);
+    single.budget.quantity =
+        y2 * std::pow(common.quantity > 0.0 ? common.d_quantity / common.quantity : 0.0, 2);
+    single.budget.counting = std::max(0.0, primary.uncertainty * primary.uncertainty -
+                                               single.budget.efficiency - single.budget.emission -
+                                               single.budget.half_life - single.budget.quantity);
+    single.lines_used = 1;
+    single.valid = true;
+    return single;
+}
+
+// What a candidate's numbers come to: the primary result, its limits, the activity
+// and what the verdict was decided on.
+struct NuclideNumbers {
+    Verdict verdict = Verdict::none;
+    std::string reason;  // why there is no number, or what the decision was made on
+    std::vector<std::optional<LineActivity>> line_activities;  // per candidate line
+    double identifying_energy_kev = 0.0;
+    std::optional<LineLimits> limits;
+    std::optional<activity::NuclideActivity> activity;   // detected only
+    std::optional<activity::CoverageInterval> coverage;  // detected only
+};
+
+NuclideNumbers nuclide_numbers(const ActivityCandidate& candidate, const Context& c) {
+    NuclideNumbers n;
+    const CommonFactors common = common_factors(candidate, c);
+    // No number is better than a wrong one.
+    n.reason = not_computable_reason(common.decay, candidate, c.start_after_reference_s);
+    if (!n.reason.empty()) {
+        n.verdict = Verdict::not_computable;
+        return n;
     }
-    if (!mean) {
-        activity::NuclideActivity single;
-        single.activity = primary.value;
-        single.d_activity = primary.uncertainty;
-        const double y2 = primary.value * primary.value;
-        const double eff =
-            activity::evaluate_efficiency(c.curve, identifying->energy_kev).relative_uncertainty;
-        single.budget.efficiency = y2 * eff * eff;
-        single.budget.emission =
-            y2 * std::pow(identifying->d_probability / identifying->probability, 2);
-        single.budget.half_life = y2 * std::pow(common.decay.relative_uncertainty, 2);
-        single.budget.quantity =
-            y2 * std::pow(common.quantity > 0.0 ? common.d_quantity / common.quantity : 0.0, 2);
-        single.budget.counting = std::max(
-            0.0, primary.uncertainty * primary.uncertainty - single.budget.efficiency -
-                     single.budget.emission - single.budget.half_life - single.budget.quantity);
-        single.lines_used = 1;
-        single.valid = true;
-        mean = single;
+    const LineSurvey survey = survey_lines(candidate, c, common);
+    n.line_activities = survey.activities;
+    if (!survey.identifying) {
+        n.verdict = survey.any_in_range ? Verdict::outside_curve : Verdict::not_detected;
+        if (survey.any_in_range) n.reason = "no line inside the efficiency curve's range";
+        return n;
     }
-    row.activity = *mean;
-    row.coverage =
-        activity::coverage_interval(mean->activity, mean->d_activity, 1.0 - c.settings.coverage);
+    if (survey.identifying_shared) n.reason = "identifying line in another nuclide's peak";
+    n.identifying_energy_kev = survey.identifying->energy_kev;
+    n.limits = line_limits(candidate, *survey.identifying, survey.identifying_activity, c);
+    if (!n.limits) {
+        n.verdict = Verdict::not_detected;
+        n.reason = "the identifying line's region lies at the edge of the analysed range";
+        return n;
+    }
+    if (!n.limits->detection_limit && n.reason.empty())
+        n.reason = "no detection limit: k_beta u_rel(w) >= 1";
+    const activity::PrimaryResult& primary = n.limits->primary;
+    if (!(primary.value > n.limits->decision_threshold)) {
+        n.verdict = Verdict::not_detected;
+        return n;
+    }
+    n.verdict = Verdict::detected;
+    n.activity = detected_activity(candidate, survey, primary, c, common);
+    n.coverage = activity::coverage_interval(n.activity->activity, n.activity->d_activity,
+                                             1.0 - c.settings.coverage);
+    return n;
+}
+
+// The result's row of a candidate from its numbers.
+NuclideActivityRow activity_row(const ActivityCandidate& candidate, const NuclideNumbers& n) {
+    NuclideActivityRow row;
+    row.nuclide = candidate.nuclide;
+    row.identified = candidate.identified;
+    row.verdict = n.verdict;
+    row.reason = n.reason;
+    for (std::size_t index = 0; index < candidate.lines.size(); ++index)
+        row.lines.push_back({candidate.lines[index].energy_kev, index < n.line_activities.size()
+                                                                    ? n.line_activities[index]
+                                                                    : std::nullopt});
+    row.identifying_energy_kev = n.identifying_energy_kev;
+    if (n.limits) {
+        row.primary = n.limits->primary;
+        row.identifying_value = n.limits->primary.value;
+        row.decision_threshold = n.limits->decision_threshold;
+        row.detection_limit = n.limits->detection_limit;
+    }
+    row.activity = n.activity;
+    row.coverage = n.coverage;
     return row;
+}
+
+NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context& c) {
+    return activity_row(candidate, nuclide_numbers(candidate, c));
 }
 
 // Whether a nuclide shows a found line on another peak than this one: only then is

@@ -17,6 +17,7 @@
 #include "pipeline/result_building.h"
 #include "platform/result_set.h"
 #include "platform/text_helpers.h"
+#include "raw_calibration.h"
 #include "report_page.h"
 #include "results/result_writer.h"
 #include "spectrum/chn_reader.h"
@@ -109,7 +110,8 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
     const std::string output = as_folder(request.res_dir, sep) + base;
     SpectrumFacts facts;
     facts.input_path = input;
-    if (const auto source = source_of(request.sources, base)) {
+    const std::optional<RawSource> source = source_of(request.sources, base);
+    if (source) {
         facts.raw_path = source->raw_path;
         facts.raw_type = std::to_string(source->type_code) + " " + source->type_name;
     }
@@ -142,8 +144,12 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                 counts[i] = std::max(0, chn.counts[i]);
                 if (chn.counts[i] < 0) ++negative;
             }
-            SpectrumAnalysis analysis =
-                analyse_spectrum(counts, chn.energy_calibration, request.options);
+            const RawCalibration table =
+                raw_table_calibration(fs, source, chn.energy_calibration, counts.size());
+            const std::array<float, 4>& terms = table.terms ? *table.terms : chn.energy_calibration;
+            SpectrumAnalysis analysis = analyse_spectrum(counts, terms, request.options);
+            if (!table.message.empty())
+                analysis.messages.insert(analysis.messages.begin(), table.message);
             if (negative > 0)
                 analysis.messages.insert(
                     analysis.messages.begin(),
@@ -151,6 +157,8 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
             if (facts.live_time <= 0.0)
                 analysis.messages.push_back("live time is 0: no count rates");
             result = analysed_result(facts, request.options, analysis, counts);
+            if (table.terms && analysis.energy.from_file)
+                result.calibration.energy_source = std::string(table_energy_source);
             // The new result replaces the set whole: a table or plot not asked for
             // this time must not stay beside it.
             if (request.options.raw_data == analysis::RawDataOutput::csv) {

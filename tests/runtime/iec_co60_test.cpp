@@ -5,9 +5,13 @@
 #include <string>
 
 #include "app/cli.h"
+#include "contract/nuclide_settings.h"
 #include "pipeline/analyse_spectrum.h"
 #include "platform/memory_file_system.h"
+#include "platform/real_platform.h"
+#include "run_batch.h"
 #include "spectrum/chn_reader.h"
+#include "support/cli_run.h"
 #include "support/test_files.h"
 
 namespace sorvane {
@@ -48,6 +52,78 @@ TEST(IecCo60, OnlyPeaksAreReported) {
             escapes += 'F';
     }
     EXPECT_EQ(escapes, "FE");
+}
+
+// A value of the result's [calibration] or the [nuclides] row of a nuclide.
+std::string section_line(const std::string& text, const std::string& section,
+                         const std::string& start) {
+    std::istringstream in(text);
+    bool inside = false;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.front() == '[') inside = line == section;
+        if (inside && line.rfind(start, 0) == 0) return line;
+    }
+    return {};
+}
+
+// The real samples 03 to 05 hold the counts of sample 01 (Co-60) with an all-zero
+// calibration line, which the conversion stores as 0, 1, 0, and a channel-energy
+// table in their header. Converted by "GO", whose raw-source side file names the IEC
+// file, the runtime takes the calibration from that table: sample 03's two points give
+// the line 7.0228247 + 0.79602547 ch (the CHN file's float terms print as below), and
+// Co-60 is identified. Without the side file the spectrum has no calibration.
+TEST(IecCo60, CalibrationFromTheRawFilesChannelEnergyTable) {
+    struct Case {
+        const char* file;
+        bool named_source;
+        const char* energy;  // the [calibration] line
+        const char* energy_source;
+        const char* co60;  // the start of its [nuclides] row, empty: not identified
+    };
+    const Case cases[] = {
+        {"hpge_dummy_test_03", true, "energy = 7.0228248 0.79602545 0",
+         "energy_source = iec_channel_energy_table", "Co-60   yes"},
+        {"hpge_dummy_test_04", true, "energy = -3.9023609 0.81004399 -4.4785575e-06",
+         "energy_source = iec_channel_energy_table", "Co-60   yes"},
+        {"hpge_dummy_test_05", true, "energy = 0.43019596 0.79909962 6.9269515e-07",
+         "energy_source = iec_channel_energy_table", "Co-60   yes"},
+        {"hpge_dummy_test_01", true, "energy = -0.0155656 0.80000001 -2.9793901e-08",
+         "energy_source = file", "Co-60   yes"},
+        {"hpge_dummy_test_03", false, "energy = 0 1 0", "energy_source = file", ""},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        RealFileSystem fs;
+        const std::string raw = test_data_path(std::string("realdata/iec/") + c.file + ".iec");
+        const CliRun converted =
+            run_cli(fs, {"convert", "--type", "iec", "--out", folder.path(), raw});
+        ASSERT_EQ(converted.status, 0) << converted.err;
+        NuclideSettings settings;
+        settings.identify = true;
+        ASSERT_TRUE(fs.write_file(folder.path() + std::string(nuclide_settings_file_name),
+                                  render_nuclide_settings(settings))
+                        .ok());
+        RunRequest request;
+        request.system_dir = request.chn_dir = request.res_dir = folder.path();
+        request.base_names = {c.file};
+        if (c.named_source) request.sources = {{c.file, 10, "IEC1455 (IEC) (*.iec)", raw}};
+        std::ostringstream log;
+        ASSERT_EQ(run_batch(request, fs, log), run_all_analysed) << log.str();
+        std::string text;
+        ASSERT_TRUE(fs.read_file(folder.path() + c.file + ".res", text).ok());
+        EXPECT_EQ(section_line(text, "[calibration]", "energy ="), c.energy) << c.file;
+        EXPECT_EQ(section_line(text, "[calibration]", "energy_source ="), c.energy_source)
+            << c.file;
+        const std::string co60 = section_line(text, "[nuclides]", "Co-60 ");
+        if (std::string(c.co60).empty())
+            EXPECT_EQ(co60.find(" yes "), std::string::npos) << c.file << "\n" << text;
+        else
+            EXPECT_EQ(co60.substr(0, std::string(c.co60).size()), c.co60) << c.file << "\n" << text;
+        const bool said = text.find("energy calibration from the channel-energy table of " + raw) !=
+                          std::string::npos;
+        EXPECT_EQ(said, c.named_source && std::string(c.file) != "hpge_dummy_test_01") << c.file;
+    }
 }
 
 }  // namespace

@@ -4,16 +4,19 @@ JOBS  ?= $(shell nproc)
 
 .PHONY: run test build programs configure deps deps-all bench test-sanitize fuzz ci clean test-windows package package-smoke format format-check
 
-# The demo spectra of every format converted and analysed, their peak tables
-# printed; then, where a display is available, the window opens on the same demo
-# (raw folder demo/, results in $(BUILD)/demo) so that "GO" works at once.
+# The demo spectra of every format converted and analysed, their peak tables and
+# nuclides printed, a plot beside each result and the Eu-152 activity with its
+# report page; then, where a display is available, the window opens on the same demo
+# (raw folder demo/, results in $(BUILD)/demo, identification on) so that "GO" works
+# at once.
 run: programs
 	@rm -rf $(BUILD)/demo $(BUILD)/demo-config
 	@echo "== Converting and analysing the demo spectra of demo/ into $(BUILD)/demo"
 	@$(BUILD)/src/app/sorvanecli demo --out $(BUILD)/demo
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x $(BUILD)/src/ui/qt/sorvane ]; then \
 	    mkdir -p $(BUILD)/demo-config/sorvane && \
-	    cp $(BUILD)/demo/system/sorvane.inf $(BUILD)/demo-config/sorvane/ && \
+	    cp $(BUILD)/demo/system/sorvane.inf $(BUILD)/demo/system/sorvane.inf.nuclides \
+	       $(BUILD)/demo-config/sorvane/ && \
 	    echo "== Opening the window on the demo" && \
 	    XDG_CONFIG_HOME=$(CURDIR)/$(BUILD)/demo-config $(BUILD)/src/ui/qt/sorvane; \
 	fi

@@ -140,6 +140,7 @@ std::string not_computable_reason(const activity::DecayCorrection& decay,
 // drifted energy scale. The sides leave out the channels on every peak not taken out.
 struct OtherLinesPeaks {
     std::vector<activity::NeighbourPeak> neighbours;
+    std::vector<int> taken_out;  // their peak numbers, from 1 as the result counts them
     std::vector<double> side_centroids;
 };
 
@@ -158,10 +159,12 @@ OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate,
         const analysis::FittedPeak& fit = analysis.peaks[static_cast<std::size_t>(p)].fit;
         const double distance = std::abs(fit.centroid - channel);
         if (others.count(p) > 0 && own.count(p) == 0 && distance >= own_peak_fwhm * fwhm &&
-            distance <= neighbour_reach_fwhm * fwhm)
+            distance <= neighbour_reach_fwhm * fwhm) {
             out.neighbours.push_back({fit.centroid, fit.area, fit.d_area, fit.fwhm, fit.tail});
-        else
+            out.taken_out.push_back(p + 1);
+        } else {
             out.side_centroids.push_back(fit.centroid);
+        }
     }
     return out;
 }
@@ -284,6 +287,14 @@ std::optional<LineLimits> line_limits(const ActivityCandidate& candidate,
         activity::region_counts_beside(c.spectrum.counts, channel, fwhm, analysis.first,
                                        analysis.last, beside.side_centroids, beside.neighbours);
     if (!region.ok) return std::nullopt;
+    if (!beside.taken_out.empty() && c.messages != nullptr) {
+        std::string peaks;
+        for (int p : beside.taken_out) peaks += (peaks.empty() ? "" : ", ") + std::to_string(p);
+        c.messages->push_back(candidate.nuclide + ": other nuclides' peaks (" + peaks +
+                              ") taken out of the region of its " +
+                              number_text(identifying.energy_kev) +
+                              " keV line as background to its primary result");
+    }
     limit.background_counts = region.background;
     limit.d_background_counts = region.d_background;
     return LineLimits{activity::primary_result(limit, region.gross),

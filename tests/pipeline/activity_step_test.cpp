@@ -272,3 +272,57 @@ TEST(ActivityStep, NothingWithoutAnEnergyCalibration) {
 
 }  // namespace
 }  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// One fitted peak of 20000 counts at channel 1000 and a nuclide asked for whose line
+// lies `offset` FWHM above it. The peak is taken out of that line's region only when
+// another nuclide claims it, none of this nuclide's lines does, and it lies at least
+// 1 FWHM off the line: then the region holds the continuum alone and the decision is
+// "not detected"; left in, the flank of the peak (about half of it over the region
+// from the peak up to 3 FWHM above it) is decided "detected".
+TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
+    struct Case {
+        const char* what;
+        double offset;         // FWHM from the peak to the line
+        bool other_claims;     // another identified nuclide's line claims the peak
+        bool own_line_claims;  // a line of this nuclide claims it too
+        Verdict verdict;
+        bool said;  // the result names the peak taken out
+    };
+    const Case cases[] = {
+        {"another nuclide's peak 1.5 FWHM off", 1.5, true, false, Verdict::not_detected, true},
+        {"a peak no nuclide claims", 1.5, false, false, Verdict::detected, false},
+        {"a peak a line of this nuclide claims", 1.5, true, true, Verdict::detected, false},
+        {"another nuclide's peak within 1 FWHM", 0.5, true, false, Verdict::detected, false},
+    };
+    const std::vector<double> counts = test::noise_free(4096, 50.0, {{1000.0, area}});
+    analysis::AnalysisOptions options;
+    options.low = {200.0, 51.0, 2.0};
+    options.high = {3000.0, 751.0, 3.8};
+    const std::vector<float> terms{1.0f, 0.25f, 0.0f};
+    const SpectrumAnalysis analysis = analyse_spectrum(counts, terms, options);
+    ASSERT_EQ(analysis.peaks.size(), 1u);
+    const double fwhm = analysis.width.fwhm(1000.0);
+    NuclideSettings settings;
+    settings.efficiency_file = "eff.txt";
+    const ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "2026-01-01 12:00:00", {}};
+    for (const Case& c : cases) {
+        const double line = 1.0 + 0.25 * (1000.0 + c.offset * fwhm);
+        ActivityCandidate candidate{"X-1", false, 3600.0, 36.0, {{line, 0.5, 0.0, -1}}, {}};
+        if (c.own_line_claims) candidate.lines.push_back({251.0, 0.1, 0.0, 0});
+        if (c.other_claims) candidate.others_peaks = {0};
+        const ActivityResult result =
+            activity_step({candidate}, spectrum, settings, {flat_curve(100), "eff.txt", {}});
+        ASSERT_EQ(result.nuclides.size(), 1u) << c.what;
+        EXPECT_EQ(result.nuclides[0].verdict, c.verdict) << c.what;
+        bool said = false;
+        for (const std::string& m : result.messages)
+            said = said || m.starts_with("X-1: other nuclides' peaks (1) taken out");
+        EXPECT_EQ(said, c.said) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -48,7 +48,7 @@ struct SpectrumPart {
 
 struct CalibrationPart {
     std::vector<double> energy;  // c0 c1 c2
-    std::string energy_source;   // "file", "manual" or "iec_channel_energy_table"
+    std::string energy_source;   // "file", "manual" or "raw_file_energy_table"
     std::string d_energy_includes_calibration;
     std::vector<double> fwhm;  // a b c of FWHM^2 = a + b ch + c ch^2
     std::vector<double> d_fwhm;

@@ -1,7 +1,10 @@
 #include "import/iec_energy_table.h"
+#include "import/rms_energy_table.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -104,6 +107,43 @@ TEST(IecEnergyTable, CalibrationFromThePoints) {
         EXPECT_NEAR(t.c1, c.c1, 1e-10) << c.what;
         EXPECT_NEAR(t.c2, c.c2, 1e-13) << c.what;
         EXPECT_NEAR(t.residual_rms_kev, c.rms, 1e-7) << c.what;
+    }
+}
+
+// demo/rms_cs137_co60.rms's "#Energy" block, as printed from the file: five rows of
+// energy, centroid channel and its uncertainty. A text that is no RMS 2.0 file and one
+// without the block hold no table.
+TEST(RmsEnergyTable, RowsOfTheEnergyBlock) {
+    const std::string demo = test_data_path("../../demo/rms_cs137_co60.rms");
+    std::string text;
+    {
+        std::ifstream in(demo, std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_FALSE(text.empty()) << demo;
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<EnergyChannelPoint> points;
+    };
+    const Case cases[] = {
+        {"the demo file",
+         text,
+         {{59.54, 89.22},
+          {661.66, 996.02},
+          {1173.23, 1766.46},
+          {1332.49, 2006.31},
+          {1460.82, 2199.58}}},
+        {"no RMS 2.0 file", "#Energy\n          59.54            89.22            0.050\n", {}},
+        {"no energy block", "BEGIN RMS2.0\n#Spectrum\n", {}},
+    };
+    for (const Case& c : cases) {
+        const auto table = rms_energy_table(c.text);
+        ASSERT_EQ(table.size(), c.points.size()) << c.what;
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            EXPECT_DOUBLE_EQ(table[i].energy_kev, c.points[i].energy_kev) << c.what << " " << i;
+            EXPECT_DOUBLE_EQ(table[i].channel, c.points[i].channel) << c.what << " " << i;
+        }
     }
 }
 

@@ -3,9 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "import/iec_energy_table.h"
-#include "import/raw_file_types.h"
-#include "import/rms_energy_table.h"
+#include "raw_energy_tables.h"
 #include "results/result_numbers.h"
 
 namespace sorvane {
@@ -15,17 +13,7 @@ RawCalibration raw_table_calibration(const FileSystem& fs, const std::optional<R
     RawCalibration out;
     const bool identity = chn_terms.size() >= 3 && chn_terms[0] == 0.0f && chn_terms[1] == 1.0f &&
                           chn_terms[2] == 0.0f;
-    // The raw types whose files may carry a channel-energy table.
-    struct TableReader {
-        std::string_view type;
-        std::vector<EnergyChannelPoint> (*read)(std::string_view);
-    };
-    static constexpr TableReader readers[] = {{"iec", iec_energy_table}, {"rms", rms_energy_table}};
-    const TableReader* reader = nullptr;
-    for (const TableReader& r : readers) {
-        const RawFileType* type = type_of_name(r.type);
-        if (source && type != nullptr && source->type_code == type->code) reader = &r;
-    }
+    const EnergyTableReader reader = source ? energy_table_reader(source->type_code) : nullptr;
     if (!identity || reader == nullptr || source->raw_path.empty()) return out;
     std::string bytes;
     const FsResult read = fs.read_file(source->raw_path, bytes);
@@ -35,7 +23,7 @@ RawCalibration raw_table_calibration(const FileSystem& fs, const std::optional<R
                       (read.reason.empty() ? std::string("file does not exist") : read.reason);
         return out;
     }
-    const auto table = reader->read(bytes);
+    const auto table = reader(bytes);
     if (table.empty()) return out;  // nothing to take: the spectrum stays uncalibrated
     const TableCalibration fit = calibration_from_table(table, channels);
     if (!fit.ok) {

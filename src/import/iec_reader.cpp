@@ -4,9 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "import/iec_energy_table.h"
 #include "import/readers.h"
 #include "import/record_fields.h"
 
@@ -89,11 +87,27 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The first four numbers after the mark (missing ones 0).
+// The first four numbers after the mark. Analysers write the coefficients in
+// fixed-width fields with no blank before a minus sign ("-1.5E-02 8.0E-01-2.9E-08"),
+// so a sign right after a digit starts the next number.
 std::array<double, 4> calibration_numbers(std::string_view line) {
-    const std::vector<double> found = iec_record_numbers(line);
+    std::string_view text = line.substr(keyword_column(line, record_mark) - 1 + record_mark.size());
     std::array<double, 4> numbers{};
-    for (std::size_t k = 0; k < numbers.size() && k < found.size(); ++k) numbers[k] = found[k];
+    std::size_t found = 0;
+    std::size_t at = 0;
+    while (found < numbers.size() && at < text.size()) {
+        if (text[at] == ' ' || text[at] == '\t') {
+            ++at;
+            continue;
+        }
+        std::size_t end = at + 1;
+        while (end < text.size() && text[end] != ' ' && text[end] != '\t' &&
+               !((text[end] == '-' || text[end] == '+') && is_digit(text[end - 1]))) {
+            ++end;
+        }
+        numbers[found++] = number_value(text.substr(at, end - at));
+        at = end;
+    }
     return numbers;
 }
 

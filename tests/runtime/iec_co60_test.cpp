@@ -85,6 +85,7 @@ TEST(IecCo60, CalibrationFromTheRawFilesChannelEnergyTable) {
         const char* energy_source;
         const char* co60;  // the start of its [nuclides] row, empty: not identified
         bool from_table;
+        const char* named_raw = nullptr;  // the side file's raw path, when not the file's
     };
     const Case cases[] = {
         {"realdata/iec/hpge_dummy_test_03.iec", "iec", true, "energy = 7.0228248 0.79602545 0",
@@ -100,6 +101,9 @@ TEST(IecCo60, CalibrationFromTheRawFilesChannelEnergyTable) {
          false},
         {"realdata/iec/hpge_dummy_test_03.iec", "iec", false, "energy = 0 1 0",
          "energy_source = file", "", false},
+        // A raw file that is gone: no calibration, and the result says why.
+        {"realdata/iec/hpge_dummy_test_03.iec", "iec", true, "energy = 0 1 0",
+         "energy_source = file", "", false, "/nonexistent/hpge_dummy_test_03.iec"},
         {"../../demo/rms_cs137_co60.rms", "rms", true,
          "energy = 0.29726484 0.6640088 -3.6977725e-09", "energy_source = raw_file_energy_table",
          "Co-60   yes", true},
@@ -122,7 +126,8 @@ TEST(IecCo60, CalibrationFromTheRawFilesChannelEnergyTable) {
         request.system_dir = request.chn_dir = request.res_dir = folder.path();
         request.base_names = {base};
         const int code = std::string(c.type) == "iec" ? 10 : 9;
-        if (c.named_source) request.sources = {{base, code, c.type, raw}};
+        const std::string named = c.named_raw ? c.named_raw : raw;
+        if (c.named_source) request.sources = {{base, code, c.type, named}};
         std::ostringstream log;
         ASSERT_EQ(run_batch(request, fs, log), run_all_analysed) << log.str();
         std::string text;
@@ -138,6 +143,9 @@ TEST(IecCo60, CalibrationFromTheRawFilesChannelEnergyTable) {
         const bool said = text.find("energy calibration from the channel-energy table of " + raw) !=
                           std::string::npos;
         EXPECT_EQ(said, c.from_table) << c.file;
+        const bool unreadable =
+            text.find("its raw file " + named + " cannot be read") != std::string::npos;
+        EXPECT_EQ(unreadable, c.named_raw != nullptr) << c.file << "\n" << text;
     }
 }
 

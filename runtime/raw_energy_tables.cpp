@@ -1,10 +1,11 @@
-#include "import/iec_energy_table.h"
+#include "raw_energy_tables.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 
 #include "contract/number_text.h"
-#include "import/text_conventions.h"
 
 namespace sorvane {
 namespace {
@@ -15,6 +16,35 @@ constexpr std::size_t header_records = 58;
 
 bool is_digit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// Lines ending at CR LF, CR or LF, without their ends.
+std::vector<std::string_view> lines_of(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// Where the keyword starts in the line, letters compared ignoring case; npos if not.
+std::size_t find_keyword(std::string_view line, std::string_view keyword) {
+    const auto at =
+        std::search(line.begin(), line.end(), keyword.begin(), keyword.end(), [](char a, char b) {
+            return std::toupper(static_cast<unsigned char>(a)) ==
+                   std::toupper(static_cast<unsigned char>(b));
+        });
+    return at == line.end() ? std::string_view::npos : static_cast<std::size_t>(at - line.begin());
+}
+
+// The n characters from column c (from 1); fewer when the line is short.
+std::string_view columns(std::string_view line, std::size_t c, std::size_t n) {
+    return c - 1 < line.size() ? line.substr(c - 1, n) : std::string_view{};
 }
 
 // Least squares of energy = sum of c_k ch^k, k < terms (2 or 3), by the normal
@@ -52,9 +82,9 @@ bool least_squares(std::span<const EnergyChannelPoint> points, int terms,
 
 std::vector<double> iec_record_numbers(std::string_view line) {
     std::vector<double> numbers;
-    const std::size_t mark = keyword_column(line, record_mark);
-    if (mark == 0) return numbers;
-    const std::string_view text = line.substr(mark - 1 + record_mark.size());
+    const std::size_t mark = find_keyword(line, record_mark);
+    if (mark == std::string_view::npos) return numbers;
+    const std::string_view text = line.substr(mark + record_mark.size());
     std::size_t at = 0;
     while (at < text.size()) {
         if (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n') {
@@ -74,12 +104,16 @@ std::vector<double> iec_record_numbers(std::string_view line) {
 
 std::vector<EnergyChannelPoint> iec_energy_table(std::string_view text) {
     std::vector<EnergyChannelPoint> table;
-    const std::vector<std::string> lines = split_lines(text);
+    const std::vector<std::string_view> lines = lines_of(text);
     std::size_t first = 0;  // the first record: the first line with the mark
-    while (first < lines.size() && !contains_keyword(lines[first], record_mark)) ++first;
+    while (first < lines.size() &&
+           find_keyword(lines[first], record_mark) == std::string_view::npos)
+        ++first;
     for (std::size_t record = first_table_record; record <= header_records; ++record) {
         const std::size_t index = first + record - 1;
-        if (index >= lines.size() || !contains_keyword(lines[index], record_mark)) break;
+        if (index >= lines.size() ||
+            find_keyword(lines[index], record_mark) == std::string_view::npos)
+            break;
         const std::vector<double> numbers = iec_record_numbers(lines[index]);
         bool any = false;
         for (std::size_t k = 0; k + 1 < numbers.size() && k < 4; k += 2) {
@@ -90,6 +124,36 @@ std::vector<EnergyChannelPoint> iec_energy_table(std::string_view text) {
         if (!any) break;
     }
     return table;
+}
+
+std::vector<EnergyChannelPoint> rms_energy_table(std::string_view text) {
+    constexpr std::size_t most_rows = 33;  // what the reader accepts
+    std::vector<EnergyChannelPoint> table;
+    const std::vector<std::string_view> lines = lines_of(text);
+    auto line_with = [&lines](std::string_view keyword, std::size_t from) {
+        while (from < lines.size() && find_keyword(lines[from], keyword) == std::string_view::npos)
+            ++from;
+        return from;
+    };
+    if (line_with("BEGIN RMS2.0", 0) == lines.size()) return table;
+    std::size_t at = line_with("#Energy", 0) + 1;
+    for (; at < lines.size() && table.size() < most_rows; ++at) {
+        if (lines[at].find('#') != std::string_view::npos) break;
+        try {
+            const double energy = number_value(columns(lines[at], 9, 7));
+            const double channel = number_value(columns(lines[at], 26, 7));
+            if (energy > 0.0 && channel > 0.0) table.push_back({energy, channel});
+        } catch (const ReadFault&) {  // a number beyond a double is no point
+        }
+    }
+    return table;
+}
+
+EnergyTableReader energy_table_reader(int type_code) {
+    constexpr int iec_code = 10, rms_code = 9;  // import's raw file types (a test compares)
+    if (type_code == iec_code) return iec_energy_table;
+    if (type_code == rms_code) return rms_energy_table;
+    return nullptr;
 }
 
 TableCalibration calibration_from_table(std::span<const EnergyChannelPoint> points,

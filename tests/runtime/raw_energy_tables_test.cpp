@@ -1,5 +1,4 @@
-#include "import/iec_energy_table.h"
-#include "import/rms_energy_table.h"
+#include "raw_energy_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +7,30 @@
 #include <string>
 #include <vector>
 
+#include "import/raw_file_types.h"
 #include "support/test_files.h"
 
 namespace sorvane {
 namespace {
+
+// The runtime knows the IEC 1455 and RMS 2.0 type codes by number: they must be
+// those of the type table that "GO" writes into the raw-source side file.
+TEST(RawEnergyTables, ReadersByTheTypeCodes) {
+    struct Case {
+        const char* type;
+        EnergyTableReader reader;
+    };
+    const Case cases[] = {{"iec", iec_energy_table},
+                          {"rms", rms_energy_table},
+                          {"chn", nullptr},
+                          {"simple", nullptr},
+                          {"naig", nullptr}};
+    for (const Case& c : cases) {
+        const RawFileType* type = type_of_name(c.type);
+        ASSERT_NE(type, nullptr) << c.type;
+        EXPECT_EQ(energy_table_reader(type->code), c.reader) << c.type;
+    }
+}
 
 TEST(IecEnergyTable, RecordNumbersWithGluedSigns) {
     const std::vector<double> numbers =

@@ -62,6 +62,42 @@ TEST(StandardPoints, EfficiencyOfEachFoundLineByHand) {
     }
 }
 
+// A point source certified per line (photons per second at a rounded energy, as the
+// QCD1 certificate gives them): the rate replaces activity times emission probability,
+// and a line without a rate of its own is named.
+TEST(StandardPoints, ACertifiedPhotonRateBelongsToItsLineOnly) {
+    struct Case {
+        double certified_kev;
+        std::size_t points;
+        const char* note;
+    };
+    const Case cases[] = {
+        {1173.0, 1, "Co-60 1332.5 keV: left out, the certificate gives no rate of it"},
+        {1174.0, 1, "Co-60 1332.5 keV: left out, the certificate gives no rate of it"},
+        {1174.5, 0, "Co-60 1173.2 keV: left out, the certificate gives no rate of it"},
+    };
+    for (const Case& c : cases) {
+        const StandardPoints out =
+            standard_points(read_result(standard), library(),
+                            {{"Co-60", 997.0, 10.0, "2025-01-01 00:00:00", c.certified_kev}});
+        ASSERT_EQ(out.points.size(), c.points) << c.certified_kev;
+        ASSERT_FALSE(out.notes.empty());
+        EXPECT_EQ(out.notes[0], c.note);
+        if (!c.points) continue;
+        const double lambda = std::log(2.0) / (5.2711 * 365.2422 * 86400.0);
+        const double factor = std::exp(-lambda * 365.0 * 86400.0) *
+                              (1.0 - std::exp(-lambda * 3600.0)) / (lambda * 3600.0);
+        const double efficiency = 20000.0 / (997.0 * factor * 3000.0);
+        const double half_life_share = lambda * 365.0 * 86400.0 * 0.0008 / 5.2711;
+        const double relative = std::sqrt(std::pow(150.0 / 20000.0, 2) + std::pow(10.0 / 997.0, 2) +
+                                          std::pow(half_life_share, 2));
+        EXPECT_DOUBLE_EQ(out.points[0].energy_kev, 1173.228);
+        EXPECT_NEAR(out.points[0].efficiency, efficiency, efficiency * 1e-9);
+        EXPECT_NEAR(out.points[0].d_efficiency, efficiency * relative,
+                    efficiency * relative * 1e-4);
+    }
+}
+
 // Lines that cannot make a point are named, never used with a guess.
 TEST(StandardPoints, LinesWithoutWhatTheyNeedAreLeftOutWithTheReason) {
     struct Case {

@@ -18,15 +18,17 @@ namespace {
 
 constexpr const char* efficiency_usage =
     "usage: sorvanecli efficiency RESULT.res --certificate FILE.csv --out EFF.txt\n"
-    "                  [--source NAME] [--order 2..5] [--library DIR] [--standard NAME]\n";
+    "                  [--source NAME] [--order 2..5] [--library DIR] [--standard NAME]\n"
+    "                  [--leave-out NUCLIDE,...]\n";
 
 struct EfficiencyRequest {
     std::string result;
     std::string certificate;
     std::string out;
-    std::string source;    // the certificate's rows of this source; empty: by spectrum name
-    std::string library;   // the bundled line library's folder; empty: beside the program
-    std::string standard;  // the name kept with the curve; empty: the result's base name
+    std::string source;     // the certificate's rows of this source; empty: by spectrum name
+    std::string library;    // the bundled line library's folder; empty: beside the program
+    std::string standard;   // the name kept with the curve; empty: the result's base name
+    std::string leave_out;  // nuclides not used (true-coincidence summing, say), comma separated
     int order = 3;
 };
 
@@ -35,7 +37,7 @@ std::optional<EfficiencyRequest> parse(const std::vector<std::string>& args, std
     const std::pair<const char*, std::string*> valued[] = {
         {"--certificate", &request.certificate}, {"--out", &request.out},
         {"--source", &request.source},           {"--library", &request.library},
-        {"--standard", &request.standard},
+        {"--standard", &request.standard},       {"--leave-out", &request.leave_out},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         bool known = false;
@@ -120,6 +122,14 @@ int run_efficiency(const std::vector<std::string>& args, FileSystem& fs, std::os
         err << "sorvanecli efficiency: " << choice.problem << '\n';
         return 1;
     }
+    std::vector<activity::CertifiedValue> values;
+    std::string left_out;
+    for (const activity::CertifiedValue& value : choice.values) {
+        if (("," + request->leave_out + ",").find("," + value.nuclide + ",") == std::string::npos)
+            values.push_back(value);
+        else if (left_out.find(value.nuclide) == std::string::npos)
+            left_out += (left_out.empty() ? "" : ", ") + value.nuclide;
+    }
     const std::string folder = library_folder(fs, request->library);
     nuclides::LineLibrary library = nuclides::load_line_library(fs, NuclideSettings{}, folder);
     if (library.lines.empty()) {
@@ -131,9 +141,10 @@ int run_efficiency(const std::vector<std::string>& args, FileSystem& fs, std::os
     const std::string name =
         request->standard.empty() ? base_name(request->result) : request->standard;
     const CertificateCalibration calibration =
-        calibrate_from_certificate(standard, library, choice.values, request->order, name);
+        calibrate_from_certificate(standard, library, values, request->order, name);
     out << "standard: " << request->result << " (" << name << "), certificate "
         << request->certificate << '\n';
+    if (!left_out.empty()) out << "left out as asked: " << left_out << '\n';
     for (const std::string& line : calibration.report) out << line << '\n';
     if (!calibration.fit.problem.empty()) return 1;
     const FsResult saved = activity::save_efficiency_file(fs, request->out, calibration.fit.curve);

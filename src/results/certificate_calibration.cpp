@@ -57,10 +57,9 @@ std::vector<LineResidual> residuals_of(const activity::EfficiencyCurve& curve) {
 void report_curve(const CertificateCalibration& calibration, std::vector<std::string>& report) {
     const activity::EfficiencyCurve& curve = calibration.fit.curve;
     report.push_back(formatted("curve: ln(eff) = sum a_k x^k, x = ln(E / %.4f keV), order %.0f, "
-                               "%.0f points, %.1f to %.1f keV",
-                               curve.reference_energy_kev, curve.order, curve.points,
-                               curve.energy_min_kev) +
-                     formatted(" to %.1f keV", curve.energy_max_kev));
+                               "%.0f points,",
+                               curve.reference_energy_kev, curve.order, curve.points) +
+                     formatted(" %.1f to %.1f keV", curve.energy_min_kev, curve.energy_max_kev));
     for (std::size_t k = 0; k < curve.coefficients.size(); ++k) {
         const std::size_t n = curve.coefficients.size();
         const double variance =

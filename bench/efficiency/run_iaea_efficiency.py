@@ -9,7 +9,10 @@ test samples analysed like unknowns with those curves.
 2. `sorvanecli efficiency` builds each curve from the result and
    calibration_certificates.csv (read in place), order 4, Cs-134 left out (its
    cascades sum in coincidence in these close geometries: its lines fall 5-15 %
-   below the others); a second curve also leaves out Y-88 (summing of 898 + 1836 keV);
+   below the others), the nuclides' certified uncertainties independent of each
+   other ("independent", the curve the samples use); the same with them shared by
+   the whole standard ("shared", --shared-certificate); and one that also leaves out
+   Y-88 (summing of 898 + 1836 keV, "no-summing");
 3. maritsmall (MARIT, Marinelli, SMALL) with the maricsmall curve and PITBIG (PIT,
    pillbox, BIG) with the picbig curve are analysed with the whole library, activities
    at the certificates' reference time (2002-11-01 12:00), each with its detector's
@@ -36,7 +39,10 @@ STANDARDS = [("maricsmall", "small", "MARIC"), ("picbig", "big", "PIC")]
 SAMPLES = [("maritsmall", "maricsmall", "BGSMALLMARI"), ("PITBIG", "picbig", "BGBIGPOINT")]
 DETECTOR = {"maricsmall": "small", "maritsmall": "small", "BGSMALLMARI": "small",
             "picbig": "big", "PITBIG": "big", "BGBIGPOINT": "big"}
-CURVES = [("main", "Cs-134"), ("no-summing", "Cs-134,Y-88")]
+# label, nuclides left out, the certificate's uncertainty shared by all nuclides
+CURVES = [("independent", "Cs-134", False), ("shared", "Cs-134", True),
+          ("no-summing", "Cs-134,Y-88", False)]
+SAMPLE_CURVE = "independent"
 ORDER = "4"
 
 
@@ -100,49 +106,66 @@ def main():
         settings(folder, [("identify", "1"),
                           ("nuclides_of_interest", " ".join(sorted(certified(data, source))))])
         analyse(build, chn, folder, [name], detector)
-        for label, leave_out in CURVES:
+        for label, leave_out, shared in CURVES:
             eff = os.path.join(work, "%s-%s.eff" % (name, label))
             run = subprocess.run([sorvanecli, "efficiency", os.path.join(folder, name + ".res"),
                                   "--certificate", certificate, "--out", eff, "--order", ORDER,
-                                  "--leave-out", leave_out], capture_output=True, text=True)
+                                  "--leave-out", leave_out] + (["--shared-certificate"] if shared else []),
+                                 capture_output=True, text=True)
             print("== curve %s (%s), %s" % (name, label, "left out: " + leave_out))
             print(run.stdout + run.stderr)
             curves[(name, label)] = eff
+        for label, _, _ in CURVES[:2]:
+            round_trip(build, chn, work, data, name, detector, source, label, curves[(name, label)])
 
     for sample, standard, background in SAMPLES:
         detector = DETECTOR[sample]
         folder = os.path.join(work, "sample-" + sample)
-        settings(folder, [("identify", "1"), ("efficiency_file", curves[(standard, "main")]),
+        settings(folder, [("identify", "1"), ("efficiency_file", curves[(standard, SAMPLE_CURVE)]),
                           ("reference_time", REFERENCE_TIME),
                           ("background_spectrum", os.path.join(chn, background + ".chn"))])
-        analyse(build, chn, folder, [sample, standard], detector)
-        source = [s for n, _, s in STANDARDS if n == standard][0]
-        print("== round trip: %s analysed with its own curve (%s-main), at %s" % (standard, standard, REFERENCE_TIME))
-        print("  %-8s %10s %9s %7s %10s %8s %7s" % ("nuclide", "activity", "u", "u(%)", "certified", "u(%)", "ratio"))
-        rows = {r["nuclide"]: r for r in table(os.path.join(folder, standard + ".res"), "[nuclides]")}
-        for nuclide, value in sorted(certified(data, source).items()):
-            r = rows.get(nuclide, {})
-            a, u = r.get("activity", "-"), r.get("d_activity", "-")
-            if a == "-" or not a:
-                print("  %-8s %10s %9s %7s %10.0f %8.1f %7s   %s" % (nuclide, "-", "-", "-", value, 100 * 0.05 / 3, "-",
-                                                               r.get("verdict", "not reported")))
-                continue
-            a, u = float(a), float(u)
-            print("  %-8s %10.1f %9.1f %7.2f %10.0f %8.2f %7.3f" % (nuclide, a, u, 100 * u / a, value,
-                                                                   100 * (0.048 if nuclide == "Cs-137" else 0.05) / 3,
-                                                                   a / value))
-        print("\n== sample %s (curve %s-main, background %s), identified or detected nuclides, Bq at %s" % (
-            sample, standard, background, REFERENCE_TIME))
+        analyse(build, chn, folder, [sample], detector)
+        print("== sample %s (curve %s-%s, background %s), identified or detected nuclides, Bq at %s" % (
+            sample, standard, SAMPLE_CURVE, background, REFERENCE_TIME))
         print("  %-10s %-10s %-6s %-6s %12s %10s %-14s %s" % ("nuclide", "identified", "score", "lines", "activity",
                                                             "u", "verdict", "reason"))
         for r in table(os.path.join(folder, sample + ".res"), "[nuclides]"):
             if r.get("identified") != "yes" and r.get("verdict") != "detected":
                 continue
             print("  %-10s %-10s %-6s %-6s %12s %10s %-14s %s" % (
-                r["nuclide"], r.get("identified"), r.get("score"), r.get("lines"), r.get("activity", "-"),
-                r.get("d_activity", "-"), r.get("verdict", "-"), r.get("reason", "-")))
+                r["nuclide"], r.get("identified"), r.get("score"), r.get("lines"), number(r.get("activity")),
+                number(r.get("d_activity")), r.get("verdict", "-"), r.get("reason", "-")))
         print()
 
+
+def number(text):
+    try:
+        return "%.4g" % float(text)
+    except (TypeError, ValueError):
+        return text or "-"
+
+
+def round_trip(build, chn, work, data, standard, detector, source, label, curve):
+    """The standard analysed like a sample with its own curve: activity and its
+    uncertainty against the certificate's."""
+    folder = os.path.join(work, "round-trip-%s-%s" % (standard, label))
+    settings(folder, [("identify", "1"), ("efficiency_file", curve), ("reference_time", REFERENCE_TIME),
+                      ("nuclides_of_interest", " ".join(sorted(certified(data, source))))])
+    analyse(build, chn, folder, [standard], detector)
+    print("== round trip: %s analysed with its own curve (%s), at %s" % (standard, label, REFERENCE_TIME))
+    print("  %-8s %10s %9s %7s %10s %8s %7s" % ("nuclide", "activity", "u", "u(%)", "certified", "u(%)", "ratio"))
+    rows = {r["nuclide"]: r for r in table(os.path.join(folder, standard + ".res"), "[nuclides]")}
+    for nuclide, value in sorted(certified(data, source).items()):
+        r = rows.get(nuclide, {})
+        cert_u = 100 * (0.048 if nuclide == "Cs-137" else 0.05) / 3  # the certificate's total / 3
+        try:
+            a, u = float(r.get("activity")), float(r.get("d_activity"))
+        except (TypeError, ValueError):
+            print("  %-8s %10s %9s %7s %10.0f %8.2f %7s   %s" % (nuclide, "-", "-", "-", value, cert_u, "-",
+                                                           r.get("verdict", "not reported")))
+            continue
+        print("  %-8s %10.1f %9.1f %7.2f %10.0f %8.2f %7.3f" % (nuclide, a, u, 100 * u / a, value, cert_u, a / value))
+    print()
 
 if __name__ == "__main__":
     main()

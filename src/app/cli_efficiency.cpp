@@ -19,7 +19,7 @@ namespace {
 constexpr const char* efficiency_usage =
     "usage: sorvanecli efficiency RESULT.res --certificate FILE.csv --out EFF.txt\n"
     "                  [--source NAME] [--order 2..5] [--library DIR] [--standard NAME]\n"
-    "                  [--leave-out NUCLIDE,...]\n";
+    "                  [--leave-out NUCLIDE,...] [--shared-certificate]\n";
 
 struct EfficiencyRequest {
     std::string result;
@@ -30,6 +30,8 @@ struct EfficiencyRequest {
     std::string standard;   // the name kept with the curve; empty: the result's base name
     std::string leave_out;  // nuclides not used (true-coincidence summing, say), comma separated
     int order = 3;
+    // The nuclides' certified uncertainties shared by the whole standard.
+    bool shared_certificate = false;
 };
 
 std::optional<EfficiencyRequest> parse(const std::vector<std::string>& args, std::ostream& err) {
@@ -51,7 +53,9 @@ std::optional<EfficiencyRequest> parse(const std::vector<std::string>& args, std
                 known = true;
             }
         if (known) continue;
-        if (args[i] == "--order") {
+        if (args[i] == "--shared-certificate") {
+            request.shared_certificate = true;
+        } else if (args[i] == "--order") {
             const std::string& text = i + 1 < args.size() ? args[++i] : std::string();
             const auto [end, error] =
                 std::from_chars(text.data(), text.data() + text.size(), request.order);
@@ -140,8 +144,9 @@ int run_efficiency(const std::vector<std::string>& args, FileSystem& fs, std::os
     }
     const std::string name =
         request->standard.empty() ? base_name(request->result) : request->standard;
-    const CertificateCalibration calibration =
-        calibrate_from_certificate(standard, library, values, request->order, name);
+    const CertificateCalibration calibration = calibrate_from_certificate(
+        standard, library, values, request->order, name,
+        request->shared_certificate ? NuclideCorrelation::shared : NuclideCorrelation::independent);
     out << "standard: " << request->result << " (" << name << "), certificate "
         << request->certificate << '\n';
     if (!left_out.empty()) out << "left out as asked: " << left_out << '\n';

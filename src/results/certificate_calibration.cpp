@@ -100,10 +100,22 @@ std::vector<Certificate> certificates_of(const std::vector<activity::CertifiedVa
 CertificateCalibration calibrate_from_certificate(
     const ResultModel& standard, const nuclides::LineLibrary& library,
     const std::vector<activity::CertifiedValue>& values, int order,
-    const std::string& standard_name) {
+    const std::string& standard_name, NuclideCorrelation correlation) {
     CertificateCalibration out;
     report_certificate(values, standard, out.report);
     out.points = standard_points(standard, library, certificates_of(values));
+    out.report.push_back(correlation == NuclideCorrelation::shared
+                             ? "correlation: the certified uncertainties are shared by every "
+                               "line of the standard (one preparation)"
+                             : "correlation: the lines of a nuclide share its certified "
+                               "uncertainty; the nuclides' are independent of each other");
+    if (correlation == NuclideCorrelation::shared)
+        for (activity::EfficiencyPoint& point : out.points.points)
+            for (const activity::CertifiedValue& value : values)
+                if (value.nuclide == point.nuclide) {
+                    point.standard_relative = value.standard_uncertainty / value.value;
+                    break;
+                }
     for (const std::string& note : out.points.notes) out.report.push_back("note: " + note);
     out.fit = activity::fit_efficiency(out.points.points, order, standard_name);
     if (!out.fit.problem.empty()) {

@@ -34,12 +34,19 @@ struct CertificateCalibration {
     std::vector<std::string> report;      // lines to print, without line ends
 };
 
+// How the certified uncertainties of a mixed standard's nuclides relate: each its
+// own (the certificate states one per nuclide), or all one (one preparation, one
+// dilution: the error is shared by every line of the standard).
+enum class NuclideCorrelation { independent, shared };
+
 // The efficiency curve of a standard's analysed result and the chosen rows of its
 // certificate (decayed to the spectrum's start), with a report of what was taken
-// from the certificate, the time zones, the curve and each line's residual.
+// from the certificate, the time zones, the curve and each line's residual. The
+// lines of one nuclide always share its certified uncertainty.
 CertificateCalibration calibrate_from_certificate(
     const ResultModel& standard, const nuclides::LineLibrary& library,
     const std::vector<activity::CertifiedValue>& values, int order,
-    const std::string& standard_name);
+    const std::string& standard_name,
+    NuclideCorrelation correlation = NuclideCorrelation::independent);
 
 }  // namespace sorvane

@@ -97,8 +97,11 @@ StandardPoints standard_points(const ResultModel& result, const nuclides::LineLi
         activity::StandardLine line;
         line.nuclide = nuclide;
         line.energy_kev = gamma->energy;
-        line.net_area = result.peaks.rows[*peak].area.value_or(0.0);
-        line.d_area = result.peaks.rows[*peak].d_area.value_or(0.0);
+        // Net of the background the runtime took off, as the activities are.
+        const PeakRow& fitted = result.peaks.rows[*peak];
+        line.net_area = fitted.area.value_or(0.0) - fitted.background_counts.value_or(0.0);
+        line.d_area =
+            std::hypot(fitted.d_area.value_or(0.0), fitted.d_background_counts.value_or(0.0));
         line.live_time_s = *live;
         line.real_time_s = real.value_or(*live);
         line.certified_activity_bq = certificate->activity_bq;

@@ -98,6 +98,35 @@ TEST(StandardPoints, ACertifiedPhotonRateBelongsToItsLineOnly) {
     }
 }
 
+// A standard analysed with a background: the counts the runtime took off each peak
+// (the columns at the end of [peaks]) are not the standard's.
+TEST(StandardPoints, TheBackgroundTakenOffIsNotTheStandards) {
+    std::string with_background = standard;
+    const std::pair<const char*, const char*> rows[] = {
+        {"no energy area d_area\r\n",
+         "no energy area d_area background_counts d_background_counts\r\n"},
+        {"1 1173.2 20000 150\r\n", "1 1173.2 20000 150 2000 40\r\n"},
+        {"2 1332.5 18000 140\r\n", "2 1332.5 18000 140 - -\r\n"},
+        {"3 661.7 9000 100\r\n", "3 661.7 9000 100 - -\r\n"},
+    };
+    for (const auto& [from, to] : rows)
+        with_background.replace(with_background.find(from), std::string(from).size(), to);
+    const std::vector<Certificate> certificates = {{"Co-60", 1000.0, 15.0, "2025-01-01 00:00:00"}};
+    const StandardPoints plain = standard_points(read_result(standard), library(), certificates);
+    const StandardPoints net =
+        standard_points(read_result(with_background), library(), certificates);
+    ASSERT_EQ(plain.points.size(), 2u);
+    ASSERT_EQ(net.points.size(), 2u);
+    // 18000 of 20000 counts are the standard's; the second line had nothing taken off.
+    EXPECT_NEAR(net.points[0].efficiency, plain.points[0].efficiency * 0.9, 1e-15);
+    EXPECT_DOUBLE_EQ(net.points[1].efficiency, plain.points[1].efficiency);
+    // The counting part grows from 150/20000 to hypot(150, 40)/18000.
+    const double shared = std::pow(plain.points[0].d_efficiency / plain.points[0].efficiency, 2) -
+                          std::pow(150.0 / 20000.0, 2);
+    EXPECT_NEAR(net.points[0].d_efficiency / net.points[0].efficiency,
+                std::sqrt(shared + std::pow(std::hypot(150.0, 40.0) / 18000.0, 2)), 1e-9);
+}
+
 // Lines that cannot make a point are named, never used with a guess.
 TEST(StandardPoints, LinesWithoutWhatTheyNeedAreLeftOutWithTheReason) {
     struct Case {

@@ -7,7 +7,8 @@ BGBIGPOINT, E = 10.087 + 0.63405 ch, puts Y-88's 1836 keV line at 1851 keV). For
 each spectrum this script:
 1. predicts each listed line's channel from a first guess (two lines read off the
    spectrum by eye: SMALL Am-241 59.54 keV at SPE channel 118.9 and Cs-137 661.66 keV
-   at 1509.7; BIG the same lines at 77.8 and 1035.3);
+   at 1509.7; BIG the same lines at 77.8 and 1035.3; QCDBIG20, without Am-241,
+   Cd-109 88.03 keV at 123.1 and Cs-137 at 1035.3);
 2. takes the highest channel within +-8 channels of it, and the centroid of the
    counts above a straight background (the mean of channels 6-8 either side) over
    +-3 channels around that maximum;
@@ -38,11 +39,15 @@ SAMPLE = [("Ba-133", 80.9979), ("Eu-152", 121.7817), ("Eu-152", 244.6974), ("Ba-
 BACKGROUND = [("Pb-212", 238.632), ("Pb-214", 295.224), ("Pb-214", 351.932), ("Tl-208", 583.187),
               ("Bi-214", 609.312), ("Ac-228", 911.196), ("Bi-214", 1120.287), ("K-40", 1460.822),
               ("Bi-214", 1764.494)]
+POINT_SOURCE = [("Cd-109", 88.0336), ("Co-57", 122.06065), ("Ce-139", 165.8575), ("Sn-113", 391.698),
+                ("Cs-137", 661.6553), ("Y-88", 898.042), ("Co-60", 1173.228), ("Co-60", 1332.492),
+                ("Y-88", 1836.070)]
 SMALL_GUESS = ((118.9, 59.5409), (1509.7, 661.6553))
 BIG_GUESS = ((77.8, 59.5409), (1035.3, 661.6553))
 SPECTRA = [("maricsmall", SMALL_GUESS, STANDARD), ("maritsmall", SMALL_GUESS, SAMPLE),
            ("BGSMALLMARI", SMALL_GUESS, BACKGROUND), ("picbig", BIG_GUESS, STANDARD),
-           ("PITBIG", BIG_GUESS, SAMPLE), ("BGBIGPOINT", BIG_GUESS, BACKGROUND)]
+           ("PITBIG", BIG_GUESS, SAMPLE), ("BGBIGPOINT", BIG_GUESS, BACKGROUND),
+           ("QCDBIG20", ((123.1, 88.0336), (1035.3, 661.6553)), POINT_SOURCE)]
 
 
 def centroid(counts, channel):

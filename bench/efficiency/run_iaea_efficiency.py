@@ -120,6 +120,8 @@ def main():
         for label, _, _ in CURVES[:2]:
             round_trip(build, chn, work, data, name, detector, source, label, curves[(name, label)])
 
+    point_source_curve(build, chn, work, sorvanecli, certificate)
+
     for sample, standard, background in SAMPLES:
         detector = DETECTOR[sample]
         folder = os.path.join(work, "sample-" + sample)
@@ -138,6 +140,21 @@ def main():
                 r["nuclide"], r.get("identified"), r.get("score"), r.get("lines"), number(r.get("activity")),
                 number(r.get("d_activity")), r.get("verdict", "-"), r.get("reason", "-")))
         print()
+
+
+def point_source_curve(build, chn, work, sorvanecli, certificate):
+    """The QCD1 point source at 20 cm on BIG, certified in photons per second per
+    line (its rows name QCDBIG20): the per-line path, order 3, no summing at 20 cm."""
+    folder = os.path.join(work, "standard-QCDBIG20")
+    settings(folder, [("identify", "1"),
+                      ("nuclides_of_interest", "Cd-109 Co-57 Ce-139 Hg-203 Sn-113 Sr-85 Cs-137 Y-88 Co-60"),
+                      ("background_spectrum", os.path.join(chn, "BGBIGPOINT.chn"))])
+    analyse(build, chn, folder, ["QCDBIG20"], "big")
+    run = subprocess.run([sorvanecli, "efficiency", os.path.join(folder, "QCDBIG20.res"), "--certificate",
+                          certificate, "--out", os.path.join(work, "QCDBIG20.eff"), "--order", "3"],
+                         capture_output=True, text=True)
+    print("== curve QCDBIG20 (QCD1 photon rates per line, 20 cm)")
+    print(run.stdout + run.stderr)
 
 
 def number(text):

@@ -50,7 +50,8 @@ bench: build
 	@if [ -d "$(REALDATA)/reference" ]; then \
 	    python3 bench/reference/run_reference.py $(BUILD)/bench/runtime $(REALDATA)/reference $(BUILD)/bench-reference && \
 	    python3 bench/runtime/real_spectra.py $(BUILD)/bench/runtime $(REALDATA)/chn $(BUILD)/bench-real \
-	        --default-factors 0.25,0.5,1,2,4 | grep -e '==' -e '->'; \
+	        --default-factors 0.25,0.5,1,2,4 | grep -e '==' -e '->' && \
+	    python3 bench/efficiency/run_iaea_efficiency.py $(BUILD) $(REALDATA)/reference $(BUILD)/bench-efficiency; \
 	else echo "no $(REALDATA)/reference: the reference benchmarks are skipped (set REALDATA)"; fi
 	BUILD=$(BUILD) sh bench/nuclides/run_bench.sh 300 17
 	$(BUILD)/bench/activity/bench_activity .

@@ -12,6 +12,7 @@
 #include "contract/result_schema.h"
 #include "pipeline/activity_step.h"
 #include "pipeline/analyse_spectrum.h"
+#include "pipeline/background_step.h"
 #include "pipeline/nuclide_results.h"
 #include "pipeline/nuclide_step.h"
 #include "pipeline/result_building.h"
@@ -77,6 +78,7 @@ FsResult write_whole(FileSystem& fs, const std::string& path, const std::string&
 struct NuclideWork {
     NuclideRun run;
     LoadedCurve curve;
+    BackgroundSpectrum background;  // the settings' background spectrum, analysed once
 };
 
 // The activities of one spectrum, when the settings name an efficiency file.
@@ -186,12 +188,16 @@ Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string
                                   relative_efficiency(work.curve), efficiency_range(work.curve));
                 result.messages.insert(result.messages.end(), found.messages.begin(),
                                        found.messages.end());
-                activity = activities_of(work, found, analysis, counts, facts);
+                // Activities from the peaks net of the background, when one is named.
+                const BackgroundSubtraction net =
+                    subtract_background(analysis, facts.live_time, work.background);
+                activity = activities_of(work, found, net.analysis, counts, facts);
                 if (activity)
                     result.messages.insert(result.messages.end(), activity->messages.begin(),
                                            activity->messages.end());
                 add_nuclide_results(result, nuclides, found, analysis,
                                     activity ? &*activity : nullptr);
+                add_background_results(result, work.background, net);
             }
             // The printable page, asked for in the nuclide settings; like the plot, a
             // page not asked for this time must not stay beside the new result.
@@ -296,6 +302,9 @@ int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
     if (nuclides.run.active) {
         nuclides.curve = load_activity_curve(fs, request.system_dir, nuclides.run.settings);
         for (const auto& problem : nuclides.curve.problems) log << problem << "\n";
+        nuclides.background =
+            load_background(fs, request.system_dir, nuclides.run.settings, request.options);
+        for (const auto& problem : nuclides.background.problems) log << problem << "\n";
     }
     // The names in the control file's order; a refused one keeps its place for its line.
     struct Job {

@@ -32,6 +32,10 @@ double common(const EfficiencyPoint& p) {
     return std::clamp(p.common_relative, 0.0, p.d_efficiency / p.efficiency);
 }
 
+double standard_common(const EfficiencyPoint& p) {
+    return std::clamp(p.standard_relative, 0.0, common(p));
+}
+
 bool usable(const EfficiencyPoint& p) {
     return p.energy_kev > 0.0 && p.efficiency > 0.0 && p.d_efficiency > 0.0 &&
            std::isfinite(p.energy_kev) && std::isfinite(p.efficiency) &&
@@ -82,9 +86,10 @@ EfficiencyFit fit_efficiency(const std::vector<EfficiencyPoint>& points, int ord
         y[a] = std::log(p.efficiency);
         for (std::size_t b = 0; b < m; ++b) {
             const EfficiencyPoint& q = curve.fitted[b];
-            points_covariance(a, b) = a == b
-                                          ? std::pow(p.d_efficiency / p.efficiency, 2)
-                                          : (p.nuclide == q.nuclide ? common(p) * common(q) : 0.0);
+            points_covariance(a, b) =
+                a == b ? std::pow(p.d_efficiency / p.efficiency, 2)
+                       : (p.nuclide == q.nuclide ? common(p) * common(q)
+                                                 : standard_common(p) * standard_common(q));
         }
     }
     const Matrix weights = analysis::invert_symmetric(points_covariance);

@@ -14,6 +14,10 @@ struct EfficiencyPoint {
     // The part of d_efficiency / efficiency every point of the same nuclide shares
     // (its certified activity): the fit takes those points as correlated by it.
     double common_relative = 0.0;
+    // The part every point of the fit shares, whatever its nuclide: a mixed standard
+    // whose activities were certified as one preparation; never more than
+    // common_relative. 0: the nuclides' errors are independent of each other.
+    double standard_relative = 0.0;
 };
 
 // ln(eff) = sum_k a_k x^k with x = ln(E / reference_energy_kev): centring ln E keeps
@@ -40,10 +44,11 @@ struct EfficiencyFit {
 };
 
 // Generalised least squares of ln(eff) on ln(E/E_ref): the points' covariance in
-// ln eff holds (d_eff/eff)^2 on the diagonal and common_i common_j between points of
-// one nuclide, so a standard's activity error, shared by all its lines, is not
-// averaged away. The covariance is that of the points' stated uncertainties (not
-// scaled by chi^2); E_ref is the geometric mean of the points' energies.
+// ln eff holds (d_eff/eff)^2 on the diagonal, common_i common_j between points of
+// one nuclide and standard_i standard_j between points of different nuclides, so a standard's
+// activity error, shared by all its lines, is not averaged away. The covariance is that of the
+// points' stated uncertainties (not scaled by chi^2); E_ref is the geometric mean of the points'
+// energies.
 EfficiencyFit fit_efficiency(const std::vector<EfficiencyPoint>& points, int order,
                              const std::string& standard);
 

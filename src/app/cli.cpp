@@ -12,7 +12,9 @@ constexpr const char* usage =
     "  sorvanecli go [--system-dir DIR] [--type CODE|NAME] [--out DIR] [FILE...]\n"
     "                                                            \"GO\" from the saved options\n"
     "  sorvanecli demo [--out DIR]                               converts and analyses the demo "
-    "spectra\n";
+    "spectra\n"
+    "  sorvanecli efficiency RESULT.res --certificate FILE.csv --out EFF.txt\n"
+    "                                                            efficiency curve of a standard\n";
 
 }  // namespace
 
@@ -27,6 +29,7 @@ int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::os
     if (args[0] == "show") return run_show(rest, fs, out, err);
     if (args[0] == "go") return run_go(rest, fs, out, err);
     if (args[0] == "demo") return run_demo(rest, fs, out, err);
+    if (args[0] == "efficiency") return run_efficiency(rest, fs, out, err);
     err << "sorvanecli: unknown command \"" << args[0] << "\"\n" << usage;
     return 2;
 }

@@ -32,6 +32,12 @@ int run_go(const std::vector<std::string>& args, FileSystem& fs, std::ostream& o
 int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
              std::ostream& err);
 
+// sorvanecli efficiency RESULT.res --certificate FILE.csv --out EFF.txt [--source NAME]
+// [--order N] [--library DIR] [--standard NAME]: the efficiency curve of an analysed
+// standard and its certificate, written as the efficiency file the runtime reads
+int run_efficiency(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
+                   std::ostream& err);
+
 // sorvanecli show FILE.chn
 int run_show(const std::vector<std::string>& args, const FileSystem& fs, std::ostream& out,
              std::ostream& err);

@@ -108,7 +108,7 @@ SettingKey names_key(std::string_view name) {
 }
 
 // The keys in the order they are written; the ranges are those a value must lie in.
-const std::array<SettingKey, 22> setting_keys{{
+const std::array<SettingKey, 23> setting_keys{{
     flag_key<&NuclideSettings::identify>("identify"),
     flag_key<&NuclideSettings::bundled_library>("bundled_library"),
     SettingKey{"library",
@@ -140,6 +140,8 @@ const std::array<SettingKey, 22> setting_keys{{
     text_key<&NuclideSettings::report_sample_id>("report_sample_id"),
     text_key<&NuclideSettings::report_sample_description>("report_sample_description"),
     number_key<&NuclideSettings::report_coverage_factor>("report_coverage_factor", 1.0, 3.0),
+    // The background spectrum taken off every spectrum's peaks.
+    text_key<&NuclideSettings::background_spectrum>("background_spectrum"),
 }};
 
 std::string_view trimmed(std::string_view text) {

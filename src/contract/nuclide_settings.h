@@ -42,6 +42,11 @@ struct NuclideSettings {
     std::string report_sample_description;  // empty: the spectrum file's own description
     double report_coverage_factor = 1.0;    // k of the uncertainties the page gives
 
+    // The background: a CHN file of the same detector and geometry without a sample,
+    // whose peaks are taken off, rate for rate, every spectrum's peaks before their
+    // activities. Empty: none.
+    std::string background_spectrum;
+
     bool operator==(const NuclideSettings&) const = default;
 };
 

@@ -88,6 +88,9 @@ inline constexpr std::string_view chi2r = "chi2r";
 inline constexpr std::string_view flags = "flags";
 inline constexpr std::string_view pair_with = "pair_with";
 inline constexpr std::string_view nuclide = "nuclide";
+// The background spectrum's counts taken off the peak's area before activities.
+inline constexpr std::string_view background_counts = "background_counts";
+inline constexpr std::string_view d_background_counts = "d_background_counts";
 }  // namespace peak_column
 
 // The key lines of [nuclides], before its table.
@@ -98,6 +101,7 @@ inline constexpr std::string_view reference_time = "reference_time";
 inline constexpr std::string_view efficiency = "efficiency";
 inline constexpr std::string_view unit = "unit";
 inline constexpr std::string_view corrections = "corrections";
+inline constexpr std::string_view background = "background";
 }  // namespace nuclide_key
 
 namespace nuclide_column {

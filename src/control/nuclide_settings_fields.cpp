@@ -167,7 +167,7 @@ std::string NuclideSettings::*report_text(NuclideField field) {
 
 }  // namespace
 
-const std::array<NuclideFieldInfo, 19> nuclide_fields{{
+const std::array<NuclideFieldInfo, 20> nuclide_fields{{
     {NuclideField::library_files, "Added library files", "one file a line, same columns"},
     {NuclideField::energy_tolerance, "Energy tolerance floor", "keV (0.001-100)"},
     {NuclideField::nuclides_of_interest, "Nuclides of interest", "e.g. Cs-137 Co-60; empty: all"},
@@ -189,6 +189,8 @@ const std::array<NuclideFieldInfo, 19> nuclide_fields{{
     {NuclideField::report_sample_description, "Sample description", "empty: the spectrum file's"},
     {NuclideField::report_coverage_factor, "Coverage factor k",
      "of the page's uncertainties (1-3)"},
+    {NuclideField::background_spectrum, "Background spectrum",
+     "CHN file of the detector without a sample; empty: none"},
 }};
 
 std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
@@ -201,6 +203,8 @@ std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
             return joined(s.nuclides_of_interest, " ");
         case NuclideField::efficiency_file:
             return s.efficiency_file;
+        case NuclideField::background_spectrum:
+            return s.background_spectrum;
         case NuclideField::reference_time:
             return s.reference_time;
         case NuclideField::sample_quantity:
@@ -233,6 +237,8 @@ std::string apply_nuclide_field(NuclideField field, std::string_view text, Nucli
             return read_names(text, s.nuclides_of_interest);
         case NuclideField::efficiency_file:
             return existing_file(text, files, s.efficiency_file);
+        case NuclideField::background_spectrum:
+            return existing_file(text, files, s.background_spectrum);
         case NuclideField::reference_time:
             return read_time(text, s.reference_time);
         case NuclideField::sample_quantity:

@@ -33,6 +33,8 @@ enum class NuclideField {
     report_sample_id,
     report_sample_description,
     report_coverage_factor,
+    // The background spectrum taken off every spectrum's peaks.
+    background_spectrum,
 };
 
 struct NuclideFieldInfo {
@@ -41,7 +43,7 @@ struct NuclideFieldInfo {
     std::string_view hint;  // what the field takes, shown beside it
 };
 
-extern const std::array<NuclideFieldInfo, 19> nuclide_fields;
+extern const std::array<NuclideFieldInfo, 20> nuclide_fields;
 
 // The fields of the dialog's "Report" part, in order.
 inline constexpr std::array<NuclideField, 8> report_fields{

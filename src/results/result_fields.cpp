@@ -64,7 +64,7 @@ constexpr std::array<ResultField<OptionsPart>, 14> options_table{{
     {rs::options_key::manual_pk_ch, &OptionsPart::manual_pk_ch, F::numbers},
 }};
 
-constexpr std::array<ResultField<PeakRow>, 17> peak_table{{
+constexpr std::array<ResultField<PeakRow>, 19> peak_table{{
     {rs::peak_column::no, &PeakRow::no, F::whole},
     {rs::peak_column::channel, &PeakRow::channel, F::general},
     {rs::peak_column::d_channel, &PeakRow::d_channel, F::general},
@@ -82,6 +82,8 @@ constexpr std::array<ResultField<PeakRow>, 17> peak_table{{
     {rs::peak_column::flags, &PeakRow::flags, F::cell},
     {rs::peak_column::pair_with, &PeakRow::pair_with, F::whole, true},
     {rs::peak_column::nuclide, &PeakRow::nuclide, F::cell, true},
+    {rs::peak_column::background_counts, &PeakRow::background_counts, F::general, true},
+    {rs::peak_column::d_background_counts, &PeakRow::d_background_counts, F::general, true},
 }};
 
 constexpr std::array<ResultField<NuclideRow>, 22> nuclide_table{{

@@ -82,6 +82,8 @@ struct PeakRow {
     std::string flags;    // letters of the legend, empty for none
     Number pair_with;     // number of the other member of an unresolved pair
     std::string nuclide;  // the nuclide identification gave it, empty for none
+    // Counts of the background spectrum taken off the area before activities.
+    Number background_counts, d_background_counts;
 
     bool operator==(const PeakRow&) const = default;
 };

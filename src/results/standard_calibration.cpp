@@ -9,11 +9,22 @@
 namespace sorvane {
 namespace {
 
+// The certificate of a nuclide's line: its activity's, or that of the line's own
+// photon rate; `rated` says whether the nuclide has photon rates at all.
 const Certificate* certificate_of(const std::vector<Certificate>& certificates,
-                                  const std::string& nuclide) {
-    for (const Certificate& c : certificates)
-        if (c.nuclide == nuclide && c.activity_bq > 0.0) return &c;
-    return nullptr;
+                                  const std::string& nuclide, double energy, bool& rated) {
+    const Certificate* best = nullptr;
+    rated = false;
+    for (const Certificate& c : certificates) {
+        if (c.nuclide != nuclide || !(c.activity_bq > 0.0)) continue;
+        if (!c.line_kev) return &c;
+        rated = true;
+        const double off = std::fabs(*c.line_kev - energy);
+        if (off <= certified_line_tolerance_kev &&
+            (!best || off < std::fabs(*best->line_kev - energy)))
+            best = &c;
+    }
+    return best;
 }
 
 // The library line of a nuclide at a result's energy (the result rounds it).
@@ -58,8 +69,14 @@ StandardPoints standard_points(const ResultModel& result, const nuclides::LineLi
         const std::string& status = row.status;
         if (!energy || status == "missing") continue;
         const std::string name = line_name(nuclide, *energy);
-        const Certificate* certificate = certificate_of(certificates, nuclide);
-        if (!certificate) continue;  // not in the standard, or no activity given yet
+        bool rated = false;
+        const Certificate* certificate = certificate_of(certificates, nuclide, *energy, rated);
+        if (!certificate) {
+            // Not in the standard, or no activity given yet; a line without its own rate is named.
+            if (rated)
+                out.notes.push_back(name + ": left out, the certificate gives no rate of it");
+            continue;
+        }
         if (status != "found") {
             out.notes.push_back(name + ": left out, its peak is shared with another nuclide");
             continue;
@@ -80,15 +97,19 @@ StandardPoints standard_points(const ResultModel& result, const nuclides::LineLi
         activity::StandardLine line;
         line.nuclide = nuclide;
         line.energy_kev = gamma->energy;
-        line.net_area = result.peaks.rows[*peak].area.value_or(0.0);
-        line.d_area = result.peaks.rows[*peak].d_area.value_or(0.0);
+        // Net of the background the runtime took off, as the activities are.
+        const PeakRow& fitted = result.peaks.rows[*peak];
+        line.net_area = fitted.area.value_or(0.0) - fitted.background_counts.value_or(0.0);
+        line.d_area =
+            std::hypot(fitted.d_area.value_or(0.0), fitted.d_background_counts.value_or(0.0));
         line.live_time_s = *live;
         line.real_time_s = real.value_or(*live);
         line.certified_activity_bq = certificate->activity_bq;
         line.d_certified_activity_bq = certificate->d_activity_bq;
         line.start_after_certificate_s = *start - *date;
-        line.emission_probability = gamma->probability / 100.0;
-        line.d_emission_probability = gamma->d_probability / 100.0;
+        // A certified photon rate already holds the emission probability.
+        line.emission_probability = certificate->line_kev ? 1.0 : gamma->probability / 100.0;
+        line.d_emission_probability = certificate->line_kev ? 0.0 : gamma->d_probability / 100.0;
         line.half_life_s = facts->half_life_seconds();
         line.d_half_life_s =
             facts->half_life > 0.0 ? facts->d_half_life * line.half_life_s / facts->half_life : 0.0;

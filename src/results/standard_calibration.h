@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,14 @@ struct Certificate {
     double activity_bq = 0.0;
     double d_activity_bq = 0.0;
     std::string date;  // "YYYY-MM-DD HH:MM:SS"
+    // Set for a certificate of one line's photon emission rate (activity_bq then
+    // holds photons per second): only the library line nearest it, within
+    // certified_line_tolerance_kev, takes it, with an emission probability of 1.
+    std::optional<double> line_kev;
 };
+
+// Certificates round a line's energy (QCD1: "1173", "1333" keV).
+inline constexpr double certified_line_tolerance_kev = 1.0;
 
 // The efficiency points of a standard's result: one per line found for a certified
 // nuclide, with the library's emission probability and half-life; lines left out

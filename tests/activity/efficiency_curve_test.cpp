@@ -120,5 +120,33 @@ TEST(EfficiencyFit, ASharedCertificateErrorStaysInTheLevel) {
     EXPECT_NEAR(b.curve.chi2_reduced, a.curve.chi2_reduced, 1e-9);
 }
 
+// A mixed standard certified as one preparation: the 1 % its nuclides share moves
+// every point together, so, as for one nuclide, the coefficients stay those of the
+// points without it and a_0's variance grows by 1e-4 alone; left independent
+// (standard_relative 0), the same points give a_0 a smaller variance.
+TEST(EfficiencyFit, AStandardWideErrorStaysInTheLevelAcrossNuclides) {
+    std::vector<EfficiencyPoint> own, standard, independent;
+    const char* nuclides[] = {"Co-57", "Ce-139", "Hg-203", "Cs-137", "Mn-54", "Zn-65", "Y-88"};
+    const double energies[] = {122, 166, 279, 662, 835, 1116, 1836};
+    const double scatter[] = {0.01, -0.004, 0.003, -0.006, 0.002, 0.005, -0.003};
+    for (int i = 0; i < 7; ++i) {
+        const double eff = 0.05 * std::pow(energies[i] / 300.0, -0.8) * (1.0 + scatter[i]);
+        const double d = std::hypot(0.005, 0.01) * eff;
+        own.push_back({nuclides[i], energies[i], eff, 0.005 * eff, 0.0, 0.0});
+        standard.push_back({nuclides[i], energies[i], eff, d, 0.01, 0.01});
+        independent.push_back({nuclides[i], energies[i], eff, d, 0.01, 0.0});
+    }
+    const EfficiencyFit a = fit_efficiency(own, 3, "a");
+    const EfficiencyFit b = fit_efficiency(standard, 3, "b");
+    const EfficiencyFit c = fit_efficiency(independent, 3, "c");
+    ASSERT_TRUE(a.problem.empty() && b.problem.empty() && c.problem.empty());
+    for (std::size_t k = 0; k < 4; ++k)
+        EXPECT_NEAR(b.curve.coefficients[k], a.curve.coefficients[k], 1e-9) << k;
+    for (std::size_t k = 0; k < 16; ++k)
+        EXPECT_NEAR(b.curve.covariance[k], a.curve.covariance[k] + (k == 0 ? 1e-4 : 0.0), 1e-10)
+            << k;
+    EXPECT_LT(c.curve.covariance[0], b.curve.covariance[0] - 5e-5);
+}
+
 }  // namespace
 }  // namespace sorvane::activity

@@ -40,7 +40,8 @@ TEST(NuclideSettings, WritesEveryKeyInOrderWithCrLf) {
               "report_geometry = \r\n"
               "report_sample_id = \r\n"
               "report_sample_description = \r\n"
-              "report_coverage_factor = 2\r\n");
+              "report_coverage_factor = 2\r\n"
+              "background_spectrum = \r\n");
     settings.library_files.erase(settings.library_files.begin() + 1);  // an empty path is no file
     EXPECT_EQ(parse_nuclide_settings(render_nuclide_settings(settings)).settings, settings);
 }

@@ -23,6 +23,7 @@ TEST_P(TypedField, IsTakenOrMarkedAndTheOldValueStays) {
     MemoryFileSystem files;
     files.add_file("C:\\lab\\extra.csv", "x");
     files.add_file("C:\\lab\\hpge.eff", "x");
+    files.add_file("C:\\lab\\background.chn", "x");
     NuclideSettings settings;
     const std::string before = nuclide_field_text(GetParam().field, settings);
     const std::string problem =
@@ -50,6 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
         TypedRow{F::library_files, "C:\\lab\\extra.csv\nC:\\lab\\gone.csv", "", true},
         TypedRow{F::efficiency_file, " C:\\lab\\hpge.eff ", "C:\\lab\\hpge.eff", false},
         TypedRow{F::efficiency_file, "C:\\lab\\none.eff", "", true},
+        TypedRow{F::background_spectrum, " C:\\lab\\background.chn ", "C:\\lab\\background.chn",
+                 false},
+        TypedRow{F::background_spectrum, "C:\\lab\\none.chn", "", true},
         TypedRow{F::reference_time, "2026-02-28 23:59:59", "2026-02-28 23:59:59", false},
         TypedRow{F::reference_time, "2024-02-29T08:00:00", "2024-02-29 08:00:00", false},
         TypedRow{F::reference_time, "2024-03-01", "2024-03-01 00:00:00", false},

@@ -100,6 +100,52 @@ private slots:
         QCOMPARE(after.settings.efficiency_file, path);
         QVERIFY(after.settings.identify);
     }
+
+    // A certificate file fills the table: the demo's 20000 Bq of Eu-152 on 2005-01-01
+    // (demo/README.md), 3.0 % at k = 2, so 300 Bq standard; what was taken is said.
+    // A file that cannot be used leaves the table as it was and says why.
+    void importsACertificateFile() {
+        TempFolder folder;
+        auto d = dialog(folder.path() + "/sorvane.inf.nuclides");
+        const std::string header =
+            "source,nuclide,value,unit,uncertainty,uncertainty_unit,uncertainty_kind,coverage,"
+            "reference_datetime\n";
+        const std::string good = folder.path() + "/good.csv";
+        const std::string bad = folder.path() + "/bad.csv";
+        QVERIFY(fs.write_file(good, header + "DEMO,Eu-152,20000,Bq,3.0,%,expanded,k=2,"
+                                             "2005-01-01 00:00 UTC\n")
+                    .ok());
+        QVERIFY(fs.write_file(bad, header + "DEMO,Eu-152,20000,Bq,3.0,%,expanded,,"
+                                            "2005-01-01 00:00 UTC\n")
+                    .ok());
+        struct Case {
+            std::string path;
+            bool used;
+            const char* activity;
+            const char* uncertainty;
+            const char* date;
+            const char* said;
+        };
+        const Case cases[] = {
+            {bad, false, "", "", "", "bad.csv line 2: an expanded uncertainty"},
+            {good, true, "20000", "300", "2005-01-01 00:00:00", "k = 2 stated"},
+        };
+        for (const Case& c : cases) {
+            ui.messages.clear();
+            QCOMPARE(d->import_certificate(c.path), c.used);
+            QTableWidget* table = d->certificates();
+            QCOMPARE(table->item(0, 1)->text(), QString::fromLatin1(c.activity));
+            QCOMPARE(table->item(0, 2)->text(), QString::fromLatin1(c.uncertainty));
+            QCOMPARE(table->item(0, 3)->text(), QString::fromLatin1(c.date));
+            QCOMPARE(ui.messages.size(), std::size_t{1});
+            QVERIFY2(ui.messages[0].text.find(c.said) != std::string::npos,
+                     ui.messages[0].text.c_str());
+        }
+        QVERIFY(d->fit() && d->fit()->problem.empty());
+        QCOMPARE(d->fit()->curve.points, 14);
+        QVERIFY(ui.messages[0].text.find("(UTC) and the spectrum's start are taken in one time "
+                                         "zone") != std::string::npos);
+    }
 };
 
 }  // namespace sorvane

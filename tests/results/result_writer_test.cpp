@@ -50,7 +50,7 @@ ResultModel model_by_hand() {
     m.peaks.columns = column_names(peak_columns(), true);
     m.peaks.rows = {
         {1, 2.5, 0.01, 1.125, 0.0025, 2, 0.5, 1500, 40, 100.0 * 40 / 1500, 12, 15, 0.4, 1.1, "T", 2,
-         "Cs-137"},
+         "Cs-137", 120, 11},
         {2, 5.25, 0.125, 1.8125, 0.03125, 2.1, 0.525, 0, 3, {}, 5, {}, {}, 0.9, "", 1, ""},
     };
     m.nuclide_keys = {{"library", "lib.csv (2 nuclides, 3 lines)"}, {"unit", "Bq"}};

@@ -10,13 +10,16 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "activity/certificate_file.h"
 #include "activity/decay.h"
 #include "activity/efficiency_storage.h"
 #include "control/nuclide_settings_store.h"
 #include "nuclides/library_files.h"
 #include "platform/system_folder.h"
 #include "platform/ui.h"
+#include "results/certificate_calibration.h"
 #include "results/nuclide_list.h"
 #include "ui/qt/efficiency_plot.h"
 #include "ui/qt/qt_text.h"
@@ -109,6 +112,14 @@ EfficiencyDialog::EfficiencyDialog(nuclides::LineLibrary library, std::string se
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(save_, &QPushButton::clicked, this, &EfficiencyDialog::save);
+    auto* import =
+        buttons->addButton(QStringLiteral("Certificate..."), QDialogButtonBox::ActionRole);
+    import->setObjectName(QStringLiteral("import_certificate"));
+    connect(import, &QPushButton::clicked, this, [this] {
+        const auto chosen = ui_.open_file_dialog("certificate (*.csv)|*.csv",
+                                                 folder_of_path(result_path_, fs_.separator()));
+        if (chosen) import_certificate(*chosen);
+    });
     connect(open, &QPushButton::clicked, this, [this] {
         const auto chosen = ui_.open_file_dialog("result (*.res)|*.res",
                                                  folder_of_path(result_path_, fs_.separator()));
@@ -183,9 +194,65 @@ std::vector<Certificate> EfficiencyDialog::read_certificates() {
     return certificates;
 }
 
+bool EfficiencyDialog::import_certificate(const std::string& path) {
+    std::string text;
+    const FsResult read = fs_.read_file(path, text);
+    if (!read.ok()) {
+        ui_.message_box("The certificate " + path + " could not be read.\r\n" + read.reason,
+                        dialog_title, Buttons::ok);
+        return false;
+    }
+    const activity::CertificateRead certificate = activity::parse_certificate_file(text, path);
+    const auto slash = result_path_.find_last_of("/\\");
+    std::string spectrum =
+        slash == std::string::npos ? result_path_ : result_path_.substr(slash + 1);
+    spectrum = spectrum.substr(0, spectrum.rfind('.'));
+    activity::CertificateChoice choice = activity::choose_certificate(certificate, spectrum, "");
+    // A file of one source needs no spectra column naming this result.
+    if (!choice.problem.empty() && certificate.problem.empty() && !certificate.values.empty() &&
+        std::all_of(certificate.values.begin(), certificate.values.end(),
+                    [&](const activity::CertifiedValue& v) {
+                        return v.source == certificate.values.front().source;
+                    }))
+        choice =
+            activity::choose_certificate(certificate, spectrum, certificate.values.front().source);
+    if (!choice.problem.empty()) {
+        ui_.message_box("The certificate cannot be used.\r\n" + choice.problem, dialog_title,
+                        Buttons::ok);
+        return false;
+    }
+    line_rates_.clear();
+    std::string said = "Taken from " + path + " (standard uncertainties):";
+    {
+        const QSignalBlocker blocker(table_);
+        for (const activity::CertifiedValue& value : choice.values) {
+            said += "\r\n" + value.nuclide + ": " + value.taken;
+            if (value.quantity == activity::CertifiedQuantity::photon_rate) {
+                line_rates_.push_back(certificates_of({value}).front());
+                continue;
+            }
+            for (int row = 0; row < table_->rowCount(); ++row) {
+                if (cell_text(*table_, row, nuclide_column) != value.nuclide) continue;
+                table_->item(row, activity_column)->setText(QString::number(value.value, 'g', 8));
+                table_->item(row, uncertainty_column)
+                    ->setText(QString::number(value.standard_uncertainty, 'g', 4));
+                table_->item(row, date_column)->setText(to_qt(value.reference_time));
+            }
+        }
+    }
+    said += "\r\nThe certificate's reference time (" +
+            (choice.values.front().time_zone.empty() ? std::string("no zone named")
+                                                     : choice.values.front().time_zone) +
+            ") and the spectrum's start are taken in one time zone.";
+    refit();
+    ui_.message_box(said, dialog_title, Buttons::ok);
+    return true;
+}
+
 void EfficiencyDialog::refit() {
     fit_.reset();
-    const std::vector<Certificate> certificates = read_certificates();
+    std::vector<Certificate> certificates = read_certificates();
+    certificates.insert(certificates.end(), line_rates_.begin(), line_rates_.end());
     const StandardPoints points = standard_points(standard_, library_, certificates);
     QString text;
     if (!points.points.empty()) {

@@ -39,9 +39,15 @@ public:
     const std::optional<activity::EfficiencyFit>& fit() const { return fit_; }
     // Asks for a file name and writes the curve; then offers to name it in the settings.
     void save();
+    // Fills the table from a certificate file (its rows that name the standard's
+    // result, or all when they are of one source) and says what was taken; a
+    // certificate of photon rates per line is used beside the table. False (the user
+    // told why) when the file cannot be used.
+    bool import_certificate(const std::string& path);
 
 private:
     std::vector<Certificate> read_certificates();
+    std::vector<Certificate> line_rates_;  // photon rates per line from an imported certificate
     void refit();
 
     nuclides::LineLibrary library_;

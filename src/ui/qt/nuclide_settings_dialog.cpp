@@ -77,10 +77,10 @@ NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings s
 
     auto* activities = new QGroupBox(QStringLiteral("Activities"), this);
     auto* act_form = new QFormLayout(activities);
-    for (NuclideField field :
-         {NuclideField::efficiency_file, NuclideField::reference_time,
-          NuclideField::sample_quantity, NuclideField::sample_unit, NuclideField::alpha,
-          NuclideField::beta, NuclideField::coverage, NuclideField::always_report})
+    for (NuclideField field : {NuclideField::efficiency_file, NuclideField::reference_time,
+                               NuclideField::sample_quantity, NuclideField::sample_unit,
+                               NuclideField::alpha, NuclideField::beta, NuclideField::coverage,
+                               NuclideField::always_report, NuclideField::background_spectrum})
         act_form->addRow(to_qt(info_of(field).label), typed_field(field, activities));
     auto* report = new QCheckBox(QStringLiteral("Write a printable report page beside each result"),
                                  activities);
@@ -143,14 +143,16 @@ QWidget* NuclideSettingsDialog::typed_field(NuclideField field, QWidget* parent)
     }
     editor->setObjectName(field_name(field));
     row_layout->addWidget(editor, 1);
-    if (field == NuclideField::library_files || field == NuclideField::efficiency_file) {
+    if (field == NuclideField::library_files || field == NuclideField::efficiency_file ||
+        field == NuclideField::background_spectrum) {
         auto* browse = new QPushButton(QStringLiteral("Browse..."), row);
         browse->setObjectName(field_name(field) + QStringLiteral("_browse"));
-        const bool library = field == NuclideField::library_files;
-        connect(browse, &QPushButton::clicked, this, [this, field, library] {
-            browse_into(field,
-                        library ? "line library (*.csv)|*.csv" : "efficiency file (*.*)|*.*");
-        });
+        const std::string filter =
+            field == NuclideField::library_files         ? "line library (*.csv)|*.csv"
+            : field == NuclideField::background_spectrum ? "CHN file (*.chn)|*.chn"
+                                                         : "efficiency file (*.*)|*.*";
+        connect(browse, &QPushButton::clicked, this,
+                [this, field, filter] { browse_into(field, filter); });
         row_layout->addWidget(browse);
     } else {
         auto* hint = new QLabel(to_qt(info.hint), row);

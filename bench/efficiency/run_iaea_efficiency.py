@@ -1,0 +1,191 @@
+#!/usr/bin/env python3
+"""Efficiency from the IAEA 2002 calibration sources and their certificates, and the
+test samples analysed like unknowns with those curves.
+
+1. maricsmall (MARIC, 500 mL Marinelli, SMALL) and picbig (PIC, 100 mL pillbox, BIG)
+   are written as CHN files with the energy calibrations of calibrations.csv (made by
+   derive_calibrations.py) and analysed with identification limited to their eleven
+   certified nuclides, the detector's background (BGSMALLMARI, BGBIGPOINT) taken off;
+2. `sorvanecli efficiency` builds each curve from the result and
+   calibration_certificates.csv (read in place), order 4, Cs-134 left out (its
+   cascades sum in coincidence in these close geometries: its lines fall 5-15 %
+   below the others), the nuclides' certified uncertainties independent of each
+   other ("independent", the curve the samples use); the same with them shared by
+   the whole standard ("shared", --shared-certificate); and one that also leaves out
+   Y-88 (summing of 898 + 1836 keV, "no-summing");
+3. maritsmall (MARIT, Marinelli, SMALL) with the maricsmall curve and PITBIG (PIT,
+   pillbox, BIG) with the picbig curve are analysed with the whole library, activities
+   at the certificates' reference time (2002-11-01 12:00), each with its detector's
+   background named in the settings (BGSMALLMARI, BGBIGPOINT) when the runtime knows
+   the key; the standards themselves are analysed the same way (the round trip).
+FWHM points per detector were read off the standards' strong single peaks (SMALL
+2.4 channels at channel 263, 4.3 at 2557; BIG 2.5 at 247, 4.3 at 2903).
+
+Usage: run_iaea_efficiency.py BUILD_DIR DATA_DIR WORK_DIR
+  DATA_DIR is realdata/reference; prints the curves, the round trip and the samples.
+"""
+import csv
+import os
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import iaea_spectra  # noqa: E402
+
+REFERENCE_TIME = "2002-11-01 12:00:00"  # the Analytics certificates' (EST, as the spectra's clock)
+FWHM = {"small": ["263", "2.4", "2557", "4.3"], "big": ["247", "2.5", "2903", "4.3"]}
+STANDARDS = [("maricsmall", "small", "MARIC"), ("picbig", "big", "PIC")]
+BACKGROUND = {"small": "BGSMALLMARI", "big": "BGBIGPOINT"}
+SAMPLES = [("maritsmall", "maricsmall", "BGSMALLMARI"), ("PITBIG", "picbig", "BGBIGPOINT")]
+DETECTOR = {"maricsmall": "small", "maritsmall": "small", "BGSMALLMARI": "small",
+            "picbig": "big", "PITBIG": "big", "BGBIGPOINT": "big"}
+# label, nuclides left out, the certificate's uncertainty shared by all nuclides
+CURVES = [("independent", "Cs-134", False), ("shared", "Cs-134", True),
+          ("no-summing", "Cs-134,Y-88", False)]
+SAMPLE_CURVE = "independent"
+ORDER = "4"
+
+
+def write_chn_files(data, work):
+    folder = os.path.join(work, "chn")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(HERE, "calibrations.csv")) as f:
+        rows = list(csv.DictReader(line for line in f if not line.startswith("#")))
+    for row in rows:
+        name = row["spectrum"]
+        spectrum = iaea_spectra.read_spe(os.path.join(data, "iaea2002", name, name + ".spe"))
+        calibration = [float(row["c0"]), float(row["c1"]), float(row["c2"])]
+        with open(os.path.join(folder, name + ".chn"), "wb") as out:
+            out.write(iaea_spectra.chn_bytes(spectrum["counts"], calibration, spectrum["real"],
+                                             spectrum["live"], spectrum["start"]))
+    return folder
+
+
+def settings(folder, lines):
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "sorvane.inf.nuclides"), "w", newline="") as f:
+        f.write("[nuclides]\r\n" + "".join("%s = %s\r\n" % kv for kv in lines))
+
+
+def analyse(build, chn, out, names, detector):
+    command = [os.path.join(build, "bench", "runtime", "analyse_chn"), "--fwhm"] + FWHM[detector]
+    subprocess.run(command + [chn, out] + names, stdout=subprocess.DEVNULL, check=True)
+
+
+def table(path, section):
+    """The rows of a .res section as dicts by the header's column names."""
+    rows, header, inside = [], None, False
+    with open(path, newline="") as f:
+        for line in f.read().split("\r\n"):
+            if line.startswith("["):
+                inside, header = line == section, None
+                continue
+            if not inside or not line.strip() or " = " in line:
+                continue
+            fields = line.split()
+            if header is None:
+                header = fields
+            else:
+                rows.append(dict(zip(header, fields)))
+    return rows
+
+
+def certified(data, source):
+    with open(os.path.join(data, "iaea2002", "calibration_certificates.csv")) as f:
+        return {r["nuclide"]: float(r["value"]) for r in csv.DictReader(f) if r["source"] == source}
+
+
+def main():
+    build, data, work = sys.argv[1:4]
+    certificate = os.path.join(data, "iaea2002", "calibration_certificates.csv")
+    chn = write_chn_files(data, work)
+    sorvanecli = os.path.join(build, "src", "app", "sorvanecli")
+    curves = {}
+    for name, detector, source in STANDARDS:
+        folder = os.path.join(work, "standard-" + name)
+        settings(folder, [("identify", "1"),
+                          ("nuclides_of_interest", " ".join(sorted(certified(data, source)))),
+                          ("background_spectrum", os.path.join(chn, BACKGROUND[detector] + ".chn"))])
+        analyse(build, chn, folder, [name], detector)
+        for label, leave_out, shared in CURVES:
+            eff = os.path.join(work, "%s-%s.eff" % (name, label))
+            run = subprocess.run([sorvanecli, "efficiency", os.path.join(folder, name + ".res"),
+                                  "--certificate", certificate, "--out", eff, "--order", ORDER,
+                                  "--leave-out", leave_out] + (["--shared-certificate"] if shared else []),
+                                 capture_output=True, text=True)
+            print("== curve %s (%s), %s" % (name, label, "left out: " + leave_out))
+            print(run.stdout + run.stderr)
+            curves[(name, label)] = eff
+        for label, _, _ in CURVES[:2]:
+            round_trip(build, chn, work, data, name, detector, source, label, curves[(name, label)])
+
+    point_source_curve(build, chn, work, sorvanecli, certificate)
+
+    for sample, standard, background in SAMPLES:
+        detector = DETECTOR[sample]
+        folder = os.path.join(work, "sample-" + sample)
+        settings(folder, [("identify", "1"), ("efficiency_file", curves[(standard, SAMPLE_CURVE)]),
+                          ("reference_time", REFERENCE_TIME),
+                          ("background_spectrum", os.path.join(chn, background + ".chn"))])
+        analyse(build, chn, folder, [sample], detector)
+        print("== sample %s (curve %s-%s, background %s), identified or detected nuclides, Bq at %s" % (
+            sample, standard, SAMPLE_CURVE, background, REFERENCE_TIME))
+        print("  %-10s %-10s %-6s %-6s %12s %10s %-14s %s" % ("nuclide", "identified", "score", "lines", "activity",
+                                                            "u", "verdict", "reason"))
+        for r in table(os.path.join(folder, sample + ".res"), "[nuclides]"):
+            if r.get("identified") != "yes" and r.get("verdict") != "detected":
+                continue
+            print("  %-10s %-10s %-6s %-6s %12s %10s %-14s %s" % (
+                r["nuclide"], r.get("identified"), r.get("score"), r.get("lines"), number(r.get("activity")),
+                number(r.get("d_activity")), r.get("verdict", "-"), r.get("reason", "-")))
+        print()
+
+
+def point_source_curve(build, chn, work, sorvanecli, certificate):
+    """The QCD1 point source at 20 cm on BIG, certified in photons per second per
+    line (its rows name QCDBIG20): the per-line path, order 3, no summing at 20 cm."""
+    folder = os.path.join(work, "standard-QCDBIG20")
+    settings(folder, [("identify", "1"),
+                      ("nuclides_of_interest", "Cd-109 Co-57 Ce-139 Hg-203 Sn-113 Sr-85 Cs-137 Y-88 Co-60"),
+                      ("background_spectrum", os.path.join(chn, "BGBIGPOINT.chn"))])
+    analyse(build, chn, folder, ["QCDBIG20"], "big")
+    run = subprocess.run([sorvanecli, "efficiency", os.path.join(folder, "QCDBIG20.res"), "--certificate",
+                          certificate, "--out", os.path.join(work, "QCDBIG20.eff"), "--order", "3"],
+                         capture_output=True, text=True)
+    print("== curve QCDBIG20 (QCD1 photon rates per line, 20 cm)")
+    print(run.stdout + run.stderr)
+
+
+def number(text):
+    try:
+        return "%.4g" % float(text)
+    except (TypeError, ValueError):
+        return text or "-"
+
+
+def round_trip(build, chn, work, data, standard, detector, source, label, curve):
+    """The standard analysed like a sample with its own curve: activity and its
+    uncertainty against the certificate's."""
+    folder = os.path.join(work, "round-trip-%s-%s" % (standard, label))
+    settings(folder, [("identify", "1"), ("efficiency_file", curve), ("reference_time", REFERENCE_TIME),
+                      ("nuclides_of_interest", " ".join(sorted(certified(data, source)))),
+                      ("background_spectrum", os.path.join(chn, BACKGROUND[detector] + ".chn"))])
+    analyse(build, chn, folder, [standard], detector)
+    print("== round trip: %s analysed with its own curve (%s), at %s" % (standard, label, REFERENCE_TIME))
+    print("  %-8s %10s %9s %7s %10s %8s %7s" % ("nuclide", "activity", "u", "u(%)", "certified", "u(%)", "ratio"))
+    rows = {r["nuclide"]: r for r in table(os.path.join(folder, standard + ".res"), "[nuclides]")}
+    for nuclide, value in sorted(certified(data, source).items()):
+        r = rows.get(nuclide, {})
+        cert_u = 100 * (0.048 if nuclide == "Cs-137" else 0.05) / 3  # the certificate's total / 3
+        try:
+            a, u = float(r.get("activity")), float(r.get("d_activity"))
+        except (TypeError, ValueError):
+            print("  %-8s %10s %9s %7s %10.0f %8.2f %7s   %s" % (nuclide, "-", "-", "-", value, cert_u, "-",
+                                                           r.get("verdict", "not reported")))
+            continue
+        print("  %-8s %10.1f %9.1f %7.2f %10.0f %8.2f %7.3f" % (nuclide, a, u, 100 * u / a, value, cert_u, a / value))
+    print()
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,165 @@
+#include <charconv>
+#include <ostream>
+
+#include "activity/certificate_file.h"
+#include "activity/efficiency_storage.h"
+#include "app/cli.h"
+#include "nuclides/library_files.h"
+#include "platform/system_folder.h"
+#include "results/certificate_calibration.h"
+#include "results/result_file.h"
+
+#ifndef SORVANE_RUNTIME_DIR
+#define SORVANE_RUNTIME_DIR ""
+#endif
+
+namespace sorvane {
+namespace {
+
+constexpr const char* efficiency_usage =
+    "usage: sorvanecli efficiency RESULT.res --certificate FILE.csv --out EFF.txt\n"
+    "                  [--source NAME] [--order 2..5] [--library DIR] [--standard NAME]\n"
+    "                  [--leave-out NUCLIDE,...] [--shared-certificate]\n";
+
+struct EfficiencyRequest {
+    std::string result;
+    std::string certificate;
+    std::string out;
+    std::string source;     // the certificate's rows of this source; empty: by spectrum name
+    std::string library;    // the bundled line library's folder; empty: beside the program
+    std::string standard;   // the name kept with the curve; empty: the result's base name
+    std::string leave_out;  // nuclides not used (true-coincidence summing, say), comma separated
+    int order = 3;
+    // The nuclides' certified uncertainties shared by the whole standard.
+    bool shared_certificate = false;
+};
+
+std::optional<EfficiencyRequest> parse(const std::vector<std::string>& args, std::ostream& err) {
+    EfficiencyRequest request;
+    const std::pair<const char*, std::string*> valued[] = {
+        {"--certificate", &request.certificate}, {"--out", &request.out},
+        {"--source", &request.source},           {"--library", &request.library},
+        {"--standard", &request.standard},       {"--leave-out", &request.leave_out},
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        bool known = false;
+        for (const auto& [name, target] : valued)
+            if (args[i] == name) {
+                if (i + 1 >= args.size()) {
+                    err << "sorvanecli efficiency: " << name << " needs a value\n";
+                    return std::nullopt;
+                }
+                *target = args[++i];
+                known = true;
+            }
+        if (known) continue;
+        if (args[i] == "--shared-certificate") {
+            request.shared_certificate = true;
+        } else if (args[i] == "--order") {
+            const std::string& text = i + 1 < args.size() ? args[++i] : std::string();
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), request.order);
+            if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+                err << "sorvanecli efficiency: --order needs a whole number, 2 to 5\n";
+                return std::nullopt;
+            }
+        } else if (!args[i].empty() && args[i][0] == '-') {
+            err << "sorvanecli efficiency: unknown option \"" << args[i] << "\"\n";
+            return std::nullopt;
+        } else if (request.result.empty()) {
+            request.result = args[i];
+        } else {
+            err << "sorvanecli efficiency: one result only, not also \"" << args[i] << "\"\n";
+            return std::nullopt;
+        }
+    }
+    if (request.result.empty() || request.certificate.empty() || request.out.empty()) {
+        err << efficiency_usage;
+        return std::nullopt;
+    }
+    return request;
+}
+
+std::string base_name(const std::string& path) {
+    const auto slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// The bundled library: the folder asked for, else beside the runtime this program
+// was built with, else beside the program as installed.
+std::string library_folder(const FileSystem& fs, const std::string& asked) {
+    const char s = fs.separator();
+    if (!asked.empty()) return asked.back() == s ? asked : asked + s;
+    std::vector<std::string> folders;
+    if (*SORVANE_RUNTIME_DIR) folders.push_back(std::string(SORVANE_RUNTIME_DIR) + "nuclides" + s);
+    const std::string beside = executable_folder();
+    if (!beside.empty()) {
+        folders.push_back(beside + "nuclides" + s);
+        folders.push_back(beside + ".." + s + "share" + s + "sorvane" + s + "nuclides" + s);
+    }
+    return nuclides::find_bundled_library(fs, folders);
+}
+
+}  // namespace
+
+int run_efficiency(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
+                   std::ostream& err) {
+    const auto request = parse(args, err);
+    if (!request) return 2;
+    std::string result_text, certificate_text;
+    for (const auto& [path, text] : {std::pair{&request->result, &result_text},
+                                     std::pair{&request->certificate, &certificate_text}}) {
+        const FsResult read = fs.read_file(*path, *text);
+        if (!read.ok()) {
+            err << "sorvanecli efficiency: cannot read " << *path << ": " << read.reason << '\n';
+            return 1;
+        }
+    }
+    const ResultModel standard = read_result(result_text);
+    const activity::CertificateRead certificate =
+        activity::parse_certificate_file(certificate_text, request->certificate);
+    const activity::CertificateChoice choice =
+        activity::choose_certificate(certificate, base_name(request->result), request->source);
+    if (!choice.problem.empty()) {
+        err << "sorvanecli efficiency: " << choice.problem << '\n';
+        return 1;
+    }
+    std::vector<activity::CertifiedValue> values;
+    std::string left_out;
+    for (const activity::CertifiedValue& value : choice.values) {
+        if (("," + request->leave_out + ",").find("," + value.nuclide + ",") == std::string::npos)
+            values.push_back(value);
+        else if (left_out.find(value.nuclide) == std::string::npos)
+            left_out += (left_out.empty() ? "" : ", ") + value.nuclide;
+    }
+    const std::string folder = library_folder(fs, request->library);
+    nuclides::LineLibrary library = nuclides::load_line_library(fs, NuclideSettings{}, folder);
+    if (library.lines.empty()) {
+        err << "sorvanecli efficiency: no line library found"
+            << (folder.empty() ? std::string() : " in " + folder) << " (give --library DIR)\n";
+        for (const std::string& problem : library.problems) err << "  " << problem << '\n';
+        return 1;
+    }
+    const std::string name =
+        request->standard.empty() ? base_name(request->result) : request->standard;
+    const CertificateCalibration calibration = calibrate_from_certificate(
+        standard, library, values, request->order, name,
+        request->shared_certificate ? NuclideCorrelation::shared : NuclideCorrelation::independent);
+    out << "standard: " << request->result << " (" << name << "), certificate "
+        << request->certificate << '\n';
+    if (!left_out.empty()) out << "left out as asked: " << left_out << '\n';
+    for (const std::string& line : calibration.report) out << line << '\n';
+    if (!calibration.fit.problem.empty()) return 1;
+    const FsResult saved = activity::save_efficiency_file(fs, request->out, calibration.fit.curve);
+    if (!saved.ok()) {
+        err << "sorvanecli efficiency: cannot write " << request->out << ": " << saved.reason
+            << '\n';
+        return 1;
+    }
+    out << "efficiency file written: " << request->out << '\n';
+    return 0;
+}
+
+}  // namespace sorvane

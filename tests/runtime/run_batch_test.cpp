@@ -16,6 +16,7 @@
 #include "contract/nuclide_settings.h"
 #include "recording_file_system.h"
 #include "spectrum/chn_writer.h"
+#include "support/faulty_file_system.h"
 #include "support/synthetic.h"
 
 namespace sorvane {
@@ -363,6 +364,37 @@ TEST_F(RunBatch, PlotOptionWritesAnSvg) {
     EXPECT_EQ(svg->rfind("<svg ", 0), 0u);
     EXPECT_NE(svg->find("<polyline"), std::string::npos);
     EXPECT_NE(svg->find(">2</text>"), std::string::npos);  // the second peak's number
+}
+
+// A table or plot that cannot be written is said in the result among the
+// analysis's messages, before those of identification, which comes after the plot.
+TEST_F(RunBatch, ASideFileThatCannotBeWrittenIsSaidBeforeIdentification) {
+    const struct {
+        std::size_t failing_write;  // 1 the receipt, 2 the table, 3 the plot, 4 the result
+        const char* said;
+    } cases[] = {
+        {2, "cannot write /res/a.csv: "},
+        {3, "cannot write /res/a.svg: "},
+    };
+    add_spectrum("a");
+    request.base_names = {"a"};
+    request.options.raw_data = analysis::RawDataOutput::csv;
+    request.options.plot = true;
+    NuclideSettings settings;
+    settings.identify = true;
+    settings.bundled_library = false;
+    settings.library_files = {"/lib/missing.csv"};
+    fs.memory.add_file("/sys/sorvane.inf.nuclides", render_nuclide_settings(settings));
+    for (const auto& c : cases) {
+        FaultyFileSystem faulty{fs};
+        faulty.full_from = c.failing_write;
+        faulty.frees_again = true;
+        EXPECT_EQ(run_batch(request, faulty, log), run_all_analysed);
+        const std::string text = result("a");
+        const auto said = text.find(c.said, text.find("[messages]\r\n"));
+        ASSERT_NE(said, std::string::npos) << c.said << text;
+        EXPECT_LT(said, text.find("cannot read the line library /lib/missing.csv")) << text;
+    }
 }
 
 TEST(StartText, ReadsTheChnDateAndTime) {

@@ -1,4 +1,5 @@
 #include "contract/nuclide_settings.h"
+#include "platform/text_helpers.h"
 
 #include <array>
 #include <charconv>
@@ -13,12 +14,6 @@ using Names = std::vector<std::string>;
 std::string number_text(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
-
-std::string joined(const Names& names) {
-    std::string text;
-    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
     return text;
 }
 
@@ -141,13 +136,6 @@ const std::array<SettingKey, 22> setting_keys{{
     text_key<&NuclideSettings::report_sample_description>("report_sample_description"),
     number_key<&NuclideSettings::report_coverage_factor>("report_coverage_factor", 1.0, 3.0),
 }};
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/file_system.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
@@ -19,15 +20,9 @@ std::string number_text(double value) {
     return text;
 }
 
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
-    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
-}
-
 // A decimal number with "." or "," as its decimal mark, as the window's fields take it.
 std::string read_number(std::string_view typed, double low, double high, double& value) {
-    std::string text = trimmed(typed);
+    std::string text(trimmed(typed, " \t\r\n"));
     for (char& c : text)
         if (c == ',') c = '.';
     double read = 0.0;
@@ -66,12 +61,6 @@ std::string read_names(std::string_view text, Names& names) {
     return {};
 }
 
-std::string joined(const Names& names, std::string_view between) {
-    std::string text;
-    for (const std::string& name : names) text += (text.empty() ? "" : std::string(between)) + name;
-    return text;
-}
-
 bool leap_year(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
@@ -79,7 +68,7 @@ bool leap_year(int year) {
 // "YYYY-MM-DD HH:MM:SS", "YYYY-MM-DDTHH:MM:SS" or "YYYY-MM-DD" (midnight); empty
 // is the spectrum's start.
 std::string read_time(std::string_view typed, std::string& value) {
-    const std::string text = trimmed(typed);
+    const std::string text(trimmed(typed, " \t\r\n"));
     if (text.empty()) {
         value.clear();
         return {};
@@ -108,7 +97,7 @@ std::string read_time(std::string_view typed, std::string& value) {
 }
 
 std::string existing_file(std::string_view typed, const FileSystem& files, std::string& value) {
-    const std::string path = trimmed(typed);
+    const std::string path(trimmed(typed, " \t\r\n"));
     if (!path.empty() && !files.file_exists(path)) return "file not found: " + path;
     value = path;
     return {};
@@ -128,7 +117,7 @@ std::string read_library_files(std::string_view text, const FileSystem& files, N
 }
 
 std::string read_unit(std::string_view typed, std::string& value) {
-    const std::string unit = trimmed(typed);
+    const std::string unit(trimmed(typed, " \t\r\n"));
     if (unit.find_first_of(" \t") != std::string::npos) return "one word, e.g. kg or L";
     if (unit.size() > 16) return "at most 16 characters";
     value = unit;
@@ -137,7 +126,7 @@ std::string read_unit(std::string_view typed, std::string& value) {
 
 // A header text of the report page, one line as the settings file keeps it.
 std::string read_line(std::string_view typed, std::string& value) {
-    const std::string text = trimmed(typed);
+    const std::string text(trimmed(typed, " \t\r\n"));
     if (text.find_first_of("\r\n") != std::string::npos) return "one line only";
     value = text;
     return {};
@@ -264,7 +253,7 @@ std::string taken_value_note(NuclideField field, std::string_view typed,
                                  NuclideField::report_coverage_factor};
     if (std::find(numbers.begin(), numbers.end(), field) == numbers.end()) return {};
     const std::string shown = nuclide_field_text(field, settings);
-    return trimmed(typed) == shown ? std::string() : "used as " + shown;
+    return trimmed(typed, " \t\r\n") == shown ? std::string() : "used as " + shown;
 }
 
 std::string nuclide_settings_problem(const NuclideSettings& s) {

@@ -7,6 +7,7 @@
 
 #include "import/readers.h"
 #include "import/record_fields.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
@@ -38,8 +39,7 @@ bool is_calendar_date(int day, int month, int year) {
 
 // A part of the built date: digits, blanks around them allowed; -1 when not.
 int date_part(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    text = trimmed(text, " ");
     if (text.empty()) return -1;
     int value = 0;
     for (char c : text) {

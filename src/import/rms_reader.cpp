@@ -8,6 +8,7 @@
 
 #include "import/readers.h"
 #include "import/record_fields.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
@@ -157,12 +158,6 @@ bool is_digits(std::string_view text) {
     return true;
 }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 bool is_calendar_date(int day, int month, int year) {
     static constexpr std::array<int, 12> days = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (year < 100 || month < 1 || month > 12 || day < 1) return false;
@@ -174,10 +169,10 @@ bool is_calendar_date(int day, int month, int year) {
 // "2001/05/14" as "14May011"; anything that is no year/month/day date is a fault.
 std::string start_date_of(std::string_view text) {
     std::array<std::string_view, 3> parts;
-    std::string_view rest = trimmed(text);
+    std::string_view rest = trimmed(text, " ");
     for (std::size_t i = 0; i < parts.size(); ++i) {
         std::size_t slash = i + 1 < parts.size() ? rest.find('/') : std::string_view::npos;
-        parts[i] = trimmed(rest.substr(0, slash));
+        parts[i] = trimmed(rest.substr(0, slash), " ");
         rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
     }
     const bool shaped = parts[0].size() == 4 && is_digits(parts[0]) && parts[1].size() <= 2 &&

@@ -1,21 +1,16 @@
 #include "contract/nuclide_settings.h"
-#include "platform/text_helpers.h"
 
 #include <array>
 #include <charconv>
-#include <cstdio>
 #include <sstream>
+
+#include "contract/number_forms.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
 
 using Names = std::vector<std::string>;
-
-std::string number_text(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
 
 Names split_blanks(std::string_view text) {
     Names names;
@@ -70,7 +65,7 @@ template <double NuclideSettings::*field>
 SettingKey number_key(std::string_view name, double low, double high) {
     return {name,
             [](const NuclideSettings& s, std::string_view k, std::string& out) {
-                line(out, k, number_text(s.*field));
+                line(out, k, ten_digit_form(s.*field));
             },
             [](std::string_view v, NuclideSettings& s, const SettingKey& key) {
                 return read_number(v, key.low, key.high, s.*field);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "contract/number_forms.h"
 #include "platform/file_system.h"
 #include "platform/text_helpers.h"
 
@@ -13,12 +14,6 @@ namespace sorvane {
 namespace {
 
 using Names = std::vector<std::string>;
-
-std::string number_text(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
 
 // A decimal number with "." or "," as its decimal mark, as the window's fields take it.
 std::string read_number(std::string_view typed, double low, double high, double& value) {
@@ -30,7 +25,7 @@ std::string read_number(std::string_view typed, double low, double high, double&
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         return "not a number";
     if (!(read >= low) || !(read <= high))
-        return "must lie from " + number_text(low) + " to " + number_text(high);
+        return "must lie from " + ten_digit_form(low) + " to " + ten_digit_form(high);
     value = read;
     return {};
 }
@@ -185,7 +180,7 @@ std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
         case NuclideField::library_files:
             return joined(s.library_files, "\n");
         case NuclideField::energy_tolerance:
-            return number_text(s.energy_tolerance_kev);
+            return ten_digit_form(s.energy_tolerance_kev);
         case NuclideField::nuclides_of_interest:
             return joined(s.nuclides_of_interest, " ");
         case NuclideField::efficiency_file:
@@ -193,19 +188,19 @@ std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
         case NuclideField::reference_time:
             return s.reference_time;
         case NuclideField::sample_quantity:
-            return number_text(s.sample_quantity);
+            return ten_digit_form(s.sample_quantity);
         case NuclideField::sample_unit:
             return s.sample_unit;
         case NuclideField::alpha:
-            return number_text(s.alpha);
+            return ten_digit_form(s.alpha);
         case NuclideField::beta:
-            return number_text(s.beta);
+            return ten_digit_form(s.beta);
         case NuclideField::coverage:
-            return number_text(s.coverage);
+            return ten_digit_form(s.coverage);
         case NuclideField::always_report:
             return joined(s.always_report, " ");
         case NuclideField::report_coverage_factor:
-            return number_text(s.report_coverage_factor);
+            return ten_digit_form(s.report_coverage_factor);
         default:
             return s.*report_text(field);
     }

@@ -14,7 +14,7 @@ namespace sorvane {
 namespace {
 
 constexpr std::size_t max_energy_rows = 33;
-constexpr std::size_t counts_per_line = 5;
+constexpr CountColumns count_columns{1, 5, 6, 10};
 
 // One calibration point of the "#Energy" block: energy, centroid channel and
 // the centroid's uncertainty.
@@ -207,15 +207,7 @@ void read_counts(TextLines& lines, Spectrum& spectrum) {
     for (int line_number = 0; line_number < line_limit; ++line_number) {
         const std::string_view line = lines.read_line();
         if (contains_keyword(line, "STOP")) break;
-        const std::int64_t channel = round_to_int32(number_value(columns(line, 1, 5)));
-        for (std::size_t k = 0; k < counts_per_line; ++k) {
-            const std::int64_t at = channel + static_cast<std::int64_t>(k);
-            if (at < 0 || at >= max_channels) {
-                throw ReadFault("channel " + std::to_string(at) + " is outside 0 to 8800");
-            }
-            spectrum.counts[static_cast<std::size_t>(at)] =
-                round_to_int32(number_value(columns(line, 6 + 10 * k, 10)));
-        }
+        store_count_line(line, count_columns, spectrum);
     }
 }
 

@@ -25,8 +25,8 @@
 #include "form/type_selector.h"
 #include "platform/real_platform.h"
 
-#include "platform/memory_file_system.h"
-#include "platform/scripted_process.h"
+#include "support/memory_file_system.h"
+#include "support/scripted_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 #include "ui/file_menu.h"

@@ -6,8 +6,8 @@
 
 #include "app/cli.h"
 #include "pipeline/analyse_spectrum.h"
-#include "platform/memory_file_system.h"
 #include "spectrum/chn_reader.h"
+#include "support/memory_file_system.h"
 #include "support/test_files.h"
 
 namespace sorvane {

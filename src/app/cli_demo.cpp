@@ -4,6 +4,7 @@
 
 #include "app/cli.h"
 #include "app/console_ui.h"
+#include "contract/result_schema.h"
 #include "control/collect_settings.h"
 #include "control/command1.h"
 #include "control/settings_view.h"
@@ -91,7 +92,11 @@ void print_result(const std::string& path, const FileSystem& fs, std::ostream& o
     std::istringstream lines(bytes);
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line.front() == '[') shown = line == "[peaks]" || line == "[messages]";
+        if (!line.empty() && line.front() == '[') {
+            const std::string_view name = std::string_view(line).substr(1, line.size() - 2);
+            shown = line.back() == ']' && (name == result_schema::section::peaks ||
+                                           name == result_schema::section::messages);
+        }
         if (shown) out << line << '\n';
     }
 }

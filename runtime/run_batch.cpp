@@ -126,21 +126,6 @@ ChnDecode read_chn(const FileSystem& fs, const std::string& input, std::string& 
     return decoded;
 }
 
-// The report page's notes: the line library's files and the recalibration's key
-// lines, as [calibration] holds them.
-std::vector<std::string> report_notes(const NuclideRun& nuclides, const ResultModel& result) {
-    std::vector<std::string> notes;
-    for (const auto& file : nuclides.library.files)
-        notes.push_back("Line library: " + file.path + " (" + std::to_string(file.nuclides) +
-                        " nuclides, " + std::to_string(file.lines) + " lines)");
-    namespace key = result_schema::calibration_key;
-    for (const auto& [name, value] : calibration_values(result))
-        if (name == key::recalibrated_energy || name == key::recalibration_lines ||
-            name == key::recalibration_residual_rms_kev || name == key::recalibration_residual)
-            notes.push_back(name + " = " + value);
-    return notes;
-}
-
 // The analysis stage: reads and analyses one spectrum into its result and the texts
 // of the side files asked for; writes nothing.
 AnalysedSet analyse_set(const RunRequest& request, const FileSystem& fs, const std::string& base,
@@ -209,10 +194,8 @@ AnalysedSet analyse_set(const RunRequest& request, const FileSystem& fs, const s
         }
         // The printable page, asked for in the nuclide settings.
         if (report) {
-            ReportInput page{
-                base,      chn.sample_description,          &facts,
-                &analysis, activity ? &*activity : nullptr, report_notes(nuclides, result),
-                plot,      "Sorvane run_Tovalu.exe",        &nuclides.settings};
+            const ReportInput page{base, chn.sample_description,   &result,
+                                   plot, "Sorvane run_Tovalu.exe", &nuclides.settings};
             set.html = report_page(page);
         }
         outcome.analysed = true;

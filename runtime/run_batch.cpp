@@ -126,6 +126,32 @@ ChnDecode read_chn(const FileSystem& fs, const std::string& input, std::string& 
     return decoded;
 }
 
+// The counts of a CHN file, a negative one read as 0; `negative` says how many were.
+std::vector<double> counts_of(const ChnFile& chn, std::size_t& negative) {
+    std::vector<double> counts(chn.counts.size());
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        counts[i] = std::max(0, chn.counts[i]);
+        if (chn.counts[i] < 0) ++negative;
+    }
+    return counts;
+}
+
+// Identification and the activities of one spectrum, with their messages, into its result.
+void add_nuclides(ResultModel& result, const NuclideWork& work, const SpectrumAnalysis& analysis,
+                  std::span<const double> counts, const RunRequest& request,
+                  const SpectrumFacts& facts) {
+    const NuclideFindings found =
+        find_nuclides(work.run, analysis, counts, request.options, relative_efficiency(work.curve),
+                      efficiency_range(work.curve));
+    result.messages.insert(result.messages.end(), found.messages.begin(), found.messages.end());
+    const std::optional<ActivityResult> activity =
+        activities_of(work, found, analysis, counts, facts);
+    if (activity)
+        result.messages.insert(result.messages.end(), activity->messages.begin(),
+                               activity->messages.end());
+    add_nuclide_results(result, work.run, found, analysis, activity ? &*activity : nullptr);
+}
+
 // The analysis stage: reads and analyses one spectrum into its result and the texts
 // of the side files asked for; writes nothing.
 AnalysedSet analyse_set(const RunRequest& request, const FileSystem& fs, const std::string& base,
@@ -158,12 +184,8 @@ AnalysedSet analyse_set(const RunRequest& request, const FileSystem& fs, const s
         facts.real_time = chn.header.real_time / 50.0;
         facts.channels = chn.counts.size();
         facts.start = start_text(text_of(chn.header.start_date), text_of(chn.header.start_time));
-        std::vector<double> counts(chn.counts.size());
         std::size_t negative = 0;
-        for (std::size_t i = 0; i < counts.size(); ++i) {
-            counts[i] = std::max(0, chn.counts[i]);
-            if (chn.counts[i] < 0) ++negative;
-        }
+        const std::vector<double> counts = counts_of(chn, negative);
         SpectrumAnalysis analysis =
             analyse_spectrum(counts, chn.energy_calibration, request.options);
         if (negative > 0)
@@ -179,19 +201,7 @@ AnalysedSet analyse_set(const RunRequest& request, const FileSystem& fs, const s
         const std::string plot =
             request.options.plot || report ? plot_svg(base, result) : std::string();
         if (request.options.plot) set.svg = plot;
-        std::optional<ActivityResult> activity;
-        if (nuclides.active) {
-            NuclideFindings found =
-                find_nuclides(nuclides, analysis, counts, request.options,
-                              relative_efficiency(work.curve), efficiency_range(work.curve));
-            result.messages.insert(result.messages.end(), found.messages.begin(),
-                                   found.messages.end());
-            activity = activities_of(work, found, analysis, counts, facts);
-            if (activity)
-                result.messages.insert(result.messages.end(), activity->messages.begin(),
-                                       activity->messages.end());
-            add_nuclide_results(result, nuclides, found, analysis, activity ? &*activity : nullptr);
-        }
+        if (nuclides.active) add_nuclides(result, work, analysis, counts, request, facts);
         // The printable page, asked for in the nuclide settings.
         if (report) {
             const ReportInput page{base, chn.sample_description,   &result,

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "import/read_raw_file.h"
-#include "platform/memory_file_system.h"
 #include "platform/silent_ui.h"
 #include "spectrum/chn_writer.h"
+#include "support/memory_file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static sorvane::Spectrum spectrum;  // one record for all inputs, as in a long run

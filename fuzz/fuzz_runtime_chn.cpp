@@ -5,8 +5,8 @@
 #include <sstream>
 #include <string_view>
 
-#include "platform/memory_file_system.h"
 #include "run_batch.h"
+#include "support/memory_file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     sorvane::MemoryFileSystem fs(sorvane::MemoryFileSystem::Flavour::posix);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "control_input.h"
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     sorvane::MemoryFileSystem fs(sorvane::MemoryFileSystem::Flavour::posix);

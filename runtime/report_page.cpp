@@ -3,8 +3,10 @@
 #include <cmath>
 #include <cstdio>
 
+#include "contract/result_schema.h"
 #include "platform/text_helpers.h"
 #include "results/result_numbers.h"
+#include "results/result_writer.h"
 
 namespace sorvane {
 namespace {
@@ -55,57 +57,48 @@ std::string rounded(double value, double uncertainty) {
     return text;
 }
 
-// The recalibration in one line instead of the result's key lines.
-std::vector<std::string> calibration_summary(const std::vector<std::string>& notes) {
-    std::vector<std::string> out;
-    std::string energy, lines, rms;
-    for (const std::string& note : notes) {
-        const auto equals = note.find(" = ");
-        if (equals == std::string::npos) {
-            out.push_back(note);
-            continue;
-        }
-        const std::string key = note.substr(0, equals), value = note.substr(equals + 3);
-        if (key == "recalibrated_energy")
-            energy = value;
-        else if (key == "recalibration_lines")
-            lines = value;
-        else if (key == "recalibration_residual_rms_kev")
-            rms = value;
-        else if (key != "recalibration_residual")
-            out.push_back(note);
-    }
-    if (!energy.empty())
-        out.insert(out.begin(), "Recalibrated on library lines: E = c0 + c1 ch + c2 ch^2 with (" +
-                                    energy + ") keV, from " + lines + " lines, residual rms " +
-                                    rms + " keV");
-    return out;
+// The recalibration in one line instead of the result's key lines, as they are written.
+std::optional<std::string> recalibration_summary(const ResultModel& result) {
+    namespace key = result_schema::calibration_key;
+    const NamedValues written = calibration_values(result);
+    const std::string energy = value_of(written, key::recalibrated_energy);
+    if (energy.empty()) return std::nullopt;
+    return "Recalibrated on library lines: E = c0 + c1 ch + c2 ch^2 with (" + energy +
+           ") keV, from " + value_of(written, key::recalibration_lines) + " lines, residual rms " +
+           value_of(written, key::recalibration_residual_rms_kev) + " keV";
 }
 
-std::string percent_of(double part, double total) {
-    if (!(total > 0.0)) return "-";
+std::string percent_text(const Number& percent) {
+    if (!percent) return "-";
     char text[16];
-    std::snprintf(text, sizeof text, "%.1f", 100.0 * part / total);
+    std::snprintf(text, sizeof text, "%.1f", *percent);
     return text;
 }
 
-void calibrations(std::string& html, const ReportInput& in) {
+// A number of the result as the page writes it, "-" for none.
+std::string result_number(const Number& value) {
+    return value ? number_text(*value) : "-";
+}
+
+void calibrations(std::string& html, const ResultModel& result) {
+    namespace key = result_schema::nuclide_key;
     html += "<h2>Calibrations</h2>\n<table>\n";
-    if (in.analysis) {
-        const auto& e = in.analysis->energy;
+    const auto& e = result.calibration.energy;
+    if (e.size() == 3)
         fact_row(html, "Energy",
-                 "E = " + number_text(e.c0) + " + " + number_text(e.c1) + " ch + " +
-                     number_text(e.c2) + " ch^2 keV");
-        const auto& w = in.analysis->width;
+                 "E = " + number_text(e[0]) + " + " + number_text(e[1]) + " ch + " +
+                     number_text(e[2]) + " ch^2 keV");
+    const auto& w = result.calibration.fwhm;
+    if (w.size() == 3)
         fact_row(html, "Width",
-                 "FWHM^2 = " + number_text(w.a) + " + " + number_text(w.b) + " ch + " +
-                     number_text(w.c) + " ch^2 (channels)");
-    }
-    if (in.activity)
-        for (const auto& [key, value] : in.activity->keys)
-            if (key == "efficiency") fact_row(html, "Efficiency", value);
-    for (const std::string& note : calibration_summary(in.calibration_notes))
-        fact_row(html, "", note);
+                 "FWHM^2 = " + number_text(w[0]) + " + " + number_text(w[1]) + " ch + " +
+                     number_text(w[2]) + " ch^2 (channels)");
+    for (const auto& [name, value] : result.nuclide_keys)
+        if (name == key::efficiency) fact_row(html, "Efficiency", value);
+    if (const auto recalibration = recalibration_summary(result))
+        fact_row(html, "", *recalibration);
+    for (const auto& [name, value] : result.nuclide_keys)
+        if (name == key::library) fact_row(html, "", "Line library: " + value);
     html += "</table>\n";
 }
 
@@ -146,8 +139,58 @@ void signature_lines(std::string& html) {
     html += "</table>\n";
 }
 
-void nuclide_table(std::string& html, const ActivityResult& result, double k) {
-    const std::string unit = markup_text(result.unit);
+// The budget's shares of a nuclide, "-" when the result holds none.
+std::string budget_text(const ResultModel& result, const std::string& nuclide) {
+    for (const BudgetRow& b : result.activity_budget.rows)
+        if (b.nuclide == nuclide)
+            return percent_text(b.counting) + " / " + percent_text(b.efficiency) + " / " +
+                   percent_text(b.emission) + " / " + percent_text(b.half_life) + " / " +
+                   percent_text(b.quantity);
+    return "-";
+}
+
+std::string verdict_text(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::not_detected:
+            return "not detected";
+        case Verdict::outside_curve:
+            return "outside the efficiency curve";
+        case Verdict::no_efficiency:
+            return "no efficiency";
+        default:
+            return std::string(verdict_word(verdict));
+    }
+}
+
+void nuclide_row(std::string& html, const ResultModel& result, const NuclideRow& row, double k) {
+    std::string value = "-", interval = "-", budget = "-";
+    if (row.activity && row.d_activity) {
+        const double u = k * *row.d_activity;
+        value = rounded(*row.activity, u) + " &plusmn; " + rounded(u, u);
+        if (row.coverage_low && row.coverage_high)
+            interval = rounded(*row.coverage_low, u) + " &ndash; " + rounded(*row.coverage_high, u);
+        budget = budget_text(result, row.nuclide);
+    } else if (row.detection_limit) {
+        value = "&lt; " + short_number(*row.detection_limit);
+    }
+    // The decision's measurand: net counts of the identifying line's region in activity.
+    const std::string primary = row.primary_result && row.d_primary_result
+                                    ? rounded(*row.primary_result, *row.d_primary_result) +
+                                          " &plusmn; " +
+                                          rounded(*row.d_primary_result, *row.d_primary_result)
+                                    : "-";
+    const std::string chi2 = row.lines_chi2r ? short_number(*row.lines_chi2r) : "-";
+    html += "<tr><td>" + markup_text(row.nuclide) + "</td><td>" +
+            markup_text(verdict_text(row.verdict)) + "</td><td>" + value + "</td><td>" + interval +
+            "</td><td>" + optional_number(row.decision_threshold) + "</td><td>" +
+            optional_number(row.detection_limit) + "</td><td>" + chi2 + "</td><td>" + budget +
+            "</td><td>" + primary + "</td><td>" + (row.identified.value_or(false) ? "yes" : "no") +
+            "</td><td>" + markup_text(row.reason) + "</td></tr>\n";
+}
+
+void nuclide_table(std::string& html, const ResultModel& result, double k) {
+    namespace key = result_schema::nuclide_key;
+    const std::string unit = markup_text(value_of(result.nuclide_keys, key::unit));
     html +=
         "<h2>Nuclides</h2>\n<table class=\"nuclides\">\n<tr><th>Nuclide</th><th>Result</th>"
         "<th>Activity (" +
@@ -156,49 +199,14 @@ void nuclide_table(std::string& html, const ActivityResult& result, double k) {
         "<th>Detection limit</th><th>Lines chi2/dof</th><th>Budget: counting / efficiency / "
         "emission / half-life / quantity (%)</th><th>Primary result (" +
         unit + ")</th><th>Identified (library)</th><th>Why</th></tr>\n";
-    for (const NuclideActivityRow& row : result.nuclides) {
-        std::string value = "-", interval = "-", budget = "-";
-        if (row.activity) {
-            const double u = k * row.activity->d_activity;
-            value = rounded(row.activity->activity, u) + " &plusmn; " + rounded(u, u);
-            if (row.coverage)
-                interval =
-                    rounded(row.coverage->low, u) + " &ndash; " + rounded(row.coverage->high, u);
-            const auto& b = row.activity->budget;
-            const double total = b.total();
-            budget = percent_of(b.counting, total) + " / " + percent_of(b.efficiency, total) +
-                     " / " + percent_of(b.emission, total) + " / " +
-                     percent_of(b.half_life, total) + " / " + percent_of(b.quantity, total);
-        } else if (row.detection_limit) {
-            value = "&lt; " + short_number(*row.detection_limit);
-        }
-        // The decision's measurand: net counts of the identifying line's region in activity.
-        const std::string primary =
-            row.primary ? rounded(row.primary->value, row.primary->uncertainty) + " &plusmn; " +
-                              rounded(row.primary->uncertainty, row.primary->uncertainty)
-                        : "-";
-        const std::string verdict =
-            row.verdict == Verdict::not_detected    ? "not detected"
-            : row.verdict == Verdict::outside_curve ? "outside the efficiency curve"
-            : row.verdict == Verdict::no_efficiency ? "no efficiency"
-                                                    : std::string(verdict_word(row.verdict));
-        // The spread of the lines' activities, at the digits the result states it.
-        std::string chi2 = "-";
-        if (row.activity && row.activity->lines_used > 1)
-            chi2 = short_number(
-                as_written(row.activity->lines_chi2 / (row.activity->lines_used - 1), 8));
-        html += "<tr><td>" + markup_text(row.nuclide) + "</td><td>" + markup_text(verdict) +
-                "</td><td>" + value + "</td><td>" + interval + "</td><td>" +
-                optional_number(row.decision_threshold) + "</td><td>" +
-                optional_number(row.detection_limit) + "</td><td>" + chi2 + "</td><td>" + budget +
-                "</td><td>" + primary + "</td><td>" + (row.identified ? "yes" : "no") +
-                "</td><td>" + markup_text(row.reason) + "</td></tr>\n";
-    }
+    // The nuclides the activity step reported: every one but those it had no verdict for.
+    for (const NuclideRow& row : result.nuclides.rows)
+        if (row.verdict != Verdict::none) nuclide_row(html, result, row, k);
     html += "</table>\n";
     std::string reference = "-", corrections;
-    for (const auto& [key, value] : result.keys) {
-        if (key == "reference_time") reference = value;
-        if (key == "corrections") corrections = value;
+    for (const auto& [name, value] : result.nuclide_keys) {
+        if (name == key::reference_time) reference = value;
+        if (name == key::corrections) corrections = value;
     }
     html += "<p class=\"note\">Activities at " + markup_text(reference) + "; " +
             uncertainty_statement(k) +
@@ -230,16 +238,21 @@ std::string report_page(const ReportInput& in) {
     if (in.settings && in.settings->sample_quantity > 0.0)
         fact_row(html, "Quantity",
                  number_text(in.settings->sample_quantity) + " " + in.settings->sample_unit);
-    if (in.facts) {
-        fact_row(html, "Spectrum", in.facts->input_path);
-        if (!in.facts->raw_path.empty()) fact_row(html, "Raw file", in.facts->raw_path);
-        fact_row(html, "Start", in.facts->start);
-        fact_row(html, "Live time", number_text(in.facts->live_time) + " s");
-        fact_row(html, "Real time", number_text(in.facts->real_time) + " s");
+    if (in.result) {
+        const SpectrumPart& spectrum = in.result->spectrum;
+        fact_row(html, "Spectrum", spectrum.input);
+        if (!spectrum.raw_file.empty()) fact_row(html, "Raw file", spectrum.raw_file);
+        fact_row(html, "Start", spectrum.start);
+        fact_row(html, "Live time", result_number(spectrum.live_time) + " s");
+        fact_row(html, "Real time", result_number(spectrum.real_time) + " s");
     }
     html += "</table>\n";
-    calibrations(html, in);
-    if (in.activity) nuclide_table(html, *in.activity, coverage_factor(in.settings));
+    if (in.result) {
+        calibrations(html, *in.result);
+        // The activities were computed when the nuclide table has their columns.
+        if (in.result->nuclides.column(result_schema::nuclide_column::verdict))
+            nuclide_table(html, *in.result, coverage_factor(in.settings));
+    }
     if (!in.svg.empty())
         html += "<h2>Spectrum</h2>\n<div class=\"plot\">\n" + inline_svg(in.svg) + "\n</div>\n";
     signature_lines(html);

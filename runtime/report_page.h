@@ -4,9 +4,7 @@
 #include <vector>
 
 #include "contract/nuclide_settings.h"
-#include "pipeline/activity_step.h"
-#include "pipeline/analyse_spectrum.h"
-#include "pipeline/result_building.h"
+#include "results/result_model.h"
 
 namespace sorvane {
 
@@ -14,12 +12,11 @@ namespace sorvane {
 struct ReportInput {
     std::string name;         // the base name
     std::string description;  // the sample's, from the spectrum file
-    const SpectrumFacts* facts = nullptr;
-    const SpectrumAnalysis* analysis = nullptr;
-    const ActivityResult* activity = nullptr;
-    std::vector<std::string> calibration_notes;  // recalibration, line library ...
-    std::string svg;                             // the plot, inlined; empty for none
-    std::string program;                         // "Sorvane 2.1.8"
+    // The result the page shows: its spectrum, calibrations, line library and, when
+    // the activities were computed, the nuclide table.
+    const ResultModel* result = nullptr;
+    std::string svg;      // the plot, inlined; empty for none
+    std::string program;  // "Sorvane 2.1.8"
     // The laboratory's header, the sample and the coverage factor; none: a bare page.
     const NuclideSettings* settings = nullptr;
 };

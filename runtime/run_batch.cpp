@@ -101,156 +101,189 @@ std::optional<ActivityResult> activities_of(const NuclideWork& work, const Nucli
     return result;
 }
 
-Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base,
-                    const NuclideWork& work, std::mutex& run_log_guard) {
+// One spectrum's result set as the analysis leaves it, before anything is written.
+struct AnalysedSet {
+    std::string input;   // the file read
+    std::string output;  // the set's path without its extension
+    Outcome outcome;
+    ResultModel result;
+    // The side files' texts; none where this run does not write one, so that a file
+    // of an earlier set must go.
+    std::optional<std::string> csv, svg, html;
+    // Where, among the result's messages, the table's and plot's write failures stand:
+    // after the analysis's own, before identification's.
+    std::size_t side_messages_at = 0;
+};
+
+// The spectrum's file, decoded, or why it cannot be.
+ChnDecode read_chn(const FileSystem& fs, const std::string& input, std::string& reason) {
+    std::string bytes;
+    const FsResult read = fs.read_file(input, bytes);
+    if (!read.ok()) {
+        reason = "cannot read " + input + ": " +
+                 (read.reason.empty() ? std::string("file does not exist") : read.reason);
+        return {};
+    }
+    ChnDecode decoded = decode_chn(bytes);
+    if (!decoded.file) reason = input + " is no CHN file: " + decoded.reason;
+    return decoded;
+}
+
+// The counts of a CHN file, a negative one read as 0; `negative` says how many were.
+std::vector<double> counts_of(const ChnFile& chn, std::size_t& negative) {
+    std::vector<double> counts(chn.counts.size());
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        counts[i] = std::max(0, chn.counts[i]);
+        if (chn.counts[i] < 0) ++negative;
+    }
+    return counts;
+}
+
+// Identification and the activities of one spectrum, with their messages, into its result.
+void add_nuclides(ResultModel& result, const NuclideWork& work, const SpectrumAnalysis& analysis,
+                  std::span<const double> counts, const RunRequest& request,
+                  const SpectrumFacts& facts) {
+    const NuclideFindings found =
+        find_nuclides(work.run, analysis, counts, request.options, relative_efficiency(work.curve),
+                      efficiency_range(work.curve));
+    result.messages.insert(result.messages.end(), found.messages.begin(), found.messages.end());
+    // Activities from the peaks net of the background, when one is named.
+    const BackgroundSubtraction net =
+        subtract_background(analysis, facts.live_time, work.background);
+    const std::optional<ActivityResult> activity =
+        activities_of(work, found, net.analysis, counts, facts);
+    if (activity)
+        result.messages.insert(result.messages.end(), activity->messages.begin(),
+                               activity->messages.end());
+    add_nuclide_results(result, work.run, found, analysis, activity ? &*activity : nullptr);
+    add_background_results(result, work.background, net);
+}
+
+// The analysis stage: reads and analyses one spectrum into its result and the texts
+// of the side files asked for; writes nothing.
+AnalysedSet analyse_set(const RunRequest& request, const FileSystem& fs, const std::string& base,
+                        const NuclideWork& work) {
     const NuclideRun& nuclides = work.run;
     const char sep = fs.separator();
     const std::string folder = as_folder(request.chn_dir, sep);
-    std::string input = folder + base + ".chn";
+    AnalysedSet set;
+    set.input = folder + base + ".chn";
     // The result names the file actually read: "B.CHN" where that is how it is stored.
-    if (const auto stored = fs.find_ignoring_case(folder, base + ".chn")) input = folder + *stored;
-    const std::string output = as_folder(request.res_dir, sep) + base;
+    if (const auto stored = fs.find_ignoring_case(folder, base + ".chn"))
+        set.input = folder + *stored;
+    set.output = as_folder(request.res_dir, sep) + base;
     SpectrumFacts facts;
-    facts.input_path = input;
+    facts.input_path = set.input;
     const std::optional<RawSource> source = source_of(request.sources, base);
     if (source) {
         facts.raw_path = source->raw_path;
         facts.raw_type = std::to_string(source->type_code) + " " + source->type_name;
     }
-    Outcome outcome;
-    ResultModel result;
+    Outcome& outcome = set.outcome;
+    ResultModel& result = set.result;
     try {
-        std::string bytes;
-        const FsResult read = fs.read_file(input, bytes);
-        ChnDecode decoded;
-        if (!read.ok()) {
-            outcome.reason =
-                "cannot read " + input + ": " +
-                (read.reason.empty() ? std::string("file does not exist") : read.reason);
-        } else {
-            decoded = decode_chn(bytes);
-            if (!decoded.file) outcome.reason = input + " is no CHN file: " + decoded.reason;
-        }
+        const ChnDecode decoded = read_chn(fs, set.input, outcome.reason);
         if (!outcome.reason.empty()) {
             result = failed_result(facts, request.options, outcome.reason);
-        } else {
-            const ChnFile& chn = *decoded.file;
-            facts.live_time = chn.header.live_time / 50.0;
-            facts.real_time = chn.header.real_time / 50.0;
-            facts.channels = chn.counts.size();
-            facts.start =
-                start_text(text_of(chn.header.start_date), text_of(chn.header.start_time));
-            std::vector<double> counts(chn.counts.size());
-            std::size_t negative = 0;
-            for (std::size_t i = 0; i < counts.size(); ++i) {
-                counts[i] = std::max(0, chn.counts[i]);
-                if (chn.counts[i] < 0) ++negative;
-            }
-            const RawCalibration table =
-                raw_table_calibration(fs, source, chn.energy_calibration, counts.size());
-            const std::array<float, 4>& terms = table.terms ? *table.terms : chn.energy_calibration;
-            SpectrumAnalysis analysis = analyse_spectrum(counts, terms, request.options);
-            if (!table.message.empty())
-                analysis.messages.insert(analysis.messages.begin(), table.message);
-            if (negative > 0)
-                analysis.messages.insert(
-                    analysis.messages.begin(),
-                    std::to_string(negative) + " channels held negative counts, read as 0");
-            if (facts.live_time <= 0.0)
-                analysis.messages.push_back("live time is 0: no count rates");
-            result = analysed_result(facts, request.options, analysis, counts);
-            if (table.terms && analysis.energy.from_file)
-                result.calibration.energy_source = std::string(table_energy_source);
-            // The new result replaces the set whole: a table or plot not asked for
-            // this time must not stay beside it.
-            if (request.options.raw_data == analysis::RawDataOutput::csv) {
-                const FsResult csv = write_whole(fs, output + ".csv", result_csv(result));
-                if (!csv.ok())
-                    result.messages.push_back("cannot write " + output + ".csv: " + csv.reason);
-            } else {
-                remove_stale(fs, output + ".csv", result.messages);
-            }
-            // The plot shows the peaks as analysed, before identification names them.
-            const bool report = nuclides.active && nuclides.settings.write_report;
-            const std::string plot =
-                request.options.plot || report ? plot_svg(base, result) : std::string();
-            if (request.options.plot) {
-                const FsResult svg = write_whole(fs, output + ".svg", plot);
-                if (!svg.ok())
-                    result.messages.push_back("cannot write " + output + ".svg: " + svg.reason);
-            } else {
-                remove_stale(fs, output + ".svg", result.messages);
-            }
-            std::optional<ActivityResult> activity;
-            if (nuclides.active) {
-                NuclideFindings found =
-                    find_nuclides(nuclides, analysis, counts, request.options,
-                                  relative_efficiency(work.curve), efficiency_range(work.curve));
-                result.messages.insert(result.messages.end(), found.messages.begin(),
-                                       found.messages.end());
-                // Activities from the peaks net of the background, when one is named.
-                const BackgroundSubtraction net =
-                    subtract_background(analysis, facts.live_time, work.background);
-                activity = activities_of(work, found, net.analysis, counts, facts);
-                if (activity)
-                    result.messages.insert(result.messages.end(), activity->messages.begin(),
-                                           activity->messages.end());
-                add_nuclide_results(result, nuclides, found, analysis,
-                                    activity ? &*activity : nullptr);
-                add_background_results(result, work.background, net);
-            }
-            // The printable page, asked for in the nuclide settings; like the plot, a
-            // page not asked for this time must not stay beside the new result.
-            if (report) {
-                std::vector<std::string> notes;
-                for (const auto& file : nuclides.library.files)
-                    notes.push_back("Line library: " + file.path + " (" +
-                                    std::to_string(file.nuclides) + " nuclides, " +
-                                    std::to_string(file.lines) + " lines)");
-                // The recalibration's key lines, as [calibration] holds them.
-                namespace key = result_schema::calibration_key;
-                for (const auto& [name, value] : calibration_values(result))
-                    if (name == key::recalibrated_energy || name == key::recalibration_lines ||
-                        name == key::recalibration_residual_rms_kev ||
-                        name == key::recalibration_residual)
-                        notes.push_back(name + " = " + value);
-                ReportInput page{base,      chn.sample_description,          &facts,
-                                 &analysis, activity ? &*activity : nullptr, notes,
-                                 plot,      "Sorvane run_Tovalu.exe",        &nuclides.settings};
-                const FsResult html = write_whole(fs, output + ".html", report_page(page));
-                if (!html.ok())
-                    result.messages.push_back("cannot write " + output + ".html: " + html.reason);
-            } else {
-                remove_stale(fs, output + ".html", result.messages);
-            }
-            outcome.analysed = true;
-            outcome.peaks = analysis.peaks.size();
+            return set;
         }
+        const ChnFile& chn = *decoded.file;
+        facts.live_time = chn.header.live_time / 50.0;
+        facts.real_time = chn.header.real_time / 50.0;
+        facts.channels = chn.counts.size();
+        facts.start = start_text(text_of(chn.header.start_date), text_of(chn.header.start_time));
+        std::size_t negative = 0;
+        const std::vector<double> counts = counts_of(chn, negative);
+        const RawCalibration table =
+            raw_table_calibration(fs, source, chn.energy_calibration, counts.size());
+        const std::array<float, 4>& terms = table.terms ? *table.terms : chn.energy_calibration;
+        SpectrumAnalysis analysis = analyse_spectrum(counts, terms, request.options);
+        if (!table.message.empty())
+            analysis.messages.insert(analysis.messages.begin(), table.message);
+        if (negative > 0)
+            analysis.messages.insert(
+                analysis.messages.begin(),
+                std::to_string(negative) + " channels held negative counts, read as 0");
+        if (facts.live_time <= 0.0) analysis.messages.push_back("live time is 0: no count rates");
+        result = analysed_result(facts, request.options, analysis, counts);
+        if (table.terms && analysis.energy.from_file)
+            result.calibration.energy_source = std::string(table_energy_source);
+        set.side_messages_at = result.messages.size();
+        if (request.options.raw_data == analysis::RawDataOutput::csv) set.csv = result_csv(result);
+        // The plot shows the peaks as analysed, before identification names them.
+        const bool report = nuclides.active && nuclides.settings.write_report;
+        const std::string plot =
+            request.options.plot || report ? plot_svg(base, result) : std::string();
+        if (request.options.plot) set.svg = plot;
+        if (nuclides.active) add_nuclides(result, work, analysis, counts, request, facts);
+        // The printable page, asked for in the nuclide settings.
+        if (report) {
+            const ReportInput page{base, chn.sample_description,   &result,
+                                   plot, "Sorvane run_Tovalu.exe", &nuclides.settings};
+            set.html = report_page(page);
+        }
+        outcome.analysed = true;
+        outcome.peaks = analysis.peaks.size();
     } catch (const std::exception& error) {
         outcome = Outcome{false, 0, std::string("analysis stopped: ") + error.what()};
         result = failed_result(facts, request.options, outcome.reason);
+        set.csv.reset();
+        set.svg.reset();
+        set.html.reset();
     }
-    // A failure never replaces a result: the earlier one stays and the log says why.
+    return set;
+}
+
+// Writes a side file of the set, or removes the earlier set's one when this run has none.
+void write_side_file(FileSystem& fs, const std::string& path,
+                     const std::optional<std::string>& text, std::vector<std::string>& messages) {
+    if (!text) {
+        remove_stale(fs, path, messages);
+        return;
+    }
+    const FsResult written = write_whole(fs, path, *text);
+    if (!written.ok()) messages.push_back("cannot write " + path + ": " + written.reason);
+}
+
+// The writing stage. The new result replaces the set whole: a table, plot or page
+// not asked for this time must not stay beside it. A failure never replaces a
+// result: the earlier one stays and the log says why.
+Outcome write_set(const RunRequest& request, FileSystem& fs, AnalysedSet set,
+                  std::mutex& run_log_guard) {
+    Outcome& outcome = set.outcome;
+    const std::string& output = set.output;
     if (!outcome.analysed && fs.file_exists(output + ".res")) {
         outcome.reason += "; the earlier result " + output + ".res is kept";
         const std::lock_guard one_writer(run_log_guard);  // the log is read, extended, written
-        const FsResult logged = append_run_log(fs, as_folder(request.res_dir, sep),
-                                               local_time_stamp(), input, outcome.reason);
+        const FsResult logged = append_run_log(fs, as_folder(request.res_dir, fs.separator()),
+                                               local_time_stamp(), set.input, outcome.reason);
         if (!logged.ok()) outcome.reason += " (not logged: " + logged.reason + ")";
         return outcome;
     }
-    if (!outcome.analysed) {
+    if (outcome.analysed) {
+        std::vector<std::string> side_messages;
+        write_side_file(fs, output + ".csv", set.csv, side_messages);
+        write_side_file(fs, output + ".svg", set.svg, side_messages);
+        std::vector<std::string>& messages = set.result.messages;
+        messages.insert(messages.begin() + static_cast<std::ptrdiff_t>(set.side_messages_at),
+                        side_messages.begin(), side_messages.end());
+        write_side_file(fs, output + ".html", set.html, messages);
+    } else {
         std::vector<std::string> ignored;
-        remove_stale(fs, output + ".csv", ignored);
-        remove_stale(fs, output + ".svg", ignored);
-        remove_stale(fs, output + ".html", ignored);
+        for (const char* extension : {".csv", ".svg", ".html"})
+            remove_stale(fs, output + extension, ignored);
     }
-    const FsResult written = write_whole(fs, output + ".res", write_result(result));
+    const FsResult written = write_whole(fs, output + ".res", write_result(set.result));
     if (!written.ok()) {
         outcome.analysed = false;
         outcome.reason = "cannot write " + output + ".res: " + written.reason;
     }
     return outcome;
+}
+
+Outcome analyse_one(const RunRequest& request, FileSystem& fs, const std::string& base,
+                    const NuclideWork& work, std::mutex& run_log_guard) {
+    return write_set(request, fs, analyse_set(request, fs, base, work), run_log_guard);
 }
 
 }  // namespace

@@ -19,7 +19,9 @@
 
 #include "contract/nuclide_settings.h"
 #include "nuclides/library_files.h"
+#include "nuclides/line_library.h"
 #include "platform/posix_file_system.h"
+#include "results/result_file.h"
 #include "run_batch.h"
 
 namespace {
@@ -61,72 +63,32 @@ TruthFile read_truth(const std::string& path) {
     return truth;
 }
 
-// One row of [nuclides], by column name.
-using Row = std::map<std::string, std::string>;
-
+// What a result says of the nuclides and the recalibration.
 struct Found {
     std::set<std::string> identified;
-    std::map<std::string, Row> rows;
+    std::map<std::string, sorvane::NuclideRow> rows;
     bool recalibrated = false;
-    int lines = 0;
     double c0 = 0, c1 = 0, c2 = 0;
 };
 
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;) out.push_back(w);
-    return out;
-}
-
-Found read_result(const std::string& text) {
+Found found_in(const std::string& text) {
+    const sorvane::ResultModel result = sorvane::read_result(text);
     Found found;
-    std::istringstream in(text);
-    std::string line, section;
-    std::vector<std::string> header;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line.front() == '[') {
-            section = line;
-            header.clear();
-            continue;
-        }
-        if (line.rfind("recalibrated_energy = ", 0) == 0) {
-            std::istringstream terms(line.substr(22));
-            found.recalibrated = static_cast<bool>(terms >> found.c0 >> found.c1 >> found.c2);
-        }
-        if (line.rfind("recalibration_lines = ", 0) == 0) found.lines = std::stoi(line.substr(22));
-        if (section != "[nuclides]" || line.find(" = ") != std::string::npos) continue;
-        const auto fields = words(line);
-        if (fields.empty()) continue;
-        if (header.empty()) {
-            header = fields;
-            continue;
-        }
-        Row row;
-        for (std::size_t i = 0; i < fields.size() && i < header.size(); ++i)
-            row[header[i]] = fields[i];
-        const std::string name = fields[0];
-        if (name == "Annihilation-511") continue;
-        if (row["identified"] == "yes") found.identified.insert(name);
-        found.rows[name] = row;
+    const std::vector<double>& energy = result.calibration.recalibrated_energy;
+    if (energy.size() >= 3) {
+        found.recalibrated = true;
+        found.c0 = energy[0], found.c1 = energy[1], found.c2 = energy[2];
+    }
+    for (const sorvane::NuclideRow& row : result.nuclides.rows) {
+        if (row.nuclide == sorvane::nuclides::annihilation_name) continue;
+        if (row.identified.value_or(false)) found.identified.insert(row.nuclide);
+        found.rows[row.nuclide] = row;
     }
     return found;
 }
 
-double number(const Row& row, const std::string& column) {
-    const auto it = row.find(column);
-    if (it == row.end() || it->second == "-") return std::nan("");
-    try {
-        return std::stod(it->second);
-    } catch (...) {
-        return std::nan("");
-    }
-}
-
-std::string text(const Row& row, const std::string& column) {
-    const auto it = row.find(column);
-    return it == row.end() ? std::string() : it->second;
+double number(const sorvane::Number& value) {
+    return value.value_or(std::nan(""));
 }
 
 struct Tally {
@@ -190,7 +152,7 @@ int main(int argc, char** argv) {
     for (const auto& [name, t] : truth.spectra) {
         std::string res;
         if (!fs.read_file(dir + name + ".res", res).ok()) continue;
-        const Found found = read_result(res);
+        const Found found = found_in(res);
         Tally& kind = by_kind[t.kind];
         // Without an energy calibration nothing can be identified: those spectra are
         // counted on their own row, not in precision and recall.
@@ -220,20 +182,22 @@ int main(int argc, char** argv) {
         }
         for (const auto& [n, row] : found.rows) {
             if (t.kind == "no_calibration") {
-                if (std::isfinite(number(row, "decision_threshold"))) ++uncalibrated_numbers;
+                if (std::isfinite(number(row.decision_threshold))) ++uncalibrated_numbers;
                 continue;
             }
-            const std::string decision = text(row, "decision");
-            const std::string verdict = text(row, "verdict");
-            const bool detected = decision.empty() ? verdict == "detected" : decision == "detected";
-            for (const char* column : {"decision_threshold", "detection_limit", "activity"}) {
-                const double v = number(row, column);
+            // Results of earlier versions have no decision column: their verdict decides.
+            using sorvane::Verdict;
+            const bool detected = row.decision == Verdict::none ? row.verdict == Verdict::detected
+                                                                : row.decision == Verdict::detected;
+            for (const sorvane::Number& value :
+                 {row.decision_threshold, row.detection_limit, row.activity}) {
+                const double v = number(value);
                 if (std::isfinite(v) && std::fabs(v) > 1e30) {
                     ++absurd;
                     break;
                 }
             }
-            if (verdict == "not_computable") ++not_computable;
+            if (row.verdict == Verdict::not_computable) ++not_computable;
             if (t.kind == "late") ++late_pairs;
             if (t.kind == "blank") {
                 ++blank_pairs;
@@ -241,18 +205,19 @@ int main(int argc, char** argv) {
                 continue;
             }
             const auto truth_activity = t.activity.find(n);
-            if (truth_activity == t.activity.end() || verdict == "not_computable") continue;
+            if (truth_activity == t.activity.end() || row.verdict == Verdict::not_computable)
+                continue;
             const double a_true = truth_activity->second;
             if (!detected) {
                 ++missed_pairs;
-                const double limit = number(row, "detection_limit");
+                const double limit = number(row.detection_limit);
                 if (!std::isfinite(limit))
                     ++missed_no_limit;
                 else if (a_true < limit)
                     ++missed_below;
                 continue;
             }
-            const double a = number(row, "activity"), u = number(row, "d_activity");
+            const double a = number(row.activity), u = number(row.d_activity);
             if (t.nuclides.at(n) >= 30.0 && std::isfinite(a) && u > 0.0) {
                 ++strong_activities;
                 const double r = a / a_true - 1.0;

@@ -1,4 +1,5 @@
 #include "activity/efficiency_file.h"
+#include "platform/text_helpers.h"
 
 #include <charconv>
 #include <cmath>
@@ -15,20 +16,11 @@ std::string exact_text(double value) {
     return std::string(buffer, result.ptr);
 }
 
-std::string joined(const std::vector<double>& values, std::size_t from, std::size_t count) {
-    std::string out;
-    for (std::size_t i = from; i < from + count && i < values.size(); ++i) {
-        if (i > from) out += ' ';
-        out += exact_text(values[i]);
-    }
-    return out;
-}
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
+std::string numbers_text(const std::vector<double>& values, std::size_t from, std::size_t count) {
+    std::vector<std::string> texts;
+    for (std::size_t i = from; i < from + count && i < values.size(); ++i)
+        texts.push_back(exact_text(values[i]));
+    return joined(texts);
 }
 
 std::vector<std::string_view> words(std::string_view text) {
@@ -215,9 +207,9 @@ std::string render_efficiency_file(const EfficiencyCurve& curve) {
     pair("points", std::to_string(curve.points));
     pair("chi2_reduced", exact_text(curve.chi2_reduced));
     pair("standard", curve.standard);
-    pair("coefficients", joined(curve.coefficients, 0, n));
+    pair("coefficients", numbers_text(curve.coefficients, 0, n));
     for (std::size_t row = 0; row < n; ++row)
-        pair("covariance", joined(curve.covariance, row * n, n));
+        pair("covariance", numbers_text(curve.covariance, row * n, n));
     for (const EfficiencyPoint& p : curve.fitted)
         pair("point", (p.nuclide.empty() ? std::string("-") : p.nuclide) + " " +
                           exact_text(p.energy_kev) + " " + exact_text(p.efficiency) + " " +

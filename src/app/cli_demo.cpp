@@ -6,6 +6,7 @@
 
 #include "app/cli.h"
 #include "app/console_ui.h"
+#include "contract/result_schema.h"
 #include "control/collect_settings.h"
 #include "control/command1.h"
 #include "control/nuclide_settings_store.h"
@@ -155,9 +156,12 @@ void print_result(const std::string& path, const FileSystem& fs, std::ostream& o
     std::istringstream lines(bytes);
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line.front() == '[') section = line;
-        if (section == "[peaks]" || section == "[messages]") out << line << '\n';
-        if (section == "[nuclides]" && !line.empty() && line.front() != '[' &&
+        if (!line.empty() && line.front() == '[' && line.back() == ']')
+            section = line.substr(1, line.size() - 2);
+        if (section == result_schema::section::peaks ||
+            section == result_schema::section::messages)
+            out << line << '\n';
+        if (section == result_schema::section::nuclides && !line.empty() && line.front() != '[' &&
             line.find(" = ") == std::string::npos) {
             std::istringstream words(line);
             nuclide_rows.emplace_back();

@@ -2,25 +2,15 @@
 
 #include <array>
 #include <charconv>
-#include <cstdio>
 #include <sstream>
+
+#include "contract/number_forms.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
 
 using Names = std::vector<std::string>;
-
-std::string number_text(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
-
-std::string joined(const Names& names) {
-    std::string text;
-    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
-    return text;
-}
 
 Names split_blanks(std::string_view text) {
     Names names;
@@ -75,7 +65,7 @@ template <double NuclideSettings::*field>
 SettingKey number_key(std::string_view name, double low, double high) {
     return {name,
             [](const NuclideSettings& s, std::string_view k, std::string& out) {
-                line(out, k, number_text(s.*field));
+                line(out, k, ten_digit_form(s.*field));
             },
             [](std::string_view v, NuclideSettings& s, const SettingKey& key) {
                 return read_number(v, key.low, key.high, s.*field);
@@ -143,13 +133,6 @@ const std::array<SettingKey, 23> setting_keys{{
     // The background spectrum taken off every spectrum's peaks.
     text_key<&NuclideSettings::background_spectrum>("background_spectrum"),
 }};
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "contract/number_forms.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -112,6 +113,13 @@ std::string zero_padded(double value, int integer_digits, int decimals) {
     }
     const bool all_zero = text.find_first_not_of("0.") == std::string::npos;
     return (value < 0 && !all_zero ? "-" : "") + text;
+}
+
+std::string ten_digit_form(double value) {
+    char buffer[40];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 10).ptr;
+    return std::string(buffer, end);
 }
 
 std::string two_digit_code(std::int16_t value) {

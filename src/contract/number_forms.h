@@ -25,6 +25,11 @@ std::string list_print_form(double value);
 // (100, 5, 0) -> "00100", (2.6, 2, 2) -> "02.60", (-3, 5, 2) -> "-00003.00".
 std::string zero_padded(double value, int integer_digits, int decimals);
 
+// Ten significant digits, as printf's "%.10g" in the C locale whatever the locale
+// of the program: 0.05 -> "0.05", 1e-12 -> "1e-12", 12345678901 -> "1.23456789e+10".
+// The numbers of the nuclide settings file and fields, and a fit's parameters.
+std::string ten_digit_form(double value);
+
 // The pattern "00 ": at least two digits, then a blank.
 std::string two_digit_code(std::int16_t value);
 

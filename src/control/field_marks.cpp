@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "contract/number_forms.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
@@ -17,9 +18,8 @@ bool is_digit(char c) {
 // The number a person reads: optional sign, digits with one "." or "," as the
 // decimal mark, an optional exponent, blanks around it; nothing for other texts.
 std::optional<double> typed_number(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return std::nullopt;
-    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    text = trimmed(text, " \t");
+    if (text.empty()) return std::nullopt;
     std::string number;
     std::size_t at = 0;
     if (text[at] == '+' || text[at] == '-') {

@@ -6,28 +6,18 @@
 #include <cstdio>
 #include <sstream>
 
+#include "contract/number_forms.h"
 #include "platform/file_system.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
 
 using Names = std::vector<std::string>;
 
-std::string number_text(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
-}
-
-std::string trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
-    return std::string(text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1));
-}
-
 // A decimal number with "." or "," as its decimal mark, as the window's fields take it.
 std::string read_number(std::string_view typed, double low, double high, double& value) {
-    std::string text = trimmed(typed);
+    std::string text(trimmed(typed, " \t\r\n"));
     for (char& c : text)
         if (c == ',') c = '.';
     double read = 0.0;
@@ -35,7 +25,7 @@ std::string read_number(std::string_view typed, double low, double high, double&
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         return "not a number";
     if (!(read >= low) || !(read <= high))
-        return "must lie from " + number_text(low) + " to " + number_text(high);
+        return "must lie from " + ten_digit_form(low) + " to " + ten_digit_form(high);
     value = read;
     return {};
 }
@@ -66,12 +56,6 @@ std::string read_names(std::string_view text, Names& names) {
     return {};
 }
 
-std::string joined(const Names& names, std::string_view between) {
-    std::string text;
-    for (const std::string& name : names) text += (text.empty() ? "" : std::string(between)) + name;
-    return text;
-}
-
 bool leap_year(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
@@ -79,7 +63,7 @@ bool leap_year(int year) {
 // "YYYY-MM-DD HH:MM:SS", "YYYY-MM-DDTHH:MM:SS" or "YYYY-MM-DD" (midnight); empty
 // is the spectrum's start.
 std::string read_time(std::string_view typed, std::string& value) {
-    const std::string text = trimmed(typed);
+    const std::string text(trimmed(typed, " \t\r\n"));
     if (text.empty()) {
         value.clear();
         return {};
@@ -108,7 +92,7 @@ std::string read_time(std::string_view typed, std::string& value) {
 }
 
 std::string existing_file(std::string_view typed, const FileSystem& files, std::string& value) {
-    const std::string path = trimmed(typed);
+    const std::string path(trimmed(typed, " \t\r\n"));
     if (!path.empty() && !files.file_exists(path)) return "file not found: " + path;
     value = path;
     return {};
@@ -128,7 +112,7 @@ std::string read_library_files(std::string_view text, const FileSystem& files, N
 }
 
 std::string read_unit(std::string_view typed, std::string& value) {
-    const std::string unit = trimmed(typed);
+    const std::string unit(trimmed(typed, " \t\r\n"));
     if (unit.find_first_of(" \t") != std::string::npos) return "one word, e.g. kg or L";
     if (unit.size() > 16) return "at most 16 characters";
     value = unit;
@@ -137,7 +121,7 @@ std::string read_unit(std::string_view typed, std::string& value) {
 
 // A header text of the report page, one line as the settings file keeps it.
 std::string read_line(std::string_view typed, std::string& value) {
-    const std::string text = trimmed(typed);
+    const std::string text(trimmed(typed, " \t\r\n"));
     if (text.find_first_of("\r\n") != std::string::npos) return "one line only";
     value = text;
     return {};
@@ -198,7 +182,7 @@ std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
         case NuclideField::library_files:
             return joined(s.library_files, "\n");
         case NuclideField::energy_tolerance:
-            return number_text(s.energy_tolerance_kev);
+            return ten_digit_form(s.energy_tolerance_kev);
         case NuclideField::nuclides_of_interest:
             return joined(s.nuclides_of_interest, " ");
         case NuclideField::efficiency_file:
@@ -208,19 +192,19 @@ std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
         case NuclideField::reference_time:
             return s.reference_time;
         case NuclideField::sample_quantity:
-            return number_text(s.sample_quantity);
+            return ten_digit_form(s.sample_quantity);
         case NuclideField::sample_unit:
             return s.sample_unit;
         case NuclideField::alpha:
-            return number_text(s.alpha);
+            return ten_digit_form(s.alpha);
         case NuclideField::beta:
-            return number_text(s.beta);
+            return ten_digit_form(s.beta);
         case NuclideField::coverage:
-            return number_text(s.coverage);
+            return ten_digit_form(s.coverage);
         case NuclideField::always_report:
             return joined(s.always_report, " ");
         case NuclideField::report_coverage_factor:
-            return number_text(s.report_coverage_factor);
+            return ten_digit_form(s.report_coverage_factor);
         default:
             return s.*report_text(field);
     }
@@ -270,7 +254,7 @@ std::string taken_value_note(NuclideField field, std::string_view typed,
                                  NuclideField::report_coverage_factor};
     if (std::find(numbers.begin(), numbers.end(), field) == numbers.end()) return {};
     const std::string shown = nuclide_field_text(field, settings);
-    return trimmed(typed) == shown ? std::string() : "used as " + shown;
+    return trimmed(typed, " \t\r\n") == shown ? std::string() : "used as " + shown;
 }
 
 std::string nuclide_settings_problem(const NuclideSettings& s) {

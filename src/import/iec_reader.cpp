@@ -7,13 +7,14 @@
 
 #include "import/readers.h"
 #include "import/record_fields.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
 
 constexpr std::string_view record_mark = "A004";
 constexpr int skipped_header_lines = 54;
-constexpr std::size_t counts_per_line = 5;
+constexpr CountColumns count_columns{5, 6, 12, 9};
 
 // The next line, which must carry the record mark like every header line.
 std::optional<std::string> next_header_line(TextLines& lines) {
@@ -38,8 +39,7 @@ bool is_calendar_date(int day, int month, int year) {
 
 // A part of the built date: digits, blanks around them allowed; -1 when not.
 int date_part(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    text = trimmed(text, " ");
     if (text.empty()) return -1;
     int value = 0;
     for (char c : text) {
@@ -149,16 +149,7 @@ void read_counts(TextLines& lines, Spectrum& spectrum) {
     while (!lines.at_end()) {
         const std::string_view line = lines.read_line();
         if (holds_no_data(line)) continue;
-        const std::int64_t channel = round_to_int32(number_value(columns(line, 5, 6)));
-        for (std::size_t k = 0; k < counts_per_line; ++k) {
-            const std::int64_t at = channel + static_cast<std::int64_t>(k);
-            if (at < 0 || at >= max_channels) {
-                throw ReadFault("channel " + std::to_string(at) + " is outside 0 to 8800");
-            }
-            spectrum.counts[static_cast<std::size_t>(at)] =
-                round_to_int32(number_value(columns(line, 12 + 10 * k, 9)));
-            if (at >= length) break;
-        }
+        store_count_line(line, count_columns, spectrum, length);
     }
 }
 

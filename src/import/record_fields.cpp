@@ -8,6 +8,22 @@
 
 namespace sorvane {
 
+void store_count_line(std::string_view line, const CountColumns& layout, Spectrum& spectrum,
+                      std::optional<std::int64_t> stop_at) {
+    constexpr std::size_t counts_per_line = 5;
+    constexpr std::size_t count_spacing = 10;
+    const std::int64_t channel =
+        round_to_int32(number_value(columns(line, layout.channel_column, layout.channel_width)));
+    for (std::size_t k = 0; k < counts_per_line; ++k) {
+        const std::int64_t at = channel + static_cast<std::int64_t>(k);
+        if (at < 0 || at >= max_channels)
+            throw ReadFault("channel " + std::to_string(at) + " is outside 0 to 8800");
+        spectrum.counts[static_cast<std::size_t>(at)] = round_to_int32(number_value(
+            columns(line, layout.first_count_column + count_spacing * k, layout.count_width)));
+        if (stop_at && at >= *stop_at) break;
+    }
+}
+
 std::int32_t ticks_of_seconds(double seconds) {
     return round_to_int32(seconds * 50.0);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "spectrum/spectrum.h"
 
@@ -30,5 +34,20 @@ void reset_for_reader(Spectrum& spectrum, std::int16_t mca_number);
 // First 64 characters of a description line, of which 63 are kept space-padded,
 // with sample_desc_len 63.
 void set_sample_description(Spectrum& spectrum, std::string_view line);
+
+// Where the numbers of a data line of fixed columns stand (columns from 1): the
+// first channel's number, then five counts, one every 10 columns.
+struct CountColumns {
+    std::size_t channel_column;
+    std::size_t channel_width;
+    std::size_t first_count_column;
+    std::size_t count_width;
+};
+
+// Stores the five counts of one data line, for its channel and the four after it.
+// With `stop_at`, the line's counts end with that channel's. A channel outside 0
+// to 8800 is a ReadFault.
+void store_count_line(std::string_view line, const CountColumns& layout, Spectrum& spectrum,
+                      std::optional<std::int64_t> stop_at = std::nullopt);
 
 }  // namespace sorvane

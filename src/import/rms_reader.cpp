@@ -8,12 +8,13 @@
 
 #include "import/readers.h"
 #include "import/record_fields.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
 
 constexpr std::size_t max_energy_rows = 33;
-constexpr std::size_t counts_per_line = 5;
+constexpr CountColumns count_columns{1, 5, 6, 10};
 
 // One calibration point of the "#Energy" block: energy, centroid channel and
 // the centroid's uncertainty.
@@ -157,12 +158,6 @@ bool is_digits(std::string_view text) {
     return true;
 }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 bool is_calendar_date(int day, int month, int year) {
     static constexpr std::array<int, 12> days = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (year < 100 || month < 1 || month > 12 || day < 1) return false;
@@ -174,10 +169,10 @@ bool is_calendar_date(int day, int month, int year) {
 // "2001/05/14" as "14May011"; anything that is no year/month/day date is a fault.
 std::string start_date_of(std::string_view text) {
     std::array<std::string_view, 3> parts;
-    std::string_view rest = trimmed(text);
+    std::string_view rest = trimmed(text, " ");
     for (std::size_t i = 0; i < parts.size(); ++i) {
         std::size_t slash = i + 1 < parts.size() ? rest.find('/') : std::string_view::npos;
-        parts[i] = trimmed(rest.substr(0, slash));
+        parts[i] = trimmed(rest.substr(0, slash), " ");
         rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
     }
     const bool shaped = parts[0].size() == 4 && is_digits(parts[0]) && parts[1].size() <= 2 &&
@@ -212,15 +207,7 @@ void read_counts(TextLines& lines, Spectrum& spectrum) {
     for (int line_number = 0; line_number < line_limit; ++line_number) {
         const std::string_view line = lines.read_line();
         if (contains_keyword(line, "STOP")) break;
-        const std::int64_t channel = round_to_int32(number_value(columns(line, 1, 5)));
-        for (std::size_t k = 0; k < counts_per_line; ++k) {
-            const std::int64_t at = channel + static_cast<std::int64_t>(k);
-            if (at < 0 || at >= max_channels) {
-                throw ReadFault("channel " + std::to_string(at) + " is outside 0 to 8800");
-            }
-            spectrum.counts[static_cast<std::size_t>(at)] =
-                round_to_int32(number_value(columns(line, 6 + 10 * k, 10)));
-        }
+        store_count_line(line, count_columns, spectrum);
     }
 }
 

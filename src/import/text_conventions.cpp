@@ -8,18 +8,9 @@
 
 #include "import/read_fault.h"
 #include "platform/dos_pattern.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
-namespace {
-
-std::string_view trim_blanks(std::string_view text) {
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    std::size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-}  // namespace
 
 TextLines::TextLines(std::string bytes) : bytes_(std::move(bytes)) {
     lines_.reserve(bytes_.size() / 32 + 1);  // the analysers' lines are rarely shorter
@@ -73,7 +64,7 @@ std::size_t keyword_column(std::string_view line, std::string_view keyword) {
 }
 
 std::string_view get_field_view(std::string_view text, std::string_view separator, int n) {
-    std::string_view line = trim_blanks(text);
+    std::string_view line = trimmed(text, " ");
     if (separator.empty()) return line;
     const char sep = separator.front();
     std::size_t start = 0;

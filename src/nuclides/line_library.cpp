@@ -1,4 +1,5 @@
 #include "line_library.h"
+#include "platform/text_helpers.h"
 
 #include <algorithm>
 #include <array>
@@ -22,15 +23,8 @@ constexpr std::array<UnitSeconds, 5> half_life_units{{{"y", 365.2422 * seconds_p
                                                       {"m", 60.0},
                                                       {"s", 1.0}}};
 
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
-
 std::optional<double> number(std::string_view text) {
-    text = trimmed(text);
+    text = trimmed(text, " \t\r\n");
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     double value = 0.0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -50,7 +44,7 @@ public:
             auto end = text.find('\n', at);
             if (end == std::string_view::npos) end = text.size();
             ++line;
-            const std::string_view record = trimmed(text.substr(at, end - at));
+            const std::string_view record = trimmed(text.substr(at, end - at), " \t\r\n");
             at = end + 1;
             if (record.empty() || record.front() == '#') continue;
             auto fields = csv_fields(record);
@@ -58,7 +52,7 @@ public:
                 problem(line, "a quote is not closed");
                 continue;
             }
-            for (auto& field : *fields) field = std::string(trimmed(field));
+            for (auto& field : *fields) field = std::string(trimmed(field, " \t\r\n"));
             if (header_.empty())
                 header_ = std::move(*fields);
             else if (fields->size() != header_.size())
@@ -122,7 +116,7 @@ ChainNote chain_of(std::string_view note) {
     chain.series = std::string(note.substr(name_at, series_at - name_at)) + " series";
     const auto slash = note.find(" / ");
     if (member && slash != std::string_view::npos && slash < series_at)
-        chain.also_member = std::string(trimmed(note.substr(15, slash - 15)));
+        chain.also_member = std::string(trimmed(note.substr(15, slash - 15), " \t\r\n"));
     return chain;
 }
 

@@ -404,6 +404,15 @@ NuclideActivityRow activity_row(const ActivityCandidate& candidate, const Nuclid
     return row;
 }
 
+// The row of a candidate the step gives a verdict alone, with no number.
+NuclideActivityRow verdict_row(const ActivityCandidate& candidate, Verdict verdict,
+                               std::string reason = {}) {
+    NuclideNumbers n;
+    n.verdict = verdict;
+    n.reason = std::move(reason);
+    return activity_row(candidate, n);
+}
+
 NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context& c) {
     return activity_row(candidate, nuclide_numbers(candidate, c));
 }
@@ -568,20 +577,14 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
 
     const SpectrumAnalysis& analysis = *spectrum.analysis;
     if (!spectrum.energy_calibrated) {
-        for (const ActivityCandidate& candidate : candidates) {
-            NuclideActivityRow row;
-            row.nuclide = candidate.nuclide;
-            row.verdict = Verdict::no_energy_calibration;
-            row.identified = candidate.identified;
-            row.reason = "the spectrum has no energy calibration";
-            result.nuclides.push_back(row);
-        }
+        for (const ActivityCandidate& candidate : candidates)
+            result.nuclides.push_back(verdict_row(candidate, Verdict::no_energy_calibration,
+                                                  "the spectrum has no energy calibration"));
         return result;
     }
     if (!loaded.curve) {
         for (const ActivityCandidate& candidate : candidates)
-            result.nuclides.push_back(
-                {candidate.nuclide, Verdict::no_efficiency, {}, {}, {}, {}, 0.0, {}, {}});
+            result.nuclides.push_back(verdict_row(candidate, Verdict::no_efficiency));
         return result;
     }
     const double e_first = analysis.energy.energy(analysis.first);
@@ -596,8 +599,7 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
     if (!(spectrum.live_time_s > 0.0)) {
         result.messages.push_back("live time is 0: no activities");
         for (const ActivityCandidate& candidate : candidates)
-            result.nuclides.push_back(
-                {candidate.nuclide, Verdict::not_detected, {}, {}, {}, {}, 0.0, {}, {}});
+            result.nuclides.push_back(verdict_row(candidate, Verdict::not_detected));
         return result;
     }
     for (const ActivityCandidate& candidate : candidates)

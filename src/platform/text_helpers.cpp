@@ -15,6 +15,21 @@ std::string as_folder(std::string folder, char separator) {
     return folder;
 }
 
+std::string_view trimmed(std::string_view text, std::string_view blanks) {
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::string joined(const std::vector<std::string>& texts, std::string_view between) {
+    std::string out;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0) out += between;
+        out += texts[i];
+    }
+    return out;
+}
+
 std::string utf8_prefix(std::string_view text, std::size_t limit) {
     if (text.size() <= limit) return std::string(text);
     auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "contract/result_schema.h"
+#include "platform/text_helpers.h"
 #include "results/result_numbers.h"
 
 namespace sorvane {
@@ -138,13 +139,6 @@ constexpr std::array<ResultField<BudgetRow>, 6> budget_table{{
     {rs::budget_column::half_life, &BudgetRow::half_life, F::general},
     {rs::budget_column::quantity, &BudgetRow::quantity, F::general},
 }};
-
-std::string_view trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
 
 std::string number_form(const Number& value, FieldForm form) {
     if (!value) return "-";

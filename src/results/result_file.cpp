@@ -6,24 +6,18 @@
 #include <limits>
 
 #include "contract/result_schema.h"
+#include "platform/text_helpers.h"
 
 namespace sorvane {
 namespace {
 
 namespace rs = result_schema;
 
-std::string_view trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
 std::optional<std::pair<std::string, std::string>> named_value(std::string_view line) {
     const auto equals = line.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
-    return std::pair{std::string(trim(line.substr(0, equals))),
-                     std::string(trim(line.substr(equals + 1)))};
+    return std::pair{std::string(trimmed(line.substr(0, equals))),
+                     std::string(trimmed(line.substr(equals + 1)))};
 }
 
 // The legend of results written before the legend existed.
@@ -81,7 +75,7 @@ private:
 class Reader {
 public:
     void line(std::string_view line) {
-        const std::string_view text = trim(line);
+        const std::string_view text = trimmed(line);
         if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
             section_ = std::string(text.substr(1, text.size() - 2));
             return;
@@ -128,9 +122,9 @@ private:
     void legend_line(std::string_view text) {
         const auto end = text.find_first_of(" \t=:");
         if (end == std::string_view::npos) return;
-        std::string_view meaning = trim(text.substr(end));
+        std::string_view meaning = trimmed(text.substr(end));
         if (!meaning.empty() && (meaning.front() == '=' || meaning.front() == ':'))
-            meaning = trim(meaning.substr(1));
+            meaning = trimmed(meaning.substr(1));
         result_.flag_legend.emplace_back(std::string(text.substr(0, end)), std::string(meaning));
     }
 
@@ -248,7 +242,7 @@ std::string peak_nuclide(const ResultModel& result, std::size_t row) {
 
 std::string flags_in_words(const ResultModel& result, std::string_view letters) {
     std::string out;
-    for (char letter : trim(letters)) {
+    for (char letter : trimmed(letters)) {
         if (letter == '-') continue;
         std::string meaning(1, letter);
         for (const auto& [key, words] : result.flag_legend)

@@ -22,13 +22,6 @@ std::string fixed_text(double value, int decimals) {
     return text;
 }
 
-std::string exact_text(double value) {
-    char buffer[40];
-    const auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 10).ptr;
-    return std::string(buffer, end);
-}
-
 // Counts are whole numbers: written as such they cost a tenth of a general number.
 std::string count_text(double count) {
     if (count == std::floor(count) && std::fabs(count) < 1e15) {

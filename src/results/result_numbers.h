@@ -9,9 +9,6 @@ namespace sorvane {
 std::string number_text(double value);
 // A fixed count of decimals, as printf's "%.*f".
 std::string fixed_text(double value, int decimals);
-// 10 significant digits: a fit's parameters, so that its curve drawn again matches
-// the fit's to far below a pixel.
-std::string exact_text(double value);
 // A whole count as an integer, else as number_text.
 std::string count_text(double count);
 

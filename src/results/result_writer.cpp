@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "contract/number_forms.h"
 #include "contract/result_schema.h"
 #include "results/result_fields.h"
 #include "results/result_numbers.h"
@@ -108,14 +109,17 @@ void plain_table(Lines& lines, const ResultRows<Row>& table,
 void view_sections(Lines& lines, const ResultModel& model) {
     lines.section(rs::section::regions);
     std::string& text = lines.text();
+    // A fit's parameters with 10 significant digits, so that its curve drawn again
+    // matches the fit's to far below a pixel.
     for (const auto& c : model.regions) {
         text += std::string(rs::region_key::region) + " = " + std::to_string(c.first) + " " +
-                std::to_string(c.last) + " " + exact_text(c.level) + " " + exact_text(c.slope) +
-                " " + exact_text(c.bkg_shape) + "\r\n";
+                std::to_string(c.last) + " " + ten_digit_form(c.level) + " " +
+                ten_digit_form(c.slope) + " " + ten_digit_form(c.bkg_shape) + "\r\n";
         for (const auto& p : c.peaks)
-            text += std::string(rs::region_key::peak) + " = " + exact_text(p.centroid) + " " +
-                    exact_text(p.area) + " " + exact_text(p.sigma) + " " + exact_text(p.tail) +
-                    " " + exact_text(p.step) + " " + exact_text(p.step_sigma) + "\r\n";
+            text += std::string(rs::region_key::peak) + " = " + ten_digit_form(p.centroid) + " " +
+                    ten_digit_form(p.area) + " " + ten_digit_form(p.sigma) + " " +
+                    ten_digit_form(p.tail) + " " + ten_digit_form(p.step) + " " +
+                    ten_digit_form(p.step_sigma) + "\r\n";
     }
     lines.section(rs::section::counts);
     text.reserve(text.size() + model.counts.size() * 7);
@@ -171,7 +175,7 @@ void round_to_written(ResultModel& model) {
     round_rows(model.nuclide_lines, nuclide_line_columns());
     round_rows(model.unexplained_peaks, unexplained_columns());
     round_rows(model.activity_budget, budget_columns());
-    constexpr int exact = 10;  // the digits of exact_text
+    constexpr int exact = 10;  // the digits of ten_digit_form
     for (auto& c : model.regions) {
         for (double* v : {&c.level, &c.slope, &c.bkg_shape}) *v = as_written(*v, exact);
         for (auto& p : c.peaks)

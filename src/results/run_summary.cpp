@@ -7,6 +7,7 @@
 #include "platform/dos_pattern.h"
 #include "platform/file_system.h"
 #include "platform/result_set.h"
+#include "platform/text_helpers.h"
 #include "results/nuclide_list.h"
 #include "results/peak_table.h"
 #include "results/result_numbers.h"
@@ -72,12 +73,6 @@ std::vector<SummaryActivity> activities_of(const ResultModel& result) {
                        t.cell(row, column::decision), t.cell(row, column::identified)});
     }
     return out;
-}
-
-std::string joined(const std::vector<std::string>& names) {
-    std::string text;
-    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
-    return text;
 }
 
 // A result older than this run is an earlier run's: this run failed for it, with

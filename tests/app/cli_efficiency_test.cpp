@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "activity/efficiency_file.h"
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 #include "support/cli_run.h"
 
 namespace sorvane {

@@ -4,9 +4,9 @@
 
 #include <sstream>
 
-#include "platform/memory_file_system.h"
 #include "platform/real_platform.h"
 #include "support/cli_run.h"
+#include "support/memory_file_system.h"
 #include "support/test_files.h"
 
 namespace sorvane {

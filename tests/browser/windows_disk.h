@@ -5,7 +5,7 @@
 
 #include "browser/browsers.h"
 #include "form/form1.h"
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 #include "support/scripted_ui.h"
 
 namespace sorvane {

@@ -41,6 +41,28 @@ TEST(NumberForms, MagnitudesBeyondFifteenDigitsUseAnExponent) {
     EXPECT_EQ(signed_number_form(-2.5e20), "-2.5E+20");
 }
 
+// printf's "%.10g": ten significant digits, trailing zeros dropped, an exponent of
+// at least two digits below 1e-4 and from 1e10 on.
+TEST(NumberForms, TenDigitFormIsPrintfsTenSignificantDigits) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {0.05, "0.05"},
+        {0.1 + 0.2, "0.3"},
+        {-2.5, "-2.5"},
+        {100, "100"},
+        {0, "0"},
+        {1.0 / 3.0, "0.3333333333"},
+        {0.0001, "0.0001"},
+        {0.00001, "1e-05"},
+        {1e-12, "1e-12"},
+        {1234567890, "1234567890"},
+        {12345678901, "1.23456789e+10"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ten_digit_form(c.value), c.text) << c.text;
+}
+
 struct PaddedCase {
     double value;
     int integer_digits;

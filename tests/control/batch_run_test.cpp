@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/memory_file_system.h"
-#include "platform/scripted_process.h"
+#include "support/memory_file_system.h"
+#include "support/scripted_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 

@@ -7,7 +7,7 @@
 #include "form/directory_field.h"
 #include "form/form1.h"
 #include "form/type_selector.h"
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 #include "support/scripted_ui.h"
 
 namespace sorvane {

@@ -8,9 +8,9 @@
 
 #include "control/batch_run.h"
 #include "control/control_file.h"
-#include "platform/memory_file_system.h"
-#include "platform/scripted_process.h"
 #include "support/faulty_file_system.h"
+#include "support/memory_file_system.h"
+#include "support/scripted_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 

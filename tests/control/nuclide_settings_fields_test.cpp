@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "control/nuclide_settings_store.h"
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 
 namespace sorvane {
 namespace {

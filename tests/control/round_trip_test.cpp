@@ -9,7 +9,7 @@
 #include "form/directory_field.h"
 #include "form/type_selector.h"
 #include "import/raw_file_types.h"
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 #include "support/scripted_ui.h"
 
 namespace sorvane {

@@ -5,8 +5,8 @@
 
 #include "app/cli.h"
 #include "import/reader_fixture.h"
-#include "platform/memory_file_system.h"
 #include "support/field_case.h"
+#include "support/memory_file_system.h"
 #include "support/test_files.h"
 
 namespace sorvane {

@@ -9,7 +9,7 @@
 
 #include "app/cli.h"
 #include "import/read_raw_file.h"
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 #include "support/scripted_ui.h"
 
 namespace sorvane {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "nuclides/library_files.h"
-#include "platform/memory_file_system.h"
 #include "platform/real_platform.h"
+#include "support/memory_file_system.h"
 
 namespace sorvane::nuclides {
 namespace {

@@ -88,6 +88,8 @@ TEST(ActivityStep, VerdictsAndActivities) {
         ASSERT_EQ(r.result.nuclides.size(), 1u) << c.what;
         const NuclideActivityRow& row = r.result.nuclides[0];
         EXPECT_EQ(row.verdict, c.verdict) << c.what;
+        // Identification's verdict stands beside the decision, whatever the decision.
+        EXPECT_EQ(row.identified, c.identified) << c.what;
         EXPECT_EQ(row.activity.has_value(), c.activity > 0.0) << c.what;
         if (row.activity) {
             EXPECT_NEAR(row.activity->activity / c.activity, 1.0, 0.005) << c.what;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 
 namespace sorvane {
 namespace {

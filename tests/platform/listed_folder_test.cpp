@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 #ifndef _WIN32
 #include "platform/posix_file_system.h"
 #endif

@@ -27,6 +27,7 @@
 #include "platform/system_folder.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
+#include "support/window_harness.h"
 #include "ui/qt/main_window_view.h"
 #include "ui/qt/nuclide_settings_dialog.h"
 #include "ui/qt/run_summary_view.h"
@@ -51,25 +52,23 @@ std::string children_of_this_process() {
     return ids.str();
 }
 
+// A home folder of the test's own, removed after it.
+struct TemporaryHome {
+    TemporaryHome() : config(home.path() + "config"), results(home.path() + "results/") {}
+    TempFolder home;
+    const std::string config;
+    const std::string results;
+};
+
 // The window started as the program starts it, with XDG_CONFIG_HOME pointing at a
-// folder that does not exist yet.
-struct FirstStart {
-    FirstStart() : config(home.path() + "config"), results(home.path() + "results/") {
+// folder that does not exist yet. The home comes first, so that it outlives the window.
+struct FirstStart : TemporaryHome, WindowHarness<RealFileSystem, RealProcess> {
+    FirstStart() {
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config));
         stdfs::create_directories(results);
         environment.system_dir = default_system_dir();
-        environment.bundled_runtime_dir = bundled_runtime_dir(files, {"", BUILD_RUNTIME_DIR});
+        environment.bundled_runtime_dir = bundled_runtime_dir(fs, {"", BUILD_RUNTIME_DIR});
         environment.date_text = [](std::int64_t) { return std::string("today"); };
-    }
-    void start() {
-        view = std::make_unique<MainWindowView>(window, services, environment);
-        view->start();
-    }
-    template <typename Widget>
-    Widget* find(const char* name) {
-        Widget* found = view->findChild<Widget*>(QString::fromLatin1(name));
-        if (found == nullptr) qFatal("no widget %s", name);
-        return found;
     }
     // Expands the tree from its drive down to `folder` and clicks it.
     bool open_in_tree(const char* tree_name, const std::string& folder) {
@@ -110,17 +109,6 @@ struct FirstStart {
         find<QAction>("nuclide_settings")->trigger();
         return find<NuclideSettingsDialog>("NuclideSettings");
     }
-
-    TempFolder home;
-    const std::string config;
-    const std::string results;
-    RealFileSystem files;
-    RealProcess process;
-    ScriptedUi ui;
-    Services services{files, process, ui};
-    StartupEnvironment environment;
-    MainWindow window;
-    std::unique_ptr<MainWindowView> view;
 };
 
 }  // namespace
@@ -170,7 +158,7 @@ private slots:
         std::ostringstream printed;
         QCOMPARE(run_sorvanecli({"convert", "--type", "simple", "--out", chn,
                                  std::string(DEMO_DIR) + "/simple_co60.asc"},
-                                day.files, printed, printed),
+                                day.fs, printed, printed),
                  0);
         const int count = qEnvironmentVariableIsSet("SORVANE_WATCH_FILES")
                               ? qEnvironmentVariableIntValue("SORVANE_WATCH_FILES")
@@ -243,8 +231,8 @@ private slots:
         FirstStart day;
         const std::string out = day.home.path() + "demo/";
         std::ostringstream printed;
-        QCOMPARE(run_sorvanecli({"demo", "--out", out, "--runtime-dir", BUILD_RUNTIME_DIR},
-                                day.files, printed, printed),
+        QCOMPARE(run_sorvanecli({"demo", "--out", out, "--runtime-dir", BUILD_RUNTIME_DIR}, day.fs,
+                                printed, printed),
                  0);
         stdfs::create_directories(day.config + "/sorvane");
         stdfs::copy_file(out + "system/sorvane.inf", day.config + "/sorvane/sorvane.inf");

@@ -25,10 +25,11 @@
 #include "form/type_selector.h"
 #include "platform/real_platform.h"
 
-#include "platform/memory_file_system.h"
-#include "platform/scripted_process.h"
+#include "support/memory_file_system.h"
+#include "support/scripted_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
+#include "support/window_harness.h"
 #include "ui/file_menu.h"
 #include "ui/qt/main_window_view.h"
 #include "ui/qt/qt_text.h"
@@ -39,8 +40,8 @@
 namespace sorvane {
 
 // One window on an in-memory machine, started as the program starts it.
-struct Harness {
-    explicit Harness(MemoryFileSystem::Flavour flavour) : fs(flavour) {
+struct Harness : WindowHarness<MemoryFileSystem, ScriptedProcess> {
+    explicit Harness(MemoryFileSystem::Flavour flavour) : WindowHarness(flavour) {
         const bool windows = flavour == MemoryFileSystem::Flavour::windows;
         const std::string root = windows ? "C:\\" : "/";
         const char sep = windows ? '\\' : '/';
@@ -53,28 +54,6 @@ struct Harness {
         environment.version = Version{2, 1, 8};
         environment.date_text = [](std::int64_t) { return std::string("08/12/2026 05:00"); };
     }
-    void start() {
-        view = std::make_unique<MainWindowView>(window, services, environment);
-        view->start();
-    }
-    template <typename Widget>
-    Widget* find(const char* name) {
-        Widget* found = view->findChild<Widget*>(QString::fromLatin1(name));
-        if (found == nullptr) qFatal("no widget %s", name);
-        return found;
-    }
-    // A user click on a button, wherever the layout has put it.
-    void click(const char* name) { find<QAbstractButton>(name)->click(); }
-    void trigger(const char* name) { find<QAction>(name)->trigger(); }
-    bool shown(const char* name) { return !find<QWidget>(name)->isHidden(); }
-
-    MemoryFileSystem fs;
-    ScriptedUi ui;
-    ScriptedProcess process;
-    Services services{fs, process, ui};
-    StartupEnvironment environment;
-    MainWindow window;
-    std::unique_ptr<MainWindowView> view;
 };
 
 class MainWindowViewTest : public QObject {

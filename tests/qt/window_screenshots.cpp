@@ -14,8 +14,8 @@
 #include <QTreeWidget>
 #include <cstdio>
 
-#include "platform/memory_file_system.h"
-#include "platform/scripted_process.h"
+#include "support/memory_file_system.h"
+#include "support/scripted_process.h"
 #include "support/scripted_ui.h"
 #include "ui/file_menu.h"
 #include "ui/qt/main_window_view.h"

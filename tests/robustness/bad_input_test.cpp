@@ -13,9 +13,9 @@
 #include "guarded_file_system.h"
 #include "import/base_name.h"
 #include "platform/dos_pattern.h"
-#include "platform/memory_file_system.h"
 #include "platform/real_platform.h"
 #include "support/cli_run.h"
+#include "support/memory_file_system.h"
 #include "support/test_files.h"
 #include "support/window_state.h"
 

@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "platform/memory_file_system.h"
 #include "run_batch.h"
+#include "support/memory_file_system.h"
 #include "support/test_files.h"
 
 namespace sorvane {

@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "contract/control_file_format.h"
-#include "platform/memory_file_system.h"
 #include "spectrum/chn_writer.h"
+#include "support/memory_file_system.h"
 
 namespace sorvane {
 namespace {

@@ -7,11 +7,11 @@
 #include "app/cli.h"
 #include "contract/nuclide_settings.h"
 #include "pipeline/analyse_spectrum.h"
-#include "platform/memory_file_system.h"
 #include "platform/real_platform.h"
 #include "run_batch.h"
 #include "spectrum/chn_reader.h"
 #include "support/cli_run.h"
+#include "support/memory_file_system.h"
 #include "support/test_files.h"
 
 namespace sorvane {

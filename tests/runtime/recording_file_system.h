@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 
 namespace sorvane::test {
 

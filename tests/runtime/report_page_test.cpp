@@ -5,45 +5,59 @@
 namespace sorvane {
 namespace {
 
-ActivityResult two_nuclides() {
-    ActivityResult result;
-    result.unit = "Bq/kg";
-    result.keys = {{"reference_time", "2026-01-01T00:00:00"},
-                   {"efficiency", "eff.txt (from 59.5 to 1408 keV, standard: S<1>)"},
-                   {"corrections", "no cascade-summing or self-absorption correction"}};
-    NuclideActivityRow found{"Cs-137",
-                             Verdict::detected,
-                             activity::NuclideActivity{},
-                             activity::CoverageInterval{95, 105, 100, 2.5},
-                             0.5,
-                             1.1,
-                             661.657,
-                             {},
-                             {}};
-    found.activity->activity = 100;
-    found.activity->d_activity = 2.5;
-    found.activity->lines_used = 1;
-    found.activity->budget = {3.0, 2.0, 1.0, 0.0, 0.0};
-    NuclideActivityRow missing{
-        "Co-60", Verdict::not_detected, {}, {}, 0.36783, 0.76792, 1332.492, {}, {}};
+// A result of two nuclides with activities, and the annihilation line the activity
+// step gives no verdict.
+ResultModel two_nuclides() {
+    ResultModel result;
+    result.spectrum.input = "/data/s1.chn";
+    result.spectrum.start = "2026-01-02 08:00:00";
+    result.spectrum.live_time = 3600;
+    result.spectrum.real_time = 3610;
+    result.nuclide_keys = {{"library", "lab.csv (3 nuclides, 7 lines)"},
+                           {"reference_time", "2026-01-01T00:00:00"},
+                           {"efficiency", "eff.txt (from 59.5 to 1408 keV, standard: S<1>)"},
+                           {"unit", "Bq/kg"},
+                           {"corrections", "no cascade-summing or self-absorption correction"}};
+    result.nuclides.columns = {"nuclide", "identified", "activity", "verdict"};
+    NuclideRow found;
+    found.nuclide = "Cs-137";
+    found.identified = false;
+    found.verdict = Verdict::detected;
+    found.activity = 100;
+    found.d_activity = 2.5;
+    found.coverage_low = 95;
+    found.coverage_high = 105;
+    found.decision_threshold = 0.5;
+    found.detection_limit = 1.1;
+    NuclideRow missing;
+    missing.nuclide = "Co-60";
+    missing.verdict = Verdict::not_detected;
+    missing.decision_threshold = 0.36783;
+    missing.detection_limit = 0.76792;
     // Identified by the library matching, yet its region stays below y*.
-    missing.primary = activity::PrimaryResult{0.2, 0.25};
+    missing.primary_result = 0.2;
+    missing.d_primary_result = 0.25;
     missing.identified = true;
-    result.nuclides = {found, missing};
+    NuclideRow annihilation;
+    annihilation.nuclide = "Annihilation-511";
+    annihilation.identified = true;
+    result.nuclides.rows = {annihilation, found, missing};
+    // The shares of variances 3, 2, 1, 0, 0.
+    result.activity_budget.rows = {{"Cs-137", 50.0, 100.0 / 3.0, 100.0 / 6.0, 0.0, 0.0}};
     return result;
 }
 
 TEST(ReportPage, ShowsWhatTheLaboratorySigns) {
-    const SpectrumFacts facts{"/data/s1.chn", "2026-01-02 08:00:00", 3600, 3610, 4096, "", ""};
-    const ActivityResult activity = two_nuclides();
+    ResultModel result = two_nuclides();
+    result.calibration.energy = {0.5, 0.25, 0};
+    result.calibration.recalibrated_energy = {0.1, 0.35, 0};
+    result.calibration.recalibration_lines = 6;
+    result.calibration.recalibration_residual_rms_kev = 0.02;
+    result.calibration.recalibration_residuals = {{2, 244.6974, 0.007}};
     ReportInput input;
     input.name = "s1";
     input.description = "soil <north> & \"field\"";
-    input.facts = &facts;
-    input.activity = &activity;
-    input.calibration_notes = {"recalibrated_energy = 0.1 0.35 0", "recalibration_lines = 6",
-                               "recalibration_residual_rms_kev = 0.02",
-                               "recalibration_residual = 2 244.6974 0.007"};
+    input.result = &result;
     input.svg = "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"></svg>";
     const std::string html = report_page(input);
     const char* expected[] = {
@@ -52,6 +66,8 @@ TEST(ReportPage, ShowsWhatTheLaboratorySigns) {
         "soil &lt;north&gt; &amp; &quot;field&quot;",  // the description escaped
         "<td class=\"key\">Live time</td><td>3600 s</td>",
         "<td class=\"key\">Real time</td><td>3610 s</td>",
+        "<td class=\"key\">Energy</td><td>E = 0.5 + 0.25 ch + 0 ch^2 keV</td>",
+        "<td class=\"key\"></td><td>Line library: lab.csv (3 nuclides, 7 lines)</td>",
         "standard: S&lt;1&gt;",
         "<th>Activity (Bq/kg)</th>",
         "<td>Cs-137</td><td>detected</td><td>100.0 &plusmn; 2.5</td><td>95.0 &ndash; 105.0</td>",
@@ -68,14 +84,15 @@ TEST(ReportPage, ShowsWhatTheLaboratorySigns) {
     EXPECT_EQ(html.find("<script"), std::string::npos);
     EXPECT_EQ(html.find("<?xml"), std::string::npos);
     EXPECT_EQ(html.find("recalibration_residual"), std::string::npos);
+    EXPECT_EQ(html.find("Width"), std::string::npos);  // the result holds no width
+    EXPECT_EQ(html.find("Annihilation-511"), std::string::npos);
 }
 
 // A page a laboratory issues: its header from the settings (empty fields left off),
 // the sample as the settings name it, the uncertainties with the chosen k and the
 // page saying so, and the lines for the signatures.
 TEST(ReportPage, CarriesTheLaboratorysHeaderTheChosenKAndSignatureLines) {
-    const SpectrumFacts facts{"/data/s1.chn", "2026-01-02 08:00:00", 3600, 3610, 4096, "", ""};
-    const ActivityResult activity = two_nuclides();
+    const ResultModel result = two_nuclides();
     NuclideSettings settings;
     settings.report_laboratory = "Radiation Lab <East>";
     settings.report_accreditation = "ISO/IEC 17025, No. 1234";
@@ -111,8 +128,7 @@ TEST(ReportPage, CarriesTheLaboratorysHeaderTheChosenKAndSignatureLines) {
         ReportInput input;
         input.name = "s1";
         input.description = "from the spectrum file";
-        input.facts = &facts;
-        input.activity = &activity;
+        input.result = &result;
         input.settings = &settings;
         const std::string html = report_page(input);
         for (const std::string& part : c.present)

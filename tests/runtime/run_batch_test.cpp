@@ -16,6 +16,7 @@
 #include "contract/nuclide_settings.h"
 #include "recording_file_system.h"
 #include "spectrum/chn_writer.h"
+#include "support/faulty_file_system.h"
 #include "support/synthetic.h"
 
 namespace sorvane {
@@ -213,33 +214,37 @@ TEST_F(RunBatch, ResultNamesTheChnFileAsStored) {
     }
 }
 
-TEST_F(RunBatch, MissingChnStillGivesAResultWithTheReason) {
-    request.base_names = {"gone"};
-    EXPECT_EQ(run(), run_some_failed);
-    const std::string text = result("gone");
-    ASSERT_FALSE(text.empty());
-    const auto peaks = text.find("flags\r\n[messages]\r\ncannot read /chn/gone.chn");
-    EXPECT_NE(peaks, std::string::npos) << text;
-    EXPECT_NE(log.str().find("gone: failed: cannot read /chn/gone.chn"), std::string::npos);
-}
-
-TEST_F(RunBatch, CorruptChnStillGivesAResultWithTheReason) {
-    fs.memory.add_file("/chn/bad.chn", "not a spectrum");
-    request.base_names = {"bad"};
-    EXPECT_EQ(run(), run_some_failed);
-    EXPECT_NE(
-        result("bad").find(
-            "[messages]\r\n/chn/bad.chn is no CHN file: shorter than the 32-byte CHN header\r\n"),
-        std::string::npos);
-}
-
-TEST_F(RunBatch, TruncatedChnIsRefusedNotReadPastItsEnd) {
-    add_spectrum("cut");
-    const std::string whole = *fs.memory.contents("/chn/cut.chn");
-    fs.memory.add_file("/chn/cut.chn", whole.substr(0, whole.size() - 100));
-    request.base_names = {"cut"};
-    EXPECT_EQ(run(), run_some_failed);
-    EXPECT_NE(result("cut").find("fit neither CHN layout"), std::string::npos);
+// A spectrum that cannot be read still gives a result, its reason among the messages
+// and on the log; a truncated file is refused, not read past its end.
+TEST_F(RunBatch, AnUnreadableChnStillGivesAResultWithTheReason) {
+    enum class Chn { missing, text, truncated };
+    const struct {
+        const char* base;
+        Chn chn;
+        const char* in_result;
+        const char* on_log;
+    } cases[] = {
+        {"gone", Chn::missing, "flags\r\n[messages]\r\ncannot read /chn/gone.chn",
+         "gone: failed: cannot read /chn/gone.chn"},
+        {"bad", Chn::text,
+         "[messages]\r\n/chn/bad.chn is no CHN file: shorter than the 32-byte CHN header\r\n",
+         "bad: failed: /chn/bad.chn is no CHN file"},
+        {"cut", Chn::truncated, "fit neither CHN layout", "cut: failed: /chn/cut.chn is no CHN"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = std::string("/chn/") + c.base + ".chn";
+        if (c.chn == Chn::text) fs.memory.add_file(path, "not a spectrum");
+        if (c.chn == Chn::truncated) {
+            add_spectrum(c.base);
+            const std::string whole = *fs.memory.contents(path);
+            fs.memory.add_file(path, whole.substr(0, whole.size() - 100));
+        }
+        request.base_names = {c.base};
+        log.str("");
+        EXPECT_EQ(run(), run_some_failed) << c.base;
+        EXPECT_NE(result(c.base).find(c.in_result), std::string::npos) << result(c.base);
+        EXPECT_NE(log.str().find(c.on_log), std::string::npos) << log.str();
+    }
 }
 
 TEST_F(RunBatch, AFailedWriteLeavesNoResultAndNoTemporaryFile) {
@@ -363,6 +368,37 @@ TEST_F(RunBatch, PlotOptionWritesAnSvg) {
     EXPECT_EQ(svg->rfind("<svg ", 0), 0u);
     EXPECT_NE(svg->find("<polyline"), std::string::npos);
     EXPECT_NE(svg->find(">2</text>"), std::string::npos);  // the second peak's number
+}
+
+// A table or plot that cannot be written is said in the result among the
+// analysis's messages, before those of identification, which comes after the plot.
+TEST_F(RunBatch, ASideFileThatCannotBeWrittenIsSaidBeforeIdentification) {
+    const struct {
+        std::size_t failing_write;  // 1 the receipt, 2 the table, 3 the plot, 4 the result
+        const char* said;
+    } cases[] = {
+        {2, "cannot write /res/a.csv: "},
+        {3, "cannot write /res/a.svg: "},
+    };
+    add_spectrum("a");
+    request.base_names = {"a"};
+    request.options.raw_data = analysis::RawDataOutput::csv;
+    request.options.plot = true;
+    NuclideSettings settings;
+    settings.identify = true;
+    settings.bundled_library = false;
+    settings.library_files = {"/lib/missing.csv"};
+    fs.memory.add_file("/sys/sorvane.inf.nuclides", render_nuclide_settings(settings));
+    for (const auto& c : cases) {
+        FaultyFileSystem faulty{fs};
+        faulty.full_from = c.failing_write;
+        faulty.frees_again = true;
+        EXPECT_EQ(run_batch(request, faulty, log), run_all_analysed);
+        const std::string text = result("a");
+        const auto said = text.find(c.said, text.find("[messages]\r\n"));
+        ASSERT_NE(said, std::string::npos) << c.said << text;
+        EXPECT_LT(said, text.find("cannot read the line library /lib/missing.csv")) << text;
+    }
 }
 
 TEST(StartText, ReadsTheChnDateAndTime) {

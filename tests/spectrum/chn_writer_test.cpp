@@ -12,8 +12,8 @@
 #include <fstream>
 
 #include "import/record_fields.h"
-#include "platform/memory_file_system.h"
 #include "platform/real_platform.h"
+#include "support/memory_file_system.h"
 #include "support/test_files.h"
 
 namespace sorvane {

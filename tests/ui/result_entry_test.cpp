@@ -4,7 +4,7 @@
 
 #include "form/option_groups.h"
 #include "form/type_selector.h"
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 
 namespace sorvane {
 namespace {

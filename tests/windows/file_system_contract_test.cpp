@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/memory_file_system.h"
 #include "platform/real_platform.h"
+#include "support/memory_file_system.h"
 #include "support/test_files.h"
 
 namespace sorvane {

@@ -6,12 +6,16 @@
 
 namespace sorvane {
 
-void show_field_mark(QLineEdit& field, const TextBox& box) {
-    const QString note = to_qt(box.mark());
+void show_amber_frame(QWidget& field, const QString& note) {
     if (field.toolTip() == note) return;
     field.setToolTip(note);
-    field.setStyleSheet(
-        note.isEmpty() ? QString() : QStringLiteral("QLineEdit { border: 2px solid #ffbf00; }"));
+    field.setStyleSheet(note.isEmpty() ? QString()
+                                       : QStringLiteral("%1 { border: 2px solid #ffbf00; }")
+                                             .arg(field.metaObject()->className()));
+}
+
+void show_field_mark(QLineEdit& field, const TextBox& box) {
+    show_amber_frame(field, to_qt(box.mark()));
 }
 
 }  // namespace sorvane

@@ -14,6 +14,7 @@
 #include "control/nuclide_settings_store.h"
 #include "platform/file_system.h"
 #include "platform/ui.h"
+#include "ui/qt/field_mark.h"
 #include "ui/qt/qt_text.h"
 
 namespace sorvane {
@@ -23,13 +24,6 @@ constexpr std::string_view dialog_title = "Nuclide settings";
 
 QString field_name(NuclideField field) {
     return QStringLiteral("nuclide_field_%1").arg(static_cast<int>(field));
-}
-
-void mark(QWidget& widget, const std::string& problem) {
-    widget.setToolTip(to_qt(problem));
-    widget.setStyleSheet(problem.empty() ? QString()
-                                         : QStringLiteral("%1 { border: 2px solid #ffbf00; }")
-                                               .arg(widget.metaObject()->className()));
 }
 
 const NuclideFieldInfo& info_of(NuclideField field) {
@@ -170,7 +164,7 @@ void NuclideSettingsDialog::field_edited(NuclideField field, const QString& text
         problems_.erase(field);
     else
         problems_[field] = problem;
-    mark(*widget, problem);
+    show_amber_frame(*widget, to_qt(problem));
     // A number taken otherwise than it reads says, beside the field, what was used.
     if (const auto hint = hints_.find(field); hint != hints_.end()) {
         const std::string note =

@@ -158,8 +158,7 @@ void print_result(const std::string& path, const FileSystem& fs, std::ostream& o
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line.front() == '[' && line.back() == ']')
             section = line.substr(1, line.size() - 2);
-        if (section == result_schema::section::peaks ||
-            section == result_schema::section::messages)
+        if (section == result_schema::section::peaks || section == result_schema::section::messages)
             out << line << '\n';
         if (section == result_schema::section::nuclides && !line.empty() && line.front() != '[' &&
             line.find(" = ") == std::string::npos) {

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "activity/efficiency_file.h"
-#include "support/memory_file_system.h"
 #include "support/cli_run.h"
+#include "support/memory_file_system.h"
 
 namespace sorvane {
 namespace {

@@ -1,11 +1,18 @@
 #include "coincidence_summing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 namespace sorvane::corrections {
 namespace {
+
+// Sum energies closer than this are one peak (recoil and rounding of the level energies).
+constexpr double same_peak_kev = 0.1;
+// Ways to a sum rarer than this per decay are dropped (they keep the sums finite).
+constexpr double negligible = 1e-10;
 
 double clamped(double efficiency) {
     return std::clamp(efficiency, 0.0, 1.0);
@@ -34,7 +41,6 @@ public:
     BranchModel(const DecayBranch& branch, const DetectorEfficiencies& detector)
         : branch_(branch), detector_(detector), count_(branch.levels.size()) {
         xray_total_ = xray_mean(detector.total);
-        xray_peak_ = xray_mean(detector.peak);
         build_steps();
         solve();
     }
@@ -53,32 +59,82 @@ public:
         return out;
     }
 
-    void add_sum_peaks(std::vector<SumPeak>& peaks, double least) const {
-        for (std::size_t a = 1; a < count_; ++a)
-            for (std::size_t b = 0; b < a; ++b) {
-                const double levels_apart =
-                    branch_.levels[a].energy_kev - branch_.levels[b].energy_kev;
-                const bool direct = std::any_of(steps_[a].begin(), steps_[a].end(),
-                                                [&](const Step& s) { return s.to == b; });
-                if (!direct) {
-                    const double counts = fed_quiet_[a] * full(a, b) * quiet_[b];
-                    add_peak(peaks, least, levels_apart, counts, path_words(a, b));
+    // The clean events of the branch (every detected radiation in full energy) by
+    // their summed energy; the sums of two or more radiations that outweigh a single
+    // line there are sum peaks.
+    void add_sum_peaks(std::vector<SumPeak>& peaks) const {
+        std::vector<std::map<long, Sum>> at(count_);
+        for (std::size_t j = count_; j-- > 1;) {
+            add(at[j], 0.0, 0, feed_quiet_[j], "");
+            for (const auto& e : feeding_emissions(j))
+                add(at[j], e.energy_kev, 1, e.probability, e.words);
+            for (const auto& [key, sum] : at[j]) {
+                if (sum.probability < negligible) continue;
+                const double energy = (key / 4) / 100.0;
+                const int emitted = static_cast<int>(key % 4);
+                for (const auto& step : steps_[j]) {
+                    add(at[step.to], energy, emitted,
+                        sum.probability * step.share * step_quiet(step), sum.words);
+                    for (const auto& e : step_emissions(step))
+                        add(at[step.to], energy + e.energy_kev, std::min(emitted + 1, 2),
+                            sum.probability * e.probability,
+                            sum.words.empty() ? e.words : sum.words + " + " + e.words);
                 }
-                const auto& level = branch_.levels[a];
-                const double after = full(a, b) * quiet_[b];
-                const double annihilation =
-                    level.positron_feeding *
-                    std::min(1.0, 2.0 * clamped(detector_.peak(annihilation_kev)));
-                add_peak(peaks, least, annihilation_kev + levels_apart, annihilation * after,
-                         "511.0 + " + path_words(a, b));
-                const double xray = level.ec_feeding * level.k_capture_fraction *
-                                    branch_.fluorescence_yield * xray_peak_;
-                add_peak(peaks, least, xray_energy() + levels_apart, xray * after,
-                         "K X-ray + " + path_words(a, b));
             }
+        }
+        std::map<long, std::array<double, 3>> by_energy;  // counts of 0, 1, 2+ radiations
+        std::map<long, std::string> words;
+        for (const auto& [key, sum] : at[0]) {
+            by_energy[key / 4][key % 4] += sum.probability;
+            if (key % 4 == 2) words[key / 4] = sum.words;
+        }
+        for (const auto& [energy_key, counts] : by_energy)
+            if (counts[2] > counts[1])
+                peaks.push_back({energy_key / 100.0, counts[2], words[energy_key]});
     }
 
 private:
+    // A radiation of a transition or of a feeding, detected in full energy.
+    struct Emission {
+        double energy_kev = 0.0;
+        double probability = 0.0;  // per transition taken (per decay for a feeding)
+        bool xray = false;
+        std::string words;
+    };
+
+    std::vector<Emission> xray_emissions(double k_vacancies, double share) const {
+        std::vector<Emission> out;
+        const double all = xray_photons();
+        for (const auto& line : branch_.k_xrays)
+            out.push_back({line.energy_kev,
+                           share * k_vacancies * branch_.fluorescence_yield * line.photons / all *
+                               clamped(detector_.peak(line.energy_kev)),
+                           true, "K X-ray"});
+        return out;
+    }
+
+    std::vector<Emission> step_emissions(const Step& step) const {
+        auto out = xray_emissions(step.k_share, step.share);
+        char words[32];
+        std::snprintf(words, sizeof words, "%.1f", step.energy_kev);
+        out.push_back({step.energy_kev,
+                       step.share * step.photon_share * clamped(detector_.peak(step.energy_kev)),
+                       false, words});
+        return out;
+    }
+
+    // The feeding's own radiation (per decay): the K X-ray after K capture, one of the
+    // two annihilation photons of a positron.
+    std::vector<Emission> feeding_emissions(std::size_t a) const {
+        const auto& level = branch_.levels[a];
+        auto out = xray_emissions(level.k_capture_fraction, level.ec_feeding);
+        out.push_back({annihilation_kev,
+                       level.positron_feeding *
+                           std::min(1.0, 2.0 * clamped(detector_.peak(annihilation_kev))),
+                       true, "511.0"});
+        return out;
+    }
+
     double xray_mean(const std::function<double(double)>& efficiency) const {
         double sum = 0.0, weight = 0.0;
         for (const auto& line : branch_.k_xrays) {
@@ -88,13 +144,10 @@ private:
         return weight > 0.0 ? sum / weight : 0.0;
     }
 
-    double xray_energy() const {
-        double sum = 0.0, weight = 0.0;
-        for (const auto& line : branch_.k_xrays) {
-            sum += line.photons * line.energy_kev;
-            weight += line.photons;
-        }
-        return weight > 0.0 ? sum / weight : 0.0;
+    double xray_photons() const {
+        double sum = 0.0;
+        for (const auto& line : branch_.k_xrays) sum += line.photons;
+        return sum;
     }
 
     void build_steps() {
@@ -141,6 +194,7 @@ private:
                                 branch_.fluorescence_yield * xray_total_ -
                             level.positron_feeding * annihilation_total;
         }
+        feed_quiet_ = fed_quiet_;
         for (std::size_t j = count_; j-- > 1;)
             for (const auto& step : steps_[j]) {
                 reached_[step.to] += reached_[j] * step.share;
@@ -160,39 +214,27 @@ private:
 
     double full(std::size_t a, std::size_t b) const { return full_[a * count_ + b]; }
 
-    // The likeliest all-full-energy path from a down to b, as "E1 + E2 + ...".
-    std::string path_words(std::size_t a, std::size_t b) const {
-        std::string words;
-        while (a != b) {
-            const Step* best = nullptr;
-            double best_weight = 0.0;
-            for (const auto& step : steps_[a]) {
-                if (step.to < b) continue;
-                const double weight = step.share * step.photon_share *
-                                      clamped(detector_.peak(step.energy_kev)) * full(step.to, b);
-                if (weight > best_weight) best = &step, best_weight = weight;
-            }
-            if (!best) break;
-            char energy[32];
-            std::snprintf(energy, sizeof energy, "%.1f", best->energy_kev);
-            words += (words.empty() ? "" : " + ") + std::string(energy);
-            a = best->to;
-        }
-        return words;
-    }
-
-    static void add_peak(std::vector<SumPeak>& peaks, double least, double energy_kev,
-                         double counts, const std::string& words) {
-        if (counts > least && counts > 0.0) peaks.push_back({energy_kev, counts, words});
-    }
-
     const DecayBranch& branch_;
     const DetectorEfficiencies& detector_;
     std::size_t count_;
     double xray_total_ = 0.0;
-    double xray_peak_ = 0.0;
     std::vector<std::vector<Step>> steps_;
-    std::vector<double> quiet_, reached_, fed_quiet_, full_;
+    std::vector<double> quiet_, reached_, fed_quiet_, feed_quiet_, full_;
+
+    struct Sum {
+        double probability = 0.0;
+        double largest = 0.0;  // the largest single way to this sum, whose words it keeps
+        std::string words;
+    };
+
+    // 4 x (energy in 0.01 keV) + radiations counted (0, 1, 2 for two or more).
+    static void add(std::map<long, Sum>& sums, double energy_kev, int emitted, double probability,
+                    const std::string& words) {
+        if (probability < negligible) return;
+        Sum& sum = sums[4 * std::lround(energy_kev * 100.0) + emitted];
+        sum.probability += probability;
+        if (probability > sum.largest) sum.largest = probability, sum.words = words;
+    }
 };
 
 std::vector<LineSummingFactor> factors_of(const Cascade& cascade,
@@ -245,11 +287,25 @@ const LineSummingFactor* factor_near(const std::vector<LineSummingFactor>& facto
 std::vector<SumPeak> sum_peaks(const Cascade& cascade, const DetectorEfficiencies& detector,
                                double least_counts_per_decay) {
     std::vector<SumPeak> peaks;
-    for (const auto& branch : cascade.branches)
-        BranchModel(branch, detector).add_sum_peaks(peaks, least_counts_per_decay);
+    for (const auto& branch : cascade.branches) BranchModel(branch, detector).add_sum_peaks(peaks);
     std::sort(peaks.begin(), peaks.end(),
               [](const auto& a, const auto& b) { return a.energy_kev < b.energy_kev; });
-    return peaks;
+    // Ways to one energy are one peak, named after its largest part.
+    std::vector<SumPeak> merged;
+    double largest = 0.0;
+    for (const auto& peak : peaks) {
+        if (!merged.empty() && peak.energy_kev - merged.back().energy_kev < same_peak_kev) {
+            merged.back().counts_per_decay += peak.counts_per_decay;
+            if (peak.counts_per_decay > largest)
+                largest = peak.counts_per_decay, merged.back().made_of = peak.made_of;
+            continue;
+        }
+        merged.push_back(peak);
+        largest = peak.counts_per_decay;
+    }
+    std::erase_if(merged,
+                  [&](const SumPeak& p) { return p.counts_per_decay <= least_counts_per_decay; });
+    return merged;
 }
 
 }  // namespace sorvane::corrections

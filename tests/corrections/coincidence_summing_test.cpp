@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -108,25 +109,42 @@ TEST(CoincidenceSumming, Co60LosesTheOtherLinesTotalEfficiency) {
     EXPECT_NEAR(upper->d_factor, 0.1 * total_1332, 1e-4);
 }
 
-// Na-22: the positron's annihilation photon and the 1274.5 keV gamma sum to a peak at
-// 1785.5 keV with 0.903 * 2 * 0.05 * 0.05 counts per decay (peak 0.05 everywhere).
+// Na-22: the positron's annihilation photon and the 1274.537 keV gamma sum to a peak
+// at 1785.54 keV with 0.903 * 2 * 0.05 * 0.05 counts per decay (peak 0.05 everywhere).
 TEST(CoincidenceSumming, Na22AnnihilationSumPeak) {
     const auto peaks = sum_peaks(shipped("Na-22"), flat(0.05, 0.2), 1e-4);
     ASSERT_EQ(peaks.size(), 1u);
-    EXPECT_NEAR(peaks[0].energy_kev, 510.99895 + 1274.577, 1e-9);
+    EXPECT_NEAR(peaks[0].energy_kev, 510.99895 + 1274.537, 0.005);
     EXPECT_NEAR(peaks[0].counts_per_decay, 0.903 * 2 * 0.05 * 0.05, 1e-12);
     EXPECT_EQ(peaks[0].made_of, "511.0 + 1274.5");
 }
 
-// Co-60's sum peak at 2505.7 keV: both photons in full energy, 0.9988 * 0.1 * 0.1 by
-// the main path (the crossover line 2505.692 keV itself is 2e-8 per decay).
-TEST(CoincidenceSumming, Co60SumPeakIsTheCrossoverLine) {
+// Co-60's sum peak at 2505.7 keV: both photons in full energy, 0.9988 * 0.1 * 0.1 by the
+// main path, outweighing the crossover line's own 2e-8 * 0.1 there: a sum peak, though
+// the crossover line's factor says it gains a thousandfold.
+TEST(CoincidenceSumming, Co60SumPeakOutweighsItsCrossoverLine) {
     const auto factors = summing_factors(shipped("Co-60"), flat(0.1, 0.3));
     const auto* crossover = factor_near(factors, 2505.692, 0.1);
     ASSERT_NE(crossover, nullptr);
-    EXPECT_GT(crossover->factor, 1000.0);  // its own counts are all but nothing
+    EXPECT_GT(crossover->factor, 1000.0);
     const auto peaks = sum_peaks(shipped("Co-60"), flat(0.1, 0.3), 1e-4);
-    EXPECT_TRUE(peaks.empty());  // a line of its own: not a sum peak by this definition
+    ASSERT_EQ(peaks.size(), 1u);
+    EXPECT_NEAR(peaks[0].energy_kev, 1173.228 + 1332.492, 0.015);  // sums kept to 0.01 keV
+    EXPECT_NEAR(peaks[0].counts_per_decay, 0.9988 * 0.1 * 0.1, 2e-5);
+    EXPECT_EQ(peaks[0].made_of, "1173.2 + 1332.5");
+}
+
+// Cs-134: 569.3 and 604.7 keV sum to 1174.0 keV across the 795.9 keV step, which
+// leaves nothing: 0.15368 (569.3 keV photons per decay) * 0.1 * (1 - 0.3) * 0.1, within
+// 5 % (the weaker ways to 1400.6 keV and the 563.2 keV branch are left out of the hand sum).
+TEST(CoincidenceSumming, Cs134SumAcrossAQuietStep) {
+    const auto peaks = sum_peaks(shipped("Cs-134"), flat(0.1, 0.3), 1e-4);
+    const auto found = std::find_if(peaks.begin(), peaks.end(), [](const SumPeak& p) {
+        return std::abs(p.energy_kev - 1174.05) < 0.05;
+    });
+    ASSERT_NE(found, peaks.end());
+    EXPECT_NEAR(found->counts_per_decay, 0.15368 * 0.1 * 0.7 * 0.1, 0.05 * 0.0011);
+    EXPECT_EQ(found->made_of, "569.3 + 604.7");
 }
 
 }  // namespace

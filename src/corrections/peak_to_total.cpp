@@ -103,7 +103,7 @@ std::optional<PeakToTotalCurve> fit_peak_to_total(const std::vector<PeakToTotalP
                                                   int order) {
     if (points.size() < 2) return std::nullopt;
     if (points.size() < 4) order = 1;
-    order = std::clamp(order, 1, 2);
+    order = std::clamp(order, 1, 3);
     const std::size_t n = static_cast<std::size_t>(order) + 1;
     std::vector<std::vector<double>> m(n, std::vector<double>(n, 0.0));
     std::vector<double> v(n, 0.0);
@@ -174,7 +174,7 @@ std::optional<PeakToTotalCurve> read_peak_to_total(std::string_view text, std::s
         words >> key;
         bool ok = true;
         if (key == "order") {
-            ok = static_cast<bool>(words >> order) && order >= 1 && order <= 2;
+            ok = static_cast<bool>(words >> order) && order >= 1 && order <= 3;
         } else if (key == "range") {
             ok = static_cast<bool>(words >> curve.energy_min_kev >> curve.energy_max_kev) &&
                  curve.energy_min_kev > 0.0 && curve.energy_max_kev >= curve.energy_min_kev;

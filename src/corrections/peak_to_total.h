@@ -39,8 +39,8 @@ std::optional<PeakToTotalPoint> peak_to_total_point(const ChannelCounts& spectru
                                                     const std::vector<NetPeak>& peaks,
                                                     double low_cut_kev, std::string source);
 
-// ln PT = sum_k a_k x^k, x = ln(E / 1000 keV), by weighted least squares; order 1 or 2
-// (1 when fewer than four points). Outside the points' range the curve goes on
+// ln PT = sum_k a_k x^k, x = ln(E / 1000 keV), by weighted least squares; order 1
+// up to 3 (1 when fewer than four points). Outside the points' range the curve goes on
 // linearly in ln E from its end, with the end's slope.
 struct PeakToTotalCurve {
     std::vector<double> coefficients;

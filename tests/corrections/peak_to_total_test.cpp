@@ -91,7 +91,7 @@ TEST(PeakToTotal, FileRoundTripAndBadFiles) {
         const char* problem;
     };
     const Bad bad[] = {
-        {"order 3\n", "line 1: \"order 3\" is not understood"},
+        {"order 4\n", "line 1: \"order 4\" is not understood"},
         {"order 1\nrange 1 2\ncoefficients 1 x\n",
          "line 3: \"coefficients 1 x\" is not understood"},
         {"order 1\nrange 1 2\ncoefficients 1\n", "the file needs an order line"},

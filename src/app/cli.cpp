@@ -12,7 +12,10 @@ constexpr const char* usage =
     "  sorvanecli go [--system-dir DIR] [--type CODE|NAME] [--out DIR] [FILE...]\n"
     "                                                            \"GO\" from the saved options\n"
     "  sorvanecli demo [--out DIR]                               converts and analyses the demo "
-    "spectra\n";
+    "spectra\n"
+    "  sorvanecli peak-to-total [--background BG.res] --out PT.txt SPECTRUM.res...\n"
+    "                                                            peak-to-total curve of point "
+    "sources\n";
 
 }  // namespace
 
@@ -27,6 +30,7 @@ int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::os
     if (args[0] == "show") return run_show(rest, fs, out, err);
     if (args[0] == "go") return run_go(rest, fs, out, err);
     if (args[0] == "demo") return run_demo(rest, fs, out, err);
+    if (args[0] == "peak-to-total") return run_peak_to_total(rest, fs, out, err);
     err << "sorvanecli: unknown command \"" << args[0] << "\"\n" << usage;
     return 2;
 }

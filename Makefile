@@ -54,7 +54,7 @@ bench: build
 	$(BUILD)/bench/summing/bench_summing data/nuclides/cascades.csv 4000000
 	@if [ -d "$(REALDATA)/reference/iaea2002" ]; then \
 	    $(BUILD)/bench/summing/iaea_factors $(REALDATA)/reference/iaea2002 data/nuclides; fi
-	$(BUILD)/bench/summing/iaea_attenuation
+	$(BUILD)/bench/summing/iaea_attenuation data/nuclides
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

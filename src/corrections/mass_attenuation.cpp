@@ -1,16 +1,31 @@
 #include "mass_attenuation.h"
 
+#include <algorithm>
 #include <cmath>
-
-#ifdef SORVANE_HAVE_XRAYLIB
-#include <xraylib.h>
-#endif
+#include <cstdlib>
+#include <sstream>
 
 namespace sorvane::corrections {
 namespace {
 
 constexpr double electron_kev = 510.99895;
-constexpr double table_end_kev = 800.0;  // xraylib's cross sections go no further
+
+// One element's value at `energy_kev`, or nothing below its table.
+std::optional<double> element_value(const std::vector<AttenuationTable::Point>& points,
+                                    double energy_kev) {
+    if (points.empty() || energy_kev < points.front().energy_kev) return std::nullopt;
+    const auto& last = points.back();
+    if (energy_kev >= last.energy_kev)
+        return last.cm2_per_g * klein_nishina(energy_kev) / klein_nishina(last.energy_kev);
+    const auto upper = std::upper_bound(
+        points.begin(), points.end(), energy_kev,
+        [](double e, const AttenuationTable::Point& p) { return e < p.energy_kev; });
+    const auto lower = upper - 1;
+    const double t =
+        std::log(energy_kev / lower->energy_kev) / std::log(upper->energy_kev / lower->energy_kev);
+    return std::exp(std::log(lower->cm2_per_g) +
+                    t * (std::log(upper->cm2_per_g) - std::log(lower->cm2_per_g)));
+}
 
 }  // namespace
 
@@ -21,41 +36,55 @@ double klein_nishina(double energy_kev) {
            (1.0 + 3.0 * k) / ((1.0 + 2.0 * k) * (1.0 + 2.0 * k));
 }
 
-#ifdef SORVANE_HAVE_XRAYLIB
-
-bool attenuation_available() {
-    return true;
+std::optional<AttenuationTable> read_attenuation_table(std::string_view text,
+                                                       const std::string& path,
+                                                       std::string& problem) {
+    AttenuationTable table;
+    table.by_z.resize(93);
+    std::istringstream in{std::string(text)};
+    std::string line;
+    bool header = true;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        if (header) {
+            header = false;
+            if (line != "z,energy_keV,cm2_per_g") {
+                problem = path + " line " + std::to_string(number) +
+                          ": the header must be z,energy_keV,cm2_per_g";
+                return std::nullopt;
+            }
+            continue;
+        }
+        int z = 0;
+        double energy = 0.0, value = 0.0;
+        char comma1 = 0, comma2 = 0;
+        std::istringstream row(line);
+        if (!(row >> z >> comma1 >> energy >> comma2 >> value) || comma1 != ',' || comma2 != ',' ||
+            z < 1 || z > 92 || !(energy > 0.0) || !(value > 0.0) ||
+            (!table.by_z[z].empty() && energy <= table.by_z[z].back().energy_kev)) {
+            problem = path + " line " + std::to_string(number) + ": \"" + line +
+                      "\" is not Z 1-92, a rising energy and a value above 0";
+            return std::nullopt;
+        }
+        table.by_z[z].push_back({energy, value});
+    }
+    return table;
 }
 
-MassAttenuation mass_attenuation(const Composition& composition, double energy_kev) {
-    if (!(energy_kev > 1.0)) return {std::nullopt, "the energy must be above 1 keV"};
-    const double at = std::min(energy_kev, table_end_kev);
-    const double carried =
-        energy_kev > table_end_kev ? klein_nishina(energy_kev) / klein_nishina(table_end_kev) : 1.0;
+MassAttenuation mass_attenuation(const AttenuationTable& table, const Composition& composition,
+                                 double energy_kev) {
     double sum = 0.0;
     for (const auto& element : composition) {
-        xrl_error* error = nullptr;
-        const double value = CS_Total(element.z, at, &error);
-        if (error) {
-            const std::string why = error->message;
-            xrl_error_free(error);
-            return {std::nullopt, "xraylib: " + why};
-        }
-        sum += element.mass_fraction * value * carried;
+        const auto value = element.z > 0 && element.z < static_cast<int>(table.by_z.size())
+                               ? element_value(table.by_z[element.z], energy_kev)
+                               : std::nullopt;
+        if (!value)
+            return {std::nullopt, "no attenuation coefficient of Z " + std::to_string(element.z) +
+                                      " at " + std::to_string(energy_kev) + " keV in the table"};
+        sum += element.mass_fraction * *value;
     }
     return {sum, {}};
 }
-
-#else
-
-bool attenuation_available() {
-    return false;
-}
-
-MassAttenuation mass_attenuation(const Composition&, double) {
-    return {std::nullopt, "self-attenuation is not available in this build (no xraylib)"};
-}
-
-#endif
 
 }  // namespace sorvane::corrections

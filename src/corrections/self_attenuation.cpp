@@ -86,11 +86,11 @@ double self_attenuation(const Container& container, const DetectorDisk& detector
     return all > 0.0 ? seen / all : 1.0;
 }
 
-TransferFactor attenuation_transfer(const Container& container, const DetectorDisk& detector,
-                                    const SampleMatter& sample, const SampleMatter& standard,
-                                    double energy_kev) {
-    const auto sample_mu = mass_attenuation(sample.composition, energy_kev);
-    const auto standard_mu = mass_attenuation(standard.composition, energy_kev);
+TransferFactor attenuation_transfer(const AttenuationTable& table, const Container& container,
+                                    const DetectorDisk& detector, const SampleMatter& sample,
+                                    const SampleMatter& standard, double energy_kev) {
+    const auto sample_mu = mass_attenuation(table, sample.composition, energy_kev);
+    const auto standard_mu = mass_attenuation(table, standard.composition, energy_kev);
     if (!sample_mu.cm2_per_g) return {std::nullopt, sample_mu.problem};
     if (!standard_mu.cm2_per_g) return {std::nullopt, standard_mu.problem};
     const double f_sample =

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "mass_attenuation.h"
 #include "sample_matter.h"
 
 namespace sorvane::corrections {
@@ -48,8 +49,8 @@ struct TransferFactor {
 
 // The ratio of the sample's self-attenuation to the standard's, at one energy, in the
 // same container and detector.
-TransferFactor attenuation_transfer(const Container& container, const DetectorDisk& detector,
-                                    const SampleMatter& sample, const SampleMatter& standard,
-                                    double energy_kev);
+TransferFactor attenuation_transfer(const AttenuationTable& table, const Container& container,
+                                    const DetectorDisk& detector, const SampleMatter& sample,
+                                    const SampleMatter& standard, double energy_kev);
 
 }  // namespace sorvane::corrections

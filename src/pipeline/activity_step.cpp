@@ -46,7 +46,21 @@ struct Context {
     double low_kev = 0.0;
     double high_kev = 0.0;
     std::vector<std::string>* messages = nullptr;
+    const LineCorrectionOf* correction = nullptr;  // none when the corrections are off
 };
+
+// The line's factors go with its emission probability: its counts are divided by
+// eps p C T t, and u(C) joins u(p).
+void apply_correction(const LineCorrection& factor, LineMeasurement& measured,
+                      LineActivityRow& row) {
+    const double scale = factor.summing * factor.attenuation;
+    measured.d_emission_probability =
+        std::hypot(measured.d_emission_probability * scale,
+                   measured.emission_probability * factor.attenuation * factor.d_summing);
+    measured.emission_probability *= scale;
+    row.summing_factor = factor.summing;
+    row.attenuation_factor = factor.attenuation;
+}
 
 // Two lines of one nuclide closer than 2 FWHM, fitted as neighbours in one region
 // (Ba-133 79.6 and 81.0 keV) or matched to one peak, share their counts unreliably
@@ -148,7 +162,7 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
     if (!row.reason.empty()) {
         row.verdict = Verdict::not_computable;
         for (const CandidateLine& line : candidate.lines)
-            row.lines.push_back({line.energy_kev, {}});
+            row.lines.push_back({line.energy_kev, {}, {}, {}});
         return row;
     }
 
@@ -190,6 +204,9 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
                 measured.d_area = std::hypot(measured.d_area, partner.d_area);
             }
         }
+        if (c.correction)
+            apply_correction((*c.correction)(candidate.nuclide, line.energy_kev), measured,
+                             line_row);
         const LineActivity la = activity::line_activity(measured, c.curve, common);
         if (in_range && la.inside_curve && la.conversion > 0.0) {
             const double expected = 1.0 / la.conversion;  // p eff, up to common factors
@@ -436,7 +453,11 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
         result.keys.emplace_back("efficiency", loaded.path + " (not usable)");
     }
     result.keys.emplace_back("unit", result.unit);
-    result.keys.emplace_back("corrections", "no cascade-summing or self-absorption correction");
+    result.keys.emplace_back("corrections",
+                             loaded.corrections.correction
+                                 ? loaded.corrections.description
+                                 : std::string("no cascade-summing or self-absorption correction"));
+    result.corrected = static_cast<bool>(loaded.corrections.correction);
     if (spectrum.analysis == nullptr) return result;
 
     const SpectrumAnalysis& analysis = *spectrum.analysis;
@@ -465,7 +486,8 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
                           start_after_reference,
                           std::min(e_first, e_last),
                           std::max(e_first, e_last),
-                          &result.messages};
+                          &result.messages,
+                          loaded.corrections.correction ? &loaded.corrections.correction : nullptr};
     if (!(spectrum.live_time_s > 0.0)) {
         result.messages.push_back("live time is 0: no activities");
         for (const ActivityCandidate& candidate : candidates)

@@ -55,6 +55,10 @@ bench: build
 	else echo "no $(REALDATA)/reference: the reference benchmarks are skipped (set REALDATA)"; fi
 	BUILD=$(BUILD) sh bench/nuclides/run_bench.sh 300 17
 	$(BUILD)/bench/activity/bench_activity .
+	$(BUILD)/bench/summing/bench_summing data/nuclides/cascades.csv 4000000
+	@if [ -d "$(REALDATA)/reference/iaea2002" ]; then \
+	    $(BUILD)/bench/summing/iaea_factors $(REALDATA)/reference/iaea2002 data/nuclides; fi
+	$(BUILD)/bench/summing/iaea_attenuation data/nuclides
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "contract/result_schema.h"
+#include "nuclides/library_files.h"
 #include "pipeline/activity_step.h"
 #include "pipeline/analyse_spectrum.h"
 #include "pipeline/background_step.h"
@@ -334,6 +335,15 @@ int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
                          {}};
     if (nuclides.run.active) {
         nuclides.curve = load_activity_curve(fs, request.system_dir, nuclides.run.settings);
+        if (nuclides.curve.curve) {
+            nuclides.curve.corrections = load_line_corrections(
+                fs, request.system_dir,
+                nuclides::find_bundled_library(fs, bundled_library_folders(fs)),
+                nuclides.run.settings, *nuclides.curve.curve);
+            nuclides.curve.problems.insert(nuclides.curve.problems.end(),
+                                           nuclides.curve.corrections.problems.begin(),
+                                           nuclides.curve.corrections.problems.end());
+        }
         for (const auto& problem : nuclides.curve.problems) log << problem << "\n";
         nuclides.background =
             load_background(fs, request.system_dir, nuclides.run.settings, request.options);

@@ -5,7 +5,8 @@ set -euo pipefail
 #   tools/install-deps.sh            what `make run` and `make test` need
 #   tools/install-deps.sh windows    also the mingw-w64 cross compiler and Wine
 #   tools/install-deps.sh package    also what `make package` needs
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev qt6-base-dev qt6-svg-dev xvfb poppler-utils)
+# libxrl-dev: xraylib, the mass attenuation coefficients of the self-attenuation correction.
+packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev clang clang-format libclang-rt-14-dev qt6-base-dev qt6-svg-dev xvfb poppler-utils libxrl-dev)
 apt_options=()
 case "${1:-}" in
     # The posix thread model of mingw-w64 has std::mutex; Wine runs the tests.

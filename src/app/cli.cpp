@@ -14,7 +14,11 @@ constexpr const char* usage =
     "  sorvanecli demo [--out DIR]                               converts and analyses the demo "
     "spectra\n"
     "  sorvanecli efficiency RESULT.res --certificate FILE.csv --out EFF.txt\n"
-    "                                                            efficiency curve of a standard\n";
+    "                                                            efficiency curve of a standard\n"
+
+    "  sorvanecli peak-to-total [--background BG.res] --out PT.txt SPECTRUM.res...\n"
+    "                                                            peak-to-total curve of point "
+    "sources\n";
 
 }  // namespace
 
@@ -30,6 +34,7 @@ int run_sorvanecli(const std::vector<std::string>& args, FileSystem& fs, std::os
     if (args[0] == "go") return run_go(rest, fs, out, err);
     if (args[0] == "demo") return run_demo(rest, fs, out, err);
     if (args[0] == "efficiency") return run_efficiency(rest, fs, out, err);
+    if (args[0] == "peak-to-total") return run_peak_to_total(rest, fs, out, err);
     err << "sorvanecli: unknown command \"" << args[0] << "\"\n" << usage;
     return 2;
 }

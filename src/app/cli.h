@@ -38,6 +38,11 @@ int run_demo(const std::vector<std::string>& args, FileSystem& fs, std::ostream&
 int run_efficiency(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
                    std::ostream& err);
 
+// sorvanecli peak-to-total [--background BG.res] [--low-cut KEV] [--order N] --out PT.txt
+// SPECTRUM.res...: the peak-to-total curve of single-photon point-source results
+int run_peak_to_total(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
+                      std::ostream& err);
+
 // sorvanecli show FILE.chn
 int run_show(const std::vector<std::string>& args, const FileSystem& fs, std::ostream& out,
              std::ostream& err);

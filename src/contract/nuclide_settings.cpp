@@ -43,6 +43,7 @@ struct SettingKey {
     bool (*read)(std::string_view value, NuclideSettings&, const SettingKey&);
     double low = 0.0;
     double high = 0.0;
+    bool close_geometry = false;  // of the close-geometry block
 };
 
 void line(std::string& out, std::string_view key, const std::string& value) {
@@ -97,8 +98,19 @@ SettingKey names_key(std::string_view name) {
             }};
 }
 
+// A key of the close-geometry block: written only when a correction is on, so the
+// files of laboratories that use none stay as they were.
+bool corrections_on(const NuclideSettings& s) {
+    return s.summing_correction || s.attenuation_correction;
+}
+
+SettingKey close_geometry(SettingKey key) {
+    key.close_geometry = true;
+    return key;
+}
+
 // The keys in the order they are written; the ranges are those a value must lie in.
-const std::array<SettingKey, 23> setting_keys{{
+const std::array<SettingKey, 38> setting_keys{{
     flag_key<&NuclideSettings::identify>("identify"),
     flag_key<&NuclideSettings::bundled_library>("bundled_library"),
     SettingKey{"library",
@@ -132,13 +144,33 @@ const std::array<SettingKey, 23> setting_keys{{
     number_key<&NuclideSettings::report_coverage_factor>("report_coverage_factor", 1.0, 3.0),
     // The background spectrum taken off every spectrum's peaks.
     text_key<&NuclideSettings::background_spectrum>("background_spectrum"),
+    // Close geometries.
+    close_geometry(flag_key<&NuclideSettings::summing_correction>("summing_correction")),
+    close_geometry(text_key<&NuclideSettings::peak_to_total_file>("peak_to_total_file")),
+    close_geometry(text_key<&NuclideSettings::cascades_file>("cascades_file")),
+    close_geometry(flag_key<&NuclideSettings::attenuation_correction>("attenuation_correction")),
+    close_geometry(text_key<&NuclideSettings::container>("container")),
+    close_geometry(
+        number_key<&NuclideSettings::container_diameter_cm>("container_diameter_cm", 0.0, 1000.0)),
+    close_geometry(number_key<&NuclideSettings::fill_height_cm>("fill_height_cm", 0.0, 1000.0)),
+    close_geometry(number_key<&NuclideSettings::well_diameter_cm>("well_diameter_cm", 0.0, 1000.0)),
+    close_geometry(number_key<&NuclideSettings::well_height_cm>("well_height_cm", 0.0, 1000.0)),
+    close_geometry(
+        number_key<&NuclideSettings::detector_diameter_cm>("detector_diameter_cm", 0.0, 1000.0)),
+    close_geometry(
+        number_key<&NuclideSettings::detector_depth_cm>("detector_depth_cm", 0.0, 1000.0)),
+    close_geometry(number_key<&NuclideSettings::sample_density>("sample_density", 0.0, 30.0)),
+    close_geometry(text_key<&NuclideSettings::sample_composition>("sample_composition")),
+    close_geometry(number_key<&NuclideSettings::standard_density>("standard_density", 0.0, 30.0)),
+    close_geometry(text_key<&NuclideSettings::standard_composition>("standard_composition")),
 }};
 
 }  // namespace
 
 std::string render_nuclide_settings(const NuclideSettings& settings) {
     std::string out = "[nuclides]\r\n";
-    for (const SettingKey& key : setting_keys) key.write(settings, key.key, out);
+    for (const SettingKey& key : setting_keys)
+        if (!key.close_geometry || corrections_on(settings)) key.write(settings, key.key, out);
     return out;
 }
 

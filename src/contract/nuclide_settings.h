@@ -46,6 +46,25 @@ struct NuclideSettings {
     // whose peaks are taken off, rate for rate, every spectrum's peaks before their
     // activities. Empty: none.
     std::string background_spectrum;
+    // Close geometries: each line's coincidence-summing factor from the decay cascades
+    // and the detector's peak-to-total curve, and the self-attenuation of the sample
+    // against the standard the efficiency curve came from. Written only when one of
+    // the two is on. Relative paths are taken from the control file's folder.
+    bool summing_correction = false;
+    std::string peak_to_total_file;  // as `sorvanecli peak-to-total` writes it
+    std::string cascades_file;       // a laboratory's cascades beside the bundled ones
+    bool attenuation_correction = false;
+    std::string container = "cylinder";  // or "marinelli"
+    double container_diameter_cm = 0.0;  // inside
+    double fill_height_cm = 0.0;
+    double well_diameter_cm = 0.0;      // Marinelli only
+    double well_height_cm = 0.0;        // Marinelli only
+    double detector_diameter_cm = 0.0;  // the disk of the effective interaction depth
+    double detector_depth_cm = 0.0;     // below the container's bottom (the well's top)
+    double sample_density = 0.0;        // g/mL
+    std::string sample_composition;     // "water", "soil" or "Ca 40, C 12, O 48" by mass
+    double standard_density = 0.0;
+    std::string standard_composition;
 
     bool operator==(const NuclideSettings&) const = default;
 };

@@ -139,6 +139,8 @@ inline constexpr std::string_view difference = "difference";
 inline constexpr std::string_view status = "status";
 inline constexpr std::string_view activity = "activity";
 inline constexpr std::string_view d_activity = "d_activity";
+inline constexpr std::string_view summing_factor = "summing_factor";
+inline constexpr std::string_view attenuation_factor = "attenuation_factor";
 }  // namespace line_column
 
 namespace unexplained_column {

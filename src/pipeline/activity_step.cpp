@@ -46,7 +46,18 @@ struct Context {
     double low_kev = 0.0;
     double high_kev = 0.0;
     std::vector<std::string>* messages = nullptr;
+    const LineCorrectionOf* correction = nullptr;  // none when the corrections are off
 };
+
+// The line's factors go with its emission probability: its counts are divided by
+// eps p C T t, and u(C) joins u(p).
+void apply_correction(const LineCorrection& factor, LineMeasurement& measured) {
+    const double scale = factor.summing * factor.attenuation;
+    measured.d_emission_probability =
+        std::hypot(measured.d_emission_probability * scale,
+                   measured.emission_probability * factor.attenuation * factor.d_summing);
+    measured.emission_probability *= scale;
+}
 
 // Two lines of one nuclide closer than 2 FWHM, fitted as neighbours in one region
 // (Ba-133 79.6 and 81.0 keV) or matched to one peak, share their counts unreliably
@@ -181,8 +192,9 @@ CommonFactors common_factors(const ActivityCandidate& candidate, const Context& 
 
 // The lines' activities and the line the decision is made on.
 struct LineSurvey {
-    std::vector<std::optional<LineActivity>> activities;  // per candidate line
-    std::vector<LineMeasurement> found;                   // usable lines, for the mean
+    std::vector<std::optional<LineActivity>> activities;     // per candidate line
+    std::vector<std::optional<LineCorrection>> corrections;  // per candidate line, when on
+    std::vector<LineMeasurement> found;                      // usable lines, for the mean
     std::vector<LineActivity> found_activities;
     std::optional<CandidateLine> identifying;
     LineActivity identifying_activity;
@@ -207,6 +219,7 @@ LineSurvey survey_lines(const ActivityCandidate& candidate, const Context& c,
                l.energy_kev <= std::min(c.high_kev, c.curve.energy_max_kev);
     });
     survey.activities.resize(lines.size());
+    survey.corrections.resize(lines.size());
     for (std::size_t index = 0; index < lines.size(); ++index) {
         CandidateLine line = lines[index];
         if (line.interfered && has_clean_line) line.shared = true;
@@ -224,6 +237,11 @@ LineSurvey survey_lines(const ActivityCandidate& candidate, const Context& c,
                 measured.net_area += partner.area;
                 measured.d_area = std::hypot(measured.d_area, partner.d_area);
             }
+        }
+        if (c.correction) {
+            const LineCorrection factor = (*c.correction)(candidate.nuclide, line.energy_kev);
+            apply_correction(factor, measured);
+            survey.corrections[index] = factor;
         }
         const LineActivity la = activity::line_activity(measured, c.curve, common);
         if (!in_range || !la.inside_curve || !(la.conversion > 0.0)) continue;
@@ -336,7 +354,8 @@ activity::NuclideActivity detected_activity(const ActivityCandidate& candidate,
 struct NuclideNumbers {
     Verdict verdict = Verdict::none;
     std::string reason;  // why there is no number, or what the decision was made on
-    std::vector<std::optional<LineActivity>> line_activities;  // per candidate line
+    std::vector<std::optional<LineActivity>> line_activities;     // per candidate line
+    std::vector<std::optional<LineCorrection>> line_corrections;  // per candidate line
     double identifying_energy_kev = 0.0;
     std::optional<LineLimits> limits;
     std::optional<activity::NuclideActivity> activity;   // detected only
@@ -354,6 +373,7 @@ NuclideNumbers nuclide_numbers(const ActivityCandidate& candidate, const Context
     }
     const LineSurvey survey = survey_lines(candidate, c, common);
     n.line_activities = survey.activities;
+    n.line_corrections = survey.corrections;
     if (!survey.identifying) {
         n.verdict = survey.any_in_range ? Verdict::outside_curve : Verdict::not_detected;
         if (survey.any_in_range) n.reason = "no line inside the efficiency curve's range";
@@ -388,10 +408,15 @@ NuclideActivityRow activity_row(const ActivityCandidate& candidate, const Nuclid
     row.identified = candidate.identified;
     row.verdict = n.verdict;
     row.reason = n.reason;
-    for (std::size_t index = 0; index < candidate.lines.size(); ++index)
-        row.lines.push_back({candidate.lines[index].energy_kev, index < n.line_activities.size()
-                                                                    ? n.line_activities[index]
-                                                                    : std::nullopt});
+    for (std::size_t index = 0; index < candidate.lines.size(); ++index) {
+        LineActivityRow line{candidate.lines[index].energy_kev, {}, {}, {}};
+        if (index < n.line_activities.size()) line.activity = n.line_activities[index];
+        if (index < n.line_corrections.size() && n.line_corrections[index]) {
+            line.summing_factor = n.line_corrections[index]->summing;
+            line.attenuation_factor = n.line_corrections[index]->attenuation;
+        }
+        row.lines.push_back(line);
+    }
     row.identifying_energy_kev = n.identifying_energy_kev;
     if (n.limits) {
         row.primary = n.limits->primary;
@@ -572,7 +597,11 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
         result.keys.emplace_back("efficiency", loaded.path + " (not usable)");
     }
     result.keys.emplace_back("unit", result.unit);
-    result.keys.emplace_back("corrections", "no cascade-summing or self-absorption correction");
+    result.keys.emplace_back("corrections",
+                             loaded.corrections.correction
+                                 ? loaded.corrections.description
+                                 : std::string("no cascade-summing or self-absorption correction"));
+    result.corrected = static_cast<bool>(loaded.corrections.correction);
     if (spectrum.analysis == nullptr) return result;
 
     const SpectrumAnalysis& analysis = *spectrum.analysis;
@@ -595,7 +624,8 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
                           start_after_reference,
                           std::min(e_first, e_last),
                           std::max(e_first, e_last),
-                          &result.messages};
+                          &result.messages,
+                          loaded.corrections.correction ? &loaded.corrections.correction : nullptr};
     if (!(spectrum.live_time_s > 0.0)) {
         result.messages.push_back("live time is 0: no activities");
         for (const ActivityCandidate& candidate : candidates)

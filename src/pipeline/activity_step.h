@@ -11,6 +11,7 @@
 #include "activity/nuclide_activity.h"
 #include "contract/nuclide_settings.h"
 #include "pipeline/analyse_spectrum.h"
+#include "pipeline/line_corrections.h"
 #include "pipeline/nuclide_step.h"
 #include "platform/file_system.h"
 #include "results/result_model.h"
@@ -56,6 +57,8 @@ struct ActivitySpectrum {
 struct LineActivityRow {
     double energy_kev = 0.0;
     std::optional<activity::LineActivity> activity;  // a found line inside the curve's range
+    std::optional<double> summing_factor;            // when the corrections are on
+    std::optional<double> attenuation_factor;
 };
 
 struct NuclideActivityRow {
@@ -77,7 +80,8 @@ struct ActivityResult {
     std::vector<std::pair<std::string, std::string>> keys;  // "key = value" lines of [nuclides]
     std::vector<NuclideActivityRow> nuclides;
     std::vector<std::string> messages;
-    std::string unit;  // "Bq" or "Bq/kg" ...
+    std::string unit;        // "Bq" or "Bq/kg" ...
+    bool corrected = false;  // lines carry summing and self-attenuation factors
 };
 
 // The efficiency curve the settings name, read once per run; problems name the
@@ -86,6 +90,7 @@ struct LoadedCurve {
     std::optional<activity::EfficiencyCurve> curve;
     std::string path;
     std::vector<std::string> problems;
+    LoadedCorrections corrections;  // summing and self-attenuation, when the settings ask
 };
 
 // Reads the settings' efficiency file once per run; a relative path is taken from

@@ -100,6 +100,8 @@ void add_line_activity(NuclideLineRow& out, const ActivityResult& result, double
         if (line.energy_kev != energy_kev || !line.activity) continue;
         out.activity = line.activity->activity;
         out.d_activity = line.activity->d_activity;
+        out.summing_factor = line.summing_factor;
+        out.attenuation_factor = line.attenuation_factor;
     }
 }
 
@@ -144,6 +146,11 @@ void nuclides_table(ResultModel& model, const NuclideRun& run, const NuclideFind
 void lines_table(ResultModel& model, const NuclideFindings& findings,
                  const ActivityResult* activity) {
     model.nuclide_lines.columns = column_names(nuclide_line_columns(), activity != nullptr);
+    if (!activity || !activity->corrected)  // the factors' columns only when there are factors
+        std::erase_if(model.nuclide_lines.columns, [](const std::string& name) {
+            return name == result_schema::line_column::summing_factor ||
+                   name == result_schema::line_column::attenuation_factor;
+        });
     for (const auto& n : findings.identification.nuclides)
         for (const auto& l : n.lines) {
             NuclideLineRow row;

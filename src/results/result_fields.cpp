@@ -112,7 +112,7 @@ constexpr std::array<ResultField<NuclideRow>, 22> nuclide_table{{
     {rs::nuclide_column::reason, &NuclideRow::reason, F::cell, true},
 }};
 
-constexpr std::array<ResultField<NuclideLineRow>, 9> nuclide_line_table{{
+constexpr std::array<ResultField<NuclideLineRow>, 11> nuclide_line_table{{
     {rs::line_column::nuclide, &NuclideLineRow::nuclide, F::cell},
     {rs::line_column::energy, &NuclideLineRow::energy, F::general},
     {rs::line_column::probability, &NuclideLineRow::probability, F::general},
@@ -122,6 +122,8 @@ constexpr std::array<ResultField<NuclideLineRow>, 9> nuclide_line_table{{
     {rs::line_column::status, &NuclideLineRow::status, F::cell},
     {rs::line_column::activity, &NuclideLineRow::activity, F::general, true},
     {rs::line_column::d_activity, &NuclideLineRow::d_activity, F::general, true},
+    {rs::line_column::summing_factor, &NuclideLineRow::summing_factor, F::general, true},
+    {rs::line_column::attenuation_factor, &NuclideLineRow::attenuation_factor, F::general, true},
 }};
 
 constexpr std::array<ResultField<UnexplainedRow>, 4> unexplained_table{{

@@ -116,6 +116,9 @@ struct NuclideLineRow {
     Number energy, probability, peak, recalibrated_energy, difference;
     std::string status;  // found, shared or missing
     Number activity, d_activity;
+    // The line's coincidence-summing factor (observed / alone) and the self-attenuation
+    // transfer (sample / standard) its activity was divided by; none without them.
+    Number summing_factor, attenuation_factor;
 
     bool operator==(const NuclideLineRow&) const = default;
 };

@@ -46,6 +46,29 @@ TEST(NuclideSettings, WritesEveryKeyInOrderWithCrLf) {
     EXPECT_EQ(parse_nuclide_settings(render_nuclide_settings(settings)).settings, settings);
 }
 
+// The close-geometry block is written only when a correction is on, after the rest.
+TEST(NuclideSettings, TheCloseGeometryBlockWhenACorrectionIsOn) {
+    NuclideSettings settings;
+    EXPECT_EQ(render_nuclide_settings(settings).find("summing_correction"), std::string::npos);
+    settings.summing_correction = true;
+    settings.peak_to_total_file = "PT.txt";
+    settings.container = "marinelli";
+    settings.sample_density = 1.6;
+    settings.sample_composition = "Ca 40, C 12, O 48";
+    const std::string text = render_nuclide_settings(settings);
+    EXPECT_NE(text.find("background_spectrum = \r\n"
+                        "summing_correction = 1\r\n"
+                        "peak_to_total_file = PT.txt\r\n"
+                        "cascades_file = \r\n"
+                        "attenuation_correction = 0\r\n"
+                        "container = marinelli\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("sample_density = 1.6\r\nsample_composition = Ca 40, C 12, O 48\r\n"),
+              std::string::npos);
+    EXPECT_EQ(parse_nuclide_settings(text).settings, settings);
+}
+
 TEST(NuclideSettings, ABadValueKeepsTheDefaultAndNamesTheLine) {
     struct Case {
         const char* line;
@@ -64,6 +87,9 @@ TEST(NuclideSettings, ABadValueKeepsTheDefaultAndNamesTheLine) {
         {"energy_tolerance_kev = 0", false},
         {"colour = red", true},
         {"no equals sign", true},
+        {"sample_density = 31", false},
+        {"fill_height_cm = -1", false},
+        {"summing_correction = 2", false},
     };
     for (const Case& c : cases) {
         const auto read = parse_nuclide_settings(std::string("[nuclides]\r\n") + c.line + "\r\n");

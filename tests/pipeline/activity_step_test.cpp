@@ -35,7 +35,7 @@ struct StepRun {
 };
 
 StepRun run(bool with_peak, bool identified, std::optional<activity::EfficiencyCurve> curve,
-            const std::string& reference_time = "") {
+            const std::string& reference_time = "", LoadedCorrections corrections = {}) {
     StepRun r;
     r.counts = test::noise_free(
         4096, 50.0,
@@ -52,7 +52,8 @@ StepRun run(bool with_peak, bool identified, std::optional<activity::EfficiencyC
     settings.reference_time = reference_time;
     const ActivitySpectrum spectrum{&r.analysis,           r.counts, 1000.0, 1000.0,
                                     "2026-01-01 12:00:00", {}};
-    r.result = activity_step({candidate}, spectrum, settings, {curve, "eff.txt", {}});
+    r.result = activity_step({candidate}, spectrum, settings,
+                             {curve, "eff.txt", {}, std::move(corrections)});
     return r;
 }
 
@@ -96,6 +97,32 @@ TEST(ActivityStep, VerdictsAndActivities) {
         }
         EXPECT_EQ(row.activity.has_value(), c.activity != 0.0) << c.what;  // never one below y*
     }
+}
+
+// A line's counts are divided by its summing factor C and attenuation transfer T as
+// well: C = 0.8 and T = 0.9 raise the activity by 1 / 0.72; the row keeps both, and
+// the corrections key says what was applied.
+TEST(ActivityStep, LineCorrectionsDivideTheCounts) {
+    LoadedCorrections corrections;
+    corrections.correction = [](std::string_view nuclide, double energy_kev) {
+        return nuclide == "X-1" && std::abs(energy_kev - line_kev) < 0.01
+                   ? LineCorrection{0.8, 0.02, 0.9}
+                   : LineCorrection{};
+    };
+    corrections.description = "cascade summing (test)";
+    const StepRun plain = run(true, true, flat_curve(100));
+    const StepRun r = run(true, true, flat_curve(100), "", corrections);
+    ASSERT_TRUE(plain.result.nuclides[0].activity);
+    ASSERT_TRUE(r.result.nuclides[0].activity);
+    EXPECT_NEAR(r.result.nuclides[0].activity->activity,
+                plain.result.nuclides[0].activity->activity / 0.72, 1e-6 * 1000);
+    ASSERT_EQ(r.result.nuclides[0].lines.size(), 1u);
+    EXPECT_EQ(r.result.nuclides[0].lines[0].summing_factor, 0.8);
+    EXPECT_EQ(r.result.nuclides[0].lines[0].attenuation_factor, 0.9);
+    EXPECT_TRUE(r.result.corrected);
+    EXPECT_FALSE(plain.result.corrected);
+    EXPECT_EQ(r.result.keys.back(),
+              (std::pair<std::string, std::string>{"corrections", "cascade summing (test)"}));
 }
 
 // No region is fitted on a blank: the window of 1.5 FWHM either side and side regions

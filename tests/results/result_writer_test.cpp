@@ -103,8 +103,8 @@ ResultModel model_by_hand() {
     };
     m.nuclide_lines.columns = column_names(nuclide_line_columns(), true);
     m.nuclide_lines.rows = {
-        {"Cs-137", 661.657, 85.1, 1, 661.6, -0.057, "found", 12.5, 0.5},
-        {"Am-241", 59.5409, 35.92, {}, {}, {}, "missing", {}, {}},
+        {"Cs-137", 661.657, 85.1, 1, 661.6, -0.057, "found", 12.5, 0.5, 0.9, 0.95},
+        {"Am-241", 59.5409, 35.92, {}, {}, {}, "missing", {}, {}, {}, {}},
     };
     m.unexplained_peaks.columns = column_names(unexplained_columns(), true);
     m.unexplained_peaks.rows = {{2, 1.8125, 0, ""}};

@@ -1,0 +1,140 @@
+#include "cascade_simulation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace sorvane::bench {
+namespace {
+
+using corrections::Cascade;
+using corrections::DecayBranch;
+using corrections::DetectorEfficiencies;
+
+struct Deposit {
+    double energy = 0.0;
+    bool partial = false;
+};
+
+class Decayer {
+public:
+    Decayer(const Cascade& cascade, const DetectorEfficiencies& detector, std::mt19937_64& random)
+        : cascade_(cascade), detector_(detector), random_(random) {
+        for (std::size_t b = 0; b < cascade.branches.size(); ++b)
+            for (std::size_t l = 0; l < cascade.branches[b].levels.size(); ++l) {
+                feeding_total_ += cascade.branches[b].levels[l].feeding;
+                feedings_.push_back({b, l, feeding_total_});
+            }
+    }
+
+    Deposit one_decay() {
+        Deposit deposit;
+        const double pick = uniform() * feeding_total_;
+        const auto fed = std::find_if(feedings_.begin(), feedings_.end(),
+                                      [&](const Feeding& f) { return pick < f.cumulative; });
+        if (fed == feedings_.end()) return deposit;
+        const DecayBranch& branch = cascade_.branches[fed->branch];
+        std::size_t level = fed->level;
+        const auto& fed_level = branch.levels[level];
+        const double mode = uniform() * fed_level.feeding;
+        if (mode < fed_level.ec_feeding) {
+            if (uniform() < fed_level.k_capture_fraction * branch.fluorescence_yield)
+                photon(xray_energy(branch), deposit);
+        } else if (mode < fed_level.ec_feeding + fed_level.positron_feeding) {
+            annihilation(deposit);
+        }
+        while (level > 0) {
+            double out = 0.0;
+            for (const auto& g : branch.gammas)
+                if (branch.level_at(g.from_kev) == level) out += g.photons * (1.0 + g.alpha_total);
+            if (out <= 0.0) break;
+            double step = uniform() * out;
+            const corrections::CascadeGamma* taken = nullptr;
+            for (const auto& g : branch.gammas) {
+                if (branch.level_at(g.from_kev) != level) continue;
+                taken = &g;
+                step -= g.photons * (1.0 + g.alpha_total);
+                if (step < 0.0) break;
+            }
+            const double kind = uniform() * (1.0 + taken->alpha_total);
+            if (kind < 1.0)
+                photon(taken->energy_kev, deposit);
+            else if (kind < 1.0 + taken->alpha_k && uniform() < branch.fluorescence_yield)
+                photon(xray_energy(branch), deposit);
+            level = branch.level_at(taken->to_kev);
+        }
+        return deposit;
+    }
+
+private:
+    struct Feeding {
+        std::size_t branch, level;
+        double cumulative;
+    };
+
+    double uniform() { return std::uniform_real_distribution<double>(0.0, 1.0)(random_); }
+
+    double xray_energy(const DecayBranch& branch) {
+        double sum = 0.0;
+        for (const auto& x : branch.k_xrays) sum += x.photons;
+        double pick = uniform() * sum;
+        for (const auto& x : branch.k_xrays)
+            if ((pick -= x.photons) < 0.0) return x.energy_kev;
+        return branch.k_xrays.empty() ? 0.0 : branch.k_xrays.back().energy_kev;
+    }
+
+    void photon(double energy, Deposit& deposit) {
+        if (energy <= 0.0) return;
+        const double u = uniform();
+        if (u < detector_.peak(energy))
+            deposit.energy += energy;
+        else if (u < detector_.total(energy))
+            deposit.partial = true;
+    }
+
+    // Back to back: one of the two photons may reach the detector, never both.
+    void annihilation(Deposit& deposit) {
+        const double e = corrections::annihilation_kev;
+        const double total = detector_.total(e);
+        const double u = uniform();
+        if (u < 2.0 * detector_.peak(e))
+            deposit.energy += e;
+        else if (u < 2.0 * total)
+            deposit.partial = true;
+    }
+
+    const Cascade& cascade_;
+    const DetectorEfficiencies& detector_;
+    std::mt19937_64& random_;
+    std::vector<Feeding> feedings_;
+    double feeding_total_ = 0.0;
+};
+
+}  // namespace
+
+double SimulatedCount::peak(double energy_kev, double half_width_kev) const {
+    const long low = std::lround((energy_kev - half_width_kev) * 100.0);
+    const long high = std::lround((energy_kev + half_width_kev) * 100.0);
+    double sum = 0.0;
+    for (auto at = full_energy.lower_bound(low); at != full_energy.end() && at->first <= high; ++at)
+        sum += at->second;
+    return sum;
+}
+
+SimulatedCount simulate(const corrections::Cascade& cascade,
+                        const corrections::DetectorEfficiencies& detector, long decays,
+                        std::mt19937_64& random) {
+    Decayer decayer(cascade, detector, random);
+    SimulatedCount count;
+    count.decays = static_cast<double>(decays);
+    for (long i = 0; i < decays; ++i) {
+        const Deposit deposit = decayer.one_decay();
+        if (deposit.partial)
+            count.continuum += 1.0;
+        else if (deposit.energy > 0.0)
+            count.full_energy[std::lround(deposit.energy * 100.0)] += 1.0;
+    }
+    return count;
+}
+
+}  // namespace sorvane::bench

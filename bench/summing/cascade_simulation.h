@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <random>
+
+#include "corrections/cascade_data.h"
+#include "corrections/coincidence_summing.h"
+
+namespace sorvane::bench {
+
+// Counts of the "clean" events of a simulated count: decays whose detected photons
+// all gave their full energy, keyed by the summed energy in 0.01 keV. Events with a
+// partial deposit (Compton, escape) go to the continuum and are only counted.
+struct SimulatedCount {
+    std::map<long, double> full_energy;
+    double continuum = 0.0;
+    double decays = 0.0;
+
+    // The clean events within `half_width_kev` of `energy_kev`.
+    double peak(double energy_kev, double half_width_kev) const;
+};
+
+// Follows `decays` decays of `cascade` one by one: the feeding (by the level
+// feedings: EC with its K X-ray after K capture, a positron with its two back-to-back
+// annihilation photons, beta- with nothing), then level by level down, each
+// transition a photon or a conversion electron (then maybe a K X-ray), each photon
+// detected in full, in part or not at all by the detector's efficiencies.
+SimulatedCount simulate(const corrections::Cascade& cascade,
+                        const corrections::DetectorEfficiencies& detector, long decays,
+                        std::mt19937_64& random);
+
+}  // namespace sorvane::bench

@@ -1,0 +1,311 @@
+#include "coincidence_summing.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+namespace sorvane::corrections {
+namespace {
+
+// Sum energies closer than this are one peak (recoil and rounding of the level energies).
+constexpr double same_peak_kev = 0.1;
+// Ways to a sum rarer than this per decay are dropped (they keep the sums finite).
+constexpr double negligible = 1e-10;
+
+double clamped(double efficiency) {
+    return std::clamp(efficiency, 0.0, 1.0);
+}
+
+// One way out of a level: a gamma transition with its share of the level's
+// de-excitations (photons and conversion electrons together).
+struct Step {
+    std::size_t to = 0;
+    std::size_t gamma = 0;      // index in the branch's gammas
+    double share = 0.0;         // of the level's de-excitations
+    double photon_share = 0.0;  // 1 / (1 + alpha_T)
+    double k_share = 0.0;       // alpha_K / (1 + alpha_T): K conversion, then maybe a K X-ray
+    double energy_kev = 0.0;
+};
+
+// The probabilities of one decay branch for one detector (per decay of the parent):
+//   quiet[j]   de-excitation from level j to the ground state leaves nothing in the detector
+//   reached[a] level a is reached at all
+//   fed_quiet[a] level a is reached and nothing above it (feeding radiation included)
+//              was detected
+//   full[a][b] de-excitation from a to b (any path) puts all its photons' full energy
+//              into the detector
+class BranchModel {
+public:
+    BranchModel(const DecayBranch& branch, const DetectorEfficiencies& detector)
+        : branch_(branch), detector_(detector), count_(branch.levels.size()) {
+        xray_total_ = xray_mean(detector.total);
+        build_steps();
+        solve();
+    }
+
+    std::vector<LineSummingFactor> factors() const {
+        std::vector<LineSummingFactor> out;
+        for (std::size_t a = 0; a < count_; ++a)
+            for (const auto& step : steps_[a]) {
+                const auto& gamma = branch_.gammas[step.gamma];
+                const double alone = reached_[a] * step.share * step.photon_share *
+                                     clamped(detector_.peak(step.energy_kev));
+                const double seen = fed_quiet_[a] * full(a, step.to) * quiet_[step.to];
+                out.push_back(
+                    {gamma.energy_kev, gamma.photons, alone > 0.0 ? seen / alone : 1.0, 0.0});
+            }
+        return out;
+    }
+
+    // The clean events of the branch (every detected radiation in full energy) by
+    // their summed energy; the sums of two or more radiations that outweigh a single
+    // line there are sum peaks.
+    void add_sum_peaks(std::vector<SumPeak>& peaks) const {
+        std::vector<std::map<long, Sum>> at(count_);
+        for (std::size_t j = count_; j-- > 1;) {
+            add(at[j], 0.0, 0, feed_quiet_[j], "");
+            for (const auto& e : feeding_emissions(j))
+                add(at[j], e.energy_kev, 1, e.probability, e.words);
+            for (const auto& [key, sum] : at[j]) {
+                if (sum.probability < negligible) continue;
+                const double energy = (key / 4) / 100.0;
+                const int emitted = static_cast<int>(key % 4);
+                for (const auto& step : steps_[j]) {
+                    add(at[step.to], energy, emitted,
+                        sum.probability * step.share * step_quiet(step), sum.words);
+                    for (const auto& e : step_emissions(step))
+                        add(at[step.to], energy + e.energy_kev, std::min(emitted + 1, 2),
+                            sum.probability * e.probability,
+                            sum.words.empty() ? e.words : sum.words + " + " + e.words);
+                }
+            }
+        }
+        std::map<long, std::array<double, 3>> by_energy;  // counts of 0, 1, 2+ radiations
+        std::map<long, std::string> words;
+        for (const auto& [key, sum] : at[0]) {
+            by_energy[key / 4][key % 4] += sum.probability;
+            if (key % 4 == 2) words[key / 4] = sum.words;
+        }
+        for (const auto& [energy_key, counts] : by_energy)
+            if (counts[2] > counts[1])
+                peaks.push_back({energy_key / 100.0, counts[2], words[energy_key]});
+    }
+
+private:
+    // A radiation of a transition or of a feeding, detected in full energy.
+    struct Emission {
+        double energy_kev = 0.0;
+        double probability = 0.0;  // per transition taken (per decay for a feeding)
+        bool xray = false;
+        std::string words;
+    };
+
+    std::vector<Emission> xray_emissions(double k_vacancies, double share) const {
+        std::vector<Emission> out;
+        const double all = xray_photons();
+        for (const auto& line : branch_.k_xrays)
+            out.push_back({line.energy_kev,
+                           share * k_vacancies * branch_.fluorescence_yield * line.photons / all *
+                               clamped(detector_.peak(line.energy_kev)),
+                           true, "K X-ray"});
+        return out;
+    }
+
+    std::vector<Emission> step_emissions(const Step& step) const {
+        auto out = xray_emissions(step.k_share, step.share);
+        char words[32];
+        std::snprintf(words, sizeof words, "%.1f", step.energy_kev);
+        out.push_back({step.energy_kev,
+                       step.share * step.photon_share * clamped(detector_.peak(step.energy_kev)),
+                       false, words});
+        return out;
+    }
+
+    // The feeding's own radiation (per decay): the K X-ray after K capture, one of the
+    // two annihilation photons of a positron.
+    std::vector<Emission> feeding_emissions(std::size_t a) const {
+        const auto& level = branch_.levels[a];
+        auto out = xray_emissions(level.k_capture_fraction, level.ec_feeding);
+        out.push_back({annihilation_kev,
+                       level.positron_feeding *
+                           std::min(1.0, 2.0 * clamped(detector_.peak(annihilation_kev))),
+                       true, "511.0"});
+        return out;
+    }
+
+    double xray_mean(const std::function<double(double)>& efficiency) const {
+        double sum = 0.0, weight = 0.0;
+        for (const auto& line : branch_.k_xrays) {
+            sum += line.photons * clamped(efficiency(line.energy_kev));
+            weight += line.photons;
+        }
+        return weight > 0.0 ? sum / weight : 0.0;
+    }
+
+    double xray_photons() const {
+        double sum = 0.0;
+        for (const auto& line : branch_.k_xrays) sum += line.photons;
+        return sum;
+    }
+
+    void build_steps() {
+        steps_.assign(count_, {});
+        for (std::size_t g = 0; g < branch_.gammas.size(); ++g) {
+            const auto& gamma = branch_.gammas[g];
+            const std::size_t from = branch_.level_at(gamma.from_kev);
+            const double converted = 1.0 + gamma.alpha_total;
+            steps_[from].push_back({branch_.level_at(gamma.to_kev), g, gamma.photons * converted,
+                                    1.0 / converted, gamma.alpha_k / converted, gamma.energy_kev});
+        }
+        for (auto& out : steps_) {  // the shares of each level's own out-flow
+            double sum = 0.0;
+            for (const auto& step : out) sum += step.share;
+            for (auto& step : out) step.share = sum > 0.0 ? step.share / sum : 0.0;
+        }
+    }
+
+    // Nothing of this transition reaches the detector: no photon interacts and no
+    // K X-ray after conversion does. The conversion electron itself is taken as stopped
+    // before the crystal.
+    double step_quiet(const Step& step) const {
+        return 1.0 - step.photon_share * clamped(detector_.total(step.energy_kev)) -
+               step.k_share * branch_.fluorescence_yield * xray_total_;
+    }
+
+    void solve() {
+        quiet_.assign(count_, 1.0);
+        for (std::size_t j = 1; j < count_; ++j) {
+            if (steps_[j].empty()) continue;
+            double q = 0.0;
+            for (const auto& step : steps_[j]) q += step.share * step_quiet(step) * quiet_[step.to];
+            quiet_[j] = q;
+        }
+        reached_.assign(count_, 0.0);
+        fed_quiet_.assign(count_, 0.0);
+        const double annihilation_total =
+            std::min(1.0, 2.0 * clamped(detector_.total(annihilation_kev)));
+        for (std::size_t a = 0; a < count_; ++a) {
+            const auto& level = branch_.levels[a];
+            reached_[a] = level.feeding;
+            fed_quiet_[a] = level.feeding -
+                            level.ec_feeding * level.k_capture_fraction *
+                                branch_.fluorescence_yield * xray_total_ -
+                            level.positron_feeding * annihilation_total;
+        }
+        feed_quiet_ = fed_quiet_;
+        for (std::size_t j = count_; j-- > 1;)
+            for (const auto& step : steps_[j]) {
+                reached_[step.to] += reached_[j] * step.share;
+                fed_quiet_[step.to] += fed_quiet_[j] * step.share * step_quiet(step);
+            }
+        full_.assign(count_ * count_, 0.0);
+        for (std::size_t a = 0; a < count_; ++a) {
+            full_[a * count_ + a] = 1.0;
+            for (const auto& step : steps_[a]) {
+                const double photon_peak =
+                    step.share * step.photon_share * clamped(detector_.peak(step.energy_kev));
+                for (std::size_t b = 0; b <= step.to; ++b)
+                    full_[a * count_ + b] += photon_peak * full(step.to, b);
+            }
+        }
+    }
+
+    double full(std::size_t a, std::size_t b) const { return full_[a * count_ + b]; }
+
+    const DecayBranch& branch_;
+    const DetectorEfficiencies& detector_;
+    std::size_t count_;
+    double xray_total_ = 0.0;
+    std::vector<std::vector<Step>> steps_;
+    std::vector<double> quiet_, reached_, fed_quiet_, feed_quiet_, full_;
+
+    struct Sum {
+        double probability = 0.0;
+        double largest = 0.0;  // the largest single way to this sum, whose words it keeps
+        std::string words;
+    };
+
+    // 4 x (energy in 0.01 keV) + radiations counted (0, 1, 2 for two or more).
+    static void add(std::map<long, Sum>& sums, double energy_kev, int emitted, double probability,
+                    const std::string& words) {
+        if (probability < negligible) return;
+        Sum& sum = sums[4 * std::lround(energy_kev * 100.0) + emitted];
+        sum.probability += probability;
+        if (probability > sum.largest) sum.largest = probability, sum.words = words;
+    }
+};
+
+std::vector<LineSummingFactor> factors_of(const Cascade& cascade,
+                                          const DetectorEfficiencies& detector) {
+    std::vector<LineSummingFactor> all;
+    for (const auto& branch : cascade.branches) {
+        const auto some = BranchModel(branch, detector).factors();
+        all.insert(all.end(), some.begin(), some.end());
+    }
+    return all;
+}
+
+DetectorEfficiencies scaled(const DetectorEfficiencies& detector, double peak, double total) {
+    DetectorEfficiencies out = detector;
+    out.peak = [&detector, peak](double e) { return detector.peak(e) * peak; };
+    out.total = [&detector, total](double e) { return detector.total(e) * total; };
+    return out;
+}
+
+}  // namespace
+
+std::vector<LineSummingFactor> summing_factors(const Cascade& cascade,
+                                               const DetectorEfficiencies& detector) {
+    auto factors = factors_of(cascade, detector);
+    // The factor moves with the efficiencies; one standard uncertainty of each, in turn.
+    const auto peak_up =
+        factors_of(cascade, scaled(detector, 1.0 + detector.peak_relative_uncertainty, 1.0));
+    const auto total_up =
+        factors_of(cascade, scaled(detector, 1.0, 1.0 + detector.total_relative_uncertainty));
+    for (std::size_t i = 0; i < factors.size(); ++i)
+        factors[i].d_factor = std::hypot(peak_up[i].factor - factors[i].factor,
+                                         total_up[i].factor - factors[i].factor);
+    std::sort(factors.begin(), factors.end(),
+              [](const auto& a, const auto& b) { return a.energy_kev < b.energy_kev; });
+    return factors;
+}
+
+const LineSummingFactor* factor_near(const std::vector<LineSummingFactor>& factors,
+                                     double energy_kev, double tolerance_kev) {
+    const LineSummingFactor* nearest = nullptr;
+    for (const auto& line : factors) {
+        const double apart = std::abs(line.energy_kev - energy_kev);
+        if (apart <= tolerance_kev &&
+            (!nearest || apart < std::abs(nearest->energy_kev - energy_kev)))
+            nearest = &line;
+    }
+    return nearest;
+}
+
+std::vector<SumPeak> sum_peaks(const Cascade& cascade, const DetectorEfficiencies& detector,
+                               double least_counts_per_decay) {
+    std::vector<SumPeak> peaks;
+    for (const auto& branch : cascade.branches) BranchModel(branch, detector).add_sum_peaks(peaks);
+    std::sort(peaks.begin(), peaks.end(),
+              [](const auto& a, const auto& b) { return a.energy_kev < b.energy_kev; });
+    // Ways to one energy are one peak, named after its largest part.
+    std::vector<SumPeak> merged;
+    double largest = 0.0;
+    for (const auto& peak : peaks) {
+        if (!merged.empty() && peak.energy_kev - merged.back().energy_kev < same_peak_kev) {
+            merged.back().counts_per_decay += peak.counts_per_decay;
+            if (peak.counts_per_decay > largest)
+                largest = peak.counts_per_decay, merged.back().made_of = peak.made_of;
+            continue;
+        }
+        merged.push_back(peak);
+        largest = peak.counts_per_decay;
+    }
+    std::erase_if(merged,
+                  [&](const SumPeak& p) { return p.counts_per_decay <= least_counts_per_decay; });
+    return merged;
+}
+
+}  // namespace sorvane::corrections

@@ -1,0 +1,103 @@
+#include "self_attenuation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "mass_attenuation.h"
+
+namespace sorvane::corrections {
+namespace {
+
+constexpr int sample_radii = 12, sample_heights = 12, angles = 16, disk_radii = 6;
+
+struct Point {
+    double x, y, z;
+};
+
+// The part of the segment p + t (q - p), t in [0, 1], inside the finite cylinder of
+// radius r about the z axis between z0 and z1, as a length of t.
+double inside_cylinder(const Point& p, const Point& q, double r, double z0, double z1) {
+    double low = 0.0, high = 1.0;
+    const double dz = q.z - p.z;
+    if (std::abs(dz) < 1e-12) {
+        if (p.z < z0 || p.z > z1) return 0.0;
+    } else {
+        double ta = (z0 - p.z) / dz, tb = (z1 - p.z) / dz;
+        if (ta > tb) std::swap(ta, tb);
+        low = std::max(low, ta);
+        high = std::min(high, tb);
+    }
+    const double dx = q.x - p.x, dy = q.y - p.y;
+    const double a = dx * dx + dy * dy;
+    const double b = 2.0 * (p.x * dx + p.y * dy);
+    const double c = p.x * p.x + p.y * p.y - r * r;
+    if (a < 1e-12) {
+        if (c > 0.0) return 0.0;
+    } else {
+        const double disc = b * b - 4.0 * a * c;
+        if (disc <= 0.0) return 0.0;
+        const double root = std::sqrt(disc);
+        low = std::max(low, (-b - root) / (2.0 * a));
+        high = std::min(high, (-b + root) / (2.0 * a));
+    }
+    return std::max(0.0, high - low);
+}
+
+}  // namespace
+
+double self_attenuation(const Container& container, const DetectorDisk& detector,
+                        double mu_per_cm) {
+    const bool marinelli = container.kind == Container::Kind::marinelli;
+    const double outer = container.inner_diameter_cm / 2.0;
+    const double well = marinelli ? container.well_diameter_cm / 2.0 : 0.0;
+    const double well_top = marinelli ? container.well_height_cm : 0.0;
+    const double height = container.fill_height_cm;
+    const double disk_z = (marinelli ? well_top : 0.0) - detector.depth_cm;
+    const double disk_r = detector.diameter_cm / 2.0;
+    const double step_angle = 2.0 * std::numbers::pi / angles;
+    double seen = 0.0, all = 0.0;
+    for (int i = 0; i < sample_radii; ++i) {
+        const double r = outer * (i + 0.5) / sample_radii;
+        for (int j = 0; j < sample_heights; ++j) {
+            const double z = height * (j + 0.5) / sample_heights;
+            if (r < well && z < well_top) continue;  // the well holds no sample
+            for (int a = 0; a < angles; ++a) {
+                const Point p{r * std::cos(a * step_angle), r * std::sin(a * step_angle), z};
+                for (int k = 0; k < disk_radii; ++k) {
+                    const double rd = disk_r * (k + 0.5) / disk_radii;
+                    for (int b = 0; b < angles; ++b) {
+                        const Point q{rd * std::cos((b + 0.5) * step_angle),
+                                      rd * std::sin((b + 0.5) * step_angle), disk_z};
+                        const double dx = q.x - p.x, dy = q.y - p.y, dz = q.z - p.z;
+                        const double s2 = dx * dx + dy * dy + dz * dz;
+                        const double s = std::sqrt(s2);
+                        // volume element r dr dz dphi, disk element rd drd dphi
+                        const double weight = r * rd * std::abs(dz) / (s2 * s);
+                        double path = inside_cylinder(p, q, outer, 0.0, height);
+                        if (marinelli) path -= inside_cylinder(p, q, well, 0.0, well_top);
+                        seen += weight * std::exp(-mu_per_cm * path * s);
+                        all += weight;
+                    }
+                }
+            }
+        }
+    }
+    return all > 0.0 ? seen / all : 1.0;
+}
+
+TransferFactor attenuation_transfer(const AttenuationTable& table, const Container& container,
+                                    const DetectorDisk& detector, const SampleMatter& sample,
+                                    const SampleMatter& standard, double energy_kev) {
+    const auto sample_mu = mass_attenuation(table, sample.composition, energy_kev);
+    const auto standard_mu = mass_attenuation(table, standard.composition, energy_kev);
+    if (!sample_mu.cm2_per_g) return {std::nullopt, sample_mu.problem};
+    if (!standard_mu.cm2_per_g) return {std::nullopt, standard_mu.problem};
+    const double f_sample =
+        self_attenuation(container, detector, *sample_mu.cm2_per_g * sample.density_g_cm3);
+    const double f_standard =
+        self_attenuation(container, detector, *standard_mu.cm2_per_g * standard.density_g_cm3);
+    return {f_sample / f_standard, {}};
+}
+
+}  // namespace sorvane::corrections

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "mass_attenuation.h"
+#include "sample_matter.h"
+
+namespace sorvane::corrections {
+
+// The container, in cm, with z = 0 at the inside of its bottom. A cylinder stands on
+// the end cap; a Marinelli beaker is a cylinder with a well from its bottom that the
+// detector sits in (the sample fills the cylinder up to `fill_height_cm` around and
+// above the well).
+struct Container {
+    enum class Kind { cylinder, marinelli } kind = Kind::cylinder;
+    double inner_diameter_cm = 0.0;
+    double fill_height_cm = 0.0;
+    double well_diameter_cm = 0.0;  // Marinelli only
+    double well_height_cm = 0.0;    // Marinelli only
+};
+
+// The detector as a disk at its effective interaction depth: its diameter and where
+// the disk lies, `depth_cm` below the container's bottom (a cylinder) or below the
+// top of the well (a Marinelli beaker): end-cap gap plus the mean depth of
+// interaction in the crystal.
+struct DetectorDisk {
+    double diameter_cm = 0.0;
+    double depth_cm = 0.0;
+};
+
+struct SampleMatter {
+    double density_g_cm3 = 0.0;
+    Composition composition;
+};
+
+// The self-attenuation factor of photons of one linear attenuation coefficient mu
+// (1/cm) in `container`: the mean of exp(-mu l) over the sample volume and the disk,
+// each pair of points weighted by the disk's solid angle |cos theta| / s^2, l the
+// path of the ray in the sample (container walls are the same for sample and
+// standard and left out). Midpoint sums: 12 radii x 12 heights x 16 angles of the
+// sample, 6 radii x 16 angles of the disk.
+double self_attenuation(const Container& container, const DetectorDisk& detector, double mu_per_cm);
+
+struct TransferFactor {
+    std::optional<double> factor;  // eff(sample) = eff(standard) * factor
+    std::string problem;
+};
+
+// The ratio of the sample's self-attenuation to the standard's, at one energy, in the
+// same container and detector.
+TransferFactor attenuation_transfer(const AttenuationTable& table, const Container& container,
+                                    const DetectorDisk& detector, const SampleMatter& sample,
+                                    const SampleMatter& standard, double energy_kev);
+
+}  // namespace sorvane::corrections

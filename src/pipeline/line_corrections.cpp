@@ -1,0 +1,171 @@
+#include "pipeline/line_corrections.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "corrections/cascade_files.h"
+#include "corrections/coincidence_summing.h"
+#include "corrections/mass_attenuation.h"
+#include "corrections/peak_to_total.h"
+#include "corrections/self_attenuation.h"
+
+namespace sorvane {
+namespace {
+
+// A cascade's lines are matched to the library's within this.
+constexpr double line_match_kev = 0.5;
+
+std::string resolved(const FileSystem& fs, const std::string& system_dir, const std::string& path) {
+    const bool absolute = !path.empty() && (path.front() == '/' || path.front() == '\\' ||
+                                            (path.size() > 1 && path[1] == ':'));
+    if (absolute || system_dir.empty()) return path;
+    std::string folder = system_dir;
+    if (folder.back() != fs.separator()) folder += fs.separator();
+    return folder + path;
+}
+
+// Every nuclide's factors for this detector, worked out once.
+struct SummingTable {
+    corrections::CascadeLibrary cascades;
+    std::vector<std::pair<std::string, std::vector<corrections::LineSummingFactor>>> factors;
+};
+
+std::shared_ptr<const SummingTable> summing_table(const FileSystem& fs,
+                                                  const std::string& system_dir,
+                                                  const std::string& bundled_folder,
+                                                  const NuclideSettings& settings,
+                                                  const activity::EfficiencyCurve& curve,
+                                                  std::vector<std::string>& problems) {
+    if (settings.peak_to_total_file.empty()) {
+        problems.push_back("summing correction: no peak_to_total_file; no summing correction");
+        return nullptr;
+    }
+    const std::string pt_path = resolved(fs, system_dir, settings.peak_to_total_file);
+    std::string text, why;
+    const FsResult read = fs.read_file(pt_path, text);
+    const auto pt = read.ok() ? corrections::read_peak_to_total(text, why) : std::nullopt;
+    if (!pt) {
+        problems.push_back(pt_path + ": " + (read.ok() ? why : read.reason) +
+                           "; no summing correction");
+        return nullptr;
+    }
+    std::vector<std::string> files;
+    if (!bundled_folder.empty())
+        files.push_back(bundled_folder + std::string(corrections::bundled_cascades_file));
+    if (!settings.cascades_file.empty())
+        files.push_back(resolved(fs, system_dir, settings.cascades_file));
+    auto table = std::make_shared<SummingTable>();
+    table->cascades = corrections::load_cascades(fs, files);
+    problems.insert(problems.end(), table->cascades.problems.begin(),
+                    table->cascades.problems.end());
+    const auto peak = [curve](double e) {
+        return activity::evaluate_efficiency(
+                   curve, std::clamp(e, curve.energy_min_kev, curve.energy_max_kev))
+            .efficiency;
+    };
+    corrections::DetectorEfficiencies detector{
+        peak, [peak, pt = *pt](double e) { return peak(e) / corrections::peak_to_total_at(pt, e); },
+        0.0, pt->relative_uncertainty};
+    for (const auto& cascade : table->cascades.cascades)
+        table->factors.emplace_back(cascade.nuclide,
+                                    corrections::summing_factors(cascade, detector));
+    return table;
+}
+
+std::optional<corrections::SampleMatter> matter_of(double density, const std::string& words,
+                                                   const char* which,
+                                                   std::vector<std::string>& problems) {
+    std::string why;
+    auto composition = corrections::named_composition(words);
+    if (!composition) composition = corrections::composition_by_mass(words, why);
+    if (!composition || !(density > 0.0)) {
+        problems.push_back(std::string("self-attenuation: the ") + which +
+                           " needs a density above 0 and a composition (" +
+                           (why.empty() ? "water, soil or elements by mass" : why) +
+                           "); no self-attenuation correction");
+        return std::nullopt;
+    }
+    return corrections::SampleMatter{density, *composition};
+}
+
+}  // namespace
+
+LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string& system_dir,
+                                        const std::string& bundled_folder,
+                                        const NuclideSettings& settings,
+                                        const activity::EfficiencyCurve& curve) {
+    LoadedCorrections out;
+    std::shared_ptr<const SummingTable> summing;
+    if (settings.summing_correction)
+        summing = summing_table(fs, system_dir, bundled_folder, settings, curve, out.problems);
+    std::optional<corrections::SampleMatter> sample, standard;
+    std::optional<corrections::AttenuationTable> table;
+    corrections::Container container;
+    corrections::DetectorDisk disk{settings.detector_diameter_cm, settings.detector_depth_cm};
+    if (settings.attenuation_correction) {
+        container.kind = settings.container == "marinelli" ? corrections::Container::Kind::marinelli
+                                                           : corrections::Container::Kind::cylinder;
+        container.inner_diameter_cm = settings.container_diameter_cm;
+        container.fill_height_cm = settings.fill_height_cm;
+        container.well_diameter_cm = settings.well_diameter_cm;
+        container.well_height_cm = settings.well_height_cm;
+        std::string text, why;
+        const std::string table_path =
+            bundled_folder + std::string(corrections::bundled_attenuation_file);
+        const FsResult read = bundled_folder.empty()
+                                  ? FsResult{FsStatus::file_not_found, "no bundled library folder"}
+                                  : fs.read_file(table_path, text);
+        if (read.ok()) table = corrections::read_attenuation_table(text, table_path, why);
+        if (!table) {
+            out.problems.push_back("self-attenuation is not available: " +
+                                   (read.ok() ? why : table_path + ": " + read.reason));
+        } else if (!(container.inner_diameter_cm > 0.0 && container.fill_height_cm > 0.0 &&
+                     disk.diameter_cm > 0.0)) {
+            out.problems.push_back(
+                "self-attenuation: container_diameter_cm, fill_height_cm and detector_diameter_cm "
+                "must be above 0; no self-attenuation correction");
+        } else {
+            sample = matter_of(settings.sample_density, settings.sample_composition, "sample",
+                               out.problems);
+            standard = matter_of(settings.standard_density, settings.standard_composition,
+                                 "standard", out.problems);
+        }
+    }
+    const bool attenuation = sample && standard;
+    if (!summing && !attenuation) {
+        out.description = "no cascade-summing or self-absorption correction";
+        return out;
+    }
+    out.description = std::string(summing ? "cascade summing (matrix method over the cascades, "
+                                            "total efficiency from " +
+                                                settings.peak_to_total_file + ")"
+                                          : "no cascade-summing correction") +
+                      "; " +
+                      (attenuation ? "self-absorption (" + settings.container + ", sample " +
+                                         settings.sample_composition + " against standard " +
+                                         settings.standard_composition + ")"
+                                   : "no self-absorption correction");
+    auto shared_table =
+        std::make_shared<const std::optional<corrections::AttenuationTable>>(std::move(table));
+    out.correction = [summing, attenuation, sample, standard, container, disk, shared_table](
+                         std::string_view nuclide, double energy_kev) {
+        LineCorrection c;
+        if (summing)
+            for (const auto& [name, factors] : summing->factors)
+                if (name == nuclide)
+                    if (const auto* f =
+                            corrections::factor_near(factors, energy_kev, line_match_kev)) {
+                        c.summing = f->factor;
+                        c.d_summing = f->d_factor;
+                    }
+        if (attenuation)
+            if (const auto t = corrections::attenuation_transfer(**shared_table, container, disk,
+                                                                 *sample, *standard, energy_kev);
+                t.factor)
+                c.attenuation = *t.factor;
+        return c;
+    };
+    return out;
+}
+
+}  // namespace sorvane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "activity/efficiency_curve.h"
+#include "contract/nuclide_settings.h"
+#include "platform/file_system.h"
+
+namespace sorvane {
+
+// What a line's counts are divided by besides eps p t: its coincidence-summing factor
+// (observed / alone) and the self-attenuation transfer of the sample against the
+// standard. 1 where the correction is off or has nothing to say about the line.
+struct LineCorrection {
+    double summing = 1.0;
+    double d_summing = 0.0;
+    double attenuation = 1.0;
+};
+
+using LineCorrectionOf = std::function<LineCorrection(std::string_view nuclide, double energy_kev)>;
+
+struct LoadedCorrections {
+    LineCorrectionOf correction;  // empty when the settings ask for none
+    std::string description;      // the result's "corrections" key
+    std::vector<std::string> problems;
+};
+
+// Reads what the settings' corrections need, once per run: the cascades (the bundled
+// file in `bundled_folder` and the laboratory's), the peak-to-total curve, the
+// sample's and the standard's matter and the container. The summing factors use the
+// peak efficiency of `curve` (held at its ends outside its range) and the total
+// efficiency eps_p / PT; a correction that cannot be made is a problem and is left off.
+LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string& system_dir,
+                                        const std::string& bundled_folder,
+                                        const NuclideSettings& settings,
+                                        const activity::EfficiencyCurve& curve);
+
+}  // namespace sorvane

@@ -115,7 +115,8 @@ void view_sections(Lines& lines, const ResultModel& model) {
         for (const auto& p : c.peaks)
             text += std::string(rs::region_key::peak) + " = " + exact_text(p.centroid) + " " +
                     exact_text(p.area) + " " + exact_text(p.sigma) + " " + exact_text(p.tail) +
-                    " " + exact_text(p.step) + " " + exact_text(p.step_sigma) + "\r\n";
+                    " " + exact_text(p.step) + " " + exact_text(p.step_sigma) + " " +
+                    exact_text(p.high_tail) + "\r\n";
     }
     lines.section(rs::section::counts);
     text.reserve(text.size() + model.counts.size() * 7);
@@ -175,7 +176,8 @@ void round_to_written(ResultModel& model) {
     for (auto& c : model.regions) {
         for (double* v : {&c.level, &c.slope, &c.bkg_shape}) *v = as_written(*v, exact);
         for (auto& p : c.peaks)
-            for (double* v : {&p.centroid, &p.area, &p.sigma, &p.tail, &p.step, &p.step_sigma})
+            for (double* v :
+                 {&p.centroid, &p.area, &p.sigma, &p.tail, &p.step, &p.step_sigma, &p.high_tail})
                 *v = as_written(*v, exact);
     }
     for (double& count : model.counts)

@@ -266,6 +266,7 @@ RegionResult describe(const Attempt& attempt, const RegionSettings& settings) {
         peak.tail = theta[at.tail()];
         peak.high_tail_fitted = cov(at.high_tail(), at.high_tail()) != 0.0;
         peak.high_tail = theta[at.high_tail()];
+        peak.tails_tried = attempt.tail_shown;
         peak.manual = attempt.manual[j];
         peak.multiplet = at.peaks > 1;
         peak.reduced_deviance = attempt.fit.reduced_deviance;
@@ -292,12 +293,20 @@ bool high_tail_free(const Attempt& attempt) {
     return attempt.fit.covariance(i, i) > 0.0;
 }
 
-// A richer shape is worth its cost where it gains at least what the search asks of a
-// peak, counted in the misfit that remains (as a further member must).
-bool gain_pays(const Attempt& simpler, const Attempt& richer, const RegionSettings& settings) {
-    const double needed =
-        settings.sensitivity * settings.sensitivity * std::max(1.0, richer.fit.reduced_deviance);
-    return simpler.fit.deviance - richer.fit.deviance >= needed;
+// A shape term of the region's own is worth its cost where it gains at least
+// `needed` (a likelihood ratio), counted in the misfit that remains.
+bool gain_pays(const Attempt& simpler, const Attempt& richer, double needed) {
+    return simpler.fit.deviance - richer.fit.deviance >=
+           needed * std::max(1.0, richer.fit.reduced_deviance);
+}
+
+// A tail adds no peak: one fitted where none is costs a little variance, one missed
+// biases the area, so a three-sigma gain of its one parameter is enough (a further
+// member must gain what the search asks of a peak).
+constexpr double tail_gain_needed = 9.0;
+
+bool tail_pays(const Attempt& simpler, const Attempt& richer) {
+    return gain_pays(simpler, richer, tail_gain_needed);
 }
 
 bool width_free_or_tail_free(const Attempt& attempt) {
@@ -338,14 +347,15 @@ bool a_line(const Attempt& attempt, double channel, const RegionSettings& settin
     return true;
 }
 
-// The member added at `channel` lies on the tail side of a much stronger line (below
-// it, or above it where pile-up puts counts) and that line with a tail of its own on
-// that side explains the counts as well: a tail, not a line. Only the alternative
-// with the tail freed is fitted, however weak the line.
+// In a spectrum whose lines have a high tail (pile-up), the member added at `channel`
+// lies above a much stronger line and that line with a high tail of its own explains
+// the counts as well: a tail, not a line. Only the alternative with the tail freed
+// is fitted, however weak the line. (Below a line the zone of a_line and the pair
+// test's tail check keep tails from becoming members.)
 bool on_a_tail(std::span<const double> counts, const Region& region,
                const std::vector<PeakStart>& peaks, const Attempt& bigger, double channel,
                const RegionSettings& settings) {
-    if (settings.shape != PeakShape::gauss_exp) return false;
+    if (settings.shape != PeakShape::gauss_exp || !(settings.high_tail > 0.0)) return false;
     const auto& at = bigger.model.layout();
     const auto& theta = bigger.fit.theta;
     std::size_t added = 0;
@@ -353,18 +363,17 @@ bool on_a_tail(std::span<const double> counts, const Region& region,
         if (std::fabs(theta[at.centroid(j)] - channel) <
             std::fabs(theta[at.centroid(added)] - channel))
             added = j;
-    bool below = false, above = false;
+    bool above = false;
     for (std::size_t j = 0; j < at.peaks; ++j) {
         if (j == added || theta[at.area(j)] < tail_zone_ratio * theta[at.area(added)]) continue;
         const double gap = theta[at.centroid(added)] - theta[at.centroid(j)];
         const double reach = tail_zone_reach * settings.width.fwhm(theta[at.centroid(j)]);
-        below = below || (gap < 0.0 && gap > -reach);
         above = above || (gap > 0.0 && gap < reach);
     }
-    if (!below && !above) return false;
+    if (!above) return false;
     const Attempt tailed = fit_once(counts, region.first, region.last, peaks, settings,
-                                    {true, below, 0.0, above, true});
-    if (!(below && tail_free(tailed)) && !(above && high_tail_free(tailed))) return false;
+                                    {true, false, 0.0, true, true});
+    if (!high_tail_free(tailed)) return false;
     const double needed =
         settings.sensitivity * settings.sensitivity * std::max(1.0, bigger.fit.reduced_deviance);
     return tailed.fit.deviance - bigger.fit.deviance < needed;
@@ -487,10 +496,12 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
             continue;
         if (!banded) banded = fit(peaks, band_only);
         if (banded->fit.deviance - pair.fit.deviance < needed) continue;
-        // A weaker member on either side may be a longer tail than the spectrum's:
-        // the pair must also beat the line with its own tail on that side.
-        if (settings.shape == PeakShape::gauss_exp && low_area != high_area) {
-            const bool low_weaker = low_area < high_area;
+        // A weaker member on the low-energy side (or, in a spectrum whose lines have a
+        // high tail, on the high side) may be a longer tail than the spectrum's: the
+        // pair must also beat the line with its own tail on that side.
+        const bool low_weaker = low_area < high_area;
+        if (settings.shape == PeakShape::gauss_exp &&
+            (low_weaker || (low_area > high_area && settings.high_tail > 0.0))) {
             const Attempt tailed =
                 fit(peaks, Freedom{false, low_weaker, least_pair_widening, !low_weaker});
             const bool freed = low_weaker ? tail_free(tailed) : high_tail_free(tailed);
@@ -507,9 +518,7 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
 }  // namespace
 
 RegionResult fit_region(std::span<const double> counts, const Region& region,
-                        const RegionSettings& spectrum_settings) {
-    // A high tail the region shows is its own for every later fit of it.
-    RegionSettings settings = spectrum_settings;
+                        const RegionSettings& settings) {
     std::vector<PeakStart> peaks = region.peaks;
     bool may_tail = true;
     bool may_high_tail = false;
@@ -520,12 +529,15 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
     Attempt attempt = fit(peaks, true);
     // Each tail of the region's own is kept where it gains more than it costs against
     // the spectrum's: first the low one, the high one once the members are known (a
-    // weaker line above a stronger one looks like a high tail until it is fitted).
-    if (tail_free(attempt)) {
+    // weaker line above a stronger one looks like a high tail until it is fitted;
+    // only in a spectrum whose lines have a high tail must a member beat one).
+    // A negligible tail is none (so it counts when the spectrum's tail is pooled).
+    const bool negligible =
+        tail_free(attempt) && attempt.fit.theta[attempt.model.layout().tail()] >= negligible_tail;
+    if (negligible || (tail_free(attempt) && !settings.pool_tails)) {
         may_tail = false;
         Attempt spectrum_tail = fit(peaks, true);
-        if (attempt.fit.theta[attempt.model.layout().tail()] < negligible_tail &&
-            gain_pays(spectrum_tail, attempt, settings))
+        if (!negligible && tail_pays(spectrum_tail, attempt))
             may_tail = true;
         else
             attempt = std::move(spectrum_tail);
@@ -584,22 +596,18 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
             base = std::move(bigger);
         }
     }
-    if (attempt.tail_shown && !peaks.empty()) {
-        may_high_tail = true;
-        Attempt high = fit(peaks, true);
-        const double k = high.fit.theta[high.model.layout().high_tail()];
-        if (high_tail_free(high) && k < negligible_tail && gain_pays(attempt, high, settings)) {
-            settings.high_tail = k;
-            attempt = std::move(high);
-        } else {
-            may_high_tail = false;
-        }
-    }
     if (settings.split_pairs && settings.search_residuals) {
         auto fit_shape = [&](const std::vector<PeakStart>& starts, const Freedom& free) {
             return fit_once(counts, region.first, region.last, starts, settings, free);
         };
         split_pairs(counts, fit_shape, attempt, peaks, settings);
+    }
+    if (attempt.tail_shown) {
+        may_high_tail = true;
+        Attempt high = fit(peaks, true);
+        const double k = high.fit.theta[high.model.layout().high_tail()];
+        if (high_tail_free(high) && k < negligible_tail && tail_pays(attempt, high))
+            attempt = std::move(high);
     }
     return describe(attempt, settings);
 }

@@ -22,7 +22,10 @@ struct RegionSettings {
     int smoothing_points = 5;
     bool search_residuals = true;  // look for members the search missed (auto search)
     bool free_width = false;       // width free however weak the peaks (measuring widths)
-    bool split_pairs = true;       // try each peak as an unresolved pair (auto search)
+    // Measuring the spectrum's shape: a strong line keeps its own low tail untested,
+    // the caller pools the lines' tails into the spectrum's.
+    bool pool_tails = false;
+    bool split_pairs = true;  // try each peak as an unresolved pair (auto search)
     // Channel ranges of lines broader than the calibration by nature (the Doppler-
     // broadened annihilation line), which are never split into pairs.
     std::vector<std::pair<double, double>> broad_lines;
@@ -44,6 +47,7 @@ struct FittedPeak {
     bool width_fixed = true;
     bool tail_fitted = false;
     bool high_tail_fitted = false;
+    bool tails_tried = false;  // strong and apart enough for its own tails to be tried
 };
 
 struct RegionResult {

@@ -347,15 +347,15 @@ bool a_line(const Attempt& attempt, double channel, const RegionSettings& settin
     return true;
 }
 
-// In a spectrum whose lines have a high tail (pile-up), the member added at `channel`
-// lies above a much stronger line and that line with a high tail of its own explains
-// the counts as well: a tail, not a line. Only the alternative with the tail freed
-// is fitted, however weak the line. (Below a line the zone of a_line and the pair
-// test's tail check keep tails from becoming members.)
+// The member added at `channel` lies above a much stronger line, and that line with a
+// high tail of its own (pile-up) explains the counts better, or, in a spectrum whose
+// lines have a high tail, nearly as well: a tail, not a line. Only the alternative
+// with the tail freed is fitted, however weak the line. (Below a line the zone of
+// a_line and the pair test's tail check keep tails from becoming members.)
 bool on_a_tail(std::span<const double> counts, const Region& region,
                const std::vector<PeakStart>& peaks, const Attempt& bigger, double channel,
                const RegionSettings& settings) {
-    if (settings.shape != PeakShape::gauss_exp || !(settings.high_tail > 0.0)) return false;
+    if (settings.shape != PeakShape::gauss_exp) return false;
     const auto& at = bigger.model.layout();
     const auto& theta = bigger.fit.theta;
     std::size_t added = 0;
@@ -374,8 +374,9 @@ bool on_a_tail(std::span<const double> counts, const Region& region,
     const Attempt tailed = fit_once(counts, region.first, region.last, peaks, settings,
                                     {true, false, 0.0, true, true});
     if (!high_tail_free(tailed)) return false;
-    const double needed =
-        settings.sensitivity * settings.sensitivity * std::max(1.0, bigger.fit.reduced_deviance);
+    const double needed = settings.high_tail > 0.0 ? settings.sensitivity * settings.sensitivity *
+                                                         std::max(1.0, bigger.fit.reduced_deviance)
+                                                   : 0.0;
     return tailed.fit.deviance - bigger.fit.deviance < needed;
 }
 
@@ -606,8 +607,16 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
         may_high_tail = true;
         Attempt high = fit(peaks, true);
         const double k = high.fit.theta[high.model.layout().high_tail()];
-        if (high_tail_free(high) && k < negligible_tail && tail_pays(attempt, high))
-            attempt = std::move(high);
+        if (high_tail_free(high) && k < negligible_tail && tail_pays(attempt, high)) {
+            if (!settings.pool_tails) return describe(high, settings);
+            // Measuring: the tail is told, the width comes from the line without it.
+            RegionResult told = describe(attempt, settings);
+            for (auto& peak : told.peaks) {
+                peak.high_tail_fitted = true;
+                peak.high_tail = k;
+            }
+            return told;
+        }
     }
     return describe(attempt, settings);
 }

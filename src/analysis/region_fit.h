@@ -23,7 +23,9 @@ struct RegionSettings {
     bool search_residuals = true;  // look for members the search missed (auto search)
     bool free_width = false;       // width free however weak the peaks (measuring widths)
     // Measuring the spectrum's shape: a strong line keeps its own low tail untested,
-    // the caller pools the lines' tails into the spectrum's.
+    // and a high tail that pays is told (high_tail_fitted, high_tail) but not kept in
+    // the fit: in a spectrum of unresolved pairs a weaker member above would make the
+    // widths narrow. The caller pools the lines' tails into the spectrum's.
     bool pool_tails = false;
     bool split_pairs = true;  // try each peak as an unresolved pair (auto search)
     // Channel ranges of lines broader than the calibration by nature (the Doppler-

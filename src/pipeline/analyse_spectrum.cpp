@@ -86,10 +86,13 @@ constexpr double width_change_kept = 0.03;
 constexpr std::size_t fewest_high_tail_lines = 5;
 
 // The median of the high tails the strong lone lines showed (0 where a line showed
-// none): none unless more than half of at least five lines have one.
+// none): none unless two thirds of at least five lines have one. Pile-up tails every
+// line; in a spectrum of unresolved pairs the weaker member lies on either side, so
+// about half the lines look tailed above.
 double high_tail_of(std::vector<double> ks) {
     const auto shown = std::count_if(ks.begin(), ks.end(), [](double k) { return k > 0.0; });
-    if (ks.size() < fewest_high_tail_lines || 2 * shown <= static_cast<long>(ks.size())) return 0.0;
+    if (ks.size() < fewest_high_tail_lines || 3 * shown < 2 * static_cast<long>(ks.size()))
+        return 0.0;
     ks.erase(std::remove(ks.begin(), ks.end(), 0.0), ks.end());
     return std::clamp(median(ks), min_tail, max_tail);
 }

@@ -54,7 +54,7 @@ ShapeCdf PeakProfile::cdf(double x) const {
         d_tail = d_norm_ * (1.0 - value) / norm_;
         d_high = (d_norm_high_ * (1.0 - value) - q / k * ((k - u) - 1.0 / k)) / norm_;
     } else {
-        value = core_below(u) / norm_;
+        value = core_value(u);
         density = std::exp(-0.5 * u * u) / norm_;
         // The numerator's derivative in the low k equals the norm's; in the high k it is 0.
         d_tail = d_norm_ * (1.0 - value) / norm_;
@@ -68,6 +68,12 @@ double PeakProfile::value(double x) const {
     if (tail_ > 0.0 && u < -tail_) return std::exp(0.5 * tail_ * tail_ + tail_ * u) / tail_ / norm_;
     if (high_tail_ > 0.0 && u > high_tail_)
         return 1.0 - std::exp(0.5 * high_tail_ * high_tail_ - high_tail_ * u) / high_tail_ / norm_;
+    return core_value(u);
+}
+
+double PeakProfile::core_value(double u) const {
+    // A pure Gaussian as it always was, to the last bit.
+    if (tail_ <= 0.0 && high_tail_ <= 0.0) return 0.5 * std::erfc(-u / std::numbers::sqrt2);
     return core_below(u) / norm_;
 }
 

@@ -37,6 +37,8 @@ public:
 private:
     // The unnormalised integral below u of the low tail and the core.
     double core_below(double u) const;
+    // The fraction below u where u lies on the core.
+    double core_value(double u) const;
 
     double centroid_;
     double sigma_;

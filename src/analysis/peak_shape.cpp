@@ -8,20 +8,27 @@ namespace {
 
 const double sqrt_half_pi = std::sqrt(std::numbers::pi / 2.0);
 
-double tail_norm(double k) {
-    return sqrt_half_pi * (1.0 + std::erf(k / std::numbers::sqrt2)) + std::exp(-0.5 * k * k) / k;
-}
-
 }  // namespace
 
-PeakProfile::PeakProfile(double centroid, double sigma, double tail)
-    : centroid_(centroid), sigma_(sigma), tail_(tail) {
+// Unnormalised density in u = (x - c) / sigma: exp(k_l^2 / 2 + k_l u) below -k_l,
+// exp(-u^2 / 2) between, exp(k_h^2 / 2 - k_h u) above k_h. Each tail holds
+// exp(-k^2 / 2) / k; the core sqrt(pi / 2) (erf(k_h / sqrt 2) + erf(k_l / sqrt 2)).
+PeakProfile::PeakProfile(double centroid, double sigma, double tail, double high_tail)
+    : centroid_(centroid), sigma_(sigma), tail_(tail), high_tail_(high_tail) {
+    double erf_high = 1.0, high_part = 0.0;
     if (tail_ > 0.0) {
-        norm_ = tail_norm(tail_);
-        erf_tail_ = std::erf(tail_ / std::numbers::sqrt2);
-        exp_tail_ = std::exp(-0.5 * tail_ * tail_);
-        d_norm_ = -exp_tail_ / (tail_ * tail_);
+        const double e = std::exp(-0.5 * tail_ * tail_);
+        low_part_ = e / tail_;
+        erf_low_ = std::erf(tail_ / std::numbers::sqrt2);
+        d_norm_ = -e / (tail_ * tail_);
     }
+    if (high_tail_ > 0.0) {
+        const double e = std::exp(-0.5 * high_tail_ * high_tail_);
+        high_part = e / high_tail_;
+        erf_high = std::erf(high_tail_ / std::numbers::sqrt2);
+        d_norm_high_ = -e / (high_tail_ * high_tail_);
+    }
+    norm_ = low_part_ + sqrt_half_pi * (erf_low_ + erf_high) + high_part;
 }
 
 ShapeCdf PeakProfile::cdf(double x) const {
@@ -29,43 +36,59 @@ ShapeCdf PeakProfile::cdf(double x) const {
     double value = 0.0;
     double density = 0.0;  // d value / d u
     double d_tail = 0.0;
-    if (tail_ <= 0.0) {
-        value = 0.5 * std::erfc(-u / std::numbers::sqrt2);
-        density = std::exp(-0.5 * u * u) / (2.0 * sqrt_half_pi);
-    } else {
+    double d_high = 0.0;
+    if (tail_ > 0.0 && u < -tail_) {
         const double k = tail_;
-        if (u < -k) {
-            const double g = std::exp(0.5 * k * k + k * u);
-            value = g / k / norm_;
-            density = g / norm_;
-            // d/dk of g / (k norm), with d g / d k = g (k + u).
-            d_tail = value * ((k + u) - 1.0 / k - d_norm_ / norm_);
-        } else {
-            value =
-                (exp_tail_ / k + sqrt_half_pi * (std::erf(u / std::numbers::sqrt2) + erf_tail_)) /
-                norm_;
-            density = std::exp(-0.5 * u * u) / norm_;
-            // The numerator's derivative in k equals the norm's: -exp(-k^2/2) / k^2.
-            d_tail = d_norm_ * (1.0 - value) / norm_;
-        }
+        const double g = std::exp(0.5 * k * k + k * u);
+        value = g / k / norm_;
+        density = g / norm_;
+        // d/dk of g / (k norm), with d g / d k = g (k + u).
+        d_tail = value * ((k + u) - 1.0 / k - d_norm_ / norm_);
+        d_high = -value * d_norm_high_ / norm_;
+    } else if (high_tail_ > 0.0 && u > high_tail_) {
+        const double k = high_tail_;
+        const double q = std::exp(0.5 * k * k - k * u);
+        value = 1.0 - q / k / norm_;
+        density = q / norm_;
+        // The numerator is norm - q / k; the low tail enters through the norm alone.
+        d_tail = d_norm_ * (1.0 - value) / norm_;
+        d_high = (d_norm_high_ * (1.0 - value) - q / k * ((k - u) - 1.0 / k)) / norm_;
+    } else {
+        value = core_value(u);
+        density = std::exp(-0.5 * u * u) / norm_;
+        // The numerator's derivative in the low k equals the norm's; in the high k it is 0.
+        d_tail = d_norm_ * (1.0 - value) / norm_;
+        d_high = -value * d_norm_high_ / norm_;
     }
-    return {value, -density / sigma_, -u * density / sigma_, d_tail};
+    return {value, -density / sigma_, -u * density / sigma_, d_tail, d_high};
 }
 
 double PeakProfile::value(double x) const {
     const double u = (x - centroid_) / sigma_;
-    if (tail_ <= 0.0) return 0.5 * std::erfc(-u / std::numbers::sqrt2);
-    const double k = tail_;
-    if (u < -k) return std::exp(0.5 * k * k + k * u) / k / norm_;
-    return (exp_tail_ / k + sqrt_half_pi * (std::erf(u / std::numbers::sqrt2) + erf_tail_)) / norm_;
+    if (tail_ > 0.0 && u < -tail_) return std::exp(0.5 * tail_ * tail_ + tail_ * u) / tail_ / norm_;
+    if (high_tail_ > 0.0 && u > high_tail_)
+        return 1.0 - std::exp(0.5 * high_tail_ * high_tail_ - high_tail_ * u) / high_tail_ / norm_;
+    return core_value(u);
 }
 
-ShapeCdf peak_cdf(double x, double centroid, double sigma, double tail) {
-    return PeakProfile(centroid, sigma, tail).cdf(x);
+double PeakProfile::core_value(double u) const {
+    // A pure Gaussian as it always was, to the last bit.
+    if (tail_ <= 0.0 && high_tail_ <= 0.0) return 0.5 * std::erfc(-u / std::numbers::sqrt2);
+    return core_below(u) / norm_;
 }
 
-double channel_fraction(int channel, double centroid, double sigma, double tail) {
-    const PeakProfile profile(centroid, sigma, tail);
+double PeakProfile::core_below(double u) const {
+    // Without a low tail erfc keeps its digits far below the centroid.
+    if (tail_ <= 0.0) return sqrt_half_pi * std::erfc(-u / std::numbers::sqrt2);
+    return low_part_ + sqrt_half_pi * (std::erf(u / std::numbers::sqrt2) + erf_low_);
+}
+
+ShapeCdf peak_cdf(double x, double centroid, double sigma, double tail, double high_tail) {
+    return PeakProfile(centroid, sigma, tail, high_tail).cdf(x);
+}
+
+double channel_fraction(int channel, double centroid, double sigma, double tail, double high_tail) {
+    const PeakProfile profile(centroid, sigma, tail, high_tail);
     return profile.value(channel + 0.5) - profile.value(channel - 0.5);
 }
 

@@ -16,6 +16,7 @@ struct CurvePeak {
     double tail = 0.0;        // k, 0 for a pure Gaussian
     double step = 0.0;        // counts per channel below the peak
     double step_sigma = 0.0;  // the step's width
+    double high_tail = 0.0;   // k of the high-energy tail, 0 for none
 
     bool operator==(const CurvePeak&) const = default;
 };

@@ -21,12 +21,18 @@ constexpr double step_significance = 20.0;
 // A fitted tail this short-lived (k in sigmas) holds almost no counts: the peak is a Gaussian.
 constexpr double negligible_tail = 4.0;
 constexpr int max_iterations = 60;
+// Where a high tail is first tried, k in sigmas.
+constexpr double first_high_tail = 1.5;
 // A hidden member this much weaker than a neighbour, and within these FWHM below or
 // above it, may be the neighbour's shape differing from the model's (a 1:10 doublet
 // is two lines).
 constexpr double shape_zone_ratio = 20.0;
 constexpr double shape_zone_low = 1.5;
 constexpr double shape_zone_high = 1.0;
+// A member this much weaker than a line and within this many FWHM of it may be the
+// line's tail.
+constexpr double tail_zone_ratio = 3.0;
+constexpr double tail_zone_reach = 3.0;
 // A peak is tried as a pair whose members start this many FWHM either side of it.
 constexpr double pair_start_offset = 0.3;
 // A pair must widen the line beyond what the width calibration allows for one line
@@ -45,6 +51,18 @@ struct Attempt {
     RegionModel model;
     PoissonFit fit;
     std::vector<bool> manual;
+    bool tail_shown = false;  // the peaks are strong and apart enough to show a tail
+};
+
+// Which shape parameters a fit may free. A tail is freed only where the peaks are
+// strong and apart, unless `any_strength` (the fit then is the alternative a weaker
+// member is weighed against).
+struct Freedom {
+    bool width = true;
+    bool tail = true;
+    double width_band = 0.0;  // > 0: the width free within this tolerance, however weak
+    bool high_tail = false;
+    bool any_strength = false;
 };
 
 double count_at(std::span<const double> counts, double channel) {
@@ -55,7 +73,7 @@ double count_at(std::span<const double> counts, double channel) {
 
 Attempt fit_once(std::span<const double> counts, int first, int last,
                  const std::vector<PeakStart>& peaks, const RegionSettings& settings,
-                 bool may_free_width = true, bool may_free_tail = true, double width_band = 0.0) {
+                 const Freedom& free = {}) {
     const std::size_t m = peaks.size();
     std::vector<double> step_sigma(m);
     for (std::size_t j = 0; j < m; ++j)
@@ -102,19 +120,22 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
         if (peaks[j].channel - peaks[j - 1].channel < 2.0 * settings.width.fwhm(peaks[j].channel))
             separated = false;
     const double weakest = m ? *std::min_element(significance.begin(), significance.end()) : 0.0;
-    const bool strong_width = may_free_width && m > 0 && separated &&
-                              (weakest >= width_significance || settings.free_width);
-    const bool strong_tail = may_free_tail && settings.shape == PeakShape::gauss_exp && m > 0 &&
-                             separated && weakest >= tail_significance;
+    const bool strong_width =
+        free.width && m > 0 && separated && (weakest >= width_significance || settings.free_width);
+    const bool tailed = settings.shape == PeakShape::gauss_exp;
+    const bool tail_shown =
+        tailed && m > 0 && separated && (weakest >= tail_significance || free.any_strength);
+    const bool strong_tail = free.tail && tail_shown;
+    const bool strong_high_tail = free.high_tail && tail_shown;
 
     theta[at.width_scale()] = 1.0;
     limits.lower[at.width_scale()] = 1.0 / max_width_factor;
     limits.upper[at.width_scale()] = max_width_factor;
     limits.fixed[at.width_scale()] = !strong_width;
     // Free within the calibration's own tolerance, however weak the peaks.
-    if (width_band > 0.0 && m > 0) {
-        limits.lower[at.width_scale()] = 1.0 / (1.0 + width_band);
-        limits.upper[at.width_scale()] = 1.0 + width_band;
+    if (free.width_band > 0.0 && m > 0) {
+        limits.lower[at.width_scale()] = 1.0 / (1.0 + free.width_band);
+        limits.upper[at.width_scale()] = 1.0 + free.width_band;
         limits.fixed[at.width_scale()] = false;
     }
 
@@ -123,6 +144,13 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
     limits.lower[at.tail()] = settings.shape == PeakShape::gauss_exp ? min_tail : 0.0;
     limits.upper[at.tail()] = settings.shape == PeakShape::gauss_exp ? max_tail : 0.0;
     limits.fixed[at.tail()] = !strong_tail;
+
+    // The high tail starts from the spectrum's, or from a short one.
+    const double high_start = settings.high_tail > 0.0 ? settings.high_tail : first_high_tail;
+    theta[at.high_tail()] = tailed ? (strong_high_tail ? high_start : settings.high_tail) : 0.0;
+    limits.lower[at.high_tail()] = strong_high_tail ? min_tail : theta[at.high_tail()];
+    limits.upper[at.high_tail()] = strong_high_tail ? max_tail : theta[at.high_tail()];
+    limits.fixed[at.high_tail()] = !strong_high_tail;
 
     // The step drops from the low-energy side to the high one, by a small part of
     // the peak's height; without these limits two steps can swallow a doublet.
@@ -135,7 +163,7 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
     }
 
     model.set_fixed(limits.fixed);
-    Attempt attempt{model, {}, {}};
+    Attempt attempt{model, {}, {}, tail_shown};
     attempt.fit = fit_poisson(attempt.model, region, theta, limits, max_iterations);
     for (const auto& p : peaks) attempt.manual.push_back(p.manual);
     return attempt;
@@ -236,6 +264,9 @@ RegionResult describe(const Attempt& attempt, const RegionSettings& settings) {
         peak.width_fixed = cov(at.width_scale(), at.width_scale()) == 0.0;
         peak.tail_fitted = cov(at.tail(), at.tail()) != 0.0;
         peak.tail = theta[at.tail()];
+        peak.high_tail_fitted = cov(at.high_tail(), at.high_tail()) != 0.0;
+        peak.high_tail = theta[at.high_tail()];
+        peak.tails_tried = attempt.tail_shown;
         peak.manual = attempt.manual[j];
         peak.multiplet = at.peaks > 1;
         peak.reduced_deviance = attempt.fit.reduced_deviance;
@@ -255,6 +286,27 @@ bool width_free(const Attempt& attempt) {
 bool tail_free(const Attempt& attempt) {
     const auto i = attempt.model.layout().tail();
     return attempt.fit.covariance(i, i) > 0.0;
+}
+
+bool high_tail_free(const Attempt& attempt) {
+    const auto i = attempt.model.layout().high_tail();
+    return attempt.fit.covariance(i, i) > 0.0;
+}
+
+// A shape term of the region's own is worth its cost where it gains at least
+// `needed` (a likelihood ratio), counted in the misfit that remains.
+bool gain_pays(const Attempt& simpler, const Attempt& richer, double needed) {
+    return simpler.fit.deviance - richer.fit.deviance >=
+           needed * std::max(1.0, richer.fit.reduced_deviance);
+}
+
+// A tail adds no peak: one fitted where none is costs a little variance, one missed
+// biases the area, so a three-sigma gain of its one parameter is enough (a further
+// member must gain what the search asks of a peak).
+constexpr double tail_gain_needed = 9.0;
+
+bool tail_pays(const Attempt& simpler, const Attempt& richer) {
+    return gain_pays(simpler, richer, tail_gain_needed);
 }
 
 bool width_free_or_tail_free(const Attempt& attempt) {
@@ -293,6 +345,39 @@ bool a_line(const Attempt& attempt, double channel, const RegionSettings& settin
         if (gap > -shape_zone_low * fwhm && gap < shape_zone_high * fwhm) return false;
     }
     return true;
+}
+
+// The member added at `channel` lies above a much stronger line, and that line with a
+// high tail of its own (pile-up) explains the counts better, or, in a spectrum whose
+// lines have a high tail, nearly as well: a tail, not a line. Only the alternative
+// with the tail freed is fitted, however weak the line. (Below a line the zone of
+// a_line and the pair test's tail check keep tails from becoming members.)
+bool on_a_tail(std::span<const double> counts, const Region& region,
+               const std::vector<PeakStart>& peaks, const Attempt& bigger, double channel,
+               const RegionSettings& settings) {
+    if (settings.shape != PeakShape::gauss_exp) return false;
+    const auto& at = bigger.model.layout();
+    const auto& theta = bigger.fit.theta;
+    std::size_t added = 0;
+    for (std::size_t j = 1; j < at.peaks; ++j)
+        if (std::fabs(theta[at.centroid(j)] - channel) <
+            std::fabs(theta[at.centroid(added)] - channel))
+            added = j;
+    bool above = false;
+    for (std::size_t j = 0; j < at.peaks; ++j) {
+        if (j == added || theta[at.area(j)] < tail_zone_ratio * theta[at.area(added)]) continue;
+        const double gap = theta[at.centroid(added)] - theta[at.centroid(j)];
+        const double reach = tail_zone_reach * settings.width.fwhm(theta[at.centroid(j)]);
+        above = above || (gap > 0.0 && gap < reach);
+    }
+    if (!above) return false;
+    const Attempt tailed = fit_once(counts, region.first, region.last, peaks, settings,
+                                    {true, false, 0.0, true, true});
+    if (!high_tail_free(tailed)) return false;
+    const double needed = settings.high_tail > 0.0 ? settings.sensitivity * settings.sensitivity *
+                                                         std::max(1.0, bigger.fit.reduced_deviance)
+                                                   : 0.0;
+    return tailed.fit.deviance - bigger.fit.deviance < needed;
 }
 
 // The relative widening of a line that two members make: the pair's variance beyond
@@ -365,7 +450,8 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
     // fitted only where needed: the residuals are scored on the reported fit where
     // that already has the spectrum's width and tail.
     std::optional<Attempt> banded;
-    if (width_free_or_tail_free(attempt)) banded = fit(peaks, false, false, least_pair_widening);
+    const Freedom band_only{false, false, least_pair_widening};
+    if (width_free_or_tail_free(attempt)) banded = fit(peaks, band_only);
     Attempt screen = banded ? *banded : attempt;
     for (std::size_t j = 0; j < peaks.size(); ++j) {
         const auto& at = screen.model.layout();
@@ -389,7 +475,7 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
         more[j] = {centre - pair_start_offset * fwhm, false};
         more.insert(more.begin() + static_cast<long>(j) + 1,
                     PeakStart{centre + pair_start_offset * fwhm, false});
-        Attempt pair = fit(more, false, false, 0.0);
+        Attempt pair = fit(more, Freedom{false, false});
         const auto& pat = pair.model.layout();
         const auto& theta = pair.fit.theta;
         const double low_area = theta[pat.area(j)], high_area = theta[pat.area(j + 1)];
@@ -409,13 +495,18 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
         if (smaller < 0.5 * settings.sensitivity || !apart || !placed || !wide ||
             ratio > shape_zone_ratio)
             continue;
-        if (!banded) banded = fit(peaks, false, false, least_pair_widening);
+        if (!banded) banded = fit(peaks, band_only);
         if (banded->fit.deviance - pair.fit.deviance < needed) continue;
-        // A weaker member on the low-energy side may be a longer tail than the
-        // spectrum's: the pair must also beat the line with its own tail.
-        if (settings.shape == PeakShape::gauss_exp && low_area < high_area) {
-            const Attempt tailed = fit(peaks, false, true, least_pair_widening);
-            if (tail_free(tailed) && tailed.fit.deviance - pair.fit.deviance < needed) continue;
+        // A weaker member on the low-energy side (or, in a spectrum whose lines have a
+        // high tail, on the high side) may be a longer tail than the spectrum's: the
+        // pair must also beat the line with its own tail on that side.
+        const bool low_weaker = low_area < high_area;
+        if (settings.shape == PeakShape::gauss_exp &&
+            (low_weaker || (low_area > high_area && settings.high_tail > 0.0))) {
+            const Attempt tailed =
+                fit(peaks, Freedom{false, low_weaker, least_pair_widening, !low_weaker});
+            const bool freed = low_weaker ? tail_free(tailed) : high_tail_free(tailed);
+            if (freed && tailed.fit.deviance - pair.fit.deviance < needed) continue;
         }
         peaks = std::move(more);
         banded.reset();
@@ -431,14 +522,26 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
                         const RegionSettings& settings) {
     std::vector<PeakStart> peaks = region.peaks;
     bool may_tail = true;
+    bool may_high_tail = false;
     auto fit = [&](const std::vector<PeakStart>& starts, bool may_width) {
-        return fit_once(counts, region.first, region.last, starts, settings, may_width,
-                        may_tail && may_width);
+        return fit_once(counts, region.first, region.last, starts, settings,
+                        {may_width, may_tail && may_width, 0.0, may_high_tail && may_width});
     };
     Attempt attempt = fit(peaks, true);
-    if (tail_free(attempt) && attempt.fit.theta[attempt.model.layout().tail()] >= negligible_tail) {
+    // Each tail of the region's own is kept where it gains more than it costs against
+    // the spectrum's: first the low one, the high one once the members are known (a
+    // weaker line above a stronger one looks like a high tail until it is fitted;
+    // only in a spectrum whose lines have a high tail must a member beat one).
+    // A negligible tail is none (so it counts when the spectrum's tail is pooled).
+    const bool negligible =
+        tail_free(attempt) && attempt.fit.theta[attempt.model.layout().tail()] >= negligible_tail;
+    if (negligible || (tail_free(attempt) && !settings.pool_tails)) {
         may_tail = false;
-        attempt = fit(peaks, true);
+        Attempt spectrum_tail = fit(peaks, true);
+        if (!negligible && tail_pays(spectrum_tail, attempt))
+            may_tail = true;
+        else
+            attempt = std::move(spectrum_tail);
     }
     for (int round = 0; round < 4 && drop_vanished(attempt, settings, peaks); ++round) {
         if (peaks.empty()) break;
@@ -458,7 +561,8 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
         double reference = attempt.fit.deviance;
         const double own_tail = attempt.fit.theta[attempt.model.layout().tail()];
         if (doubtful && tail_free(attempt) && own_tail < 0.6 * settings.tail) {
-            reference = fit_once(counts, region.first, region.last, peaks, settings, true, false)
+            reference = fit_once(counts, region.first, region.last, peaks, settings,
+                                 {true, false, 0.0, may_high_tail})
                             .fit.deviance;
         }
         for (int added = 0; added < 2; ++added) {
@@ -484,7 +588,8 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
             const double needed = settings.sensitivity * settings.sensitivity *
                                   std::max(1.0, bigger.fit.reduced_deviance);
             if (gain < needed || !all_significant || !better ||
-                !a_line(bigger, hidden.channel, settings))
+                !a_line(bigger, hidden.channel, settings) ||
+                on_a_tail(counts, region, peaks, bigger, hidden.channel, settings))
                 break;
             peaks = std::move(more);
             reference = bigger.fit.deviance;
@@ -493,12 +598,25 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
         }
     }
     if (settings.split_pairs && settings.search_residuals) {
-        auto fit_shape = [&](const std::vector<PeakStart>& starts, bool may_width, bool may_tail,
-                             double band) {
-            return fit_once(counts, region.first, region.last, starts, settings, may_width,
-                            may_tail, band);
+        auto fit_shape = [&](const std::vector<PeakStart>& starts, const Freedom& free) {
+            return fit_once(counts, region.first, region.last, starts, settings, free);
         };
         split_pairs(counts, fit_shape, attempt, peaks, settings);
+    }
+    if (attempt.tail_shown) {
+        may_high_tail = true;
+        Attempt high = fit(peaks, true);
+        const double k = high.fit.theta[high.model.layout().high_tail()];
+        if (high_tail_free(high) && k < negligible_tail && tail_pays(attempt, high)) {
+            if (!settings.pool_tails) return describe(high, settings);
+            // Measuring: the tail is told, the width comes from the line without it.
+            RegionResult told = describe(attempt, settings);
+            for (auto& peak : told.peaks) {
+                peak.high_tail_fitted = true;
+                peak.high_tail = k;
+            }
+            return told;
+        }
     }
     return describe(attempt, settings);
 }

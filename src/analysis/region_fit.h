@@ -15,11 +15,19 @@ struct RegionSettings {
     PeakShape shape = PeakShape::gauss_exp;
     double bkg_shape = 10.0;
     double tail = 5.0;  // k used where the tail is not fitted
+    // k of the high-energy tail where it is not fitted (pile-up gives every line of a
+    // spectrum one), 0 for none; Gauss+exp only.
+    double high_tail = 0.0;
     double sensitivity = 6.0;
     int smoothing_points = 5;
     bool search_residuals = true;  // look for members the search missed (auto search)
     bool free_width = false;       // width free however weak the peaks (measuring widths)
-    bool split_pairs = true;       // try each peak as an unresolved pair (auto search)
+    // Measuring the spectrum's shape: a strong line keeps its own low tail untested,
+    // and a high tail that pays is told (high_tail_fitted, high_tail) but not kept in
+    // the fit: in a spectrum of unresolved pairs a weaker member above would make the
+    // widths narrow. The caller pools the lines' tails into the spectrum's.
+    bool pool_tails = false;
+    bool split_pairs = true;  // try each peak as an unresolved pair (auto search)
     // Channel ranges of lines broader than the calibration by nature (the Doppler-
     // broadened annihilation line), which are never split into pairs.
     std::vector<std::pair<double, double>> broad_lines;
@@ -33,12 +41,15 @@ struct FittedPeak {
     double fwhm = 0.0;  // channels
     double d_fwhm = 0.0;
     double tail = 0.0;        // k, 0 for a pure Gaussian
+    double high_tail = 0.0;   // k of the high-energy tail, 0 for none
     double background = 0.0;  // background counts within centroid +- 1.5 FWHM
     double reduced_deviance = 0.0;
     bool manual = false;
     bool multiplet = false;
     bool width_fixed = true;
     bool tail_fitted = false;
+    bool high_tail_fitted = false;
+    bool tails_tried = false;  // strong and apart enough for its own tails to be tried
 };
 
 struct RegionResult {
@@ -52,8 +63,9 @@ struct RegionResult {
     RegionCurve curve;  // the fitted parameters, to draw the model again
 };
 
-// Fits one region of the raw counts; peaks that vanish are dropped (manual ones
-// kept) and, with search_residuals, up to two members hidden in the residuals added
+// Fits one region of the raw counts; a tail of its own on either side is kept where
+// it gains more than it costs, peaks that vanish are dropped (manual ones kept)
+// and, with search_residuals, up to two members hidden in the residuals added
 // and (split_pairs) each strong automatic peak tried as an unresolved pair.
 RegionResult fit_region(std::span<const double> counts, const Region& region,
                         const RegionSettings& settings);

@@ -52,8 +52,10 @@ void RegionModel::evaluate(std::span<const double> theta, std::span<double> mu,
     const double scale = theta[layout_.width_scale()];
     const bool tailed = shape_ == PeakShape::gauss_exp;
     const double tail = tailed ? theta[layout_.tail()] : 0.0;
+    const double high_tail = tailed ? theta[layout_.high_tail()] : 0.0;
     auto is_fixed = [&](std::size_t index) { return !fixed_.empty() && fixed_[index]; };
     const bool tail_derivative = jacobian && tailed && !is_fixed(layout_.tail());
+    const bool high_tail_derivative = jacobian && tailed && !is_fixed(layout_.high_tail());
     if (jacobian) std::fill(jacobian->values.begin(), jacobian->values.end(), 0.0);
     for (std::size_t i = 0; i < n; ++i) {
         const double x = first_ + static_cast<double>(i);
@@ -71,7 +73,7 @@ void RegionModel::evaluate(std::span<const double> theta, std::span<double> mu,
         const double d_sigma_d_centroid = scale * width_.fwhm_slope(centroid) / fwhm_per_sigma;
         const double step_height = theta[layout_.step(j)];
         const bool stepped = step_height != 0.0 || !is_fixed(layout_.step(j));
-        const PeakProfile profile(centroid, sigma, tail);
+        const PeakProfile profile(centroid, sigma, tail, high_tail);
         // Without a Jacobian only the values are needed, which spares an exp per edge.
         auto at_edge = [&](double edge) {
             return jacobian ? profile.cdf(edge) : ShapeCdf{profile.value(edge)};
@@ -110,6 +112,8 @@ void RegionModel::evaluate(std::span<const double> theta, std::span<double> mu,
                 jac(i, layout_.width_scale()) += area * d_sigma * calibrated;
                 jac(i, layout_.step(j)) = step_value;
                 if (tail_derivative) jac(i, layout_.tail()) += area * (upper.d_tail - lower.d_tail);
+                if (high_tail_derivative)
+                    jac(i, layout_.high_tail()) += area * (upper.d_high_tail - lower.d_high_tail);
             }
             lower = upper;
         }

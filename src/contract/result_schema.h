@@ -160,7 +160,8 @@ inline constexpr std::string_view quantity = "quantity";
 }  // namespace budget_column
 
 // "region = first last level slope bkg_shape" and "peak = centroid area sigma tail
-// step step_sigma" lines of [regions].
+// step step_sigma high_tail" lines of [regions] (high_tail, k of the high-energy
+// tail or 0, missing in files written before it).
 namespace region_key {
 inline constexpr std::string_view region = "region";
 inline constexpr std::string_view peak = "peak";

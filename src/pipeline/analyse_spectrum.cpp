@@ -81,12 +81,30 @@ constexpr double narrowest_line = 0.5;
 // A change of the width calibration below this ends the measuring.
 constexpr double width_change_kept = 0.03;
 
+// Fewer lines than this cannot tell a spectrum's high tail from lines that all have
+// a weaker neighbour just above them.
+constexpr std::size_t fewest_high_tail_lines = 5;
+
+// The median of the high tails the strong lone lines showed (0 where a line showed
+// none): none unless two thirds of at least five lines have one. Pile-up tails every
+// line; in a spectrum of unresolved pairs the weaker member lies on either side, so
+// about half the lines look tailed above.
+double high_tail_of(std::vector<double> ks) {
+    const auto shown = std::count_if(ks.begin(), ks.end(), [](double k) { return k > 0.0; });
+    if (ks.size() < fewest_high_tail_lines || 3 * shown < 2 * static_cast<long>(ks.size()))
+        return 0.0;
+    ks.erase(std::remove(ks.begin(), ks.end(), 0.0), ks.end());
+    return std::clamp(median(ks), min_tail, max_tail);
+}
+
 // The spectrum's peak shape as its strong lone peaks show it.
 struct ShapePass {
     WidthCalibration width;  // the calibration the samples were measured with
     double tail = max_tail;
+    double high_tail = 0.0;  // none
     std::vector<WidthSample> samples;
     std::vector<double> tails;
+    std::vector<double> high_tails;
 };
 
 ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& options,
@@ -110,6 +128,7 @@ ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& o
     settings.width = width;
     settings.search_residuals = false;
     settings.free_width = true;
+    settings.pool_tails = true;
     // The strongest regions measure the shape; a few dozen of them fix it well enough.
     std::vector<std::pair<double, const Region*>> ranked;
     for (const auto& region : regions) {
@@ -142,10 +161,15 @@ ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& o
                 pass.samples.push_back({peak.centroid, peak.fwhm, peak.d_fwhm});
                 // A strong peak whose tail came out negligible counts as one without a tail.
                 if (tails) pass.tails.push_back(peak.tail_fitted ? peak.tail : max_tail);
+                // Pile-up tails every line: the spectrum has one where most of the lines
+                // strong enough to show it do.
+                if (tails && peak.tails_tried)
+                    pass.high_tails.push_back(peak.high_tail_fitted ? peak.high_tail : 0.0);
             }
         }
     }
     if (!pass.tails.empty()) pass.tail = std::clamp(median(pass.tails), min_tail, max_tail);
+    if (!pass.high_tails.empty()) pass.high_tail = high_tail_of(pass.high_tails);
     return pass;
 }
 
@@ -287,6 +311,7 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     const ShapePass shape = learn_shape(counts, options, out, settings);
     settings.width = out.width;
     settings.tail = shape.tail;
+    settings.high_tail = shape.high_tail;
     if (out.width.refined) note_points_far_off(options, out);
 
     // Then the peaks are searched, grouped and fitted with what they showed.

@@ -76,9 +76,12 @@ bool at_limit(const ReportedPeak& peak, const FlagContext& context) {
     const double scale = peak.fit.fwhm / context.width.fwhm(peak.fit.centroid);
     const bool tail = peak.fit.tail_fitted && (near(peak.fit.tail, analysis::min_tail) ||
                                                near(peak.fit.tail, analysis::max_tail));
+    const bool high_tail =
+        peak.fit.high_tail_fitted && (near(peak.fit.high_tail, analysis::min_tail) ||
+                                      near(peak.fit.high_tail, analysis::max_tail));
     const bool width = !peak.fit.width_fixed && (near(scale, analysis::max_width_factor) ||
                                                  near(scale, 1.0 / analysis::max_width_factor));
-    return tail || width;
+    return tail || high_tail || width;
 }
 
 struct FlagEntry {
@@ -87,8 +90,8 @@ struct FlagEntry {
     bool needs_energy = false;
 };
 
-const std::array<FlagEntry, 11>& flag_table() {
-    static const std::array<FlagEntry, 11> table{{
+const std::array<FlagEntry, 12>& flag_table() {
+    static const std::array<FlagEntry, 12> table{{
         {{'M', "manual peak: placed at a channel the user gave"},
          [](const ReportedPeak& p, const FlagContext&) { return p.fit.manual; }},
         {{'D', "member of a multiplet: fitted together with neighbouring peaks"},
@@ -122,6 +125,8 @@ const std::array<FlagEntry, 11>& flag_table() {
          true},
         {{'S', "at the sum of two stronger lines"}, sum_of_two, true},
         {{'L', "a shape parameter (tail or width) at its limit"}, at_limit},
+        {{'H', "high-energy tail fitted (pile-up)"},
+         [](const ReportedPeak& p, const FlagContext&) { return p.fit.high_tail_fitted; }},
     }};
     return table;
 }
@@ -130,7 +135,7 @@ const std::array<FlagEntry, 11>& flag_table() {
 
 std::span<const PeakFlag> peak_flag_legend() {
     static const auto legend = [] {
-        std::array<PeakFlag, 11> letters{};
+        std::array<PeakFlag, 12> letters{};
         for (std::size_t i = 0; i < letters.size(); ++i) letters[i] = flag_table()[i].flag;
         return letters;
     }();

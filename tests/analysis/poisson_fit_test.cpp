@@ -33,7 +33,7 @@ WidthCalibration test_width() {
 }
 
 // Two peaks on a sloped background with steps: the parameters of the tests.
-std::vector<double> two_peak_theta(const RegionLayout& at, double tail) {
+std::vector<double> two_peak_theta(const RegionLayout& at, double tail, double high_tail = 0.0) {
     std::vector<double> theta(at.size());
     theta[at.centroid(0)] = 108.3;
     theta[at.area(0)] = 50000.0;
@@ -41,6 +41,7 @@ std::vector<double> two_peak_theta(const RegionLayout& at, double tail) {
     theta[at.area(1)] = 12000.0;
     theta[at.width_scale()] = 1.05;
     theta[at.tail()] = tail;
+    theta[at.high_tail()] = high_tail;
     theta[at.background_level()] = 200.0;
     theta[at.background_slope()] = -30.0;
     theta[at.step(0)] = 25.0;
@@ -52,6 +53,7 @@ struct GradientCase {
     PeakShape shape;
     double tail;
     double bkg_shape;
+    double high_tail = 0.0;  // 0: none (the shape has no derivative there)
 };
 
 class DevianceGradient : public ::testing::TestWithParam<GradientCase> {};
@@ -60,7 +62,7 @@ TEST_P(DevianceGradient, MatchesFiniteDifferences) {
     const auto p = GetParam();
     RegionModel model(95, 125, 2, test_width(), p.shape, p.bkg_shape, {1.0, 1.0});
     const auto& at = model.layout();
-    auto theta = two_peak_theta(at, p.tail);
+    auto theta = two_peak_theta(at, p.tail, p.high_tail);
     std::vector<double> mu(model.channel_count());
     model.evaluate(theta, mu, nullptr);
     // Counts away from the model, so the gradient is far from zero.
@@ -70,6 +72,7 @@ TEST_P(DevianceGradient, MatchesFiniteDifferences) {
     const auto gradient = deviance_gradient(model, theta, y);
     for (std::size_t j = 0; j < at.size(); ++j) {
         if (p.shape == PeakShape::gauss && j == at.tail()) continue;
+        if ((p.shape == PeakShape::gauss || p.high_tail == 0.0) && j == at.high_tail()) continue;
         const double h = 1e-6 * std::max(1.0, std::fabs(theta[j]));
         auto up = theta, down = theta;
         up[j] += h;
@@ -88,7 +91,9 @@ INSTANTIATE_TEST_SUITE_P(Shapes, DevianceGradient,
                          ::testing::Values(GradientCase{PeakShape::gauss, 0.0, 10.0},
                                            GradientCase{PeakShape::gauss, 0.0, 0.1},
                                            GradientCase{PeakShape::gauss_exp, 1.3, 1.0},
-                                           GradientCase{PeakShape::gauss_exp, 3.0, 10.0}));
+                                           GradientCase{PeakShape::gauss_exp, 3.0, 10.0},
+                                           GradientCase{PeakShape::gauss_exp, 1.3, 1.0, 1.7},
+                                           GradientCase{PeakShape::gauss_exp, 5.0, 10.0, 0.6}));
 
 class NoiseFreeFit : public ::testing::TestWithParam<GradientCase> {};
 
@@ -97,7 +102,7 @@ TEST_P(NoiseFreeFit, RecoversTheParameters) {
     const auto p = GetParam();
     RegionModel model(90, 130, 2, test_width(), p.shape, p.bkg_shape, {1.0, 1.0});
     const auto& at = model.layout();
-    const auto truth = two_peak_theta(at, p.tail);
+    const auto truth = two_peak_theta(at, p.tail, p.high_tail);
     std::vector<double> y(model.channel_count());
     model.evaluate(truth, y, nullptr);
     auto start = truth;
@@ -116,10 +121,19 @@ TEST_P(NoiseFreeFit, RecoversTheParameters) {
     limits.lower[at.tail()] = p.shape == PeakShape::gauss ? 0.0 : 0.4;
     limits.upper[at.tail()] = p.shape == PeakShape::gauss ? 0.0 : 5.0;
     limits.fixed[at.tail()] = p.shape == PeakShape::gauss;
+    // Without a high tail it is held at 0 (none); with one it starts elsewhere.
+    if (p.high_tail > 0.0) start[at.high_tail()] = 2.5;
+    limits.lower[at.high_tail()] = p.high_tail > 0.0 ? 0.4 : 0.0;
+    limits.upper[at.high_tail()] = p.high_tail > 0.0 ? 5.0 : 0.0;
+    limits.fixed[at.high_tail()] = p.high_tail == 0.0;
     const PoissonFit fit = fit_poisson(model, y, start, limits, 500);
     ASSERT_TRUE(fit.converged);
+    // Each parameter to 1e-6 of its value, or (where two shape terms trade counts, as
+    // a high tail and a step do) to a thousandth of its standard deviation.
     for (std::size_t j = 0; j < at.size(); ++j) {
-        EXPECT_NEAR(fit.theta[j], truth[j], 1e-6 * std::max(1.0, std::fabs(truth[j])))
+        const double sd = std::sqrt(std::max(fit.covariance(j, j), 0.0));
+        EXPECT_NEAR(fit.theta[j], truth[j],
+                    std::max(1e-6 * std::max(1.0, std::fabs(truth[j])), 1e-3 * sd))
             << "parameter " << j;
     }
     EXPECT_LT(fit.deviance, 1e-8);
@@ -128,7 +142,8 @@ TEST_P(NoiseFreeFit, RecoversTheParameters) {
 INSTANTIATE_TEST_SUITE_P(Shapes, NoiseFreeFit,
                          ::testing::Values(GradientCase{PeakShape::gauss, 0.0, 10.0},
                                            GradientCase{PeakShape::gauss, 0.0, 1.0},
-                                           GradientCase{PeakShape::gauss_exp, 1.3, 1.0}));
+                                           GradientCase{PeakShape::gauss_exp, 1.3, 1.0},
+                                           GradientCase{PeakShape::gauss_exp, 1.3, 10.0, 1.1}));
 
 // A lone Gaussian of area A on no background: the Fisher information of A is
 // sum p_i^2 / (A p_i) = 1 / A, so its standard deviation is sqrt(A).

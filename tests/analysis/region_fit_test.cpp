@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "support/synthetic.h"
@@ -56,6 +57,49 @@ INSTANTIATE_TEST_SUITE_P(
         RegionRow{"lowshoulder", {{1000.0, 190000.0}, {998.0, 6500.0}}, 1.0, {1000.0}, 1, 196500.0},
         RegionRow{
             "highshoulder", {{1000.0, 190000.0}, {1002.0, 8000.0}}, 1.0, {1000.0}, 1, 198000.0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct TailRow {
+    const char* name;
+    std::vector<TestPeak> truth;
+    std::size_t members;
+    std::optional<bool> low_tail;  // the region keeps a low tail of its own (none: either)
+    bool high_tail;                // and a high one
+};
+
+class RegionTails : public ::testing::TestWithParam<TailRow> {};
+
+// Noise-free strong lines (Gauss+exp) on a continuum of 100 a channel, the search's
+// one candidate at 1000: a high tail (pile-up) is fitted as a tail, not as a member
+// above the line (the low tail, decided first, may stay); a low tail is not mistaken
+// for a high one; a plain Gaussian keeps
+// neither; a 1:4 doublet 1.2 FWHM apart keeps its member above instead of a tail.
+TEST_P(RegionTails, KeepsATailOnlyWhereTheLineHasOne) {
+    const auto& row = GetParam();
+    const auto counts = noise_free(2048, 100.0, row.truth);
+    RegionSettings settings;
+    settings.width = test::test_width_calibration();
+    const RegionResult fit = fit_region(counts, Region{975, 1030, {{1000.0, false}}}, settings);
+    ASSERT_EQ(fit.peaks.size(), row.members);
+    double area = 0.0, truth = 0.0;
+    for (const auto& peak : fit.peaks) area += peak.area;
+    for (const auto& peak : row.truth) truth += peak.area;
+    EXPECT_NEAR(area / truth, 1.0, 0.002);
+    if (row.low_tail) EXPECT_EQ(fit.peaks[0].tail_fitted, *row.low_tail);
+    EXPECT_EQ(fit.peaks[0].high_tail_fitted, row.high_tail);
+    for (std::size_t j = 0; j < row.members; ++j) {
+        EXPECT_NEAR(fit.peaks[j].centroid, row.truth[j].channel, 0.01) << j;
+        if (row.high_tail) EXPECT_NEAR(fit.peaks[j].high_tail, row.truth[j].high_tail, 0.01);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RegionTails,
+    ::testing::Values(
+        TailRow{"pileup", {{1000.0, 100000.0, 0.0, 1.2}}, 1, std::nullopt, true},
+        TailRow{"low_tail", {{1000.0, 100000.0, 1.5}}, 1, true, false},
+        TailRow{"plain", {{1000.0, 100000.0}}, 1, false, false},
+        TailRow{"doublet_above", {{1000.0, 80000.0}, {1003.4, 20000.0}}, 2, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -20,6 +20,7 @@ struct FlagRow {
     bool converged;
     bool tail_at_limit;
     const char* flags;
+    double high_tail = 0.0;  // k of a fitted high tail, 0 for none
 };
 
 ReportedPeak peak_of(const FlagRow& row) {
@@ -36,21 +37,32 @@ ReportedPeak peak_of(const FlagRow& row) {
     peak.fit.width_fixed = false;
     peak.fit.tail_fitted = row.tail_at_limit;
     peak.fit.tail = row.tail_at_limit ? analysis::max_tail : 0.0;
+    peak.fit.high_tail_fitted = row.high_tail > 0.0;
+    peak.fit.high_tail = row.high_tail;
     return peak;
 }
 
 // Strong lines of K-40, Tl-208 and Co-60 and what they explain: 2614.5 - 511 = 2103.5
 // (single escape), 2614.5 - 1022 = 1592.5 (double escape), 1173.2 + 1332.5 = 2505.7
 // (sum), 511.0 (annihilation); a line none of them explains, one 30 % wider than the
-// calibration, one whose fit did not converge and one with its tail at the limit.
+// calibration, one whose fit did not converge, one with its tail at the limit and
+// two with a high tail, one of them at the limit.
 TEST(PeakFlags, NameWhatAPeakMayBe) {
     const std::vector<FlagRow> rows{
-        {511.0, 500.0, 2.0, true, false, "A"},    {1173.2, 30000.0, 2.0, true, false, "-"},
-        {1332.5, 30000.0, 2.0, true, false, "-"}, {1460.8, 100000.0, 2.0, true, false, "-"},
-        {1592.5, 800.0, 2.0, true, false, "F"},   {1800.0, 900.0, 2.0, true, false, "-"},
-        {1900.0, 900.0, 2.6, true, false, "B"},   {2000.0, 900.0, 2.0, false, false, "N"},
-        {2103.5, 1000.0, 2.0, true, false, "E"},  {2300.0, 900.0, 2.0, true, true, "TL"},
-        {2505.7, 300.0, 2.0, true, false, "S"},   {2614.5, 50000.0, 2.0, true, false, "-"},
+        {511.0, 500.0, 2.0, true, false, "A"},
+        {1173.2, 30000.0, 2.0, true, false, "-"},
+        {1332.5, 30000.0, 2.0, true, false, "-"},
+        {1460.8, 100000.0, 2.0, true, false, "-"},
+        {1592.5, 800.0, 2.0, true, false, "F"},
+        {1800.0, 900.0, 2.0, true, false, "-"},
+        {1900.0, 900.0, 2.6, true, false, "B"},
+        {2000.0, 900.0, 2.0, false, false, "N"},
+        {2103.5, 1000.0, 2.0, true, false, "E"},
+        {2300.0, 900.0, 2.0, true, true, "TL"},
+        {2505.7, 300.0, 2.0, true, false, "S"},
+        {2614.5, 50000.0, 2.0, true, false, "-"},
+        {2700.0, 900.0, 2.0, true, false, "H", 1.5},
+        {2800.0, 900.0, 2.0, true, false, "LH", analysis::min_tail},
     };
     std::vector<ReportedPeak> peaks;
     for (const auto& row : rows) peaks.push_back(peak_of(row));
@@ -71,7 +83,7 @@ TEST(PeakFlags, LegendHoldsEveryLetter) {
         letters += flag.letter;
         EXPECT_FALSE(flag.meaning.empty()) << flag.letter;
     }
-    EXPECT_EQ(letters, "MDWTNBAEFSL");
+    EXPECT_EQ(letters, "MDWTNBAEFSLH");
 }
 
 }  // namespace

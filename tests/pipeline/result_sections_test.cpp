@@ -17,17 +17,19 @@ TEST(RegionCurve, RedrawsTheFittedModel) {
         PeakShape shape;
         double bkg_shape;
         double tail;
+        double high_tail = 0.0;
     };
     const Case cases[] = {
         {PeakShape::gauss_exp, 2.0, 1.5},
-        {PeakShape::gauss, 10.0, 1.5},  // a pure Gaussian ignores the tail parameter
+        {PeakShape::gauss, 10.0, 1.5, 1.0},  // a pure Gaussian ignores both tail parameters
         {PeakShape::gauss_exp, 0.1, 4.0},
+        {PeakShape::gauss_exp, 2.0, 1.5, 1.2},
     };
     for (const Case& c : cases) {
         const analysis::WidthCalibration width{4.0, 0.01, false};
         const analysis::RegionModel model(10, 40, 2, width, c.shape, c.bkg_shape, {1.5, 1.7});
-        // centroids, areas, width scale, tail, level, slope, steps
-        const std::vector<double> theta{20, 1000, 27, 300, 1.1, c.tail, 20, -3, 4, 1};
+        // centroids, areas, width scale, tail, high tail, level, slope, steps
+        const std::vector<double> theta{20, 1000, 27, 300, 1.1, c.tail, c.high_tail, 20, -3, 4, 1};
         std::vector<double> expected(model.channel_count());
         model.evaluate(theta, expected, nullptr);
         const std::vector<double> background = model.background(theta);
@@ -46,11 +48,12 @@ TEST(ResultSections, PeakColumnsLineUp) {
 }
 
 // Bytes written by hand from the layout: 16 counts a line, each line led by its
-// first channel; one "region" line and a "peak" line for each of its peaks.
+// first channel; one "region" line and a "peak" line for each of its peaks, the
+// high tail's k last.
 TEST(ResultSections, KeepTheFitAndTheCounts) {
     SpectrumAnalysis analysis;
     analysis::RegionResult region;
-    region.curve = {3, 9, 12.5, -1, 2, {{6, 100, 1.25, 0, 2, 1.5}}};
+    region.curve = {3, 9, 12.5, -1, 2, {{6, 100, 1.25, 0, 2, 1.5, 0.9}}};
     analysis.regions = {region, analysis::RegionResult{}};  // a region without peaks is left out
     std::vector<double> counts(20);
     for (std::size_t ch = 0; ch < counts.size(); ++ch) counts[ch] = 2.0 * ch;
@@ -59,7 +62,7 @@ TEST(ResultSections, KeepTheFitAndTheCounts) {
     EXPECT_EQ(text,
               "[regions]\r\n"
               "region = 3 9 12.5 -1 2\r\n"
-              "peak = 6 100 1.25 0 2 1.5\r\n"
+              "peak = 6 100 1.25 0 2 1.5 0.9\r\n"
               "[counts]\r\n"
               "0 0 2 4 6 8 10 12 14 16 18 20 22 24 26 28 30\r\n"
               "16 32 34 36 38\r\n");

@@ -69,7 +69,7 @@ TEST(ResultModel, PlacesCountsAtTheirChannels) {
 TEST(ResultModel, ReadsRegionsWithTheirPeaks) {
     const ResultModel result = read_result(
         "[regions]\r\nregion = 10 30 5 -1 2\r\npeak = 20 1000 1.5 0 3 1.4\r\n"
-        "peak = 24 50 1.6 2.5 0 1.4\r\nregion = 40 50 1 0 2\r\npeak = 45 10 2 0 0 2\r\n");
+        "peak = 24 50 1.6 2.5 0 1.4 1.8\r\nregion = 40 50 1 0 2\r\npeak = 45 10 2 0 0 2 -1\r\n");
     ASSERT_EQ(result.regions.size(), 2u);
     const auto& first = result.regions[0];
     EXPECT_EQ(first.first, 10);
@@ -77,7 +77,11 @@ TEST(ResultModel, ReadsRegionsWithTheirPeaks) {
     EXPECT_EQ(first.slope, -1.0);
     ASSERT_EQ(first.peaks.size(), 2u);
     EXPECT_EQ(first.peaks[1].tail, 2.5);
-    EXPECT_EQ(result.regions[1].peaks.size(), 1u);
+    // The high tail is the seventh number; files written before it have six.
+    EXPECT_EQ(first.peaks[0].high_tail, 0.0);
+    EXPECT_EQ(first.peaks[1].high_tail, 1.8);
+    ASSERT_EQ(result.regions[1].peaks.size(), 1u);
+    EXPECT_EQ(result.regions[1].peaks[0].high_tail, 0.0);  // a negative k is none
 }
 
 // A damaged file cannot make the view draw without end: such regions are left out,

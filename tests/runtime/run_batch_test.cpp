@@ -110,7 +110,7 @@ TEST_F(RunBatch, ResultHasItsSectionsInOrderWithCrLf) {
             ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "at " << i;
         }
     // The legend names every flag letter, one "letter = meaning" line each.
-    for (const char* letter : {"M", "D", "W", "T", "N", "B", "A", "E", "F", "S", "L"})
+    for (const char* letter : {"M", "D", "W", "T", "N", "B", "A", "E", "F", "S", "L", "H"})
         EXPECT_NE(text.find(std::string("\r\n") + letter + " = "), std::string::npos) << letter;
     EXPECT_NE(text.find("live_time = 100\r\n"), std::string::npos);
     EXPECT_NE(text.find("channels = 1024\r\n"), std::string::npos);

@@ -11,6 +11,7 @@ struct TestPeak {
     double channel;
     double area;
     double tail = 0.0;
+    double high_tail = 0.0;  // k of a high-energy tail, 0 for none
 };
 
 // The width of the synthetic spectra: FWHM 2.0 channels at 200, 3.8 at 3000.
@@ -32,7 +33,7 @@ inline std::vector<double> noise_free(int channels, double continuum,
         const double sigma = width_factor * width.fwhm(p.channel) / analysis::fwhm_per_sigma;
         for (int ch = 0; ch < channels; ++ch)
             counts[static_cast<std::size_t>(ch)] +=
-                p.area * analysis::channel_fraction(ch, p.channel, sigma, p.tail);
+                p.area * analysis::channel_fraction(ch, p.channel, sigma, p.tail, p.high_tail);
     }
     return counts;
 }

@@ -40,6 +40,13 @@ inline std::string windows_path(std::string unix_path) {
     return "Z:" + unix_path;
 }
 
+// A folder given in the environment, else `fallback`: the package check points the
+// tests at the unpacked programs and demo.
+inline std::string from_environment(const char* name, std::string fallback) {
+    const char* given = std::getenv(name);
+    return given != nullptr && *given != '\0' ? std::string(given) : fallback;
+}
+
 inline std::string contents(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::ostringstream bytes;
@@ -90,12 +97,12 @@ struct FirstStart {
     explicit FirstStart(std::string runtime_dir = {})
         : app_data(home.path() + "appdata"),
           results(home.path() + "results\\"),
-          demo(windows_path(DEMO_DIR)) {
+          demo(from_environment("SORVANE_TEST_DEMO_DIR", windows_path(DEMO_DIR))) {
         _putenv_s("APPDATA", app_data.c_str());
         stdfs::create_directories(results);
         environment.system_dir = default_system_dir();
-        environment.bundled_runtime_dir =
-            bundled_runtime_dir(files, {"", windows_path(runtime_dir)});
+        environment.bundled_runtime_dir = bundled_runtime_dir(
+            files, {"", from_environment("SORVANE_TEST_RUNTIME_DIR", windows_path(runtime_dir))});
         environment.date_text = [](std::int64_t) { return std::string("today"); };
     }
     void start() {

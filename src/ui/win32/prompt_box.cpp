@@ -129,7 +129,13 @@ std::optional<std::wstring> run_prompt_box(HWND owner, const PromptRequest& requ
     ShowWindow(box, SW_SHOW);
     SetFocus(state.answer);
     MSG message;
-    while (!state.done && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (!state.done) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: the quit message is for the main loop.
+            if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
         if (IsDialogMessageW(box, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -131,6 +131,14 @@ LRESULT Win32MainWindow::on_list_message(HWND list, int index, UINT message, WPA
         case WM_DROPFILES:
             drop_files(index, reinterpret_cast<HDROP>(wparam));
             return 0;
+        case WM_GETDLGCODE: {
+            // Enter on the result list opens the entry instead of pressing a default button.
+            const auto* pending = reinterpret_cast<const MSG*>(lparam);
+            if (index == 1 && pending != nullptr && pending->message == WM_KEYDOWN &&
+                pending->wParam == VK_RETURN)
+                return DLGC_WANTMESSAGE;
+            break;
+        }
         case WM_KEYDOWN:
             if (wparam == VK_RETURN && index == 1) {
                 const auto entry = SendMessageW(list, LB_GETCARETINDEX, 0, 0);

@@ -7,9 +7,26 @@
 #include <cstring>
 
 #include "support/win32_driver.h"
+#include "ui/win32/win32_ui.h"
 
 namespace sorvane {
 namespace {
+
+struct FilterCase {
+    const char* filter;
+    std::wstring expected;
+};
+
+TEST(Win32Ui, FiltersBecomeTheCommonDialogsPairs) {
+    using namespace std::string_literals;
+    const FilterCase cases[] = {
+        {"option parm file(*.opa)|*.opa", L"option parm file(*.opa)\0*.opa\0\0"s},
+        {"a|*.a|b|*.b;*.c", L"a\0*.a\0b\0*.b;*.c\0\0"s},
+        {"", L"\0\0"s},
+    };
+    for (const FilterCase& given : cases)
+        EXPECT_EQ(dialog_filter(given.filter), given.expected) << given.filter;
+}
 
 struct CaptionCase {
     const char* control;
@@ -144,6 +161,38 @@ TEST(Win32Window, OptionClicksRunTheirInterlocks) {
             << given.radio;
         EXPECT_EQ(IsWindowVisible(day.find(given.control)) != FALSE, given.visible) << given.radio;
         EXPECT_EQ(IsWindowEnabled(day.find(given.control)) != FALSE, given.enabled) << given.radio;
+    }
+}
+
+struct MarkCase {
+    const char* field;
+    std::size_t index;
+    const wchar_t* typed;  // what the person types afterwards
+    const wchar_t* mark_after;
+};
+
+// A field whose text was used otherwise shows the note; typing in it ends the mark
+// unless the text typed is the one the note is about.
+TEST(Win32Window, MarkedFieldsShowTheirNoteUntilEdited) {
+    const MarkCase cases[] = {
+        {"Text1", 0, L"3", L""},
+        {"Text4_1", 1, L"2x", L"used as 2"},
+    };
+    for (const MarkCase& given : cases) {
+        FirstStart day(BUILD_RUNTIME_DIR);
+        day.start();
+        TextBox& box = std::string(given.field) == "Text1" ? day.window.form.Text1
+                                                           : day.window.form.Text4[given.index];
+        box.text = "2x";
+        box.used_as = "used as 2";
+        box.used_as_text = "2x";
+        day.view->sync();
+        HWND field = day.find(given.field);
+        EXPECT_EQ(text_of(field), L"2x");
+        EXPECT_EQ(day.view->field_mark(field), L"used as 2") << given.field;
+        SetWindowTextW(field, given.typed);  // the edit tells the window: EN_CHANGE
+        EXPECT_EQ(from_wide(given.typed), box.text);
+        EXPECT_EQ(day.view->field_mark(field), given.mark_after) << given.field;
     }
 }
 

@@ -58,6 +58,20 @@ LRESULT CALLBACK list_procedure(HWND list, UINT message, WPARAM wparam, LPARAM l
                                                                      message, wparam, lparam);
 }
 
+// A group box draws only its line and caption; it lies on the tab control, which
+// does not paint under it, so it fills its own face first.
+LRESULT CALLBACK frame_procedure(HWND box, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                 DWORD_PTR) {
+    if (message == WM_PAINT) {
+        HDC dc = GetDC(box);
+        RECT face{};
+        GetClientRect(box, &face);
+        FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
+        ReleaseDC(box, dc);
+    }
+    return DefSubclassProc(box, message, wparam, lparam);
+}
+
 }  // namespace
 
 void register_window_classes() {
@@ -123,6 +137,11 @@ Win32MainWindow::Win32MainWindow(MainWindow& window, Services& services,
     SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     named_.emplace("StatusLine", status_);
     build_menu();
+    // Later controls lie on earlier ones (fields on their frames, frames on the tab
+    // control): each in turn goes on top, so none hides what it holds.
+    for (const Placed& placed : placed_) {
+        SetWindowPos(placed.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -161,6 +180,7 @@ HWND Win32MainWindow::add(const wchar_t* kind, std::string_view text, DWORD styl
 
 HWND Win32MainWindow::begin_frame(Frame& model, const char* name, Place place) {
     HWND box = add(L"BUTTON", model.caption, BS_GROUPBOX, place, name);
+    SetWindowSubclass(box, frame_procedure, 0, 0);
     frames_.emplace_back(&model, box);
     frame_stack_.push_back(&model);
     return box;
@@ -251,7 +271,7 @@ void Win32MainWindow::build_cal_option_tab() {
     label("CH", {630, 181, 30, 18});
     end_frame();
 
-    option_frame(form.Frame9, OptionGroup::Option7, "Frame9", {26, 210, 590, 164}, 200);
+    option_frame(form.Frame9, OptionGroup::Option7, "Frame9", {26, 210, 590, 164}, 570);
     label("CH", {96, 272, 100, 18});
     label("Energy", {216, 272, 100, 18});
     label("FWHM", {336, 272, 100, 18});

@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build programs configure deps deps-all bench test-sanitize fuzz ci clean test-windows package package-smoke format format-check
+.PHONY: run test build programs configure deps deps-all bench test-sanitize fuzz ci clean test-windows package-windows package package-smoke format format-check
 
 # The demo spectra of every format converted and analysed, their peak tables and
 # nuclides printed, a plot beside each result and the Eu-152 activity with its
@@ -78,6 +78,12 @@ WIN_BUILD ?= build-win
 test-windows:
 	@tools/install-deps.sh windows
 	tools/run-windows-tests.sh $(WIN_BUILD)
+
+# The Windows zip (sorvane.exe, sorvanecli.exe, run_Tovalu.exe, nuclides, demo,
+# README), unpacked and tried under Wine: the demo and the window's first day.
+package-windows:
+	@tools/install-deps.sh windows
+	tools/package-windows.sh $(WIN_BUILD)
 
 # The Debian package (sorvane_VERSION_ARCH.deb in $(PKG_BUILD)); package-smoke
 # installs it on this machine, runs the installed programs and removes it again.

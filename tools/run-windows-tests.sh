@@ -24,6 +24,15 @@ if [ ! -d "$WINEPREFIX" ]; then
     "$wine" cmd /c exit > /dev/null 2>&1 || true
 fi
 win_path() { "$wine" winepath -w "$1" 2> /dev/null | tr -d '\r'; }
+# The window's tests need a display: a private Xvfb for each, kept until Wine has
+# ended (wineserver -w), so no Wine or X process outlives the test.
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+with_display() {
+    "$wineserver" -w || true
+    xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '"$@"; status=$?; "$WINESERVER" -w; exit $status' \
+        with_display "$@"
+}
+export WINESERVER="$wineserver"
 
 failed=0
 total=0
@@ -31,7 +40,9 @@ mapfile -t programs < <(find "$build/tests" -name '*_tests.exe' | sort)
 for program in "${programs[@]}"; do
     name=$(basename "$program" .exe)
     log="$build/$name.wine.log"
-    if "$wine" "$program" --gtest_brief=1 > "$log" 2>&1; then
+    runner=()
+    [[ $name == win32_window_tests ]] && runner=(with_display)
+    if "${runner[@]}" "$wine" "$program" --gtest_brief=1 > "$log" 2>&1; then
         count=$(grep -oE 'PASSED +\] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1 || true)
         total=$((total + ${count:-0}))
         echo "   ok   $name: ${count:-?} tests"

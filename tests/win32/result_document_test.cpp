@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory_file_system.h"
+#include "support/memory_file_system.h"
 #include "ui/win32/result_document.h"
 
 namespace sorvane {

@@ -33,7 +33,7 @@ seeds_of() {
         fuzz_read_naig) echo "demo/naig_*" ;;
         fuzz_decode_chn) echo "tests/data/realdata/chn/*" ;;
         fuzz_result_file) echo "tests/data/results/*" ;;
-        fuzz_line_library) echo "data/nuclides/*.csv" ;;
+        fuzz_line_library) echo "data/nuclides/gamma_lines.csv data/nuclides/nuclides.csv" ;;
         fuzz_control_file | fuzz_runtime_control) echo "tests/data/control/* tests/data/window/*.inf" ;;
         # A short spectrum (made below) keeps one run of the analysis quick.
         fuzz_runtime_chn) echo "$build/seed-short.chn" ;;

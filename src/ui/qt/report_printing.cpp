@@ -12,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextLayout>
 #include <QUrl>
 #include <algorithm>
 #include <utility>
@@ -117,12 +118,20 @@ void keep_headings_with_content(QTextDocument& document) {
         QAbstractTextDocumentLayout* layout = document.documentLayout();
         for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
             if (block.blockFormat().headingLevel() < 2) continue;
-            const QTextBlock next = block.next();
+            // The content is the next block that shows something: a plot's frame
+            // starts with an empty block of its own.
+            QTextBlock next = block.next();
+            while (next.isValid() && next.text().isEmpty()) next = next.next();
             if (!next.isValid()) continue;
+            // The layout moves a line that would reach into the page's bottom margin
+            // to the next page without moving its block: the line tells the page.
             const QRectF heading = layout->blockBoundingRect(block);
-            const QRectF content = layout->blockBoundingRect(next);
-            if (page_of(heading.top(), page_height) == page_of(content.bottom(), page_height))
-                continue;
+            const QTextLayout* lines = next.layout();
+            const double content_end =
+                lines->lineCount() > 0
+                    ? layout->blockBoundingRect(next).top() + lines->lineAt(0).rect().bottom()
+                    : layout->blockBoundingRect(next).bottom();
+            if (page_of(heading.top(), page_height) == page_of(content_end, page_height)) continue;
             QTextBlockFormat format = block.blockFormat();
             if (format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) continue;
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);

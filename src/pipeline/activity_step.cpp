@@ -9,7 +9,6 @@
 #include "activity/efficiency_storage.h"
 #include "activity/line_region.h"
 #include "activity/normal_distribution.h"
-#include "pipeline/chain_support.h"
 #include "pipeline/result_building.h"
 #include "results/result_numbers.h"
 
@@ -499,18 +498,6 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         if (!facts || !(facts->half_life > 0.0)) return;
         candidate.half_life_s = facts->half_life_seconds();
         candidate.d_half_life_s = facts->d_half_life * candidate.half_life_s / facts->half_life;
-        // A chain member in equilibrium decays as its long-lived parent does.
-        const auto parent = supporting_parent(candidate.nuclide);
-        if (!parent) return;
-        nuclides::NuclideFacts supporting{std::string(parent->name), parent->half_life_years, "y",
-                                          parent->d_half_life_years};
-        if (const nuclides::NuclideFacts* listed = run.library.facts(supporting.name))
-            supporting = *listed;
-        if (!(supporting.half_life > 0.0) || !(supporting.half_life_seconds() > 0.0)) return;
-        candidate.half_life_s = supporting.half_life_seconds();
-        candidate.d_half_life_s =
-            supporting.d_half_life * candidate.half_life_s / supporting.half_life;
-        candidate.decayed_as = supporting.name;
     };
     // A peak that lines of two identified nuclides fall in holds counts of both: it
     // gives neither an activity (no interference correction is made).
@@ -538,7 +525,7 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
     };
     for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
         if (n.name == nuclides::annihilation_name) continue;
-        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}, {}, {}};
+        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}, {}};
         others_of(candidate);
         facts_of(candidate);
         std::set<int> interfered;
@@ -557,7 +544,7 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         const bool listed = std::any_of(
             out.begin(), out.end(), [&](const ActivityCandidate& c) { return c.nuclide == name; });
         if (listed || run.library.lines_of(name).empty()) continue;
-        ActivityCandidate candidate{name, false, 0.0, 0.0, {}, {}, {}};
+        ActivityCandidate candidate{name, false, 0.0, 0.0, {}, {}};
         facts_of(candidate);
         others_of(candidate);
         for (const nuclides::GammaLine* line : run.library.lines_of(name))
@@ -645,13 +632,8 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
             result.nuclides.push_back(verdict_row(candidate, Verdict::not_detected));
         return result;
     }
-    for (const ActivityCandidate& candidate : candidates) {
-        if (!candidate.decayed_as.empty())
-            result.messages.push_back(
-                candidate.nuclide + " is decay-corrected with the half-life of " +
-                candidate.decayed_as + " (a chain member in secular equilibrium with it)");
+    for (const ActivityCandidate& candidate : candidates)
         result.nuclides.push_back(nuclide_row(candidate, context));
-    }
     return result;
 }
 

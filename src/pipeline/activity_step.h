@@ -40,9 +40,6 @@ struct ActivityCandidate {
     // Peaks that lines of other identified nuclides claim and none of this one's:
     // near this nuclide's line they are background to it.
     std::vector<int> others_peaks;
-    // The chain parent whose half-life the decay correction uses (secular
-    // equilibrium); empty when the nuclide's own.
-    std::string decayed_as;
 };
 
 // What the step needs of the spectrum; every field is this spectrum's own.

@@ -6,8 +6,6 @@
 
 #include "activity/efficiency_file.h"
 #include "analysis/peak_shape.h"
-#include "nuclides/line_library.h"
-#include "pipeline/nuclide_step.h"
 #include "platform/real_platform.h"
 #include "support/synthetic.h"
 #include "support/test_files.h"
@@ -352,48 +350,6 @@ TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
         for (const std::string& m : result.messages)
             said = said || m.starts_with("X-1: other nuclides' peaks (1) taken out");
         EXPECT_EQ(said, c.said) << c.what;
-    }
-}
-
-// A natural chain's short-lived member is decay-corrected with the half-life of the
-// long-lived parent that supports it: the library's, or for Ra-228, which the library
-// lacks, its DDEP half-life of 5.75 (3) y. A parent missing from the library leaves
-// the member's own half-life, as does a nuclide outside the chains.
-TEST(ActivityStep, ChainMembersDecayAsTheirParent) {
-    NuclideRun nuclide_run;
-    nuclides::add_nuclide_facts(nuclide_run.library,
-                                "nuclide,half_life,half_life_unit,half_life_uncertainty,note\n"
-                                "Bi-214,19.8,m,0.1,member\n"
-                                "Ra-226,1600,y,7,parent\n"
-                                "Tl-208,3.058,m,0.006,member\n"
-                                "Th-228,1.9126,y,0.0009,parent\n"
-                                "Ac-228,6.15,h,0.03,member of Ra-228\n"
-                                "Th-234,24.10,d,0.03,member without its parent\n"
-                                "Co-60,5.2711,y,0.0008,no chain\n",
-                                "nuclides.csv");
-    NuclideFindings findings;
-    struct Case {
-        const char* nuclide;
-        const char* decayed_as;  // whose half-life: "" for the nuclide's own
-        double half_life_days;
-        double relative_uncertainty;
-    };
-    const double year = 365.2422;  // days, as the evaluations count them
-    const Case cases[] = {{"Bi-214", "Ra-226", 1600 * year, 7.0 / 1600},
-                          {"Tl-208", "Th-228", 1.9126 * year, 0.0009 / 1.9126},
-                          {"Ac-228", "Ra-228", 5.75 * year, 0.03 / 5.75},
-                          {"Th-234", "", 24.10, 0.03 / 24.10},
-                          {"Co-60", "", 5.2711 * year, 0.0008 / 5.2711}};
-    for (const Case& c : cases) findings.identification.nuclides.push_back({c.nuclide, true});
-    const std::vector<ActivityCandidate> candidates = activity_candidates(nuclide_run, findings);
-    ASSERT_EQ(candidates.size(), std::size(cases));
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        const Case& c = cases[i];
-        SCOPED_TRACE(c.nuclide);
-        EXPECT_EQ(candidates[i].decayed_as, c.decayed_as);
-        EXPECT_NEAR(candidates[i].half_life_s / (c.half_life_days * 86400), 1.0, 1e-12);
-        EXPECT_NEAR(candidates[i].d_half_life_s / candidates[i].half_life_s, c.relative_uncertainty,
-                    1e-12);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "analysis/width_start.h"
 #include "pipeline/peak_flags.h"
 #include "pipeline/scatter_features.h"
+#include "pipeline/weak_peaks.h"
 
 namespace sorvane {
 namespace {
@@ -43,9 +44,13 @@ bool analysed_range(std::size_t channels, const AnalysisOptions& options, Spectr
     return true;
 }
 
+// The search's candidates at the sensitivity, with their significance; with `weak`,
+// the search goes on down to the weak lines' floor and puts the channels found below
+// the sensitivity there.
 std::vector<PeakStart> starting_peaks(std::span<const double> counts,
                                       const AnalysisOptions& options, const SpectrumAnalysis& out,
-                                      std::vector<double>& significance) {
+                                      std::vector<double>& significance,
+                                      std::vector<double>* weak = nullptr) {
     std::vector<PeakStart> peaks;
     if (options.manual_search) {
         for (double channel : options.manual_peaks) {
@@ -56,8 +61,13 @@ std::vector<PeakStart> starting_peaks(std::span<const double> counts,
         }
         return peaks;
     }
-    for (const auto& c : search_peaks(counts, out.first, out.last, out.width,
-                                      options.smoothing_points, options.pkf_sens)) {
+    const double floor = weak ? weak_search_floor(options.pkf_sens) : options.pkf_sens;
+    for (const auto& c :
+         search_peaks(counts, out.first, out.last, out.width, options.smoothing_points, floor)) {
+        if (c.significance < options.pkf_sens) {
+            weak->push_back(c.channel);
+            continue;
+        }
         peaks.push_back({c.channel, false});
         significance.push_back(c.significance);
     }
@@ -261,12 +271,16 @@ void note_points_far_off(const AnalysisOptions& options, SpectrumAnalysis& out) 
         at(options.low) + ", " + at(options.high));
 }
 
-void report(const RegionResult& fit, const AnalysisOptions& options, SpectrumAnalysis& out) {
+// A peak is reported by the reporting rule and, where `least_significance` is given,
+// with an area of at least that many standard deviations.
+void report(const RegionResult& fit, const AnalysisOptions& options, SpectrumAnalysis& out,
+            double least_significance = 0.0) {
     if (!fit.converged)
         out.messages.push_back("the fit of channels " + std::to_string(fit.first) + ".." +
                                std::to_string(fit.last) + " did not converge");
     for (const auto& peak : fit.peaks) {
         if (!reported(peak, options.pkf_sens)) continue;
+        if (!peak.manual && peak.area < least_significance * peak.d_area) continue;
         // A free width below half the calibration's belongs to no line (a spike).
         if (!peak.manual && !peak.width_fixed &&
             peak.fwhm < narrowest_line * out.width.fwhm(peak.centroid))
@@ -315,13 +329,22 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     if (out.width.refined) note_points_far_off(options, out);
 
     // Then the peaks are searched, grouped and fitted with what they showed.
-    std::vector<double> significance;
-    const auto starts = starting_peaks(counts, options, out, significance);
+    std::vector<double> significance, weak;
+    const auto starts = starting_peaks(counts, options, out, significance, &weak);
     const auto regions = group_regions(starts, out.width, out.first, out.last, tails);
     for (const auto& region : regions) {
         RegionResult fit = fit_region(counts, region, settings);
         report(fit, options, out);
         out.regions.push_back(std::move(fit));
+    }
+    // Weaker candidates apart from every fitted region are fitted and decided alone.
+    if (!weak.empty()) {
+        for (RegionResult& fit : fit_weak_candidates(counts, weak, settings, tails, out)) {
+            report(fit, options, out, weak_line_significance(options.pkf_sens));
+            out.regions.push_back(std::move(fit));
+        }
+        std::sort(out.regions.begin(), out.regions.end(),
+                  [](const RegionResult& a, const RegionResult& b) { return a.first < b.first; });
     }
     std::sort(out.peaks.begin(), out.peaks.end(), [](const ReportedPeak& a, const ReportedPeak& b) {
         return a.fit.centroid < b.fit.centroid;

@@ -273,8 +273,10 @@ void note_points_far_off(const AnalysisOptions& options, SpectrumAnalysis& out) 
 
 // A peak is reported by the reporting rule and, where `least_significance` is given,
 // with an area of at least that many standard deviations.
-void report(const RegionResult& fit, const AnalysisOptions& options, SpectrumAnalysis& out,
-            double least_significance = 0.0) {
+// Returns how many it reported.
+std::size_t report(const RegionResult& fit, const AnalysisOptions& options, SpectrumAnalysis& out,
+                   double least_significance = 0.0) {
+    const std::size_t before = out.peaks.size();
     if (!fit.converged)
         out.messages.push_back("the fit of channels " + std::to_string(fit.first) + ".." +
                                std::to_string(fit.last) + " did not converge");
@@ -292,6 +294,7 @@ void report(const RegionResult& fit, const AnalysisOptions& options, SpectrumAna
         shown.converged = fit.converged;
         out.peaks.push_back(shown);
     }
+    return out.peaks.size() - before;
 }
 
 }  // namespace
@@ -337,11 +340,13 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
         report(fit, options, out);
         out.regions.push_back(std::move(fit));
     }
-    // Weaker candidates apart from every fitted region are fitted and decided alone.
+    // Weaker candidates apart from every fitted region are fitted and decided alone;
+    // only a region that shows a line is kept (a fit that did not converge shows none).
     if (!weak.empty()) {
         for (RegionResult& fit : fit_weak_candidates(counts, weak, settings, tails, out)) {
-            report(fit, options, out, weak_line_significance(options.pkf_sens));
-            out.regions.push_back(std::move(fit));
+            if (fit.converged &&
+                report(fit, options, out, weak_line_significance(options.pkf_sens)) > 0)
+                out.regions.push_back(std::move(fit));
         }
         std::sort(out.regions.begin(), out.regions.end(),
                   [](const RegionResult& a, const RegionResult& b) { return a.first < b.first; });

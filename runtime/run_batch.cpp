@@ -17,6 +17,7 @@
 #include "pipeline/nuclide_results.h"
 #include "pipeline/nuclide_step.h"
 #include "pipeline/result_building.h"
+#include "pipeline/sum_peaks.h"
 #include "platform/result_set.h"
 #include "platform/text_helpers.h"
 #include "raw_calibration.h"
@@ -144,7 +145,7 @@ std::vector<double> counts_of(const ChnFile& chn, std::size_t& negative) {
 void add_nuclides(ResultModel& result, const NuclideWork& work, const SpectrumAnalysis& analysis,
                   std::span<const double> counts, const RunRequest& request,
                   const SpectrumFacts& facts) {
-    const NuclideFindings found =
+    NuclideFindings found =
         find_nuclides(work.run, analysis, counts, request.options, relative_efficiency(work.curve),
                       efficiency_range(work.curve));
     result.messages.insert(result.messages.end(), found.messages.begin(), found.messages.end());
@@ -156,6 +157,10 @@ void add_nuclides(ResultModel& result, const NuclideWork& work, const SpectrumAn
     if (activity)
         result.messages.insert(result.messages.end(), activity->messages.begin(),
                                activity->messages.end());
+    // A sum peak of an identified cascade is that nuclide's, not an unexplained peak.
+    const std::vector<std::string> sums =
+        claim_sum_peaks(work.curve.corrections.cascade_peaks, found.peaks, found.identification);
+    result.messages.insert(result.messages.end(), sums.begin(), sums.end());
     add_nuclide_results(result, work.run, found, analysis, activity ? &*activity : nullptr);
     add_background_results(result, work.background, net);
 }

@@ -28,7 +28,11 @@ std::string resolved(const FileSystem& fs, const std::string& system_dir, const 
 struct SummingTable {
     corrections::CascadeLibrary cascades;
     std::vector<std::pair<std::string, std::vector<corrections::LineSummingFactor>>> factors;
+    std::vector<CascadePeaks> peaks;
 };
+
+// Sum peaks below this many counts per decay are too weak to show in any spectrum.
+constexpr double least_sum_per_decay = 1e-7;
 
 std::shared_ptr<const SummingTable> summing_table(const FileSystem& fs,
                                                   const std::string& system_dir,
@@ -66,9 +70,17 @@ std::shared_ptr<const SummingTable> summing_table(const FileSystem& fs,
     corrections::DetectorEfficiencies detector{
         peak, [peak, pt = *pt](double e) { return peak(e) / corrections::peak_to_total_at(pt, e); },
         0.0, pt->relative_uncertainty};
-    for (const auto& cascade : table->cascades.cascades)
+    for (const auto& cascade : table->cascades.cascades) {
         table->factors.emplace_back(cascade.nuclide,
                                     corrections::summing_factors(cascade, detector));
+        CascadePeaks expected{cascade.nuclide, {}, {}};
+        for (const auto& line : table->factors.back().second)
+            expected.lines.push_back(
+                {line.energy_kev, line.photons * peak(line.energy_kev) * line.factor, {}});
+        for (const auto& sum : corrections::sum_peaks(cascade, detector, least_sum_per_decay))
+            expected.sums.push_back({sum.energy_kev, sum.counts_per_decay, sum.made_of});
+        table->peaks.push_back(std::move(expected));
+    }
     return table;
 }
 
@@ -131,6 +143,7 @@ LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string&
                                  "standard", out.problems);
         }
     }
+    if (summing) out.cascade_peaks = summing->peaks;
     const bool attenuation = sample && standard;
     if (!summing && !attenuation) {
         out.description = "no cascade-summing or self-absorption correction";

@@ -8,6 +8,7 @@
 
 #include "activity/efficiency_curve.h"
 #include "contract/nuclide_settings.h"
+#include "pipeline/sum_peaks.h"
 #include "platform/file_system.h"
 
 namespace sorvane {
@@ -26,6 +27,8 @@ using LineCorrectionOf = std::function<LineCorrection(std::string_view nuclide, 
 struct LoadedCorrections {
     LineCorrectionOf correction;  // empty when the settings ask for none
     std::string description;      // the result's "corrections" key
+    // With the summing correction: each cascade's lines and sum peaks for this detector.
+    std::vector<CascadePeaks> cascade_peaks;
     std::vector<std::string> problems;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -58,6 +59,22 @@ TEST(LineCorrections, SummingFactorsFromTheCurveAndThePeakToTotal) {
     EXPECT_EQ(co.attenuation, 1.0);
     EXPECT_EQ(loaded.correction("Cs-137", 661.657).summing, 1.0);
     EXPECT_EQ(loaded.correction("Co-60", 500.0).summing, 1.0);
+    // Its sum peak: both photons in full, 0.9985 * 0.05 / 1.173228 * 0.05 / 1.332492 =
+    // 1.5957e-3 counts per decay (within 1 %: the weak branches); its 1173.2 keV line
+    // 0.9985 * 0.05 / 1.173228 * (1 - 0.150094) = 0.036165.
+    const auto co60 = std::find_if(loaded.cascade_peaks.begin(), loaded.cascade_peaks.end(),
+                                   [](const CascadePeaks& c) { return c.nuclide == "Co-60"; });
+    ASSERT_NE(co60, loaded.cascade_peaks.end());
+    const auto sum = std::find_if(co60->sums.begin(), co60->sums.end(), [](const ExpectedPeak& p) {
+        return std::fabs(p.energy_kev - 2505.7) < 0.1;
+    });
+    ASSERT_NE(sum, co60->sums.end());
+    EXPECT_NEAR(sum->counts_per_decay / 1.5957e-3, 1.0, 0.01);
+    const auto line =
+        std::find_if(co60->lines.begin(), co60->lines.end(),
+                     [](const ExpectedPeak& p) { return std::fabs(p.energy_kev - 1173.2) < 0.1; });
+    ASSERT_NE(line, co60->lines.end());
+    EXPECT_NEAR(line->counts_per_decay / 0.036165, 1.0, 1e-3);
 }
 
 TEST(LineCorrections, WhatCannotBeDoneIsSaidAndLeftOff) {

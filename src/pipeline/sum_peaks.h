@@ -1,0 +1,38 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "nuclides/identification.h"
+
+namespace sorvane {
+
+// A peak one decay of a nuclide is expected to give, in counts per decay: a gamma
+// line's full-energy peak (its summing included) or a sum peak of photons of one
+// decay (Co-60 1173.2 + 1332.5 keV).
+struct ExpectedPeak {
+    double energy_kev = 0.0;
+    double counts_per_decay = 0.0;
+    std::string made_of;  // "1173.2 + 1332.5"; empty for a line
+};
+
+struct CascadePeaks {
+    std::string nuclide;
+    std::vector<ExpectedPeak> lines;
+    std::vector<ExpectedPeak> sums;
+};
+
+// How an unexplained peak is named when it is a sum peak of `nuclide`.
+std::string sum_peak_name(const std::string& nuclide);
+
+// Gives to an identified nuclide the peaks nothing explains that lie at one of its
+// sum peaks and hold the counts its found lines predict there (within three standard
+// deviations, the prediction taken as 25 % uncertain: the angular correlation is
+// neglected and the efficiency carried beyond the lines), so that a sum peak is
+// never an unexplained peak. Returns a message for each.
+std::vector<std::string> claim_sum_peaks(std::span<const CascadePeaks> cascades,
+                                         std::span<const nuclides::PeakForMatch> peaks,
+                                         nuclides::Identification& identification);
+
+}  // namespace sorvane

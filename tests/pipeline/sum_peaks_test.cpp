@@ -1,0 +1,53 @@
+#include "pipeline/sum_peaks.h"
+
+#include <gtest/gtest.h>
+
+namespace sorvane {
+namespace {
+
+// Co-60 found with 10,000 and 9,000 counts in lines that give 0.01 and 0.009 counts
+// per decay: 1e6 decays seen, so its 2505.7 keV sum peak of 1e-4 per decay should
+// hold 100 counts. A peak is that sum peak when it lies within half a FWHM (or two
+// standard deviations of its energy) and its area within three standard deviations
+// of 100, the prediction taken as 25 counts uncertain beside the peak's own.
+TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades) {
+    const nuclides::GammaLine lines[] = {{"Co-60", 1173.228, 0.003, 99.85, 0.03, ""},
+                                         {"Co-60", 1332.492, 0.004, 99.98, 0.0, ""}};
+    const CascadePeaks cascade{
+        "Co-60", {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}}, {{2505.7, 1e-4, "1173.2 + 1332.5"}}};
+    struct Case {
+        const char* what;
+        double energy, area, d_area;
+        bool identified;
+        const char* owner_before;
+        const char* owner_after;
+    };
+    const Case cases[] = {
+        {"predicted counts", 2505.9, 110.0, 12.0, true, "", "sum:Co-60"},
+        {"within 3 sigma", 2505.7, 180.0, 14.0, true, "", "sum:Co-60"},
+        {"three times too many", 2505.7, 300.0, 18.0, true, "", ""},
+        {"beside the sum energy", 2512.0, 100.0, 12.0, true, "", ""},
+        {"another nuclide's line", 2505.7, 100.0, 12.0, true, "Xx-1", "Xx-1"},
+        {"Co-60 not identified", 2505.7, 100.0, 12.0, false, "", ""},
+    };
+    for (const Case& c : cases) {
+        const std::vector<nuclides::PeakForMatch> peaks = {{1173.2, 0.05, 10000.0, 110.0, 2.0},
+                                                           {1332.5, 0.05, 9000.0, 100.0, 2.1},
+                                                           {c.energy, 0.1, c.area, c.d_area, 2.6}};
+        nuclides::Identification identification;
+        nuclides::NuclideOutcome co60;
+        co60.name = "Co-60";
+        co60.identified = c.identified;
+        co60.lines = {{&lines[0], 0, 1173.2, 0.0, nuclides::LineStatus::found, false},
+                      {&lines[1], 1, 1332.5, 0.0, nuclides::LineStatus::found, false}};
+        identification.nuclides = {co60};
+        identification.peak_nuclide = {"Co-60", "Co-60", c.owner_before};
+        const auto messages = claim_sum_peaks({&cascade, 1}, peaks, identification);
+        EXPECT_EQ(identification.peak_nuclide[2], c.owner_after) << c.what;
+        EXPECT_EQ(messages.size(), *c.owner_after && !*c.owner_before ? 1u : 0u) << c.what;
+        EXPECT_EQ(identification.peak_nuclide[0], "Co-60") << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane

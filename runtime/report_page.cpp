@@ -1,5 +1,6 @@
 #include "report_page.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -145,7 +146,8 @@ std::string budget_text(const ResultModel& result, const std::string& nuclide) {
         if (b.nuclide == nuclide)
             return percent_text(b.counting) + " / " + percent_text(b.efficiency) + " / " +
                    percent_text(b.emission) + " / " + percent_text(b.half_life) + " / " +
-                   percent_text(b.quantity);
+                   percent_text(b.quantity) +
+                   (b.corrections ? " / " + percent_text(b.corrections) : std::string());
     return "-";
 }
 
@@ -188,6 +190,13 @@ void nuclide_row(std::string& html, const ResultModel& result, const NuclideRow&
             "</td><td>" + markup_text(row.reason) + "</td></tr>\n";
 }
 
+// The result's budget has the correction factors' share.
+bool corrected(const ResultModel& result) {
+    const auto& columns = result.activity_budget.columns;
+    return std::find(columns.begin(), columns.end(), result_schema::budget_column::corrections) !=
+           columns.end();
+}
+
 void nuclide_table(std::string& html, const ResultModel& result, double k) {
     namespace key = result_schema::nuclide_key;
     const std::string unit = markup_text(value_of(result.nuclide_keys, key::unit));
@@ -197,7 +206,8 @@ void nuclide_table(std::string& html, const ResultModel& result, double k) {
         unit +
         ")</th><th>Coverage interval</th><th>Decision threshold</th>"
         "<th>Detection limit</th><th>Lines chi2/dof</th><th>Budget: counting / efficiency / "
-        "emission / half-life / quantity (%)</th><th>Primary result (" +
+        "emission / half-life / quantity" +
+        std::string(corrected(result) ? " / corrections" : "") + " (%)</th><th>Primary result (" +
         unit + ")</th><th>Identified (library)</th><th>Why</th></tr>\n";
     // The nuclides the activity step reported: every one but those it had no verdict for.
     for (const NuclideRow& row : result.nuclides.rows)

@@ -25,6 +25,7 @@ LineActivity line_activity(const LineMeasurement& line, const EfficiencyCurve& c
     out.energy_kev = line.energy_kev;
     const EfficiencyValue eff = evaluate_efficiency(curve, line.energy_kev);
     out.inside_curve = eff.inside_range;
+    out.correction_relative_uncertainty = line.correction_relative_uncertainty;
     const double product = common.live_time_s * eff.efficiency * line.emission_probability *
                            common.decay.factor * common.quantity;
     if (!(product > 0.0) || !std::isfinite(product)) return out;
@@ -32,6 +33,7 @@ LineActivity line_activity(const LineMeasurement& line, const EfficiencyCurve& c
     const double u_p = line.d_emission_probability / line.emission_probability;
     out.conversion_relative_uncertainty =
         std::sqrt(squared(eff.relative_uncertainty) + squared(u_p) +
+                  squared(line.correction_relative_uncertainty) +
                   squared(common.decay.relative_uncertainty) + squared(relative_quantity(common)));
     out.activity = line.net_area * out.conversion;
     out.d_activity = std::sqrt(squared(line.d_area * out.conversion) +
@@ -50,18 +52,21 @@ NuclideActivity combine_lines(const std::vector<LineActivity>& activities,
     const std::size_t n = used.size();
     if (n == 0) return out;
 
-    // Relative covariance by source: diagonal counting and emission, full efficiency.
-    std::vector<double> counting(n), emission(n), values(n);
+    // Relative covariance by source: diagonal counting, emission and corrections, full
+    // efficiency.
+    std::vector<double> counting(n), emission(n), corrections(n), values(n);
     analysis::Matrix efficiency(n, n), relative(n, n);
     for (std::size_t a = 0; a < n; ++a) {
         const LineMeasurement& line = lines[used[a]];
         values[a] = activities[used[a]].activity;
         counting[a] = squared(line.d_area / line.net_area);
         emission[a] = squared(line.d_emission_probability / line.emission_probability);
+        corrections[a] = squared(line.correction_relative_uncertainty);
         for (std::size_t b = 0; b < n; ++b) {
             efficiency(a, b) =
                 log_efficiency_covariance(curve, line.energy_kev, lines[used[b]].energy_kev);
-            relative(a, b) = efficiency(a, b) + (a == b ? counting[a] + emission[a] : 0.0);
+            relative(a, b) =
+                efficiency(a, b) + (a == b ? counting[a] + emission[a] + corrections[a] : 0.0);
         }
     }
     const auto weights_raw = analysis::solve_symmetric(relative, std::vector<double>(n, 1.0));
@@ -77,6 +82,7 @@ NuclideActivity combine_lines(const std::vector<LineActivity>& activities,
     for (std::size_t a = 0; a < n; ++a) {
         out.budget.counting += mean2 * squared(weights[a]) * counting[a];
         out.budget.emission += mean2 * squared(weights[a]) * emission[a];
+        out.budget.corrections += mean2 * squared(weights[a]) * corrections[a];
         for (std::size_t b = 0; b < n; ++b)
             out.budget.efficiency += mean2 * weights[a] * weights[b] * efficiency(a, b);
     }
@@ -115,8 +121,8 @@ NuclideActivity combine_consistent_lines(const std::vector<LineActivity>& activi
     while (mean.valid && mean.lines_used > 2) {
         // Each line's variance about the mean: its own, less the mean's (the mean is
         // made of it), without the terms common to all lines (decay, quantity).
-        const double mean_variance =
-            mean.budget.counting + mean.budget.emission + mean.budget.efficiency;
+        const double mean_variance = mean.budget.counting + mean.budget.emission +
+                                     mean.budget.efficiency + mean.budget.corrections;
         int worst = -1;
         double worst_residual = rule.max_residual;
         for (std::size_t i = 0; i < kept.size() && i < lines.size(); ++i) {
@@ -125,6 +131,7 @@ NuclideActivity combine_consistent_lines(const std::vector<LineActivity>& activi
             const double relative =
                 squared(line.d_area / line.net_area) +
                 squared(line.d_emission_probability / line.emission_probability) +
+                squared(line.correction_relative_uncertainty) +
                 log_efficiency_covariance(curve, line.energy_kev, line.energy_kev);
             const double variance = relative * mean.activity * mean.activity - mean_variance;
             if (!(variance > 0.0)) continue;
@@ -146,7 +153,8 @@ NuclideActivity combine_consistent_lines(const std::vector<LineActivity>& activi
         const double scale2 = mean.lines_chi2 / dof;
         mean.uncertainty_scale = std::sqrt(scale2);
         // The lines' own terms; decay and quantity are common to them and not in the scatter.
-        for (double* term : {&mean.budget.counting, &mean.budget.efficiency, &mean.budget.emission})
+        for (double* term : {&mean.budget.counting, &mean.budget.efficiency, &mean.budget.emission,
+                             &mean.budget.corrections})
             *term *= scale2;
         mean.d_activity = std::sqrt(mean.budget.total());
     }

@@ -12,8 +12,9 @@ struct LineMeasurement {
     double energy_kev = 0.0;
     double net_area = 0.0;
     double d_area = 0.0;
-    double emission_probability = 0.0;  // per decay
-    double d_emission_probability = 0.0;
+    double emission_probability = 0.0;             // per decay, times any correction factor
+    double d_emission_probability = 0.0;           // from the probability alone
+    double correction_relative_uncertainty = 0.0;  // of the correction factors (summing)
 };
 
 // What every line of a nuclide in one spectrum shares.
@@ -29,7 +30,8 @@ struct LineActivity {
     double activity = 0.0;  // A = N w
     double d_activity = 0.0;
     double conversion = 0.0;                       // w = 1 / (t_live eff p f m), Bq per count
-    double conversion_relative_uncertainty = 0.0;  // of eff, p, f and m together
+    double conversion_relative_uncertainty = 0.0;  // of eff, p, C, f and m together
+    double correction_relative_uncertainty = 0.0;  // of C alone
     bool usable = false;        // an area, an efficiency and a probability above 0
     bool inside_curve = false;  // energy within the efficiency curve's range
 };
@@ -44,7 +46,10 @@ struct UncertaintyBudget {
     double emission = 0.0;
     double half_life = 0.0;
     double quantity = 0.0;
-    double total() const { return counting + efficiency + emission + half_life + quantity; }
+    double corrections = 0.0;  // the summing and self-attenuation factors
+    double total() const {
+        return counting + efficiency + emission + half_life + quantity + corrections;
+    }
 };
 
 struct NuclideActivity {

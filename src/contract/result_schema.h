@@ -157,6 +157,7 @@ inline constexpr std::string_view efficiency = "efficiency";
 inline constexpr std::string_view emission = "emission";
 inline constexpr std::string_view half_life = "half_life";
 inline constexpr std::string_view quantity = "quantity";
+inline constexpr std::string_view corrections = "corrections";  // only when they are made
 }  // namespace budget_column
 
 // "region = first last level slope bkg_shape" and "peak = centroid area sigma tail

@@ -50,13 +50,13 @@ struct Context {
 };
 
 // The line's factors go with its emission probability: its counts are divided by
-// eps p C T t, and u(C) joins u(p).
+// eps p C T t; u(C) is a budget line of its own.
 void apply_correction(const LineCorrection& factor, LineMeasurement& measured) {
     const double scale = factor.summing * factor.attenuation;
-    measured.d_emission_probability =
-        std::hypot(measured.d_emission_probability * scale,
-                   measured.emission_probability * factor.attenuation * factor.d_summing);
+    measured.d_emission_probability *= scale;
     measured.emission_probability *= scale;
+    measured.correction_relative_uncertainty =
+        factor.summing > 0.0 ? factor.d_summing / factor.summing : 0.0;
 }
 
 // Two lines of one nuclide closer than 2 FWHM, fitted as neighbours in one region
@@ -341,9 +341,12 @@ activity::NuclideActivity detected_activity(const ActivityCandidate& candidate,
     single.budget.half_life = y2 * std::pow(common.decay.relative_uncertainty, 2);
     single.budget.quantity =
         y2 * std::pow(common.quantity > 0.0 ? common.d_quantity / common.quantity : 0.0, 2);
-    single.budget.counting = std::max(0.0, primary.uncertainty * primary.uncertainty -
-                                               single.budget.efficiency - single.budget.emission -
-                                               single.budget.half_life - single.budget.quantity);
+    single.budget.corrections =
+        y2 * std::pow(survey.identifying_activity.correction_relative_uncertainty, 2);
+    single.budget.counting =
+        std::max(0.0, primary.uncertainty * primary.uncertainty - single.budget.efficiency -
+                          single.budget.emission - single.budget.half_life -
+                          single.budget.quantity - single.budget.corrections);
     single.lines_used = 1;
     single.valid = true;
     return single;

@@ -191,13 +191,16 @@ Number percent(double part, double total) {
 
 void budget_table(ResultModel& model, const ActivityResult& activity) {
     model.activity_budget.columns = column_names(budget_columns(), true);
+    if (!activity.corrected)  // the factors' share only when there are factors
+        std::erase(model.activity_budget.columns, result_schema::budget_column::corrections);
     for (const NuclideActivityRow& row : activity.nuclides) {
         if (!row.activity) continue;
         const activity::UncertaintyBudget& b = row.activity->budget;
         const double total = b.total();
         model.activity_budget.rows.push_back(
             {row.nuclide, percent(b.counting, total), percent(b.efficiency, total),
-             percent(b.emission, total), percent(b.half_life, total), percent(b.quantity, total)});
+             percent(b.emission, total), percent(b.half_life, total), percent(b.quantity, total),
+             activity.corrected ? percent(b.corrections, total) : Number{}});
     }
 }
 

@@ -133,13 +133,14 @@ constexpr std::array<ResultField<UnexplainedRow>, 4> unexplained_table{{
     {rs::unexplained_column::flags, &UnexplainedRow::flags, F::cell},
 }};
 
-constexpr std::array<ResultField<BudgetRow>, 6> budget_table{{
+constexpr std::array<ResultField<BudgetRow>, 7> budget_table{{
     {rs::budget_column::nuclide, &BudgetRow::nuclide, F::cell},
     {rs::budget_column::counting, &BudgetRow::counting, F::general},
     {rs::budget_column::efficiency, &BudgetRow::efficiency, F::general},
     {rs::budget_column::emission, &BudgetRow::emission, F::general},
     {rs::budget_column::half_life, &BudgetRow::half_life, F::general},
     {rs::budget_column::quantity, &BudgetRow::quantity, F::general},
+    {rs::budget_column::corrections, &BudgetRow::corrections, F::general},
 }};
 
 std::string number_form(const Number& value, FieldForm form) {

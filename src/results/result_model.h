@@ -133,7 +133,7 @@ struct UnexplainedRow {
 // Each part's share of the activity's variance, in per cent.
 struct BudgetRow {
     std::string nuclide;
-    Number counting, efficiency, emission, half_life, quantity;
+    Number counting, efficiency, emission, half_life, quantity, corrections;
 
     bool operator==(const BudgetRow&) const = default;
 };

@@ -46,7 +46,7 @@ TEST(NuclideActivity, TwoCorrelatedLinesByHand) {
     EXPECT_EQ(mean.lines_used, 2);
 }
 
-TEST(NuclideActivity, CommonFactorsAddToTheBudgetOnly) {
+TEST(NuclideActivity, CommonFactorsAndCorrectionsAddToTheBudgetOnly) {
     EfficiencyCurve curve;
     curve.order = 2;
     curve.reference_energy_kev = 500;
@@ -54,7 +54,8 @@ TEST(NuclideActivity, CommonFactorsAddToTheBudgetOnly) {
     curve.covariance.assign(9, 0.0);
     curve.energy_min_kev = 100;
     curve.energy_max_kev = 2000;
-    const std::vector<LineMeasurement> lines = {{500, 10000, 100, 0.5, 0.01}};
+    // A summing factor known to 3 %: a budget line of its own.
+    const std::vector<LineMeasurement> lines = {{500, 10000, 100, 0.5, 0.01, 0.03}};
     CommonFactors common;
     common.live_time_s = 1000;
     common.decay = {0.5, 0.01};
@@ -68,7 +69,9 @@ TEST(NuclideActivity, CommonFactorsAddToTheBudgetOnly) {
     EXPECT_NEAR(one.budget.emission / a2, 4e-4, 1e-12);
     EXPECT_NEAR(one.budget.half_life / a2, 1e-4, 1e-12);
     EXPECT_NEAR(one.budget.quantity / a2, 9e-4, 1e-12);
+    EXPECT_NEAR(one.budget.corrections / a2, 9e-4, 1e-12);
     EXPECT_NEAR(one.budget.efficiency, 0.0, 1e-12);
+    EXPECT_NEAR(one.d_activity * one.d_activity / a2, (1 + 4 + 1 + 9 + 9) * 1e-4, 1e-12);
     EXPECT_EQ(one.lines_chi2, 0.0);
 }
 

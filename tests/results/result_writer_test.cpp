@@ -109,7 +109,7 @@ ResultModel model_by_hand() {
     m.unexplained_peaks.columns = column_names(unexplained_columns(), true);
     m.unexplained_peaks.rows = {{2, 1.8125, 0, ""}};
     m.activity_budget.columns = column_names(budget_columns(), true);
-    m.activity_budget.rows = {{"Cs-137", 60, 35, 4, 1, 0}};
+    m.activity_budget.rows = {{"Cs-137", 60, 35, 3, 1, 0, 1}};
     m.messages = {"first message", "second"};
     m.flag_legend = {{"T", "low-energy tail fitted"}, {"M", "manual peak"}};
     m.regions = {{1, 6, 12.5, -1, 2, {{2.5, 1500, 0.85, 1.5, 0.25, 0.85, 1.2}}}};

@@ -20,7 +20,8 @@ test samples analysed like unknowns with those curves.
    pillbox, BIG) with the picbig curve are analysed with the whole library, activities
    at the certificates' reference time (2002-11-01 12:00), each with its detector's
    background named in the settings (BGSMALLMARI, BGBIGPOINT) when the runtime knows
-   the key; the standards themselves are analysed the same way (the round trip).
+   the key; the standards themselves are analysed the same way (the round trip),
+   and with the "summing" curve and the runtime's own summing correction;
 4. the peak-to-total curves: the single-photon point sources (Cd-109, Co-57, Sn-113,
    Cs-137, Mn-54, Zn-65; Am-241 not, its Ge escape peak lies in the band that sets the
    continuum below the cut) analysed with the standard's energy calibration of the
@@ -168,6 +169,9 @@ def main():
         residual_table(name, residuals, ["independent", "with-Cs-134", "summing"])
         for label in ("independent", "shared"):
             round_trip(build, chn, work, data, name, detector, source, label, curves[(name, label)])
+        # the corrected curve, and the activities corrected line by line as well
+        round_trip(build, chn, work, data, name, detector, source, "summing", curves[(name, "summing")],
+                   [("summing_correction", "1"), ("peak_to_total_file", pt[detector])])
 
     point_source_curve(build, chn, work, sorvanecli, certificate)
 
@@ -252,13 +256,13 @@ def number(text):
         return text or "-"
 
 
-def round_trip(build, chn, work, data, standard, detector, source, label, curve):
+def round_trip(build, chn, work, data, standard, detector, source, label, curve, more=()):
     """The standard analysed like a sample with its own curve: activity and its
     uncertainty against the certificate's."""
     folder = os.path.join(work, "round-trip-%s-%s" % (standard, label))
     settings(folder, [("identify", "1"), ("efficiency_file", curve), ("reference_time", REFERENCE_TIME),
                       ("nuclides_of_interest", " ".join(sorted(certified(data, source)))),
-                      ("background_spectrum", os.path.join(chn, BACKGROUND[detector] + ".chn"))])
+                      ("background_spectrum", os.path.join(chn, BACKGROUND[detector] + ".chn"))] + list(more))
     analyse(build, chn, folder, [standard], detector)
     print("== round trip: %s analysed with its own curve (%s), at %s" % (standard, label, REFERENCE_TIME))
     print("  %-8s %10s %9s %7s %10s %8s %7s" % ("nuclide", "activity", "u", "u(%)", "certified", "u(%)", "ratio"))

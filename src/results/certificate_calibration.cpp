@@ -94,9 +94,11 @@ void report_summing(const SummedFit& summed, const SummingInputs& summing,
         formatted("summing: each line divided by its true-coincidence summing factor (cascades "
                   "and peak-to-total curve, %.1f to %.1f keV, %.1f %% scatter); ",
                   pt.energy_min_kev, pt.energy_max_kev, 100.0 * pt.relative_uncertainty) +
-        formatted(summed.settled ? "%.0f rounds, the factors settled within %.0e"
-                                 : "%.0f rounds, the factors still moving by more than %.0e",
-                  summed.rounds, summing_factor_tolerance));
+        formatted(summed.settled ? "%.0f rounds, the factors settled within %.0e (last change "
+                                   "%.1e)"
+                                 : "%.0f rounds, the factors still moving by more than %.0e "
+                                   "(last change %.1e)",
+                  summed.rounds, summing_factor_tolerance, summed.last_change));
     if (summed.uncorrected.empty()) return;
     std::string names;
     for (const std::string& name : summed.uncorrected) names += (names.empty() ? "" : ", ") + name;

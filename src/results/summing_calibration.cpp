@@ -100,7 +100,8 @@ SummedFit fit_with_summing(const std::vector<activity::EfficiencyPoint>& points,
     out.fit = activity::fit_efficiency(points, order, standard);
     while (out.fit.problem.empty() && out.rounds < summing_rounds && !out.settled) {
         ++out.rounds;
-        out.settled = update_factors(out.fit.curve, summing, out.points) < summing_factor_tolerance;
+        out.last_change = update_factors(out.fit.curve, summing, out.points);
+        out.settled = out.last_change < summing_factor_tolerance;
         out.fit = activity::fit_efficiency(corrected(points, out.points), order, standard);
     }
     for (const SummedPoint& p : out.points) {

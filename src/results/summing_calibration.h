@@ -38,6 +38,7 @@ struct SummedFit {
     std::vector<SummedPoint> points;  // one per point given, in its order
     int rounds = 0;
     bool settled = false;                  // the last round moved no factor beyond the tolerance
+    double last_change = 0.0;              // the largest change of a factor in the last round
     std::vector<std::string> uncorrected;  // names of lines (or nuclides) left at factor 1
 };
 

@@ -13,11 +13,20 @@ test samples analysed like unknowns with those curves.
    other ("independent", the curve the samples use); the same with them shared by
    the whole standard ("shared", --shared-certificate); and one that also leaves out
    Y-88 (summing of 898 + 1836 keV, "no-summing");
+   With the detector's peak-to-total curve (4. below), the same with Cs-134 in and
+   each line corrected for true-coincidence summing (--peak-to-total, "summing"),
+   beside the curve with Cs-134 in and no correction ("with-Cs-134");
 3. maritsmall (MARIT, Marinelli, SMALL) with the maricsmall curve and PITBIG (PIT,
    pillbox, BIG) with the picbig curve are analysed with the whole library, activities
    at the certificates' reference time (2002-11-01 12:00), each with its detector's
    background named in the settings (BGSMALLMARI, BGBIGPOINT) when the runtime knows
-   the key; the standards themselves are analysed the same way (the round trip).
+   the key; the standards themselves are analysed the same way (the round trip),
+   and with the "summing" curve and the runtime's own summing correction;
+4. the peak-to-total curves: the single-photon point sources (Cd-109, Co-57, Sn-113,
+   Cs-137, Mn-54, Zn-65; Am-241 not, its Ge escape peak lies in the band that sets the
+   continuum below the cut) analysed with the standard's energy calibration of the
+   same detector, and `sorvanecli peak-to-total` (order 3, low cut 40 keV) with the
+   point-source background (BGBIGPOINT, BGSMALLPOINT) taken off.
 FWHM points per detector were read off the standards' strong single peaks (SMALL
 2.4 channels at channel 263, 4.3 at 2557; BIG 2.5 at 247, 4.3 at 2903).
 
@@ -40,9 +49,18 @@ BACKGROUND = {"small": "BGSMALLMARI", "big": "BGBIGPOINT"}
 SAMPLES = [("maritsmall", "maricsmall", "BGSMALLMARI"), ("PITBIG", "picbig", "BGBIGPOINT")]
 DETECTOR = {"maricsmall": "small", "maritsmall": "small", "BGSMALLMARI": "small",
             "picbig": "big", "PITBIG": "big", "BGBIGPOINT": "big"}
-# label, nuclides left out, the certificate's uncertainty shared by all nuclides
-CURVES = [("independent", "Cs-134", False), ("shared", "Cs-134", True),
-          ("no-summing", "Cs-134,Y-88", False)]
+# label, nuclides left out, the certificate's uncertainty shared by all nuclides,
+# corrected for coincidence summing with the detector's peak-to-total curve
+CURVES = [("independent", "Cs-134", False, False), ("shared", "Cs-134", True, False),
+          ("no-summing", "Cs-134,Y-88", False, False), ("with-Cs-134", "", False, False),
+          ("summing", "", False, True)]
+# The single-photon point sources of each detector, their background, and the
+# standard whose energy calibration they are written with.
+POINT_SOURCES = {"big": (["Cd109BIG", "Co57BIG", "Sn113BIG", "Cs137BIG", "Mn54BIG", "Zn65BIG"],
+                         "BGBIGPOINT", "picbig"),
+                 "small": (["Cd109SMALL", "Co57SMALL", "Sn113SMALL", "Cs137SMALL", "Mn54SMALL",
+                            "Zn65SMALL"], "BGSMALLPOINT", "maricsmall")}
+POINT_NUCLIDES = "Cd-109 Co-57 Sn-113 Cs-137 Mn-54 Zn-65"
 SAMPLE_CURVE = "independent"
 ORDER = "4"
 
@@ -52,14 +70,40 @@ def write_chn_files(data, work):
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(HERE, "calibrations.csv")) as f:
         rows = list(csv.DictReader(line for line in f if not line.startswith("#")))
-    for row in rows:
-        name = row["spectrum"]
+    calibrations = {row["spectrum"]: [float(row["c0"]), float(row["c1"]), float(row["c2"])]
+                    for row in rows}
+    named = [(name, calibration) for name, calibration in calibrations.items()]
+    for sources, background, standard in POINT_SOURCES.values():
+        named += [(name, calibrations[standard]) for name in sources + [background]]
+    for name, calibration in named:
         spectrum = iaea_spectra.read_spe(os.path.join(data, "iaea2002", name, name + ".spe"))
-        calibration = [float(row["c0"]), float(row["c1"]), float(row["c2"])]
         with open(os.path.join(folder, name + ".chn"), "wb") as out:
             out.write(iaea_spectra.chn_bytes(spectrum["counts"], calibration, spectrum["real"],
                                              spectrum["live"], spectrum["start"]))
     return folder
+
+
+def peak_to_total_curves(build, chn, work, sorvanecli):
+    """PT-big.txt and PT-small.txt from the point sources, by `sorvanecli peak-to-total`."""
+    curves = {}
+    for detector, (sources, background, _) in POINT_SOURCES.items():
+        folder = os.path.join(work, "point-sources-" + detector)
+        settings(folder, [("identify", "0")])
+        analyse(build, chn, folder, [background], detector)
+        # the background's peaks taken off the sources' (else they pass as the source's own)
+        settings(folder, [("identify", "1"), ("nuclides_of_interest", POINT_NUCLIDES),
+                          ("background_spectrum", os.path.join(chn, background + ".chn"))])
+        analyse(build, chn, folder, sources, detector)
+        curves[detector] = os.path.join(work, "PT-%s.txt" % detector)
+        run = subprocess.run([sorvanecli, "peak-to-total", "--background",
+                              os.path.join(folder, background + ".res"), "--order", "3", "--out",
+                              curves[detector]] + [os.path.join(folder, n + ".res") for n in sources],
+                             capture_output=True, text=True)
+        print("== peak-to-total %s (background %s)" % (detector, background))
+        print(run.stdout + run.stderr)
+        with open(curves[detector]) as f:
+            print(f.read())
+    return curves
 
 
 def settings(folder, lines):
@@ -97,28 +141,37 @@ def certified(data, source):
 
 
 def main():
-    build, data, work = sys.argv[1:4]
+    build, data = sys.argv[1:3]
+    work = os.path.abspath(sys.argv[3])  # the settings name files the runtime reads from their folder
     certificate = os.path.join(data, "iaea2002", "calibration_certificates.csv")
     chn = write_chn_files(data, work)
     sorvanecli = os.path.join(build, "src", "app", "sorvanecli")
     curves = {}
+    pt = peak_to_total_curves(build, chn, work, sorvanecli)
     for name, detector, source in STANDARDS:
         folder = os.path.join(work, "standard-" + name)
         settings(folder, [("identify", "1"),
                           ("nuclides_of_interest", " ".join(sorted(certified(data, source)))),
                           ("background_spectrum", os.path.join(chn, BACKGROUND[detector] + ".chn"))])
         analyse(build, chn, folder, [name], detector)
-        for label, leave_out, shared in CURVES:
+        residuals = {}
+        for label, leave_out, shared, summing in CURVES:
             eff = os.path.join(work, "%s-%s.eff" % (name, label))
             run = subprocess.run([sorvanecli, "efficiency", os.path.join(folder, name + ".res"),
                                   "--certificate", certificate, "--out", eff, "--order", ORDER,
-                                  "--leave-out", leave_out] + (["--shared-certificate"] if shared else []),
+                                  "--leave-out", leave_out] + (["--shared-certificate"] if shared else []) +
+                                 (["--peak-to-total", pt[detector]] if summing else []),
                                  capture_output=True, text=True)
-            print("== curve %s (%s), %s" % (name, label, "left out: " + leave_out))
+            print("== curve %s (%s), %s" % (name, label, "left out: " + (leave_out or "none")))
             print(run.stdout + run.stderr)
             curves[(name, label)] = eff
-        for label, _, _ in CURVES[:2]:
+            residuals[label] = residual_rows(run.stdout)
+        residual_table(name, residuals, ["independent", "with-Cs-134", "summing"])
+        for label in ("independent", "shared"):
             round_trip(build, chn, work, data, name, detector, source, label, curves[(name, label)])
+        # the corrected curve, and the activities corrected line by line as well
+        round_trip(build, chn, work, data, name, detector, source, "summing", curves[(name, "summing")],
+                   [("summing_correction", "1"), ("peak_to_total_file", pt[detector])])
 
     point_source_curve(build, chn, work, sorvanecli, certificate)
 
@@ -157,6 +210,45 @@ def point_source_curve(build, chn, work, sorvanecli, certificate):
     print(run.stdout + run.stderr)
 
 
+def residual_rows(report):
+    """(nuclide, energy) -> (point/curve-1 %, normalised, summing factor or None)."""
+    rows, inside = {}, False
+    for line in report.splitlines():
+        if line.startswith("residuals:"):
+            inside = True
+            continue
+        fields = line.split()
+        if not inside or not line.startswith("  ") or len(fields) < 7:
+            inside = inside and line.startswith("  ")
+            continue
+        rows[(fields[0], float(fields[1]))] = (float(fields[5]), float(fields[6]),
+                                               float(fields[7]) if len(fields) > 7 else None)
+    chi2 = [l for l in report.splitlines() if l.startswith("reduced chi-square")]
+    rounds = [l for l in report.splitlines() if l.startswith("summing: each line")]
+    return {"rows": rows, "chi2": chi2[0] if chi2 else "no curve",
+            "rounds": rounds[0].split("; ")[-1] if rounds else ""}
+
+
+def residual_table(standard, residuals, labels):
+    """Markdown: each line's residual (normalised) per curve, the summing factor beside."""
+    print("== residuals of %s, point / curve - 1 in %% (normalised)" % standard)
+    for label in labels:
+        print("  %s: %s %s" % (label, residuals[label]["chi2"], residuals[label]["rounds"]))
+    print("| line keV | " + " | ".join(labels) + " | summing factor |")
+    print("|---" * (len(labels) + 2) + "|")
+    lines = sorted({key for label in labels for key in residuals[label]["rows"]},
+                   key=lambda k: (k[1], k[0]))
+    for key in lines:
+        cells, factor = [], "-"
+        for label in labels:
+            row = residuals[label]["rows"].get(key)
+            cells.append("%+.2f (%+.2f)" % row[:2] if row else "-")
+            if row and row[2] is not None:
+                factor = "%.4f" % row[2]
+        print("| %s %.1f | %s | %s |" % (key[0], key[1], " | ".join(cells), factor))
+    print()
+
+
 def number(text):
     try:
         return "%.4g" % float(text)
@@ -164,13 +256,13 @@ def number(text):
         return text or "-"
 
 
-def round_trip(build, chn, work, data, standard, detector, source, label, curve):
+def round_trip(build, chn, work, data, standard, detector, source, label, curve, more=()):
     """The standard analysed like a sample with its own curve: activity and its
     uncertainty against the certificate's."""
     folder = os.path.join(work, "round-trip-%s-%s" % (standard, label))
     settings(folder, [("identify", "1"), ("efficiency_file", curve), ("reference_time", REFERENCE_TIME),
                       ("nuclides_of_interest", " ".join(sorted(certified(data, source)))),
-                      ("background_spectrum", os.path.join(chn, BACKGROUND[detector] + ".chn"))])
+                      ("background_spectrum", os.path.join(chn, BACKGROUND[detector] + ".chn"))] + list(more))
     analyse(build, chn, folder, [standard], detector)
     print("== round trip: %s analysed with its own curve (%s), at %s" % (standard, label, REFERENCE_TIME))
     print("  %-8s %10s %9s %7s %10s %8s %7s" % ("nuclide", "activity", "u", "u(%)", "certified", "u(%)", "ratio"))

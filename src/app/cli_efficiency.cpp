@@ -4,6 +4,7 @@
 #include "activity/certificate_file.h"
 #include "activity/efficiency_storage.h"
 #include "app/cli.h"
+#include "corrections/cascade_files.h"
 #include "nuclides/library_files.h"
 #include "platform/system_folder.h"
 #include "results/certificate_calibration.h"
@@ -19,7 +20,8 @@ namespace {
 constexpr const char* efficiency_usage =
     "usage: sorvanecli efficiency RESULT.res --certificate FILE.csv --out EFF.txt\n"
     "                  [--source NAME] [--order 2..5] [--library DIR] [--standard NAME]\n"
-    "                  [--leave-out NUCLIDE,...] [--shared-certificate]\n";
+    "                  [--leave-out NUCLIDE,...] [--shared-certificate]\n"
+    "                  [--peak-to-total PT.txt [--cascades FILE]]\n";
 
 struct EfficiencyRequest {
     std::string result;
@@ -29,6 +31,8 @@ struct EfficiencyRequest {
     std::string library;    // the bundled line library's folder; empty: beside the program
     std::string standard;   // the name kept with the curve; empty: the result's base name
     std::string leave_out;  // nuclides not used (true-coincidence summing, say), comma separated
+    std::string peak_to_total;  // set: the lines are corrected for coincidence summing
+    std::string cascades;       // a laboratory's cascades, beside the bundled ones
     int order = 3;
     // The nuclides' certified uncertainties shared by the whole standard.
     bool shared_certificate = false;
@@ -37,9 +41,14 @@ struct EfficiencyRequest {
 std::optional<EfficiencyRequest> parse(const std::vector<std::string>& args, std::ostream& err) {
     EfficiencyRequest request;
     const std::pair<const char*, std::string*> valued[] = {
-        {"--certificate", &request.certificate}, {"--out", &request.out},
-        {"--source", &request.source},           {"--library", &request.library},
-        {"--standard", &request.standard},       {"--leave-out", &request.leave_out},
+        {"--certificate", &request.certificate},
+        {"--out", &request.out},
+        {"--source", &request.source},
+        {"--library", &request.library},
+        {"--standard", &request.standard},
+        {"--leave-out", &request.leave_out},
+        {"--peak-to-total", &request.peak_to_total},
+        {"--cascades", &request.cascades},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         bool known = false;
@@ -102,6 +111,35 @@ std::string library_folder(const FileSystem& fs, const std::string& asked) {
     return nuclides::find_bundled_library(fs, folders);
 }
 
+// The peak-to-total curve and the cascades (the bundled ones beside the line library,
+// then the laboratory's); a problem in words when they cannot be used.
+std::optional<SummingInputs> summing_inputs(const FileSystem& fs, const EfficiencyRequest& request,
+                                            const std::string& folder, std::string& problem) {
+    std::string text, why;
+    const FsResult read = fs.read_file(request.peak_to_total, text);
+    const auto pt = read.ok() ? corrections::read_peak_to_total(text, why) : std::nullopt;
+    if (!pt) {
+        problem = (read.ok() ? "the peak-to-total file " : "cannot read ") + request.peak_to_total +
+                  ": " + (read.ok() ? why : read.reason);
+        return std::nullopt;
+    }
+    std::vector<std::string> files = {folder + std::string(corrections::bundled_cascades_file)};
+    if (!request.cascades.empty()) {
+        if (!fs.read_file(request.cascades, text).ok()) {
+            problem = "cannot read the cascades file " + request.cascades;
+            return std::nullopt;
+        }
+        files.push_back(request.cascades);
+    }
+    SummingInputs inputs{*pt, corrections::load_cascades(fs, files)};
+    if (inputs.cascades.cascades.empty()) {
+        problem = "no cascades in " + files.front() +
+                  (request.cascades.empty() ? "" : " or " + request.cascades);
+        return std::nullopt;
+    }
+    return inputs;
+}
+
 }  // namespace
 
 int run_efficiency(const std::vector<std::string>& args, FileSystem& fs, std::ostream& out,
@@ -142,14 +180,29 @@ int run_efficiency(const std::vector<std::string>& args, FileSystem& fs, std::os
         for (const std::string& problem : library.problems) err << "  " << problem << '\n';
         return 1;
     }
+    std::optional<SummingInputs> summing;
+    if (!request->peak_to_total.empty()) {
+        std::string problem;
+        summing = summing_inputs(fs, *request, folder, problem);
+        if (!summing) {
+            err << "sorvanecli efficiency: " << problem << '\n';
+            return 1;
+        }
+    }
     const std::string name =
         request->standard.empty() ? base_name(request->result) : request->standard;
     const CertificateCalibration calibration = calibrate_from_certificate(
         standard, library, values, request->order, name,
-        request->shared_certificate ? NuclideCorrelation::shared : NuclideCorrelation::independent);
+        request->shared_certificate ? NuclideCorrelation::shared : NuclideCorrelation::independent,
+        summing ? &*summing : nullptr);
     out << "standard: " << request->result << " (" << name << "), certificate "
         << request->certificate << '\n';
     if (!left_out.empty()) out << "left out as asked: " << left_out << '\n';
+    if (summing) {
+        out << "peak-to-total: " << request->peak_to_total << '\n';
+        for (const std::string& problem : summing->cascades.problems)
+            out << "note: " << problem << '\n';
+    }
     for (const std::string& line : calibration.report) out << line << '\n';
     if (!calibration.fit.problem.empty()) return 1;
     const FsResult saved = activity::save_efficiency_file(fs, request->out, calibration.fit.curve);

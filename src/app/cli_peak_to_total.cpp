@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <iomanip>
 #include <ostream>
 
@@ -80,16 +81,20 @@ std::optional<ReadSpectrum> read_spectrum(const FileSystem& fs, const std::strin
     ReadSpectrum spectrum;
     spectrum.counts = {result.counts, energy->c0, energy->c1, energy->c2,
                        *result.spectrum.live_time};
+    // Areas net of the background the runtime took off (a room background's lines
+    // are no photon of the source).
+    std::vector<corrections::NetPeak> candidates;
     double strongest = 0.0;
     for (const auto& row : result.peaks.rows)
         if (row.area && row.energy && *row.energy >= low_cut_kev &&
-            row.flags.find_first_of(foreign_flags) == std::string::npos)
-            strongest = std::max(strongest, *row.area);
-    for (const auto& row : result.peaks.rows)
-        if (row.area && row.energy && *row.energy >= low_cut_kev &&
-            row.flags.find_first_of(foreign_flags) == std::string::npos &&
-            *row.area >= own_peak_share * strongest)
-            spectrum.peaks.push_back({*row.energy, *row.area, row.d_area.value_or(0.0)});
+            row.flags.find_first_of(foreign_flags) == std::string::npos) {
+            candidates.push_back(
+                {*row.energy, *row.area - row.background_counts.value_or(0.0),
+                 std::hypot(row.d_area.value_or(0.0), row.d_background_counts.value_or(0.0))});
+            strongest = std::max(strongest, candidates.back().area);
+        }
+    for (const auto& peak : candidates)
+        if (peak.area >= own_peak_share * strongest) spectrum.peaks.push_back(peak);
     return spectrum;
 }
 

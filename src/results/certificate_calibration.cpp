@@ -70,17 +70,39 @@ void report_curve(const CertificateCalibration& calibration, std::vector<std::st
     report.push_back(formatted("reduced chi-square: %.3f (%.0f degrees of freedom)",
                                curve.chi2_reduced,
                                static_cast<double>(curve.points - curve.order - 1)));
-    report.push_back(
-        "residuals:  nuclide      energy_keV   efficiency   d_eff(%)   curve        "
-        "point/curve-1(%)  normalised");
+    const bool summing = calibration.summing_rounds > 0;
+    report.push_back(std::string("residuals:  nuclide      energy_keV   efficiency   d_eff(%)   "
+                                 "curve        point/curve-1(%)  normalised") +
+                     (summing ? "   summing  d_summing" : ""));
     for (const LineResidual& r : calibration.residuals) {
-        char text[200];
-        std::snprintf(text, sizeof text, "  %-10s %12.3f %12.5e %9.2f %12.5e %14.2f %13.2f",
-                      r.nuclide.c_str(), r.energy_kev, r.efficiency,
-                      100.0 * r.d_efficiency / r.efficiency, r.curve, 100.0 * r.relative_difference,
-                      r.normalised);
+        char text[240];
+        const int n = std::snprintf(
+            text, sizeof text, "  %-10s %12.3f %12.5e %9.2f %12.5e %14.2f %13.2f",
+            r.nuclide.c_str(), r.energy_kev, r.efficiency, 100.0 * r.d_efficiency / r.efficiency,
+            r.curve, 100.0 * r.relative_difference, r.normalised);
+        if (summing && n > 0 && static_cast<std::size_t>(n) < sizeof text)
+            std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " %9.4f %10.4f",
+                          r.summing_factor, r.d_summing_factor);
         report.push_back(text);
     }
+}
+
+void report_summing(const SummedFit& summed, const SummingInputs& summing,
+                    std::vector<std::string>& report) {
+    const corrections::PeakToTotalCurve& pt = summing.peak_to_total;
+    report.push_back(
+        formatted("summing: each line divided by its true-coincidence summing factor (cascades "
+                  "and peak-to-total curve, %.1f to %.1f keV, %.1f %% scatter); ",
+                  pt.energy_min_kev, pt.energy_max_kev, 100.0 * pt.relative_uncertainty) +
+        formatted(summed.settled ? "%.0f rounds, the factors settled within %.0e (last change "
+                                   "%.1e)"
+                                 : "%.0f rounds, the factors still moving by more than %.0e "
+                                   "(last change %.1e)",
+                  summed.rounds, summing_factor_tolerance, summed.last_change));
+    if (summed.uncorrected.empty()) return;
+    std::string names;
+    for (const std::string& name : summed.uncorrected) names += (names.empty() ? "" : ", ") + name;
+    report.push_back("summing: no cascade, taken as free of summing (factor 1): " + names);
 }
 
 }  // namespace
@@ -100,7 +122,8 @@ std::vector<Certificate> certificates_of(const std::vector<activity::CertifiedVa
 CertificateCalibration calibrate_from_certificate(
     const ResultModel& standard, const nuclides::LineLibrary& library,
     const std::vector<activity::CertifiedValue>& values, int order,
-    const std::string& standard_name, NuclideCorrelation correlation) {
+    const std::string& standard_name, NuclideCorrelation correlation,
+    const SummingInputs* summing) {
     CertificateCalibration out;
     report_certificate(values, standard, out.report);
     out.points = standard_points(standard, library, certificates_of(values));
@@ -117,12 +140,27 @@ CertificateCalibration calibrate_from_certificate(
                     break;
                 }
     for (const std::string& note : out.points.notes) out.report.push_back("note: " + note);
-    out.fit = activity::fit_efficiency(out.points.points, order, standard_name);
+    if (!summing) {
+        out.fit = activity::fit_efficiency(out.points.points, order, standard_name);
+    } else {
+        const SummedFit summed =
+            fit_with_summing(out.points.points, order, standard_name, *summing);
+        out.fit = summed.fit;
+        out.summing_rounds = summed.rounds;
+        report_summing(summed, *summing, out.report);
+        out.residuals = residuals_of(out.fit.curve);
+        for (LineResidual& r : out.residuals)
+            for (const SummedPoint& p : summed.points)
+                if (p.point.nuclide == r.nuclide && p.point.energy_kev == r.energy_kev) {
+                    r.summing_factor = p.factor;
+                    r.d_summing_factor = p.d_factor;
+                }
+    }
     if (!out.fit.problem.empty()) {
         out.report.push_back("no curve: " + out.fit.problem);
         return out;
     }
-    out.residuals = residuals_of(out.fit.curve);
+    if (!summing) out.residuals = residuals_of(out.fit.curve);
     report_curve(out, out.report);
     return out;
 }

@@ -53,6 +53,23 @@ TEST(CliPeakToTotal, WritesTheCurveOfTwoSources) {
     EXPECT_NE(written->find("range 124.8 661.7\n"), std::string::npos) << *written;
 }
 
+// With the runtime's background taken off, a peak's own counts are its area less
+// background_counts: K-40 1460.8 keV, 1000 counts of which 990 the room's, is no
+// line of the source (10 < 5 % of 2500), and P/T stays 2500 / 10000.
+TEST(CliPeakToTotal, ThePeaksAreNetOfTheBackgroundTakenOff) {
+    MemoryFileSystem fs(MemoryFileSystem::Flavour::posix);
+    std::string text =
+        result_text(5, 100, {peak("661.7", "2500", "- 0 0"), peak("1460.8", "1000", "- 990 10")});
+    const std::string columns = "chi2r flags";
+    text.insert(text.find(columns) + columns.size(), " background_counts d_background_counts");
+    fs.add_file("/d/cs.res", text);
+    fs.add_file("/d/co.res",
+                result_text(5, 100, {peak("122", "2000", "-"), peak("136", "500", "-")}));
+    const auto run = run_cli(fs, {"peak-to-total", "--out", "/d/PT.txt", "/d/cs.res", "/d/co.res"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("/d/cs.res  661.7  0.25  "), std::string::npos) << run.out;
+}
+
 TEST(CliPeakToTotal, RefusesWhatItCannotUse) {
     MemoryFileSystem fs(MemoryFileSystem::Flavour::posix);
     fs.add_file("/d/cs.res", result_text(5, 100, {peak("661.7", "2500", "-")}));

@@ -146,6 +146,36 @@ private slots:
         QVERIFY(ui.messages[0].text.find("(UTC) and the spectrum's start are taken in one time "
                                          "zone") != std::string::npos);
     }
+
+    // A peak-to-total file corrects Eu-152's lines for summing: at a flat P/T of 0.3
+    // they lose counts to the photons of their cascades, so the corrected curve lies
+    // above the uncorrected one; a file that cannot be read is said and changes nothing.
+    void correctsTheLinesWithAPeakToTotalFile() {
+        TempFolder folder;
+        auto d = dialog(folder.path() + "/sorvane.inf.nuclides");
+        d->set_cascades_folder(NUCLIDE_DATA_DIR);
+        type(d->certificates(), 1, "20000");
+        type(d->certificates(), 2, "200");
+        type(d->certificates(), 3, "2005-01-01 00:00:00");
+        const double plain = activity::evaluate_efficiency(d->fit()->curve, 400.0).efficiency;
+        ui.messages.clear();
+        QVERIFY(!d->use_peak_to_total(folder.path() + "/none.txt"));
+        QCOMPARE(ui.messages.size(), std::size_t{1});
+        QVERIFY(ui.messages[0].text.find("none.txt cannot be used") != std::string::npos);
+        QCOMPARE(activity::evaluate_efficiency(d->fit()->curve, 400.0).efficiency, plain);
+        const std::string pt = folder.path() + "/pt.txt";
+        QVERIFY(fs.write_file(pt,
+                              "order 1\nrange 50 2000\nrelative_uncertainty 0.1\n"
+                              "coefficients -1.2039728 0\n")
+                    .ok());  // ln PT = ln 0.3 + 0 x
+        QVERIFY(d->use_peak_to_total(pt));
+        QVERIFY(d->fit() && d->fit()->problem.empty());
+        QVERIFY(activity::evaluate_efficiency(d->fit()->curve, 400.0).efficiency > plain * 1.01);
+        const QString said = d->findChild<QLabel*>(QStringLiteral("fit_summary"))->text();
+        QVERIFY2(said.contains(QStringLiteral("summing corrected (")) &&
+                     said.contains(QStringLiteral("Eu-152 121.8 keV 0.")),
+                 qPrintable(said));
+    }
 };
 
 }  // namespace sorvane

@@ -16,6 +16,7 @@
 #include "activity/decay.h"
 #include "activity/efficiency_storage.h"
 #include "control/nuclide_settings_store.h"
+#include "corrections/cascade_files.h"
 #include "nuclides/library_files.h"
 #include "platform/system_folder.h"
 #include "platform/ui.h"
@@ -119,6 +120,17 @@ EfficiencyDialog::EfficiencyDialog(nuclides::LineLibrary library, std::string se
         const auto chosen = ui_.open_file_dialog("certificate (*.csv)|*.csv",
                                                  folder_of_path(result_path_, fs_.separator()));
         if (chosen) import_certificate(*chosen);
+    });
+    auto* peak_to_total =
+        buttons->addButton(QStringLiteral("Peak-to-total..."), QDialogButtonBox::ActionRole);
+    peak_to_total->setObjectName(QStringLiteral("choose_peak_to_total"));
+    peak_to_total->setToolTip(
+        QStringLiteral("Correct the lines for true-coincidence summing with the detector's "
+                       "peak-to-total curve"));
+    connect(peak_to_total, &QPushButton::clicked, this, [this] {
+        const auto chosen = ui_.open_file_dialog("peak-to-total curve (*.txt)|*.txt",
+                                                 folder_of_path(result_path_, fs_.separator()));
+        if (chosen) use_peak_to_total(*chosen);
     });
     connect(open, &QPushButton::clicked, this, [this] {
         const auto chosen = ui_.open_file_dialog("result (*.res)|*.res",
@@ -249,15 +261,72 @@ bool EfficiencyDialog::import_certificate(const std::string& path) {
     return true;
 }
 
+bool EfficiencyDialog::use_peak_to_total(const std::string& path) {
+    std::string text, why;
+    const FsResult read = fs_.read_file(path, text);
+    const auto curve = read.ok() ? corrections::read_peak_to_total(text, why) : std::nullopt;
+    if (!curve) {
+        ui_.message_box("The peak-to-total file " + path + " cannot be used.\r\n" +
+                            (read.ok() ? why : read.reason),
+                        dialog_title, Buttons::ok);
+        return false;
+    }
+    const std::string cascades_path =
+        cascades_folder_ + std::string(corrections::bundled_cascades_file);
+    SummingInputs inputs{*curve, corrections::load_cascades(fs_, {cascades_path})};
+    if (inputs.cascades.cascades.empty()) {
+        std::string said = "No cascades were found in " + cascades_path + ".";
+        for (const std::string& problem : inputs.cascades.problems) said += "\r\n" + problem;
+        ui_.message_box(said, dialog_title, Buttons::ok);
+        return false;
+    }
+    summing_ = std::move(inputs);
+    refit();
+    return true;
+}
+
+namespace {
+
+// "summing corrected (N rounds): Eu-152 121.8 keV 0.912, ..." for the lines a cascade holds.
+QString summing_text(const SummedFit& summed) {
+    QString text = QStringLiteral("\nsumming corrected (%1 rounds):").arg(summed.rounds);
+    bool first = true;
+    for (const SummedPoint& p : summed.points) {
+        if (!p.corrected) continue;
+        text += QStringLiteral("%1 %2 %3 keV %4")
+                    .arg(first ? QString() : QStringLiteral(","))
+                    .arg(to_qt(p.point.nuclide))
+                    .arg(p.point.energy_kev, 0, 'f', 1)
+                    .arg(p.factor, 0, 'f', 3);
+        first = false;
+    }
+    if (!summed.uncorrected.empty()) {
+        text += QStringLiteral("\nno cascade (factor 1):");
+        for (const std::string& name : summed.uncorrected) text += " " + to_qt(name);
+    }
+    return text;
+}
+
+}  // namespace
+
 void EfficiencyDialog::refit() {
     fit_.reset();
     std::vector<Certificate> certificates = read_certificates();
     certificates.insert(certificates.end(), line_rates_.begin(), line_rates_.end());
-    const StandardPoints points = standard_points(standard_, library_, certificates);
-    QString text;
+    StandardPoints points = standard_points(standard_, library_, certificates);
+    QString text, summed_text;
     if (!points.points.empty()) {
-        fit_ = activity::fit_efficiency(points.points, order_->value(),
-                                        from_qt(standard_name_->text().trimmed()));
+        const std::string name = from_qt(standard_name_->text().trimmed());
+        if (summing_) {
+            const SummedFit summed =
+                fit_with_summing(points.points, order_->value(), name, *summing_);
+            fit_ = summed.fit;
+            summed_text = summing_text(summed);
+            for (std::size_t i = 0; i < points.points.size(); ++i)
+                points.points[i] = summed.points[i].point;
+        } else {
+            fit_ = activity::fit_efficiency(points.points, order_->value(), name);
+        }
         if (fit_->problem.empty()) {
             const activity::EfficiencyCurve& c = fit_->curve;
             text = QStringLiteral("reduced chi^2 = %1 from %2 points, %3 to %4 keV, order %5")
@@ -274,6 +343,7 @@ void EfficiencyDialog::refit() {
             "Give the certified activity, its uncertainty and date of each "
             "nuclide of the standard.");
     }
+    text += summed_text;
     for (const std::string& note : points.notes) text += "\n" + to_qt(note);
     summary_->setText(text);
     const bool fitted = fit_ && fit_->problem.empty();
@@ -329,8 +399,8 @@ EfficiencyDialog* open_efficiency_dialog(const std::string& system_dir,
         folders.push_back(beside + "nuclides" + s);
         folders.push_back(beside + ".." + s + "share" + s + "sorvane" + s + "nuclides" + s);
     }
-    nuclides::LineLibrary library =
-        nuclides::load_line_library(fs, load.settings, nuclides::find_bundled_library(fs, folders));
+    const std::string bundled = nuclides::find_bundled_library(fs, folders);
+    nuclides::LineLibrary library = nuclides::load_line_library(fs, load.settings, bundled);
     if (library.lines.empty()) {
         std::string text =
             "No line library was found, so the standard's lines have no emission "
@@ -339,6 +409,7 @@ EfficiencyDialog* open_efficiency_dialog(const std::string& system_dir,
         ui.message_box(text, dialog_title, Buttons::ok);
     }
     auto* dialog = new EfficiencyDialog(std::move(library), settings_path, fs, ui, parent);
+    dialog->set_cascades_folder(bundled);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->show();

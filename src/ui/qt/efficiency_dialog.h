@@ -9,6 +9,7 @@
 #include "nuclides/line_library.h"
 #include "results/result_file.h"
 #include "results/standard_calibration.h"
+#include "results/summing_calibration.h"
 
 class QLabel;
 class QLineEdit;
@@ -44,6 +45,13 @@ public:
     // certificate of photon rates per line is used beside the table. False (the user
     // told why) when the file cannot be used.
     bool import_certificate(const std::string& path);
+    // Corrects the standard's lines for true-coincidence summing with the detector's
+    // peak-to-total curve in `path` (as `sorvanecli peak-to-total` writes it) and the
+    // cascades in `cascades_folder`; false (the user told why) when it cannot be used,
+    // and the lines are left as they were.
+    bool use_peak_to_total(const std::string& path);
+    // Where the bundled cascades are: the bundled line library's folder.
+    void set_cascades_folder(std::string folder) { cascades_folder_ = std::move(folder); }
 
 private:
     std::vector<Certificate> read_certificates();
@@ -57,6 +65,8 @@ private:
     std::string result_path_;
     ResultModel standard_;
     std::optional<activity::EfficiencyFit> fit_;
+    std::string cascades_folder_;
+    std::optional<SummingInputs> summing_;
     QLineEdit* source_ = nullptr;
     QLineEdit* standard_name_ = nullptr;
     QTableWidget* table_ = nullptr;

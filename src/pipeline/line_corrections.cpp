@@ -8,6 +8,7 @@
 #include "corrections/mass_attenuation.h"
 #include "corrections/peak_to_total.h"
 #include "corrections/self_attenuation.h"
+#include "results/summing_calibration.h"
 
 namespace sorvane {
 namespace {
@@ -62,11 +63,9 @@ std::shared_ptr<const SummingTable> summing_table(const FileSystem& fs,
     table->cascades = corrections::load_cascades(fs, files);
     problems.insert(problems.end(), table->cascades.problems.begin(),
                     table->cascades.problems.end());
-    const auto peak = [curve](double e) {
-        return activity::evaluate_efficiency(
-                   curve, std::clamp(e, curve.energy_min_kev, curve.energy_max_kev))
-            .efficiency;
-    };
+    // Beyond the curve's range (K X-rays, 2.6 MeV) the curve goes on at its end slope,
+    // as the standard's summing correction continues it.
+    const auto peak = [curve](double e) { return extended_efficiency(curve, e); };
     corrections::DetectorEfficiencies detector{
         peak, [peak, pt = *pt](double e) { return peak(e) / corrections::peak_to_total_at(pt, e); },
         0.0, pt->relative_uncertainty};

@@ -35,7 +35,7 @@ struct LoadedCorrections {
 // Reads what the settings' corrections need, once per run: the cascades (the bundled
 // file in `bundled_folder` and the laboratory's), the peak-to-total curve, the
 // sample's and the standard's matter and the container. The summing factors use the
-// peak efficiency of `curve` (held at its ends outside its range) and the total
+// peak efficiency of `curve` (continued at its end slopes outside its range) and the total
 // efficiency eps_p / PT; a correction that cannot be made is a problem and is left off.
 LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string& system_dir,
                                         const std::string& bundled_folder,

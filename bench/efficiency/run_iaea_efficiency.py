@@ -178,8 +178,9 @@ def main():
     for sample, standard, background in SAMPLES:
         detector = DETECTOR[sample]
         folder = os.path.join(work, "sample-" + sample)
+        # Environmental samples: their natural chains are taken as in equilibrium.
         settings(folder, [("identify", "1"), ("efficiency_file", curves[(standard, SAMPLE_CURVE)]),
-                          ("reference_time", REFERENCE_TIME),
+                          ("reference_time", REFERENCE_TIME), ("chains_in_equilibrium", "1"),
                           ("background_spectrum", os.path.join(chn, background + ".chn"))])
         analyse(build, chn, folder, [sample], detector)
         print("== sample %s (curve %s-%s, background %s), identified or detected nuclides, Bq at %s" % (

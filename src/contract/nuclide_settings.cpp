@@ -62,6 +62,16 @@ SettingKey flag_key(std::string_view name) {
             }};
 }
 
+// A flag written only when on, so that files without it stay as they were.
+template <bool NuclideSettings::*field>
+SettingKey flag_key_when_on(std::string_view name) {
+    SettingKey key = flag_key<field>(name);
+    key.write = [](const NuclideSettings& s, std::string_view k, std::string& out) {
+        if (s.*field) line(out, k, "1");
+    };
+    return key;
+}
+
 template <double NuclideSettings::*field>
 SettingKey number_key(std::string_view name, double low, double high) {
     return {name,
@@ -110,7 +120,7 @@ SettingKey close_geometry(SettingKey key) {
 }
 
 // The keys in the order they are written; the ranges are those a value must lie in.
-const std::array<SettingKey, 38> setting_keys{{
+const std::array<SettingKey, 39> setting_keys{{
     flag_key<&NuclideSettings::identify>("identify"),
     flag_key<&NuclideSettings::bundled_library>("bundled_library"),
     SettingKey{"library",
@@ -132,6 +142,7 @@ const std::array<SettingKey, 38> setting_keys{{
     number_key<&NuclideSettings::beta>("beta", 1e-6, 0.5),
     number_key<&NuclideSettings::coverage>("coverage", 0.5, 0.999999),
     names_key<&NuclideSettings::always_report>("always_report"),
+    flag_key_when_on<&NuclideSettings::chains_in_equilibrium>("chains_in_equilibrium"),
     flag_key<&NuclideSettings::write_report>("write_report"),
     // The report page's header.
     text_key<&NuclideSettings::report_laboratory>("report_laboratory"),

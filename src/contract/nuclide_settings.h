@@ -29,7 +29,10 @@ struct NuclideSettings {
     double beta = 0.05;                      // probability of a missed detection
     double coverage = 0.95;                  // probability of the coverage interval
     std::vector<std::string> always_report;  // nuclides whose limits are always given
-    bool write_report = false;               // the printable page beside each result
+    // The samples' natural chains are in secular equilibrium: a short-lived member
+    // (Bi-214, Tl-208 ...) is decay-corrected with its long-lived parent's half-life.
+    bool chains_in_equilibrium = false;
+    bool write_report = false;  // the printable page beside each result
 
     // The printable page's header: who issues it and what was measured. Empty
     // fields are left off the page.

@@ -9,6 +9,7 @@
 #include "activity/efficiency_storage.h"
 #include "activity/line_region.h"
 #include "activity/normal_distribution.h"
+#include "pipeline/chain_support.h"
 #include "pipeline/result_building.h"
 #include "results/result_numbers.h"
 
@@ -178,6 +179,19 @@ OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate,
         }
     }
     return out;
+}
+
+// A chain member in equilibrium decays as its parent does; the result says so.
+ActivityCandidate as_decaying(const ActivityCandidate& candidate, const Context& c) {
+    const auto& parent = candidate.parent;
+    if (parent.name.empty()) return candidate;
+    ActivityCandidate supported = candidate;
+    supported.half_life_s = parent.half_life_s;
+    supported.d_half_life_s = parent.d_half_life_s;
+    if (c.messages)
+        c.messages->push_back(candidate.nuclide + " is decay-corrected with the half-life of " +
+                              parent.name + " (its chain taken as in secular equilibrium)");
+    return supported;
 }
 
 // The factors every line of a candidate shares: live time, decay, sample quantity.
@@ -501,6 +515,19 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         if (!facts || !(facts->half_life > 0.0)) return;
         candidate.half_life_s = facts->half_life_seconds();
         candidate.d_half_life_s = facts->d_half_life * candidate.half_life_s / facts->half_life;
+        const auto parent = supporting_parent(candidate.nuclide);
+        if (!parent || !run.settings.chains_in_equilibrium) return;
+        nuclides::NuclideFacts supporting;
+        supporting.name = parent->name;
+        supporting.half_life = parent->half_life_years;
+        supporting.half_life_unit = "y";
+        supporting.d_half_life = parent->d_half_life_years;
+        if (const nuclides::NuclideFacts* listed = run.library.facts(supporting.name))
+            supporting = *listed;
+        const double seconds = supporting.half_life_seconds();
+        if (!(seconds > 0.0)) return;
+        candidate.parent = {supporting.name, seconds,
+                            supporting.d_half_life * seconds / supporting.half_life};
     };
     // A peak that lines of two identified nuclides fall in holds counts of both: it
     // gives neither an activity (no interference correction is made).
@@ -636,7 +663,7 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
         return result;
     }
     for (const ActivityCandidate& candidate : candidates)
-        result.nuclides.push_back(nuclide_row(candidate, context));
+        result.nuclides.push_back(nuclide_row(as_decaying(candidate, context), context));
     return result;
 }
 

@@ -40,6 +40,14 @@ struct ActivityCandidate {
     // Peaks that lines of other identified nuclides claim and none of this one's:
     // near this nuclide's line they are background to it.
     std::vector<int> others_peaks;
+    // For a member of a natural chain, when the settings take the chains as in
+    // equilibrium, the supporting parent's half-life, which the decay correction
+    // takes; empty name for none.
+    struct Parent {
+        std::string name;
+        double half_life_s = 0.0;
+        double d_half_life_s = 0.0;
+    } parent;
 };
 
 // What the step needs of the spectrum; every field is this spectrum's own.

@@ -69,6 +69,18 @@ TEST(NuclideSettings, TheCloseGeometryBlockWhenACorrectionIsOn) {
     EXPECT_EQ(parse_nuclide_settings(text).settings, settings);
 }
 
+// The chains' equilibrium is written only when on, after always_report.
+TEST(NuclideSettings, ChainsInEquilibriumOnlyWhenOn) {
+    NuclideSettings settings;
+    EXPECT_EQ(render_nuclide_settings(settings).find("chains_in_equilibrium"), std::string::npos);
+    settings.chains_in_equilibrium = true;
+    const std::string text = render_nuclide_settings(settings);
+    EXPECT_NE(text.find("always_report = \r\nchains_in_equilibrium = 1\r\nwrite_report = 0\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(parse_nuclide_settings(text).settings, settings);
+}
+
 TEST(NuclideSettings, ABadValueKeepsTheDefaultAndNamesTheLine) {
     struct Case {
         const char* line;

@@ -6,6 +6,8 @@
 
 #include "activity/efficiency_file.h"
 #include "analysis/peak_shape.h"
+#include "nuclides/line_library.h"
+#include "pipeline/nuclide_step.h"
 #include "platform/real_platform.h"
 #include "support/synthetic.h"
 #include "support/test_files.h"
@@ -35,7 +37,8 @@ struct StepRun {
 };
 
 StepRun run(bool with_peak, bool identified, std::optional<activity::EfficiencyCurve> curve,
-            const std::string& reference_time = "", LoadedCorrections corrections = {}) {
+            const std::string& reference_time = "", LoadedCorrections corrections = {},
+            ActivityCandidate::Parent parent = {}) {
     StepRun r;
     r.counts = test::noise_free(
         4096, 50.0,
@@ -47,6 +50,7 @@ StepRun run(bool with_peak, bool identified, std::optional<activity::EfficiencyC
     r.analysis = analyse_spectrum(r.counts, terms, options);
     ActivityCandidate candidate{"X-1", identified, 3600.0, 36.0, {{line_kev, 0.5, 0.0, -1}}};
     if (with_peak && !r.analysis.peaks.empty()) candidate.lines[0].peak = 0;
+    candidate.parent = std::move(parent);
     NuclideSettings settings;
     settings.efficiency_file = "eff.txt";
     settings.reference_time = reference_time;
@@ -67,7 +71,8 @@ TEST(ActivityStep, VerdictsAndActivities) {
         std::optional<activity::EfficiencyCurve> curve;
         const char* reference;
         Verdict verdict;
-        double activity;  // 0 when none is given
+        double activity;            // 0 when none is given
+        bool chain_member = false;  // supported by a parent of 1e12 s
     };
     const Case cases[] = {
         {"a found line", true, true, flat_curve(100), "", Verdict::detected, area / 50.0 / during},
@@ -83,9 +88,14 @@ TEST(ActivityStep, VerdictsAndActivities) {
         {"101 half-lives before the start", true, true, flat_curve(100), "2025-12-28 07:00:00",
          Verdict::not_computable, 0},
         {"no curve", true, true, std::nullopt, "", Verdict::no_efficiency, 0},
+        // A chain member in equilibrium decays as its parent (no decay within 1e12 s).
+        {"a chain member 101 half-lives before", true, true, flat_curve(100), "2025-12-28 07:00:00",
+         Verdict::detected, area / 50.0, true},
     };
     for (const Case& c : cases) {
-        const StepRun r = run(c.with_peak, c.identified, c.curve, c.reference);
+        const StepRun r = run(c.with_peak, c.identified, c.curve, c.reference, {},
+                              c.chain_member ? ActivityCandidate::Parent{"P-1", 1e12, 0.0}
+                                             : ActivityCandidate::Parent{});
         ASSERT_EQ(r.result.nuclides.size(), 1u) << c.what;
         const NuclideActivityRow& row = r.result.nuclides[0];
         EXPECT_EQ(row.verdict, c.verdict) << c.what;
@@ -96,6 +106,10 @@ TEST(ActivityStep, VerdictsAndActivities) {
             EXPECT_NEAR(row.activity->activity / c.activity, 1.0, 0.005) << c.what;
         }
         EXPECT_EQ(row.activity.has_value(), c.activity != 0.0) << c.what;  // never one below y*
+        const bool said = std::any_of(
+            r.result.messages.begin(), r.result.messages.end(),
+            [](const std::string& m) { return m.find("half-life of P-1") != std::string::npos; });
+        EXPECT_EQ(said, c.chain_member) << c.what;
     }
 }
 
@@ -350,6 +364,56 @@ TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
         for (const std::string& m : result.messages)
             said = said || m.starts_with("X-1: other nuclides' peaks (1) taken out");
         EXPECT_EQ(said, c.said) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// With the chains taken as in equilibrium a member gets its supporting parent's
+// half-life: the library's, or for Ra-228, which the library lacks, its DDEP
+// half-life of 5.75 (3) y. A parent missing from the library, a nuclide outside the
+// chains, and every nuclide when the setting is off get none.
+TEST(ActivityStep, ChainMembersGetTheirParentsHalfLife) {
+    NuclideRun nuclide_run;
+    nuclides::add_nuclide_facts(nuclide_run.library,
+                                "nuclide,half_life,half_life_unit,half_life_uncertainty,note\n"
+                                "Bi-214,19.8,m,0.1,member\n"
+                                "Ra-226,1600,y,7,parent\n"
+                                "Ac-228,6.15,h,0.03,member of Ra-228\n"
+                                "Th-234,24.10,d,0.03,member without its parent\n"
+                                "Co-60,5.2711,y,0.0008,no chain\n",
+                                "nuclides.csv");
+    struct Case {
+        const char* nuclide;
+        const char* parent;  // "" for none
+        double half_life_days;
+        double relative_uncertainty;
+    };
+    const double year = 365.2422;  // days, as the evaluations count them
+    const Case cases[] = {{"Bi-214", "Ra-226", 1600 * year, 7.0 / 1600},
+                          {"Ac-228", "Ra-228", 5.75 * year, 0.03 / 5.75},
+                          {"Th-234", "", 0, 0},
+                          {"Co-60", "", 0, 0}};
+    NuclideFindings findings;
+    for (const Case& c : cases) findings.identification.nuclides.push_back({c.nuclide, true});
+    for (const bool on : {true, false}) {
+        nuclide_run.settings.chains_in_equilibrium = on;
+        const std::vector<ActivityCandidate> candidates =
+            activity_candidates(nuclide_run, findings);
+        ASSERT_EQ(candidates.size(), std::size(cases));
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            const Case& c = cases[i];
+            const auto& parent = candidates[i].parent;
+            EXPECT_EQ(parent.name, on ? c.parent : "") << c.nuclide;
+            if (parent.name.empty()) continue;
+            EXPECT_NEAR(parent.half_life_s / (c.half_life_days * 86400), 1.0, 1e-12) << c.nuclide;
+            EXPECT_NEAR(parent.d_half_life_s / parent.half_life_s, c.relative_uncertainty, 1e-12)
+                << c.nuclide;
+        }
     }
 }
 

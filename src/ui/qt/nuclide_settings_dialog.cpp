@@ -82,6 +82,14 @@ NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings s
     report->setChecked(settings_.write_report);
     connect(report, &QCheckBox::toggled, this, [this](bool on) { settings_.write_report = on; });
     act_form->addRow(report);
+    auto* chains = new QCheckBox(
+        QStringLiteral("Natural chains in equilibrium (Bi-214, Tl-208 decay as their parent)"),
+        activities);
+    chains->setObjectName(QStringLiteral("chains_in_equilibrium"));
+    chains->setChecked(settings_.chains_in_equilibrium);
+    connect(chains, &QCheckBox::toggled, this,
+            [this](bool on) { settings_.chains_in_equilibrium = on; });
+    act_form->addRow(chains);
     layout->addWidget(activities);
 
     // Beside the activities: who issues the printed page and what was measured.

@@ -149,9 +149,59 @@ std::string NuclideSettings::*report_text(NuclideField field) {
     }
 }
 
+// The close-geometry fields: a number in a range, a file that must exist, or a line
+// of text; the ranges are those the settings file takes.
+struct CloseGeometryRow {
+    NuclideField field;
+    double NuclideSettings::*number;
+    std::string NuclideSettings::*text;
+    bool file;
+    double low, high;
+};
+
+constexpr std::array<CloseGeometryRow, 13> close_geometry_rows{{
+    {NuclideField::peak_to_total_file, nullptr, &NuclideSettings::peak_to_total_file, true, 0, 0},
+    {NuclideField::cascades_file, nullptr, &NuclideSettings::cascades_file, true, 0, 0},
+    {NuclideField::container, nullptr, &NuclideSettings::container, false, 0, 0},
+    {NuclideField::container_diameter, &NuclideSettings::container_diameter_cm, nullptr, false, 0,
+     1000},
+    {NuclideField::fill_height, &NuclideSettings::fill_height_cm, nullptr, false, 0, 1000},
+    {NuclideField::well_diameter, &NuclideSettings::well_diameter_cm, nullptr, false, 0, 1000},
+    {NuclideField::well_height, &NuclideSettings::well_height_cm, nullptr, false, 0, 1000},
+    {NuclideField::detector_diameter, &NuclideSettings::detector_diameter_cm, nullptr, false, 0,
+     1000},
+    {NuclideField::detector_depth, &NuclideSettings::detector_depth_cm, nullptr, false, 0, 1000},
+    {NuclideField::sample_density, &NuclideSettings::sample_density, nullptr, false, 0, 30},
+    {NuclideField::sample_composition, nullptr, &NuclideSettings::sample_composition, false, 0, 0},
+    {NuclideField::standard_density, &NuclideSettings::standard_density, nullptr, false, 0, 30},
+    {NuclideField::standard_composition, nullptr, &NuclideSettings::standard_composition, false, 0,
+     0},
+}};
+
+const CloseGeometryRow* close_geometry_row(NuclideField field) {
+    for (const CloseGeometryRow& row : close_geometry_rows)
+        if (row.field == field) return &row;
+    return nullptr;
+}
+
+std::string read_container(std::string_view typed, std::string& value) {
+    const std::string text(trimmed(typed, " \t\r\n"));
+    if (text != "cylinder" && text != "marinelli") return "cylinder or marinelli";
+    value = text;
+    return {};
+}
+
+std::string apply_close_geometry(const CloseGeometryRow& row, std::string_view text,
+                                 NuclideSettings& s, const FileSystem& files) {
+    if (row.number) return read_number(text, row.low, row.high, s.*row.number);
+    if (row.file) return existing_file(text, files, s.*row.text);
+    if (row.field == NuclideField::container) return read_container(text, s.*row.text);
+    return read_line(text, s.*row.text);
+}
+
 }  // namespace
 
-const std::array<NuclideFieldInfo, 20> nuclide_fields{{
+const std::array<NuclideFieldInfo, 33> nuclide_fields{{
     {NuclideField::library_files, "Added library files", "one file a line, same columns"},
     {NuclideField::energy_tolerance, "Energy tolerance floor", "keV (0.001-100)"},
     {NuclideField::nuclides_of_interest, "Nuclides of interest", "e.g. Cs-137 Co-60; empty: all"},
@@ -175,9 +225,25 @@ const std::array<NuclideFieldInfo, 20> nuclide_fields{{
      "of the page's uncertainties (1-3)"},
     {NuclideField::background_spectrum, "Background spectrum",
      "CHN file of the detector without a sample; empty: none"},
+    {NuclideField::peak_to_total_file, "Peak-to-total file", "from sorvanecli peak-to-total"},
+    {NuclideField::cascades_file, "Added cascades file", "empty: the bundled cascades only"},
+    {NuclideField::container, "Container", "cylinder or marinelli"},
+    {NuclideField::container_diameter, "Inner diameter", "cm"},
+    {NuclideField::fill_height, "Fill height", "cm"},
+    {NuclideField::well_diameter, "Well diameter", "cm, Marinelli only"},
+    {NuclideField::well_height, "Well height", "cm, Marinelli only"},
+    {NuclideField::detector_diameter, "Detector diameter", "cm, at the interaction depth"},
+    {NuclideField::detector_depth, "Interaction depth", "cm below the container's bottom"},
+    {NuclideField::sample_density, "Sample density", "g/mL (0-30)"},
+    {NuclideField::sample_composition, "Sample matter", "water, soil or e.g. Ca 40, C 12, O 48"},
+    {NuclideField::standard_density, "Standard density", "g/mL (0-30)"},
+    {NuclideField::standard_composition, "Standard matter",
+     "water, soil or e.g. Ca 40, C 12, O 48"},
 }};
 
 std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
+    if (const CloseGeometryRow* row = close_geometry_row(field))
+        return row->number ? ten_digit_form(s.*row->number) : s.*row->text;
     switch (field) {
         case NuclideField::library_files:
             return joined(s.library_files, "\n");
@@ -212,6 +278,8 @@ std::string nuclide_field_text(NuclideField field, const NuclideSettings& s) {
 
 std::string apply_nuclide_field(NuclideField field, std::string_view text, NuclideSettings& s,
                                 const FileSystem& files) {
+    if (const CloseGeometryRow* row = close_geometry_row(field))
+        return apply_close_geometry(*row, text, s, files);
     switch (field) {
         case NuclideField::library_files:
             return read_library_files(text, files, s.library_files);
@@ -252,7 +320,9 @@ std::string taken_value_note(NuclideField field, std::string_view typed,
                                  NuclideField::beta,
                                  NuclideField::coverage,
                                  NuclideField::report_coverage_factor};
-    if (std::find(numbers.begin(), numbers.end(), field) == numbers.end()) return {};
+    const CloseGeometryRow* row = close_geometry_row(field);
+    if (std::find(numbers.begin(), numbers.end(), field) == numbers.end() && !(row && row->number))
+        return {};
     const std::string shown = nuclide_field_text(field, settings);
     return trimmed(typed, " \t\r\n") == shown ? std::string() : "used as " + shown;
 }
@@ -262,6 +332,16 @@ std::string nuclide_settings_problem(const NuclideSettings& s) {
         return "A sample quantity needs its unit (e.g. kg).";
     if (s.identify && !s.bundled_library && s.library_files.empty())
         return "Identification needs a line library: the bundled one or a file of your own.";
+    if (s.summing_correction && s.peak_to_total_file.empty())
+        return "The summing correction needs a peak-to-total file (sorvanecli peak-to-total).";
+    if (s.attenuation_correction &&
+        !(s.container_diameter_cm > 0.0 && s.fill_height_cm > 0.0 && s.detector_diameter_cm > 0.0))
+        return "The self-attenuation correction needs the container's inner diameter, its fill "
+               "height and the detector's diameter.";
+    if (s.attenuation_correction && (!(s.sample_density > 0.0) || s.sample_composition.empty() ||
+                                     !(s.standard_density > 0.0) || s.standard_composition.empty()))
+        return "The self-attenuation correction needs the density and matter of the sample and "
+               "of the standard.";
     return {};
 }
 

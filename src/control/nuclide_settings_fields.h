@@ -35,6 +35,20 @@ enum class NuclideField {
     report_coverage_factor,
     // The background spectrum taken off every spectrum's peaks.
     background_spectrum,
+    // Close geometries: the summing and self-attenuation corrections' inputs.
+    peak_to_total_file,
+    cascades_file,
+    container,
+    container_diameter,
+    fill_height,
+    well_diameter,
+    well_height,
+    detector_diameter,
+    detector_depth,
+    sample_density,
+    sample_composition,
+    standard_density,
+    standard_composition,
 };
 
 struct NuclideFieldInfo {
@@ -43,7 +57,7 @@ struct NuclideFieldInfo {
     std::string_view hint;  // what the field takes, shown beside it
 };
 
-extern const std::array<NuclideFieldInfo, 20> nuclide_fields;
+extern const std::array<NuclideFieldInfo, 33> nuclide_fields;
 
 // The fields of the dialog's "Report" part, in order.
 inline constexpr std::array<NuclideField, 8> report_fields{
@@ -51,6 +65,16 @@ inline constexpr std::array<NuclideField, 8> report_fields{
     NuclideField::report_accreditation,      NuclideField::report_detector,
     NuclideField::report_geometry,           NuclideField::report_sample_id,
     NuclideField::report_sample_description, NuclideField::report_coverage_factor};
+
+// The fields of the dialog's "Close geometry" part, in order.
+inline constexpr std::array<NuclideField, 13> close_geometry_fields{
+    NuclideField::peak_to_total_file,  NuclideField::cascades_file,
+    NuclideField::container,           NuclideField::container_diameter,
+    NuclideField::fill_height,         NuclideField::well_diameter,
+    NuclideField::well_height,         NuclideField::detector_diameter,
+    NuclideField::detector_depth,      NuclideField::sample_density,
+    NuclideField::sample_composition,  NuclideField::standard_density,
+    NuclideField::standard_composition};
 
 // The field's text for the settings (library files one per line).
 std::string nuclide_field_text(NuclideField field, const NuclideSettings& settings);

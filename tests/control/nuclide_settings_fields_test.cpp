@@ -80,7 +80,20 @@ INSTANTIATE_TEST_SUITE_P(
         TypedRow{F::report_coverage_factor, "2", "2", false},
         TypedRow{F::report_coverage_factor, "1,96", "1.96", false},
         TypedRow{F::report_coverage_factor, "0.5", "", true},
-        TypedRow{F::report_coverage_factor, "4", "", true}));
+        TypedRow{F::report_coverage_factor, "4", "", true},
+        // Close geometries: files that exist, the two containers, lengths of 0-1000 cm,
+        // densities of 0-30 g/mL.
+        TypedRow{F::peak_to_total_file, "C:\\lab\\hpge.eff", "C:\\lab\\hpge.eff", false},
+        TypedRow{F::peak_to_total_file, "C:\\lab\\pt.txt", "", true},
+        TypedRow{F::cascades_file, "", "", false},
+        TypedRow{F::container, " marinelli ", "marinelli", false},
+        TypedRow{F::container, "beaker", "", true},
+        TypedRow{F::container_diameter, "7,5", "7.5", false},
+        TypedRow{F::fill_height, "1001", "", true},
+        TypedRow{F::detector_depth, "0.5", "0.5", false},
+        TypedRow{F::sample_density, "1.15", "1.15", false},
+        TypedRow{F::standard_density, "31", "", true},
+        TypedRow{F::sample_composition, "Ca 40, C 12, O 48", "Ca 40, C 12, O 48", false}));
 
 struct WholeRow {
     NuclideSettings settings;
@@ -117,6 +130,29 @@ INSTANTIATE_TEST_SUITE_P(
                                    s.identify = true;
                                    s.bundled_library = false;
                                    s.library_files = {"C:\\lab\\extra.csv"};
+                               }),
+                               false},
+                      // A correction turned on without what it needs.
+                      WholeRow{with([](NuclideSettings& s) { s.summing_correction = true; }), true},
+                      WholeRow{with([](NuclideSettings& s) {
+                                   s.summing_correction = true;
+                                   s.peak_to_total_file = "PT.txt";
+                               }),
+                               false},
+                      WholeRow{with([](NuclideSettings& s) {
+                                   s.attenuation_correction = true;
+                                   s.container_diameter_cm = 7;
+                                   s.fill_height_cm = 3;
+                                   s.detector_diameter_cm = 6;
+                               }),
+                               true},
+                      WholeRow{with([](NuclideSettings& s) {
+                                   s.attenuation_correction = true;
+                                   s.container_diameter_cm = 7;
+                                   s.fill_height_cm = 3;
+                                   s.detector_diameter_cm = 6;
+                                   s.sample_density = s.standard_density = 1;
+                                   s.sample_composition = s.standard_composition = "water";
                                }),
                                false}));
 

@@ -273,6 +273,33 @@ private slots:
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
     }
 
+    // The close-geometry part: the summing correction keeps OK off until its
+    // peak-to-total file is named; the chains' equilibrium is saved beside it.
+    void closeGeometrySettingsNeedTheirFiles() {
+        FirstStart day;
+        day.start();
+        const std::string path = day.config + "/sorvane/sorvane.inf.nuclides";
+        const std::string pt = day.home.path() + "PT.txt";
+        std::ofstream(pt) << "order 1\n";
+        NuclideSettingsDialog* dialog = day.open_nuclide_settings();
+        auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("ok"));
+        dialog->findChild<QCheckBox*>(QStringLiteral("summing_correction"))->setChecked(true);
+        QVERIFY(!ok->isEnabled());
+        auto* pt_field = dialog->findChild<QLineEdit*>(
+            QStringLiteral("nuclide_field_%1").arg(int(NuclideField::peak_to_total_file)));
+        QVERIFY(pt_field);
+        QTest::keyClicks(pt_field, QString::fromStdString(pt));
+        QVERIFY2(ok->isEnabled(),
+                 qPrintable(dialog->findChild<QLabel*>(QStringLiteral("problem"))->text()));
+        dialog->findChild<QCheckBox*>(QStringLiteral("chains_in_equilibrium"))->setChecked(true);
+        ok->click();
+        const NuclideSettingsRead saved = parse_nuclide_settings(contents(path));
+        QVERIFY(saved.problems.empty());
+        QVERIFY(saved.settings.summing_correction);
+        QCOMPARE(saved.settings.peak_to_total_file, pt);
+        QVERIFY(saved.settings.chains_in_equilibrium);
+    }
+
     // A file with values that cannot be used is named with the line; its defaults are
     // shown and the file stays as it is when the user cancels.
     void aBadNuclideSettingsFileIsNamedAndKeptUntilOk() {

@@ -92,6 +92,30 @@ NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings s
     act_form->addRow(chains);
     layout->addWidget(activities);
 
+    // Close geometries: the corrections and what they need.
+    auto* geometry = new QGroupBox(QStringLiteral("Close geometry"), this);
+    geometry->setObjectName(QStringLiteral("close_geometry_part"));
+    auto* geometry_form = new QFormLayout(geometry);
+    const std::pair<bool NuclideSettings::*, const char*> corrections[] = {
+        {&NuclideSettings::summing_correction, "Correct for true-coincidence summing"},
+        {&NuclideSettings::attenuation_correction,
+         "Correct for self-attenuation (sample against standard)"}};
+    for (const auto& [flag, caption] : corrections) {
+        auto* box = new QCheckBox(QString::fromUtf8(caption), geometry);
+        box->setObjectName(flag == &NuclideSettings::summing_correction
+                               ? QStringLiteral("summing_correction")
+                               : QStringLiteral("attenuation_correction"));
+        box->setChecked(settings_.*flag);
+        connect(box, &QCheckBox::toggled, this, [this, flag = flag](bool on) {
+            settings_.*flag = on;
+            show_problems();
+        });
+        geometry_form->addRow(box);
+    }
+    for (NuclideField field : close_geometry_fields)
+        geometry_form->addRow(to_qt(info_of(field).label), typed_field(field, geometry));
+    layout->addWidget(geometry);
+
     // Beside the activities: who issues the printed page and what was measured.
     auto* page = new QGroupBox(QStringLiteral("Report"), this);
     page->setObjectName(QStringLiteral("report_part"));
@@ -146,12 +170,15 @@ QWidget* NuclideSettingsDialog::typed_field(NuclideField field, QWidget* parent)
     editor->setObjectName(field_name(field));
     row_layout->addWidget(editor, 1);
     if (field == NuclideField::library_files || field == NuclideField::efficiency_file ||
-        field == NuclideField::background_spectrum) {
+        field == NuclideField::background_spectrum || field == NuclideField::peak_to_total_file ||
+        field == NuclideField::cascades_file) {
         auto* browse = new QPushButton(QStringLiteral("Browse..."), row);
         browse->setObjectName(field_name(field) + QStringLiteral("_browse"));
         const std::string filter =
             field == NuclideField::library_files         ? "line library (*.csv)|*.csv"
+            : field == NuclideField::cascades_file       ? "cascades table (*.csv)|*.csv"
             : field == NuclideField::background_spectrum ? "CHN file (*.chn)|*.chn"
+            : field == NuclideField::peak_to_total_file  ? "peak-to-total file (*.txt)|*.txt"
                                                          : "efficiency file (*.*)|*.*";
         connect(browse, &QPushButton::clicked, this,
                 [this, field, filter] { browse_into(field, filter); });

@@ -320,8 +320,7 @@ private:
             if (!efficiency_known && energy < expectation_floor_kev) continue;
             if (!inside_curve(energy)) continue;
             // The found lines this one can be scaled from, by peak.
-            double area = 0.0, variance = 0.0, w = 0.0,
-                   weakest = std::numeric_limits<double>::infinity();
+            double area = 0.0, variance = 0.0, w = 0.0;
             std::set<int> used;
             for (const auto& f : out.lines) {
                 if (f.status != LineStatus::found) continue;
@@ -335,7 +334,6 @@ private:
                     factor = std::pow(f.line->energy / energy, steepest_efficiency_slope);
                 }
                 w += weight(*f.line);
-                weakest = std::min(weakest, weight(*f.line));
                 if (used.insert(f.peak).second) {
                     area += factor * peaks_[static_cast<std::size_t>(f.peak)].area;
                     variance +=
@@ -348,8 +346,9 @@ private:
             const double detectable =
                 options_.detectable_area ? options_.detectable_area(energy) : 0.0;
             if (expected > detectable) visible_weight += weight(*line.line);
+            // Weaker lines too: a 186 keV peak of 50,000 counts is no U-235 without its
+            // 143.8 keV line, expected at a fifth of it.
             line.required =
-                weight(*line.line) > weakest &&
                 expected - expectation_sigmas * d_expected > expectation_margin * detectable &&
                 !masked(energy, expected);
             required_missing = required_missing || line.required;

@@ -159,6 +159,26 @@ TEST(IdentificationRules, TheScoreIsTheShareOfTheExpectedEvidence) {
     }
 }
 
+// U-235 seen at 185.72 keV alone, 57000 counts (1000 a percent): its weaker 143.77 keV
+// line (10.94 %) is expected at 10940 +- 46 counts, more than twice a detectable 100,
+// so its absence rules U-235 out (the peak is another nuclide's line). Where 6000
+// counts are needed to see a line, 10940 - 2 x 46 is below twice that (as 5080 and
+// 5020 at 163.36 and 205.32 keV are), and U-235 stands.
+TEST(IdentificationRules, AMissingWeakerLineRulesOutWhenItShouldShow) {
+    struct Case {
+        double detectable;
+        bool identified;
+    };
+    for (const Case c : {Case{100.0, false}, Case{6000.0, true}}) {
+        std::vector<PeakForMatch> peaks;
+        add_peaks(peaks, u235, 1000.0, {109.19, 143.767, 163.356, 202.12, 205.316});
+        auto options = flat_options(40.0);
+        options.detectable_area = [&](double) { return c.detectable; };
+        const auto id = identify(peaks, library_of(u235), options);
+        EXPECT_EQ(identified(id, "U-235"), c.identified) << c.detectable;
+    }
+}
+
 // A weak Eu-154, seen at 123.07, 723.30 and 1274.43 keV only (60.45 + 34.9 of its
 // 156.8 %), and an annihilation peak from pair production: Na-22's 1274.54 keV line
 // finds the peak too, but the annihilation peak is no evidence of Na-22 (had it

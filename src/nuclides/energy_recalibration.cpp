@@ -20,6 +20,9 @@ constexpr double outlier_sigmas = 4.0;
 constexpr double multiplet_anchor_significance = 30.0;
 // A weaker line of an anchor's nuclide expected at this significance must have its peak.
 constexpr double weaker_line_sigmas = 20.0;
+constexpr double close_line_floor_kev = 60.0;
+constexpr double close_line_ratio = 1.5;
+constexpr double steepest_efficiency_slope = 1.5;
 // A file's calibration is seldom further off than this (keV at an energy E): a trial
 // correction pays for each peak it moves by more, so a lone peak is not moved onto a
 // neighbouring line when it already sits on one.
@@ -112,22 +115,33 @@ private:
 
 // A line is a credible anchor when its nuclide's stronger lines have peaks too: those
 // from 100 keV up to its energy (the efficiency is higher there), and those above it
-// that are more than twice as probable; and so do its weaker lines in that range that
-// the peak's significance, scaled by probability, puts well above the search's reach
-// (a 200 sigma peak at 185.7 keV is no U-235 without its 143.8 keV line at a fifth of
-// it). The significance scales as the area where the continuum rules the uncertainty,
-// more slowly where the peak does: the scaled figure is the smallest it could be.
+// that are more than twice as probable; and so do its weaker lines that the peak's
+// significance, scaled by probability, puts well above the search's reach: from
+// 100 keV up to its energy, or within a factor 1.5 of it (above 60 keV), where the
+// efficiency is taken to fall as steeply as E^-1.5 away from it (a 200 sigma peak at
+// 185.7 keV is no U-235 without its 143.8 keV line at a fifth of it). The significance
+// scales as the area where the continuum rules the uncertainty, more slowly where the
+// peak does: the scaled figure is the smallest it could be.
+double weaker_line_significance(const GammaLine& line, const GammaLine& other,
+                                double significance) {
+    const double low = std::min(line.energy, other.energy);
+    const double high = std::max(line.energy, other.energy);
+    const bool between = other.energy >= 100.0 && other.energy <= line.energy;
+    if (!between && (low < close_line_floor_kev || high > close_line_ratio * low)) return 0.0;
+    const double efficiency = between ? 1.0 : std::pow(low / high, steepest_efficiency_slope);
+    return significance * other.probability / line.probability * efficiency;
+}
+
 bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnergies& peaks,
               double tolerance, double significance) {
     if (line.nuclide == annihilation_name) return true;  // any positron or pair makes it
     for (const auto& other : library.lines) {
         if (other.nuclide != line.nuclide || &other == &line) continue;
-        const bool between = other.energy >= 100.0 && other.energy <= line.energy;
         const bool expected =
             other.probability > line.probability
-                ? between || other.probability > 2.0 * line.probability
-                : between &&
-                      significance * other.probability / line.probability >= weaker_line_sigmas;
+                ? (other.energy >= 100.0 && other.energy <= line.energy) ||
+                      other.probability > 2.0 * line.probability
+                : weaker_line_significance(line, other, significance) >= weaker_line_sigmas;
         if (expected && !peaks.near(other.energy, tolerance)) return false;
     }
     return true;

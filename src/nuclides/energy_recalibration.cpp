@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <string>
 
 namespace sorvane::nuclides {
 namespace {
@@ -18,8 +19,8 @@ constexpr double max_gain_change = 0.005;     // a correction may stretch by 0.5
 constexpr double linear_tolerance_kev = 1.0;  // pairing under a straight correction
 constexpr double outlier_sigmas = 4.0;
 constexpr double multiplet_anchor_significance = 30.0;
-// A weaker line of an anchor's nuclide expected at this significance must have its peak.
-constexpr double weaker_line_sigmas = 20.0;
+// A line of an anchor's nuclide expected at this significance must have its peak.
+constexpr double expected_line_sigmas = 20.0;
 constexpr double close_line_floor_kev = 60.0;
 constexpr double close_line_ratio = 1.5;
 constexpr double steepest_efficiency_slope = 1.5;
@@ -61,9 +62,15 @@ bool anchor_peak(const PeakEvidence& peak) {
 }
 
 std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
+    // A nuclide's strongest line anchors too however weak (Pa-234m's 1001 keV, 0.85 %):
+    // a strong peak there is that line or no listed one.
+    std::map<std::string, double> strongest;
+    for (const auto& line : library.lines)
+        strongest[line.nuclide] = std::max(strongest[line.nuclide], line.probability);
     std::vector<const GammaLine*> out;
     for (const auto& line : library.lines)
-        if (line.nuclide != annihilation_name && line.probability >= anchor_probability)
+        if (line.nuclide != annihilation_name &&
+            (line.probability >= anchor_probability || line.probability == strongest[line.nuclide]))
             out.push_back(&line);
     return out;
 }
@@ -115,20 +122,23 @@ private:
 
 // A line is a credible anchor when its nuclide's stronger lines have peaks too: those
 // from 100 keV up to its energy (the efficiency is higher there), and those above it
-// that are more than twice as probable; and so do its weaker lines that the peak's
-// significance, scaled by probability, puts well above the search's reach: from
-// 100 keV up to its energy, or within a factor 1.5 of it (above 60 keV), where the
-// efficiency is taken to fall as steeply as E^-1.5 away from it (a 200 sigma peak at
-// 185.7 keV is no U-235 without its 143.8 keV line at a fifth of it). The significance
-// scales as the area where the continuum rules the uncertainty, more slowly where the
-// peak does: the scaled figure is the smallest it could be.
-double weaker_line_significance(const GammaLine& line, const GammaLine& other,
-                                double significance) {
-    const double low = std::min(line.energy, other.energy);
-    const double high = std::max(line.energy, other.energy);
-    const bool between = other.energy >= 100.0 && other.energy <= line.energy;
-    if (!between && (low < close_line_floor_kev || high > close_line_ratio * low)) return 0.0;
-    const double efficiency = between ? 1.0 : std::pow(low / high, steepest_efficiency_slope);
+// that are more than twice as probable; and so do its other lines that the peak's
+// significance, scaled by probability and efficiency, puts well above the search's
+// reach (a 200 sigma peak at 185.7 keV is no U-235 without its 143.8 keV line at a
+// fifth of it). From 100 keV up to the line's energy the efficiency is taken as no
+// lower; above it, as falling no more steeply than E^-1.5; below 100 keV, where the
+// entrance window cuts it, only within a factor 1.5 of the line and above 60 keV.
+// The significance scales as the area where the continuum rules the uncertainty, more
+// slowly where the peak does: the scaled figure is the smallest it could be.
+double expected_significance(const GammaLine& line, const GammaLine& other, double significance) {
+    double efficiency = 1.0;
+    if (other.energy > line.energy) {
+        efficiency = std::pow(line.energy / other.energy, steepest_efficiency_slope);
+    } else if (other.energy < 100.0) {
+        if (other.energy < close_line_floor_kev || line.energy > close_line_ratio * other.energy)
+            return 0.0;
+        efficiency = std::pow(other.energy / line.energy, steepest_efficiency_slope);
+    }
     return significance * other.probability / line.probability * efficiency;
 }
 
@@ -137,11 +147,11 @@ bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnerg
     if (line.nuclide == annihilation_name) return true;  // any positron or pair makes it
     for (const auto& other : library.lines) {
         if (other.nuclide != line.nuclide || &other == &line) continue;
+        const bool stronger = other.probability > line.probability &&
+                              ((other.energy >= 100.0 && other.energy <= line.energy) ||
+                               other.probability > 2.0 * line.probability);
         const bool expected =
-            other.probability > line.probability
-                ? (other.energy >= 100.0 && other.energy <= line.energy) ||
-                      other.probability > 2.0 * line.probability
-                : weaker_line_significance(line, other, significance) >= weaker_line_sigmas;
+            stronger || expected_significance(line, other, significance) >= expected_line_sigmas;
         if (expected && !peaks.near(other.energy, tolerance)) return false;
     }
     return true;

@@ -24,5 +24,5 @@ for n in 01 03 04; do
     tr -d '\r' < "$res" | grep -E '^(energy|energy_source) =' | head -2
     tr -d '\r' < "$res" | awk '/^\[nuclides\]/{p=1} /^\[nuclide lines\]/{p=0} p && $2 == "yes" {print $1, $2, $3, $4}'
     tr -d '\r' < "$res" | awk '/^\[nuclide lines\]/{p=1; next} /^\[/{p=0} p && $1 == "Co-60"'
-    tr -d '\r' < "$res" | grep -iE 'recalibrat' || true
+    tr -d '\r' < "$res" | grep -E '^recalibrat' || true
 done

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Converts the real IEC samples 01, 03 and 04 (the same Co-60 counts; 03 and 04 with
+# Converts the real IEC samples 01, 03, 04 and 05 (the same Co-60 counts; 03 to 05 with
 # an all-zero calibration line and a channel-energy table in their header), analyses
 # them with identification on, the raw files named in the raw-source side file, and
 # prints each result's calibration, recalibration residuals and Co-60 lines.
@@ -11,14 +11,14 @@ work=$(mktemp -d)
 [ -n "$KEEP" ] && echo "$work" || trap 'rm -rf "$work"' EXIT
 printf '[nuclides]\r\nidentify = 1\r\n' > "$work/sorvane.inf.nuclides"
 : > "$work/sorvane.inf.sources"
-for n in 01 03 04; do
+for n in 01 03 04 05; do
     raw=$(cd "$data" && pwd)/hpge_dummy_test_$n.iec
     "$build/src/app/sorvanecli" convert --type iec --out "$work" "$raw" > /dev/null
     printf 'hpge_dummy_test_%s\t10\tiec\t%s\r\n' "$n" "$raw" >> "$work/sorvane.inf.sources"
 done
-"$build/bench/runtime/analyse_chn" "$work" "$work" hpge_dummy_test_01 hpge_dummy_test_03 \
-    hpge_dummy_test_04 > /dev/null
-for n in 01 03 04; do
+"$build/bench/runtime/analyse_chn" "$work" "$work" hpge_dummy_test_01 hpge_dummy_test_03 hpge_dummy_test_04 \
+    hpge_dummy_test_05 > /dev/null
+for n in 01 03 04 05; do
     res="$work/hpge_dummy_test_$n.res"
     echo "== sample $n"
     tr -d '\r' < "$res" | grep -E '^(energy|energy_source) =' | head -2

@@ -20,7 +20,7 @@ constexpr double linear_tolerance_kev = 1.0;  // pairing under a straight correc
 constexpr double outlier_sigmas = 4.0;
 constexpr double multiplet_anchor_significance = 30.0;
 // A line of an anchor's nuclide expected at this significance must have its peak.
-constexpr double expected_line_sigmas = 20.0;
+constexpr double expected_line_sigmas = 12.0;
 constexpr double close_line_floor_kev = 60.0;
 constexpr double close_line_ratio = 1.5;
 constexpr double steepest_efficiency_slope = 1.5;
@@ -150,9 +150,13 @@ bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnerg
         const bool stronger = other.probability > line.probability &&
                               ((other.energy >= 100.0 && other.energy <= line.energy) ||
                                other.probability > 2.0 * line.probability);
-        const bool expected =
-            stronger || expected_significance(line, other, significance) >= expected_line_sigmas;
-        if (expected && !peaks.near(other.energy, tolerance)) return false;
+        if (stronger && !peaks.near(other.energy, tolerance)) return false;
+        // A line expected from the peak's significance alone may stand as far off under
+        // a trial scale as the gain may be.
+        const double off = max_gain_change * std::fabs(other.energy - line.energy);
+        if (!stronger && expected_significance(line, other, significance) >= expected_line_sigmas &&
+            !peaks.near(other.energy, tolerance + off))
+            return false;
     }
     return true;
 }

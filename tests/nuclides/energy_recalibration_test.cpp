@@ -86,16 +86,30 @@ TEST(EnergyRecalibration, AnOffsetIsCheckedAgainstTheOtherMatchedLines) {
 
 const std::vector<Line> u235_ra226 = {
     {"U-235", 143.767, 10.94}, {"U-235", 185.720, 57.0}, {"Ra-226", 186.211, 3.555}};
+const std::vector<Line> bi212 = {
+    {"Bi-212", 727.330, 6.65}, {"Bi-212", 785.37, 1.11}, {"Bi-212", 1620.738, 1.51}};
 
 // One peak 0.8 keV below Ra-226's 186.21 keV line and 0.3 keV below U-235's 185.72 keV.
 // At 217 sigma (50000 +- 230 counts) U-235's 143.77 keV line would stand at 217 x
 // 10.94 / 57 = 42 sigma or more: without its peak U-235 is not credible, and Ra-226
 // anchors the scale. At 50 sigma that line could be lost (9.6 sigma): either nuclide
-// may hold the peak, and nothing anchors it.
+// may hold the peak, and nothing anchors it. Bi-212 under a file scale 0.2 % stretched
+// (E = 0.998 file - 1 keV): its 727.3 keV peak at 400 sigma predicts its 785.4 and
+// 1620.7 keV lines at 400 x 1.11 / 6.65 x (727.33 / 785.37)^1.5 = 60 and 400 x 1.51 /
+// 6.65 x (727.33 / 1620.74)^1.5 = 27 sigma; under the offset that puts 727.3 right the
+// 1620.7 keV peak is 2.8 keV high, within the 0.5 % gain's 4.5 keV over 893 keV, so
+// the line anchors.
 TEST(EnergyRecalibration, ALineIsNoAnchorWithoutTheLinesItsPeakPredicts) {
     const Case cases[] = {
         {"217 sigma", u235_ra226, {{185.41, 50000.0, 230.0, "-"}}, true, {186.211}},
         {"50 sigma", u235_ra226, {{185.41, 50000.0, 1000.0, "-"}}, false, {}},
+        {"a stretched scale",
+         bi212,
+         {{(727.330 + 1.0) / 0.998, 1e6, 2500.0, "-"},
+          {(785.37 + 1.0) / 0.998, 1.6e5, 600.0, "-"},
+          {(1620.738 + 1.0) / 0.998, 1e5, 500.0, "-"}},
+         true,
+         {727.330}},
     };
     for (const Case& c : cases) check(c);
 }

@@ -3,10 +3,11 @@
 # an all-zero calibration line and a channel-energy table in their header), analyses
 # them with identification on, the raw files named in the raw-source side file, and
 # prints each result's calibration, recalibration residuals and Co-60 lines.
-# Run from the repository with the build in ./build: sh bench/nuclides/iec_samples.sh
+# Run from the repository with the build in ./build (REALDATA: the shared data folder):
+# sh bench/nuclides/iec_samples.sh
 set -e
 build=${BUILD:-build}
-data=${REALDATA:-/work/shared/realdata}/iec
+data=${REALDATA:-$(pwd)/../shared/realdata}/iec
 work=$(mktemp -d)
 [ -n "$KEEP" ] && echo "$work" || trap 'rm -rf "$work"' EXIT
 printf '[nuclides]\r\nidentify = 1\r\n' > "$work/sorvane.inf.nuclides"

@@ -179,6 +179,25 @@ TEST(IdentificationRules, AMissingWeakerLineRulesOutWhenItShouldShow) {
     }
 }
 
+// Bi-212 seen at 39.86 keV (a peak of 500,000 counts: another nuclide's X-rays), 727.33
+// and 1620.74 keV (1000 counts a percent; the curve counts twice below 100 keV). Its
+// missing 785.37 keV line (1.11 %), weaker than every found one, is scaled from the peak
+// that predicts it least: 1110 counts, not twice a detectable 1000, so Bi-212 stands
+// (from all three peaks together it would be 508160 / 10.3 x 1.11 = 54763).
+TEST(IdentificationRules, AWeakerLineIsScaledFromThePeakThatPredictsItLeast) {
+    const std::vector<Line> bi212 = {{"Bi-212", 39.858, 1.07},
+                                     {"Bi-212", 727.33, 6.65},
+                                     {"Bi-212", 785.37, 1.11},
+                                     {"Bi-212", 1620.738, 1.51}};
+    std::vector<PeakForMatch> peaks;
+    add_peaks(peaks, bi212, 1000.0, {39.858, 785.37});
+    peaks.push_back({39.858, 0.02, 500000.0, 707.0, 1.0});
+    auto options = flat_options(20.0);
+    options.relative_efficiency = [](double kev) { return kev < 100.0 ? 2.0 : 1.0; };
+    options.detectable_area = [](double) { return 1000.0; };
+    EXPECT_TRUE(identified(identify(peaks, library_of(bi212), options), "Bi-212"));
+}
+
 // A weak Eu-154, seen at 123.07, 723.30 and 1274.43 keV only (60.45 + 34.9 of its
 // 156.8 %), and an annihilation peak from pair production: Na-22's 1274.54 keV line
 // finds the peak too, but the annihilation peak is no evidence of Na-22 (had it

@@ -54,6 +54,7 @@ bench: build
 	    python3 bench/efficiency/run_iaea_efficiency.py $(BUILD) $(REALDATA)/reference $(BUILD)/bench-efficiency; \
 	else echo "no $(REALDATA)/reference: the reference benchmarks are skipped (set REALDATA)"; fi
 	BUILD=$(BUILD) sh bench/nuclides/run_bench.sh 300 17
+	@if [ -d "$(REALDATA)/iec" ]; then REALDATA=$(REALDATA) BUILD=$(BUILD) sh bench/nuclides/iec_samples.sh; fi
 	$(BUILD)/bench/activity/bench_activity .
 	$(BUILD)/bench/summing/bench_summing data/nuclides/cascades.csv 4000000
 	@if [ -d "$(REALDATA)/reference/iaea2002" ]; then \

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "contract/raw_sources.h"
 #include "platform/posix_file_system.h"
 #include "run_batch.h"
 #include "work_pool.h"
@@ -45,5 +46,11 @@ int main(int argc, char** argv) {
     // As many workers as the runtime takes (SORVANE_RUNTIME_WORKERS, else every core).
     request.workers = sorvane::worker_count(std::getenv("SORVANE_RUNTIME_WORKERS"));
     sorvane::PosixFileSystem fs;
+    // The raw-source side file, when one lies in the result folder (the runtime takes a
+    // converted IEC file's channel-energy table from the raw file it names).
+    std::string sources;
+    if (fs.read_file(request.res_dir + "/" + std::string(sorvane::raw_sources_file_name), sources)
+            .ok())
+        request.sources = sorvane::parse_raw_sources(sources);
     return sorvane::run_batch(request, fs, std::cout);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <string>
 
 namespace sorvane::nuclides {
 namespace {
@@ -18,6 +19,11 @@ constexpr double max_gain_change = 0.005;     // a correction may stretch by 0.5
 constexpr double linear_tolerance_kev = 1.0;  // pairing under a straight correction
 constexpr double outlier_sigmas = 4.0;
 constexpr double multiplet_anchor_significance = 30.0;
+// A line of an anchor's nuclide expected at this significance must have its peak.
+constexpr double expected_line_sigmas = 12.0;
+constexpr double close_line_floor_kev = 60.0;
+constexpr double close_line_ratio = 1.5;
+constexpr double steepest_efficiency_slope = 1.5;
 // A file's calibration is seldom further off than this (keV at an energy E): a trial
 // correction pays for each peak it moves by more, so a lone peak is not moved onto a
 // neighbouring line when it already sits on one.
@@ -42,19 +48,29 @@ struct Anchor {
     double d_line;
 };
 
+// Escape, sum, annihilation and broad peaks do not sit at a line's energy.
+constexpr char off_scale_flags[] = {'E', 'F', 'S', 'A', 'B'};
+
 bool anchor_peak(const PeakEvidence& peak) {
-    // Escape, sum, annihilation and broad peaks do not sit at a line's energy.
-    for (char letter : {'E', 'F', 'S', 'A', 'B', 'N'})
+    // Nor is the centroid of a fit that did not converge good enough to anchor it.
+    for (char letter : off_scale_flags)
         if (peak.flagged(letter)) return false;
+    if (peak.flagged('N')) return false;
     // A multiplet member's centroid leans toward its neighbour unless it dominates.
     const double needed = peak.flagged('D') ? multiplet_anchor_significance : anchor_significance;
     return peak.significance() >= needed;
 }
 
 std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
+    // A nuclide's strongest line anchors too however weak (Pa-234m's 1001 keV, 0.85 %):
+    // a strong peak there is that line or no listed one.
+    std::map<std::string, double> strongest;
+    for (const auto& line : library.lines)
+        strongest[line.nuclide] = std::max(strongest[line.nuclide], line.probability);
     std::vector<const GammaLine*> out;
     for (const auto& line : library.lines)
-        if (line.nuclide != annihilation_name && line.probability >= anchor_probability)
+        if (line.nuclide != annihilation_name &&
+            (line.probability >= anchor_probability || line.probability == strongest[line.nuclide]))
             out.push_back(&line);
     return out;
 }
@@ -106,15 +122,41 @@ private:
 
 // A line is a credible anchor when its nuclide's stronger lines have peaks too: those
 // from 100 keV up to its energy (the efficiency is higher there), and those above it
-// that are more than twice as probable.
+// that are more than twice as probable; and so do its other lines that the peak's
+// significance, scaled by probability and efficiency, puts well above the search's
+// reach (a 200 sigma peak at 185.7 keV is no U-235 without its 143.8 keV line at a
+// fifth of it). From 100 keV up to the line's energy the efficiency is taken as no
+// lower; above it, as falling no more steeply than E^-1.5; below 100 keV, where the
+// entrance window cuts it, only within a factor 1.5 of the line and above 60 keV.
+// The significance scales as the area where the continuum rules the uncertainty, more
+// slowly where the peak does: the scaled figure is the smallest it could be.
+double expected_significance(const GammaLine& line, const GammaLine& other, double significance) {
+    double efficiency = 1.0;
+    if (other.energy > line.energy) {
+        efficiency = std::pow(line.energy / other.energy, steepest_efficiency_slope);
+    } else if (other.energy < 100.0) {
+        if (other.energy < close_line_floor_kev || line.energy > close_line_ratio * other.energy)
+            return 0.0;
+        efficiency = std::pow(other.energy / line.energy, steepest_efficiency_slope);
+    }
+    return significance * other.probability / line.probability * efficiency;
+}
+
 bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnergies& peaks,
-              double tolerance) {
+              double tolerance, double significance) {
     if (line.nuclide == annihilation_name) return true;  // any positron or pair makes it
     for (const auto& other : library.lines) {
-        if (other.nuclide != line.nuclide || other.probability <= line.probability) continue;
-        const bool expected = (other.energy >= 100.0 && other.energy <= line.energy) ||
-                              other.probability > 2.0 * line.probability;
-        if (expected && !peaks.near(other.energy, tolerance)) return false;
+        if (other.nuclide != line.nuclide || &other == &line) continue;
+        const bool stronger = other.probability > line.probability &&
+                              ((other.energy >= 100.0 && other.energy <= line.energy) ||
+                               other.probability > 2.0 * line.probability);
+        if (stronger && !peaks.near(other.energy, tolerance)) return false;
+        // A line expected from the peak's significance alone may stand as far off under
+        // a trial scale as the gain may be.
+        const double off = max_gain_change * std::fabs(other.energy - line.energy);
+        if (!stronger && expected_significance(line, other, significance) >= expected_line_sigmas &&
+            !peaks.near(other.energy, tolerance + off))
+            return false;
     }
     return true;
 }
@@ -123,12 +165,12 @@ bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnerg
 // between Am-241 59.54 and Eu-155 60.01 keV is Am-241's unless Eu-155's own stronger
 // lines show too.
 bool usable(const GammaLine& line, const LineLibrary& library, const Neighbours& neighbours,
-            const PeakEnergies& peaks, double tolerance) {
-    if (!credible(line, library, peaks, tolerance)) return false;
+            const PeakEnergies& peaks, double tolerance, double significance) {
+    if (!credible(line, library, peaks, tolerance, significance)) return false;
     const auto close = neighbours.find(&line);
     if (close == neighbours.end()) return true;
     return std::none_of(close->second.begin(), close->second.end(), [&](const GammaLine* other) {
-        return credible(*other, library, peaks, tolerance);
+        return credible(*other, library, peaks, tolerance, significance);
     });
 }
 
@@ -231,7 +273,8 @@ std::vector<Anchor> paired(std::span<const PeakEvidence> peaks,
         bool unique = false;
         const double tol = tolerance(peaks[i], e);
         const GammaLine* line = nearest_line(lines, e, tol, unique, [&](const GammaLine& l) {
-            return usable(l, library, neighbours, all, std::max(tol, linear_tolerance_kev));
+            return usable(l, library, neighbours, all, std::max(tol, linear_tolerance_kev),
+                          peaks[i].significance());
         });
         if (!line || !unique) continue;
         anchors.push_back({i, peaks[i].channel, peaks[i].d_channel, start.energy(peaks[i].channel),
@@ -280,7 +323,8 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
             const double drift = (moved - e) / expected_drift_kev(e);
             if (anchor_peak(peak) &&
                 nearest_line(lines, moved, linear_tolerance_kev, unique, [&](const GammaLine& l) {
-                    return usable(l, library, neighbours, all, linear_tolerance_kev);
+                    return usable(l, library, neighbours, all, linear_tolerance_kev,
+                                  peak.significance());
                 })) {
                 count += 1.0 - drift_penalty * drift * drift;
                 correction += std::fabs(moved - e);
@@ -291,7 +335,7 @@ Straight best_straight(std::span<const PeakEvidence> peaks,
             for (; at != all_lines.end() && *at <= moved + linear_tolerance_kev; ++at) {
                 const auto& line = library.lines[static_cast<std::size_t>(at - all_lines.begin())];
                 if (line.nuclide != annihilation_name &&
-                    credible(line, library, all, linear_tolerance_kev)) {
+                    credible(line, library, all, linear_tolerance_kev, peak.significance())) {
                     count += 0.5 - drift_penalty * drift * drift;
                     break;
                 }
@@ -358,6 +402,68 @@ void extend_to_far_lines(std::span<const PeakEvidence> peaks,
     fitted = trial;
 }
 
+// One anchor gives an offset only, and an offset can push the spectrum's other lines
+// off their places (a file whose gain is 0.5 % off: 1173 keV put right moves 1332 keV
+// 0.8 keV away). The other significant peaks on a credible line, within a keV of it
+// under the offset or the file's scale, check it. When the offset leaves one beyond its
+// tolerance, the scale is fitted through all of them and kept when every line then
+// sits within its tolerance; else the offset stands only when it made none of them
+// worse. False: the recalibration is refused.
+bool checked_offset(std::span<const PeakEvidence> peaks, const LineLibrary& library,
+                    const QuadraticEnergy& start, double top_channel, double floor_kev,
+                    std::vector<Anchor>& anchors, QuadraticEnergy& fitted) {
+    if (anchors.size() != 1) return true;
+    const PeakEnergies all(peaks, [&](double ch) { return fitted.energy(ch); });
+    auto tolerance = [&](const QuadraticEnergy& scale, const Anchor& a) {
+        return match_tolerance(scale.slope(a.channel) * a.d_channel, 0.0, a.d_line, floor_kev);
+    };
+    std::vector<Anchor> witnesses;
+    for (std::size_t i = 0; i < peaks.size(); ++i) {
+        const PeakEvidence& peak = peaks[i];
+        if (i == anchors.front().peak || peak.significance() < anchor_significance) continue;
+        if (std::any_of(std::begin(off_scale_flags), std::end(off_scale_flags),
+                        [&](char letter) { return peak.flagged(letter); }))
+            continue;
+        const double moved = fitted.energy(peak.channel), was = start.energy(peak.channel);
+        const GammaLine* found = nullptr;
+        int within = 0;
+        for (const auto& line : library.lines) {
+            const double near =
+                std::min(std::fabs(line.energy - moved), std::fabs(line.energy - was));
+            if (line.nuclide == annihilation_name || near > linear_tolerance_kev ||
+                !credible(line, library, all, linear_tolerance_kev, peak.significance()))
+                continue;
+            ++within;
+            if (!found || std::fabs(line.energy - moved) < std::fabs(found->energy - moved))
+                found = &line;
+        }
+        if (within == 1)
+            witnesses.push_back(
+                {i, peak.channel, peak.d_channel, was, found->energy, found->d_energy});
+    }
+    const bool pushed_off = std::any_of(witnesses.begin(), witnesses.end(), [&](const Anchor& w) {
+        return std::fabs(w.line_energy - fitted.energy(w.channel)) > tolerance(fitted, w);
+    });
+    if (!pushed_off) return true;
+    std::vector<Anchor> joined = anchors;
+    joined.insert(joined.end(), witnesses.begin(), witnesses.end());
+    QuadraticEnergy trial;
+    if (fit_correction(joined, start, top_channel, trial) &&
+        std::all_of(joined.begin(), joined.end(), [&](const Anchor& a) {
+            return std::fabs(a.line_energy - trial.energy(a.channel)) <= tolerance(trial, a) &&
+                   std::fabs(trial.slope(a.channel) / start.slope(a.channel) - 1.0) <=
+                       max_fitted_gain_change;
+        })) {
+        anchors = std::move(joined);
+        fitted = trial;
+        return true;
+    }
+    return std::none_of(witnesses.begin(), witnesses.end(), [&](const Anchor& w) {
+        const double after = std::fabs(w.line_energy - fitted.energy(w.channel));
+        return after > tolerance(fitted, w) && after > std::fabs(w.line_energy - w.start_energy);
+    });
+}
+
 }  // namespace
 
 Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const LineLibrary& library,
@@ -406,6 +512,8 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
             return result;
     extend_to_far_lines(peaks, lines, library, neighbours, start, top_channel, floor_kev, anchors,
                         fitted);
+    if (!checked_offset(peaks, library, start, top_channel, floor_kev, anchors, fitted))
+        return result;
     result.done = true;
     result.energy = fitted;
     double sum = 0.0;

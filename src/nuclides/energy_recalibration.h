@@ -27,8 +27,12 @@ struct Recalibration {
 // and stretched by a few keV); the unambiguous pairs are fitted, weighted by their
 // uncertainties, by a quadratic correction whose stretch and curvature only move as
 // far as the lines' spread supports (one line gives an offset), outliers left out,
-// and paired again under the result; `top_channel` is the analysed range's last.
-// Not done when no pair is found.
+// and paired again under the result; `top_channel` is the analysed range's last. A
+// line anchors only when its nuclide's lines that the peak predicts well above the
+// search's reach show too; a nuclide's strongest line anchors however weak. An offset
+// from one line is checked against the other significant peaks on credible lines:
+// fitted through them when it pushes one off its line, refused when that fit fails
+// and it made one worse. Not done when no pair is found.
 Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const LineLibrary& library,
                                  const QuadraticEnergy& start, double floor_kev,
                                  double top_channel);

@@ -320,9 +320,8 @@ private:
             if (!efficiency_known && energy < expectation_floor_kev) continue;
             if (!inside_curve(energy)) continue;
             // The found lines this one can be scaled from, by peak.
-            double area = 0.0, variance = 0.0, w = 0.0,
-                   weakest = std::numeric_limits<double>::infinity();
-            std::set<int> used;
+            std::map<int, std::pair<double, double>> by_peak;  // peak: factor, weight
+            double weakest = std::numeric_limits<double>::infinity();
             for (const auto& f : out.lines) {
                 if (f.status != LineStatus::found) continue;
                 // Without an efficiency a lower line is used only when close below, its
@@ -334,13 +333,22 @@ private:
                         continue;
                     factor = std::pow(f.line->energy / energy, steepest_efficiency_slope);
                 }
-                w += weight(*f.line);
+                by_peak.try_emplace(f.peak, factor, 0.0).first->second.second += weight(*f.line);
                 weakest = std::min(weakest, weight(*f.line));
-                if (used.insert(f.peak).second) {
-                    area += factor * peaks_[static_cast<std::size_t>(f.peak)].area;
-                    variance +=
-                        std::pow(factor * peaks_[static_cast<std::size_t>(f.peak)].d_area, 2);
-                }
+            }
+            // A line stronger than a found one is scaled from all found peaks together; one
+            // weaker than all of them from the peak that predicts it least, since any found
+            // peak may hold another nuclide's line or an X-ray too.
+            const bool weaker = weight(*line.line) <= weakest;
+            double area = 0.0, variance = 0.0, w = 0.0;
+            for (const auto& [p, fw] : by_peak) {
+                const PeakForMatch& at = peaks_[static_cast<std::size_t>(p)];
+                const double a = fw.first * at.area, d = fw.first * at.d_area;
+                if (weaker && w > 0.0 && a / fw.second >= area / w) continue;
+                if (weaker) area = variance = w = 0.0;
+                area += a;
+                variance += d * d;
+                w += fw.second;
             }
             if (w <= 0.0 || area <= 0.0) continue;
             const double expected = area / w * weight(*line.line);
@@ -348,8 +356,9 @@ private:
             const double detectable =
                 options_.detectable_area ? options_.detectable_area(energy) : 0.0;
             if (expected > detectable) visible_weight += weight(*line.line);
+            // Weaker lines too: a 186 keV peak of 50,000 counts is no U-235 without its
+            // 143.8 keV line, expected at a fifth of it.
             line.required =
-                weight(*line.line) > weakest &&
                 expected - expectation_sigmas * d_expected > expectation_margin * detectable &&
                 !masked(energy, expected);
             required_missing = required_missing || line.required;

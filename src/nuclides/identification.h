@@ -70,9 +70,9 @@ struct Identification {
 // whose other lines can explain its area (a weak line of one nuclide never takes the
 // peak of a strong line of another) and, among those, to the one the other lines
 // favour, and decides for each candidate whether it is present: it is not when a
-// line that should be stronger than one of its found lines, expected well above what
-// could be seen, inside the analysed range and the efficiency curve's, and not beside
-// a found peak (an unresolved neighbour), is missing.
+// line expected from its found lines well above what could be seen, inside the
+// analysed range and the efficiency curve's, and not beside a found peak (an
+// unresolved neighbour), is missing, be it stronger or weaker than those found.
 Identification identify(std::span<const PeakForMatch> peaks, const LineLibrary& library,
                         const IdentifyOptions& options);
 

@@ -159,6 +159,45 @@ TEST(IdentificationRules, TheScoreIsTheShareOfTheExpectedEvidence) {
     }
 }
 
+// U-235 seen at 185.72 keV alone, 57000 counts (1000 a percent): its weaker 143.77 keV
+// line (10.94 %) is expected at 10940 +- 46 counts, more than twice a detectable 100,
+// so its absence rules U-235 out (the peak is another nuclide's line). Where 6000
+// counts are needed to see a line, 10940 - 2 x 46 is below twice that (as 5080 and
+// 5020 at 163.36 and 205.32 keV are), and U-235 stands.
+TEST(IdentificationRules, AMissingWeakerLineRulesOutWhenItShouldShow) {
+    struct Case {
+        double detectable;
+        bool identified;
+    };
+    for (const Case c : {Case{100.0, false}, Case{6000.0, true}}) {
+        std::vector<PeakForMatch> peaks;
+        add_peaks(peaks, u235, 1000.0, {109.19, 143.767, 163.356, 202.12, 205.316});
+        auto options = flat_options(40.0);
+        options.detectable_area = [&](double) { return c.detectable; };
+        const auto id = identify(peaks, library_of(u235), options);
+        EXPECT_EQ(identified(id, "U-235"), c.identified) << c.detectable;
+    }
+}
+
+// Bi-212 seen at 39.86 keV (a peak of 500,000 counts: another nuclide's X-rays), 727.33
+// and 1620.74 keV (1000 counts a percent; the curve counts twice below 100 keV). Its
+// missing 785.37 keV line (1.11 %), weaker than every found one, is scaled from the peak
+// that predicts it least: 1110 counts, not twice a detectable 1000, so Bi-212 stands
+// (from all three peaks together it would be 508160 / 10.3 x 1.11 = 54763).
+TEST(IdentificationRules, AWeakerLineIsScaledFromThePeakThatPredictsItLeast) {
+    const std::vector<Line> bi212 = {{"Bi-212", 39.858, 1.07},
+                                     {"Bi-212", 727.33, 6.65},
+                                     {"Bi-212", 785.37, 1.11},
+                                     {"Bi-212", 1620.738, 1.51}};
+    std::vector<PeakForMatch> peaks;
+    add_peaks(peaks, bi212, 1000.0, {39.858, 785.37});
+    peaks.push_back({39.858, 0.02, 500000.0, 707.0, 1.0});
+    auto options = flat_options(20.0);
+    options.relative_efficiency = [](double kev) { return kev < 100.0 ? 2.0 : 1.0; };
+    options.detectable_area = [](double) { return 1000.0; };
+    EXPECT_TRUE(identified(identify(peaks, library_of(bi212), options), "Bi-212"));
+}
+
 // A weak Eu-154, seen at 123.07, 723.30 and 1274.43 keV only (60.45 + 34.9 of its
 // 156.8 %), and an annihilation peak from pair production: Na-22's 1274.54 keV line
 // finds the peak too, but the annihilation peak is no evidence of Na-22 (had it

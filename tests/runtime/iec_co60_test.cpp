@@ -80,10 +80,12 @@ std::string single_spaced(const std::string& row) {
 // table in their header. Converted by "GO", whose raw-source side file names the IEC
 // file, the runtime takes the calibration from that table: sample 03's two points give
 // the line 7.0228247 + 0.79602547 ch (the CHN file's float terms print as below), and
-// Co-60 is identified. Without the side file the spectrum has no calibration. The
-// demo's RMS file, whose "#Energy" table the reader does not store, gets the
-// least-squares quadratic through its five rows (0.29726486 + 0.66400877 ch -
-// 3.6977725e-9 ch^2, worked with exact fractions).
+// Co-60 is identified with both lines (the tables of 03 and 04 put 1173.2 keV a
+// channel beside its peak and 1332.5 keV on it: the recalibration is fitted through
+// both, not offset from one, which moved 1332.5 keV 0.8 keV off its line). Without
+// the side file the spectrum has no calibration. The demo's RMS file, whose "#Energy"
+// table the reader does not store, gets the least-squares quadratic through its five
+// rows (0.29726486 + 0.66400877 ch - 3.6977725e-9 ch^2, worked with exact fractions).
 TEST(IecCo60, CalibrationFromTheRawFilesChannelEnergyTable) {
     struct Case {
         const char* file;  // under the test data folder
@@ -97,10 +99,10 @@ TEST(IecCo60, CalibrationFromTheRawFilesChannelEnergyTable) {
     };
     const Case cases[] = {
         {"realdata/iec/hpge_dummy_test_03.iec", "iec", true, "energy = 7.0228248 0.79602545 0",
-         "energy_source = raw_file_energy_table", "Co-60   yes", true},
+         "energy_source = raw_file_energy_table", "Co-60   yes        1.000 2/2", true},
         {"realdata/iec/hpge_dummy_test_04.iec", "iec", true,
          "energy = -3.9023609 0.81004399 -4.4785575e-06", "energy_source = raw_file_energy_table",
-         "Co-60   yes", true},
+         "Co-60   yes        1.000 2/2", true},
         {"realdata/iec/hpge_dummy_test_05.iec", "iec", true,
          "energy = 0.43019596 0.79909962 6.9269515e-07", "energy_source = raw_file_energy_table",
          "Co-60   yes", true},

@@ -7,15 +7,12 @@
 #include <vector>
 
 #include "nuclides/energy_recalibration.h"
+#include "support/library_lines.h"
 
 namespace sorvane::nuclides {
 namespace {
 
-struct Line {
-    const char* nuclide;
-    double energy;
-    double percent;
-};
+using test::Line;
 
 struct Peak {
     double file_kev;  // under the file's scale
@@ -35,9 +32,7 @@ struct Case {
 const QuadraticEnergy file_scale{0.0, 0.8, 0.0, {}};
 
 void check(const Case& c) {
-    LineLibrary library;  // the cases list lines by energy, as the loader sorts them
-    for (const Line& l : c.lines)
-        library.lines.push_back({l.nuclide, l.energy, 0.0, l.percent, 0.0, "DDEP"});
+    const LineLibrary library = test::library_of(c.lines);
     std::vector<PeakEvidence> evidence;
     for (const Peak& p : c.peaks)
         evidence.push_back({file_scale.channel(p.file_kev), 0.005, p.area, p.d_area, 1.5, p.flags});

@@ -10,24 +10,13 @@
 #include <vector>
 
 #include "nuclides/identification.h"
+#include "support/library_lines.h"
 
 namespace sorvane::nuclides {
 namespace {
 
-struct Line {
-    const char* nuclide;
-    double energy;
-    double percent;
-};
-
-LineLibrary library_of(const std::vector<Line>& lines) {
-    LineLibrary library;
-    for (const Line& l : lines)
-        library.lines.push_back({l.nuclide, l.energy, 0.0, l.percent, 0.0, "DDEP"});
-    std::sort(library.lines.begin(), library.lines.end(),
-              [](const GammaLine& a, const GammaLine& b) { return a.energy < b.energy; });
-    return library;
-}
+using test::library_of;
+using test::Line;
 
 const std::vector<Line> am241 = {{"Am-241", 26.3446, 2.31}, {"Am-241", 59.5409, 35.92}};
 const std::vector<Line> eu155 = {{"Eu-155", 45.299, 1.31},

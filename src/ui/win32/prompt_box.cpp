@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "ui/win32/window_class.h"
+
 namespace sorvane {
 namespace {
 
@@ -91,21 +93,10 @@ LRESULT CALLBACK prompt_procedure(HWND box, UINT message, WPARAM wparam, LPARAM 
     return DefWindowProcW(box, message, wparam, lparam);
 }
 
-void register_prompt_class() {
-    WNDCLASSW kind{};
-    if (GetClassInfoW(GetModuleHandleW(nullptr), prompt_class, &kind)) return;
-    kind.lpfnWndProc = prompt_procedure;
-    kind.hInstance = GetModuleHandleW(nullptr);
-    kind.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    kind.lpszClassName = prompt_class;
-    RegisterClassW(&kind);
-}
-
 }  // namespace
 
 std::optional<std::wstring> run_prompt_box(HWND owner, const PromptRequest& request) {
-    register_prompt_class();
+    register_window_class(prompt_class, prompt_procedure, COLOR_BTNFACE);
     PromptState state;
     state.request = &request;
     constexpr int width = 440;

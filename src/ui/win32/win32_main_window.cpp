@@ -7,6 +7,7 @@
 #include "ui/win32/tree_image_list.h"
 #include "ui/win32/win32_text.h"
 #include "ui/win32/win32_ui.h"
+#include "ui/win32/window_class.h"
 #include "ui/window_events.h"
 
 namespace sorvane {
@@ -75,18 +76,11 @@ LRESULT CALLBACK frame_procedure(HWND box, UINT message, WPARAM wparam, LPARAM l
 }  // namespace
 
 void register_window_classes() {
-    WNDCLASSW kind{};
-    if (GetClassInfoW(GetModuleHandleW(nullptr), form_class, &kind)) return;
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                   ICC_TAB_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    kind.lpfnWndProc = form_procedure;
-    kind.hInstance = GetModuleHandleW(nullptr);
-    kind.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    kind.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    kind.lpszClassName = form_class;
-    RegisterClassW(&kind);
+    register_window_class(form_class, form_procedure, COLOR_BTNFACE,
+                          LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)));
 }
 
 Win32MainWindow::Win32MainWindow(MainWindow& window, Services& services,

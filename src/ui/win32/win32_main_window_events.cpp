@@ -11,6 +11,7 @@
 #include "ui/win32/win32_main_window.h"
 #include "ui/win32/win32_text.h"
 #include "ui/win32/win32_ui.h"
+#include "ui/win32/window_class.h"
 #include "ui/window_events.h"
 
 namespace sorvane {
@@ -28,17 +29,6 @@ LRESULT CALLBACK summary_procedure(HWND window, UINT message, WPARAM wparam, LPA
         return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);
-}
-
-void register_summary_class() {
-    WNDCLASSW kind{};
-    if (GetClassInfoW(GetModuleHandleW(nullptr), summary_class, &kind)) return;
-    kind.lpfnWndProc = summary_procedure;
-    kind.hInstance = GetModuleHandleW(nullptr);
-    kind.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    kind.lpszClassName = summary_class;
-    RegisterClassW(&kind);
 }
 
 }  // namespace
@@ -88,7 +78,7 @@ void Win32MainWindow::show_summary(const std::vector<std::string>& names,
         folder += services_.fs.separator();
     const std::vector<std::string> lines =
         summary_lines(summarise_run(services_.fs, folder, names, this_run));
-    register_summary_class();
+    register_window_class(summary_class, summary_procedure, COLOR_WINDOW);
     if (summary_ != nullptr && IsWindow(summary_)) DestroyWindow(summary_);
     summary_ = CreateWindowExW(0, summary_class, L"Run summary", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                CW_USEDEFAULT, 720, 320, hwnd_, nullptr, GetModuleHandleW(nullptr),

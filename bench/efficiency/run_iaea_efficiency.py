@@ -176,24 +176,40 @@ def main():
     point_source_curve(build, chn, work, sorvanecli, certificate)
 
     for sample, standard, background in SAMPLES:
-        detector = DETECTOR[sample]
-        folder = os.path.join(work, "sample-" + sample)
+        analyse_sample(build, chn, work, sample, standard, background, curves, pt)
+
+
+def analyse_sample(build, chn, work, sample, standard, background, curves, pt):
+    """A sample analysed like an unknown twice: with the standard's plain curve and no
+    correction, and with its summing-corrected curve and each line corrected too."""
+    detector = DETECTOR[sample]
+    runs = {}
+    for mode, curve, extra in (("plain", SAMPLE_CURVE, []),
+                               ("summing", "summing", [("summing_correction", "1"),
+                                                       ("peak_to_total_file", pt[detector])])):
+        folder = os.path.join(work, "sample-%s-%s" % (sample, mode))
         # Environmental samples: their natural chains are taken as in equilibrium.
-        settings(folder, [("identify", "1"), ("efficiency_file", curves[(standard, SAMPLE_CURVE)]),
+        settings(folder, [("identify", "1"), ("efficiency_file", curves[(standard, curve)]),
                           ("reference_time", REFERENCE_TIME), ("chains_in_equilibrium", "1"),
-                          ("background_spectrum", os.path.join(chn, background + ".chn"))])
+                          ("background_spectrum", os.path.join(chn, background + ".chn"))] + extra)
         analyse(build, chn, folder, [sample], detector)
-        print("== sample %s (curve %s-%s, background %s), identified or detected nuclides, Bq at %s" % (
-            sample, standard, SAMPLE_CURVE, background, REFERENCE_TIME))
-        print("  %-10s %-10s %-6s %-6s %12s %10s %-14s %s" % ("nuclide", "identified", "score", "lines", "activity",
-                                                            "u", "verdict", "reason"))
-        for r in table(os.path.join(folder, sample + ".res"), "[nuclides]"):
-            if r.get("identified") != "yes" and r.get("verdict") != "detected":
-                continue
-            print("  %-10s %-10s %-6s %-6s %12s %10s %-14s %s" % (
-                r["nuclide"], r.get("identified"), r.get("score"), r.get("lines"), number(r.get("activity")),
-                number(r.get("d_activity")), r.get("verdict", "-"), r.get("reason", "-")))
-        print()
+        runs[mode] = table(os.path.join(folder, sample + ".res"), "[nuclides]")
+    print("== sample %s (curve %s: plain / summing-corrected, background %s), identified or detected "
+          "nuclides, Bq at %s" % (sample, standard, background, REFERENCE_TIME))
+    print("  %-10s %-10s %-6s %-6s %12s %10s %12s %10s %7s %-14s %s" % (
+        "nuclide", "identified", "score", "lines", "plain", "u", "corrected", "u", "ratio", "verdict", "reason"))
+    corrected = {r["nuclide"]: r for r in runs["summing"]}
+    for r in runs["plain"]:
+        c = corrected.get(r["nuclide"], {})
+        if r.get("identified") != "yes" and r.get("verdict") != "detected" and c.get("verdict") != "detected":
+            continue
+        a, b = r.get("activity"), c.get("activity")
+        ratio = "%.3f" % (float(b) / float(a)) if a not in (None, "-") and b not in (None, "-") else "-"
+        print("  %-10s %-10s %-6s %-6s %12s %10s %12s %10s %7s %-14s %s" % (
+            r["nuclide"], r.get("identified"), r.get("score"), r.get("lines"), number(a),
+            number(r.get("d_activity")), number(b), number(c.get("d_activity")), ratio,
+            c.get("verdict", "-"), c.get("reason", "-")))
+    print()
 
 
 def point_source_curve(build, chn, work, sorvanecli, certificate):

@@ -215,6 +215,9 @@ int main(int argc, char** argv) {
                     ++missed_no_limit;
                 else if (a_true < limit)
                     ++missed_below;
+                else if (verbose)
+                    std::printf("%s (%s) %s not detected, true %g above the limit %g\n",
+                                name.c_str(), t.kind.c_str(), n.c_str(), a_true, limit);
                 continue;
             }
             const double a = number(row.activity), u = number(row.d_activity);

@@ -299,6 +299,29 @@ struct LineLimits {
     std::optional<double> detection_limit;  // none when it does not exist
 };
 
+// A line whose peak nothing claims may stand beside its expected channel under an
+// energy scale that drifted: a peak no other identified nuclide claims between 1 and
+// drift_reach_fwhm FWHM of the channel is taken as the line, so that the region
+// holds it whole rather than a part of it. Its centroid, or none.
+constexpr double drift_reach_fwhm = 2.0;
+
+std::optional<double> drifted_line_peak(const ActivityCandidate& candidate,
+                                        const CandidateLine& identifying,
+                                        const SpectrumAnalysis& analysis, double channel,
+                                        double fwhm) {
+    if (identifying.peak >= 0) return std::nullopt;
+    const std::set<int> others(candidate.others_peaks.begin(), candidate.others_peaks.end());
+    std::optional<double> nearest;
+    for (int p = 0; p < static_cast<int>(analysis.peaks.size()); ++p) {
+        if (others.count(p) > 0) continue;
+        const double centroid = analysis.peaks[static_cast<std::size_t>(p)].fit.centroid;
+        const double distance = std::abs(centroid - channel);
+        if (distance < own_peak_fwhm * fwhm || distance > drift_reach_fwhm * fwhm) continue;
+        if (!nearest || distance < std::abs(*nearest - channel)) nearest = centroid;
+    }
+    return nearest;
+}
+
 // The primary result: net counts in the identifying line's region at its expected
 // energy, the continuum from the sides, whatever the peak search found there. None
 // when the region runs past the analysed range.
@@ -311,9 +334,13 @@ std::optional<LineLimits> line_limits(const ActivityCandidate& candidate,
     limit.conversion_relative_uncertainty = la.conversion_relative_uncertainty;
     limit.k_alpha = activity::normal_quantile(1.0 - c.settings.alpha);
     limit.k_beta = activity::normal_quantile(1.0 - c.settings.beta);
-    const double channel =
+    double channel =
         channel_of(c.spectrum.energy.value_or(analysis.energy), identifying.energy_kev);
-    const double fwhm = analysis.width.fwhm(channel);
+    double fwhm = analysis.width.fwhm(channel);
+    if (const auto drifted = drifted_line_peak(candidate, identifying, analysis, channel, fwhm)) {
+        channel = *drifted;
+        fwhm = analysis.width.fwhm(channel);
+    }
     const OtherLinesPeaks beside = other_lines_peaks(candidate, analysis, channel, fwhm);
     const activity::RegionCounts region =
         activity::region_counts_beside(c.spectrum.counts, channel, fwhm, analysis.first,

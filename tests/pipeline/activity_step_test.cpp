@@ -419,3 +419,47 @@ TEST(ActivityStep, ChainMembersGetTheirParentsHalfLife) {
 
 }  // namespace
 }  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// A line no peak was matched to, whose expected channel lies 1.4 FWHM beside a peak
+// nothing else claims (an energy scale that drifted), is measured on that peak whole:
+// 20000 counts, eff 0.1, p 0.5, 1000 s make 400 Bq. A peak another identified
+// nuclide claims, or one 2.5 FWHM off, is not taken as the line.
+TEST(ActivityStep, ALineBesideAnUnclaimedPeakIsMeasuredOnIt) {
+    const std::vector<double> counts = test::noise_free(4096, 50.0, {{1000.0, area}});
+    analysis::AnalysisOptions options;
+    options.low = {200.0, 51.0, 2.0};
+    options.high = {3000.0, 751.0, 3.8};
+    const SpectrumAnalysis analysis =
+        analyse_spectrum(counts, std::vector<float>{1.0f, 0.25f, 0.0f}, options);
+    ASSERT_EQ(analysis.peaks.size(), 1u);
+    const double fwhm = analysis.width.fwhm(1000.0);
+    struct Case {
+        const char* what;
+        double fwhm_off;
+        std::vector<int> others_peaks;
+        bool whole;
+    };
+    const Case cases[] = {{"unclaimed, 1.4 FWHM off", 1.4, {}, true},
+                          {"another nuclide's", 1.4, {0}, false},
+                          {"unclaimed, 2.5 FWHM off", 2.5, {}, false}};
+    const ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "", {}};
+    for (const Case& c : cases) {
+        const double kev = 1.0 + 0.25 * (1000.0 + c.fwhm_off * fwhm);
+        ActivityCandidate candidate{"X-1", false, 0.0, 0.0, {{kev, 0.5, 0.0, -1}}, c.others_peaks};
+        const ActivityResult r = activity_step({candidate}, spectrum, NuclideSettings{},
+                                               {flat_curve(100), "eff.txt", {}});
+        ASSERT_EQ(r.nuclides.size(), 1u) << c.what;
+        ASSERT_TRUE(r.nuclides[0].primary) << c.what;
+        const double bq = r.nuclides[0].primary->value;
+        if (c.whole)
+            EXPECT_NEAR(bq / (area / 50.0), 1.0, 0.03) << c.what;
+        else
+            EXPECT_LT(bq, 0.8 * area / 50.0) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane

@@ -192,9 +192,7 @@ void nuclide_row(std::string& html, const ResultModel& result, const NuclideRow&
 
 // The result's budget has the correction factors' share.
 bool corrected(const ResultModel& result) {
-    const auto& columns = result.activity_budget.columns;
-    return std::find(columns.begin(), columns.end(), result_schema::budget_column::corrections) !=
-           columns.end();
+    return result.activity_budget.column(result_schema::budget_column::corrections).has_value();
 }
 
 void nuclide_table(std::string& html, const ResultModel& result, double k) {

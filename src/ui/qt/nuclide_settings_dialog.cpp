@@ -1,5 +1,7 @@
 #include "ui/qt/nuclide_settings_dialog.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -9,6 +11,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "control/nuclide_settings_store.h"
@@ -43,31 +48,26 @@ NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings s
     auto* file_line = new QLabel(to_qt("Kept in " + path_), this);
     file_line->setObjectName(QStringLiteral("settings_file"));
     layout->addWidget(file_line);
+    // The parts scroll, so that the dialog fits a small or highly scaled screen.
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* content = new QWidget(scroll);
+    auto* parts = new QVBoxLayout(content);
+    parts->setContentsMargins(0, 0, 0, 0);
+    scroll->setWidget(content);
+    layout->addWidget(scroll, 1);
 
     auto* identification = new QGroupBox(QStringLiteral("Identification"), this);
     auto* id_form = new QFormLayout(identification);
-    auto* identify =
-        new QCheckBox(QStringLiteral("Identify nuclides after each analysis"), identification);
-    identify->setObjectName(QStringLiteral("identify"));
-    identify->setChecked(settings_.identify);
-    connect(identify, &QCheckBox::toggled, this, [this](bool on) {
-        settings_.identify = on;
-        show_problems();
-    });
-    id_form->addRow(identify);
-    auto* bundled = new QCheckBox(QStringLiteral("Use the line library shipped with the program"),
-                                  identification);
-    bundled->setObjectName(QStringLiteral("bundled_library"));
-    bundled->setChecked(settings_.bundled_library);
-    connect(bundled, &QCheckBox::toggled, this, [this](bool on) {
-        settings_.bundled_library = on;
-        show_problems();
-    });
-    id_form->addRow(bundled);
+    id_form->addRow(flag_box(&NuclideSettings::identify, "identify",
+                             "Identify nuclides after each analysis", identification));
+    id_form->addRow(flag_box(&NuclideSettings::bundled_library, "bundled_library",
+                             "Use the line library shipped with the program", identification));
     for (NuclideField field : {NuclideField::library_files, NuclideField::energy_tolerance,
                                NuclideField::nuclides_of_interest})
         id_form->addRow(to_qt(info_of(field).label), typed_field(field, identification));
-    layout->addWidget(identification);
+    parts->addWidget(identification);
 
     auto* activities = new QGroupBox(QStringLiteral("Activities"), this);
     auto* act_form = new QFormLayout(activities);
@@ -76,45 +76,25 @@ NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings s
                                NuclideField::alpha, NuclideField::beta, NuclideField::coverage,
                                NuclideField::always_report, NuclideField::background_spectrum})
         act_form->addRow(to_qt(info_of(field).label), typed_field(field, activities));
-    auto* report = new QCheckBox(QStringLiteral("Write a printable report page beside each result"),
-                                 activities);
-    report->setObjectName(QStringLiteral("write_report"));
-    report->setChecked(settings_.write_report);
-    connect(report, &QCheckBox::toggled, this, [this](bool on) { settings_.write_report = on; });
-    act_form->addRow(report);
-    auto* chains = new QCheckBox(
-        QStringLiteral("Natural chains in equilibrium (Bi-214, Tl-208 decay as their parent)"),
-        activities);
-    chains->setObjectName(QStringLiteral("chains_in_equilibrium"));
-    chains->setChecked(settings_.chains_in_equilibrium);
-    connect(chains, &QCheckBox::toggled, this,
-            [this](bool on) { settings_.chains_in_equilibrium = on; });
-    act_form->addRow(chains);
-    layout->addWidget(activities);
+    act_form->addRow(flag_box(&NuclideSettings::write_report, "write_report",
+                              "Write a printable report page beside each result", activities));
+    act_form->addRow(flag_box(
+        &NuclideSettings::chains_in_equilibrium, "chains_in_equilibrium",
+        "Natural chains in equilibrium (Bi-214, Tl-208 decay as their parent)", activities));
+    parts->addWidget(activities);
 
     // Close geometries: the corrections and what they need.
     auto* geometry = new QGroupBox(QStringLiteral("Close geometry"), this);
     geometry->setObjectName(QStringLiteral("close_geometry_part"));
     auto* geometry_form = new QFormLayout(geometry);
-    const std::pair<bool NuclideSettings::*, const char*> corrections[] = {
-        {&NuclideSettings::summing_correction, "Correct for true-coincidence summing"},
-        {&NuclideSettings::attenuation_correction,
-         "Correct for self-attenuation (sample against standard)"}};
-    for (const auto& [flag, caption] : corrections) {
-        auto* box = new QCheckBox(QString::fromUtf8(caption), geometry);
-        box->setObjectName(flag == &NuclideSettings::summing_correction
-                               ? QStringLiteral("summing_correction")
-                               : QStringLiteral("attenuation_correction"));
-        box->setChecked(settings_.*flag);
-        connect(box, &QCheckBox::toggled, this, [this, flag = flag](bool on) {
-            settings_.*flag = on;
-            show_problems();
-        });
-        geometry_form->addRow(box);
-    }
+    geometry_form->addRow(flag_box(&NuclideSettings::summing_correction, "summing_correction",
+                                   "Correct for true-coincidence summing", geometry));
+    geometry_form->addRow(
+        flag_box(&NuclideSettings::attenuation_correction, "attenuation_correction",
+                 "Correct for self-attenuation (sample against standard)", geometry));
     for (NuclideField field : close_geometry_fields)
         geometry_form->addRow(to_qt(info_of(field).label), typed_field(field, geometry));
-    layout->addWidget(geometry);
+    parts->addWidget(geometry);
 
     // Beside the activities: who issues the printed page and what was measured.
     auto* page = new QGroupBox(QStringLiteral("Report"), this);
@@ -122,7 +102,7 @@ NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings s
     auto* page_form = new QFormLayout(page);
     for (NuclideField field : report_fields)
         page_form->addRow(to_qt(info_of(field).label), typed_field(field, page));
-    layout->addWidget(page);
+    parts->addWidget(page);
 
     problem_line_ = new QLabel(this);
     problem_line_->setObjectName(QStringLiteral("problem"));
@@ -138,12 +118,29 @@ NuclideSettingsDialog::NuclideSettingsDialog(std::string path, NuclideSettings s
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+    // As wide as the parts want and as high as they want, up to most of the screen.
+    const QSize parts_size = content->sizeHint();
+    scroll->setMinimumWidth(parts_size.width() + scroll->verticalScrollBar()->sizeHint().width());
+    const int room = screen() ? screen()->availableGeometry().height() * 9 / 10 : 800;
+    resize(sizeHint().width(), std::min(room, sizeHint().height() + parts_size.height()));
     // A file written by hand, or one named before it was moved, is marked at once.
     for (const auto& [field, widget] : widgets_) {
         const auto* area = qobject_cast<const QPlainTextEdit*>(widget);
         const auto* line = qobject_cast<const QLineEdit*>(widget);
         field_edited(field, area ? area->toPlainText() : line->text(), widget);
     }
+}
+
+QCheckBox* NuclideSettingsDialog::flag_box(bool NuclideSettings::*flag, const char* name,
+                                           const char* caption, QWidget* parent) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+    box->setObjectName(QString::fromUtf8(name));
+    box->setChecked(settings_.*flag);
+    connect(box, &QCheckBox::toggled, this, [this, flag](bool on) {
+        settings_.*flag = on;
+        show_problems();
+    });
+    return box;
 }
 
 QWidget* NuclideSettingsDialog::typed_field(NuclideField field, QWidget* parent) {

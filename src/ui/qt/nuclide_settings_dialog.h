@@ -30,6 +30,9 @@ public:
     bool save();
 
 private:
+    // A checkbox bound to one flag of the settings; the problems are shown again on a change.
+    QCheckBox* flag_box(bool NuclideSettings::*flag, const char* name, const char* caption,
+                        QWidget* parent);
     QWidget* typed_field(NuclideField field, QWidget* parent);
     void field_edited(NuclideField field, const QString& text, QWidget* widget);
     void browse_into(NuclideField field, std::string_view filter);

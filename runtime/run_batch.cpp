@@ -89,8 +89,16 @@ std::optional<ActivityResult> activities_of(const NuclideWork& work, const Nucli
                                             std::span<const double> counts,
                                             const SpectrumFacts& facts) {
     if (work.run.settings.efficiency_file.empty()) return std::nullopt;
-    ActivitySpectrum spectrum{&analysis, counts, facts.live_time, facts.real_time, facts.start, {}};
+    ActivitySpectrum spectrum;
+    spectrum.analysis = &analysis;
+    spectrum.counts = counts;
+    spectrum.live_time_s = facts.live_time;
+    spectrum.real_time_s = facts.real_time;
+    spectrum.start = facts.start;
     spectrum.energy_calibrated = found.energy_calibrated;
+    for (const BackgroundPeak& b : work.background.peaks)
+        spectrum.background.push_back(
+            {b.energy_kev, b.cps * facts.live_time, b.d_cps * facts.live_time});
     if (found.recalibration.done) {
         const auto& e = found.recalibration.energy;
         spectrum.energy = analysis::EnergyCalibration{e.c0, e.c1, e.c2, false};
@@ -145,13 +153,17 @@ std::vector<double> counts_of(const ChnFile& chn, std::size_t& negative) {
 void add_nuclides(ResultModel& result, const NuclideWork& work, const SpectrumAnalysis& analysis,
                   std::span<const double> counts, const RunRequest& request,
                   const SpectrumFacts& facts) {
-    NuclideFindings found =
-        find_nuclides(work.run, analysis, counts, request.options, relative_efficiency(work.curve),
-                      efficiency_range(work.curve));
-    result.messages.insert(result.messages.end(), found.messages.begin(), found.messages.end());
-    // Activities from the peaks net of the background, when one is named.
+    // Activities from the peaks net of the background, when one is named; a peak the
+    // background explains identifies nothing.
     const BackgroundSubtraction net =
         subtract_background(analysis, facts.live_time, work.background);
+    const std::vector<int> background_only = background_only_peaks(net);
+    NuclideFindings found =
+        find_nuclides(work.run, analysis, counts, request.options, relative_efficiency(work.curve),
+                      efficiency_range(work.curve), background_only);
+    result.messages.insert(result.messages.end(), found.messages.begin(), found.messages.end());
+    if (!background_only.empty())
+        result.messages.push_back(background_only_message(background_only));
     const std::optional<ActivityResult> activity =
         activities_of(work, found, net.analysis, counts, facts);
     if (activity)
@@ -336,8 +348,8 @@ int run_batch(const RunRequest& request, FileSystem& fs, std::ostream& log) {
         log << "cannot write " << receipt << ": " << wrote_receipt.reason << "\n";
 
     // The line library is read once; every spectrum uses it unchanged.
-    NuclideWork nuclides{load_nuclide_run(fs, request.system_dir, bundled_library_folders(fs), log),
-                         {}};
+    NuclideWork nuclides{
+        load_nuclide_run(fs, request.system_dir, bundled_library_folders(fs), log), {}, {}};
     if (nuclides.run.active) {
         nuclides.curve = load_activity_curve(fs, request.system_dir, nuclides.run.settings);
         if (nuclides.curve.curve) {

@@ -131,6 +131,7 @@ private:
         int best = -1;
         double best_closeness = std::numeric_limits<double>::infinity();
         for (std::size_t p = 0; p < peaks_.size(); ++p) {
+            if (peaks_[p].background) continue;
             double tolerance = match_tolerance(peaks_[p].d_energy, 0.0, line.d_energy,
                                                options_.energy_tolerance_kev);
             if (c.annihilation) tolerance = std::max(tolerance, annihilation_tolerance_kev);

@@ -16,6 +16,9 @@ struct PeakForMatch {
     double area = 0.0;
     double d_area = 0.0;
     double fwhm_kev = 0.0;
+    // The background spectrum's line, not this sample's: no line is matched to it,
+    // though it may still hide a missing line beside it.
+    bool background = false;
 };
 
 struct IdentifyOptions {

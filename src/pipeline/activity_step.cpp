@@ -322,6 +322,17 @@ std::optional<double> drifted_line_peak(const ActivityCandidate& candidate,
     return nearest;
 }
 
+// The background spectrum's lines near a line's channel, as neighbours to take out.
+void add_background_lines(const Context& c, double channel, double fwhm,
+                          std::vector<activity::NeighbourPeak>& neighbours) {
+    const SpectrumAnalysis& analysis = *c.spectrum.analysis;
+    for (const BackgroundLine& line : c.spectrum.background) {
+        const double at = channel_of(c.spectrum.energy.value_or(analysis.energy), line.energy_kev);
+        if (std::abs(at - channel) > neighbour_reach_fwhm * fwhm) continue;
+        neighbours.push_back({at, line.counts, line.d_counts, analysis.width.fwhm(at), 0.0});
+    }
+}
+
 // The primary result: net counts in the identifying line's region at its expected
 // energy, the continuum from the sides, whatever the peak search found there. None
 // when the region runs past the analysed range.
@@ -341,7 +352,8 @@ std::optional<LineLimits> line_limits(const ActivityCandidate& candidate,
         channel = *drifted;
         fwhm = analysis.width.fwhm(channel);
     }
-    const OtherLinesPeaks beside = other_lines_peaks(candidate, analysis, channel, fwhm);
+    OtherLinesPeaks beside = other_lines_peaks(candidate, analysis, channel, fwhm);
+    add_background_lines(c, channel, fwhm, beside.neighbours);
     const activity::RegionCounts region =
         activity::region_counts_beside(c.spectrum.counts, channel, fwhm, analysis.first,
                                        analysis.last, beside.side_centroids, beside.neighbours);
@@ -582,7 +594,7 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
     };
     for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
         if (n.name == nuclides::annihilation_name) continue;
-        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}, {}};
+        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}, {}, {}};
         others_of(candidate);
         facts_of(candidate);
         std::set<int> interfered;
@@ -601,7 +613,7 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         const bool listed = std::any_of(
             out.begin(), out.end(), [&](const ActivityCandidate& c) { return c.nuclide == name; });
         if (listed || run.library.lines_of(name).empty()) continue;
-        ActivityCandidate candidate{name, false, 0.0, 0.0, {}, {}};
+        ActivityCandidate candidate{name, false, 0.0, 0.0, {}, {}, {}};
         facts_of(candidate);
         others_of(candidate);
         for (const nuclides::GammaLine* line : run.library.lines_of(name))

@@ -50,6 +50,13 @@ struct ActivityCandidate {
     } parent;
 };
 
+// A line of the background spectrum, in counts of this spectrum's live time.
+struct BackgroundLine {
+    double energy_kev = 0.0;
+    double counts = 0.0;
+    double d_counts = 0.0;
+};
+
 // What the step needs of the spectrum; every field is this spectrum's own.
 struct ActivitySpectrum {
     const SpectrumAnalysis* analysis = nullptr;
@@ -60,6 +67,9 @@ struct ActivitySpectrum {
     std::optional<analysis::EnergyCalibration>
         energy;                     // where lines are sought, when not the analysis's
     bool energy_calibrated = true;  // false: no line can be placed, no limits
+    // The background spectrum's lines: in a primary result's region and sides they
+    // are background, as they are taken off the fitted peaks.
+    std::vector<BackgroundLine> background;
 };
 
 struct LineActivityRow {

@@ -91,6 +91,27 @@ BackgroundSubtraction subtract_background(const SpectrumAnalysis& analysis, doub
     return out;
 }
 
+std::vector<int> background_only_peaks(const BackgroundSubtraction& subtraction) {
+    std::vector<int> out;
+    for (const BackgroundTaken& taken : subtraction.taken) {
+        const analysis::FittedPeak& net =
+            subtraction.analysis.peaks[static_cast<std::size_t>(taken.peak)].fit;
+        if (!(net.area >= background_only_sigmas * net.d_area)) out.push_back(taken.peak);
+    }
+    return out;
+}
+
+std::string background_only_message(std::span<const int> peaks) {
+    std::string numbers;
+    for (int p : peaks) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p + 1);
+    char rule[96];
+    std::snprintf(rule, sizeof rule, "net area below %g standard deviations",
+                  background_only_sigmas);
+    return std::string(peaks.size() == 1 ? "peak " : "peaks ") + numbers +
+           ": the background spectrum explains " + (peaks.size() == 1 ? "it" : "them") + " (" +
+           rule + "); no nuclide is identified from " + (peaks.size() == 1 ? "it" : "them");
+}
+
 std::pair<std::string, std::string> background_key(const BackgroundSpectrum& background,
                                                    const BackgroundSubtraction& subtraction) {
     char text[96];

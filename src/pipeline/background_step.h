@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,14 @@ struct BackgroundSubtraction {
 inline constexpr double background_match_floor_kev = 0.5;
 BackgroundSubtraction subtract_background(const SpectrumAnalysis& analysis, double live_time_s,
                                           const BackgroundSpectrum& background);
+
+// The peaks the background explains: their net area is less than
+// background_only_sigmas of its standard deviation, so the sample's own share of
+// them is not shown, and no nuclide should be identified from them.
+inline constexpr double background_only_sigmas = 3.0;
+std::vector<int> background_only_peaks(const BackgroundSubtraction& subtraction);
+// The result's message that names them (numbered from 1, as [peaks] counts).
+std::string background_only_message(std::span<const int> peaks);
 
 // The [nuclides] key line that names the background and what was taken off.
 std::pair<std::string, std::string> background_key(const BackgroundSpectrum& background,

@@ -78,7 +78,8 @@ NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& ana
                               std::span<const double> counts,
                               const analysis::AnalysisOptions& options,
                               std::function<double(double)> relative_efficiency,
-                              std::pair<double, double> efficiency_range_kev) {
+                              std::pair<double, double> efficiency_range_kev,
+                              std::span<const int> background_peaks) {
     NuclideFindings findings;
     findings.messages = run.problems;
     std::vector<nuclides::PeakEvidence> evidence;
@@ -131,7 +132,13 @@ NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& ana
         return std::max(2.71 + 4.65 * std::sqrt(background),
                         options.pkf_sens * std::sqrt(std::max(background, 1.0)));
     };
+    for (int p : background_peaks)
+        if (p >= 0 && p < static_cast<int>(findings.peaks.size()))
+            findings.peaks[static_cast<std::size_t>(p)].background = true;
     findings.identification = nuclides::identify(findings.peaks, run.library, identify);
+    auto& owners = findings.identification.peak_nuclide;
+    for (std::size_t p = 0; p < findings.peaks.size() && p < owners.size(); ++p)
+        if (findings.peaks[p].background && owners[p].empty()) owners[p] = background_peak_name;
     return findings;
 }
 

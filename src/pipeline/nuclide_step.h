@@ -45,14 +45,20 @@ struct NuclideFindings {
     bool energy_calibrated = true;
 };
 
+// What a peak that the background spectrum explains is named in the result.
+inline constexpr char background_peak_name[] = "background";
+
 // Recalibrates the energy from the spectrum's peaks, matches them to the library and
 // identifies the nuclides; the counts give the continuum a missing line would have
 // had to rise above. A relative efficiency (energy in keV), when one is known, sharpens
 // which missing lines should have been seen; outside its curve's range none is expected.
+// The background_peaks (indices) are the background spectrum's lines: no nuclide is
+// identified from them.
 NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& analysis,
                               std::span<const double> counts,
                               const analysis::AnalysisOptions& options,
                               std::function<double(double)> relative_efficiency = {},
-                              std::pair<double, double> efficiency_range_kev = {0.0, 0.0});
+                              std::pair<double, double> efficiency_range_kev = {0.0, 0.0},
+                              std::span<const int> background_peaks = {});
 
 }  // namespace sorvane

@@ -38,7 +38,7 @@ struct StepRun {
 
 StepRun run(bool with_peak, bool identified, std::optional<activity::EfficiencyCurve> curve,
             const std::string& reference_time = "", LoadedCorrections corrections = {},
-            ActivityCandidate::Parent parent = {}) {
+            ActivityCandidate::Parent parent = {}, std::vector<BackgroundLine> background = {}) {
     StepRun r;
     r.counts = test::noise_free(
         4096, 50.0,
@@ -54,8 +54,8 @@ StepRun run(bool with_peak, bool identified, std::optional<activity::EfficiencyC
     NuclideSettings settings;
     settings.efficiency_file = "eff.txt";
     settings.reference_time = reference_time;
-    const ActivitySpectrum spectrum{&r.analysis,           r.counts, 1000.0, 1000.0,
-                                    "2026-01-01 12:00:00", {}};
+    ActivitySpectrum spectrum{&r.analysis, r.counts, 1000.0, 1000.0, "2026-01-01 12:00:00", {}};
+    spectrum.background = std::move(background);
     r.result = activity_step({candidate}, spectrum, settings,
                              {curve, "eff.txt", {}, std::move(corrections)});
     return r;
@@ -154,6 +154,39 @@ TEST(ActivityStep, BlankLimitsFromSideRegions) {
                 1.0, 1e-5);
     ASSERT_TRUE(row.detection_limit.has_value());
     EXPECT_GT(*row.detection_limit, 2.0 * *row.decision_threshold);
+}
+
+// A line the background spectrum holds too is background to the primary result: of
+// the 20000 counts at 251 keV, what the background's line does not explain is left
+// (w = 1 / 45.48 Bq a count, as above); a background line 20 FWHM away changes nothing.
+TEST(ActivityStep, BackgroundSpectrumLinesAreBackgroundToThePrimaryResult) {
+    const double w = 1.0 / (1000 * 0.1 * 0.5 * 0.909622);
+    struct Case {
+        const char* what;
+        std::vector<BackgroundLine> background;
+        double primary;  // Bq
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {"no background line", {}, area * w, Verdict::detected},
+        {"the background holds half of it",
+         {{line_kev, area / 2, 100.0}},
+         area / 2 * w,
+         Verdict::detected},
+        {"the background holds all of it", {{line_kev, area, 100.0}}, 0.0, Verdict::not_detected},
+        {"a background line far away",
+         {{line_kev + 60.0, area, 100.0}},
+         area * w,
+         Verdict::detected},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const StepRun r = run(true, false, flat_curve(100), "", {}, {}, c.background);
+        const NuclideActivityRow& row = r.result.nuclides[0];
+        ASSERT_TRUE(row.primary.has_value());
+        EXPECT_NEAR(row.primary->value, c.primary, 0.005 * area * w);
+        EXPECT_EQ(row.verdict, c.verdict);
+    }
 }
 
 TEST(ActivityStep, KeysOfTheNuclidesSection) {

@@ -74,6 +74,22 @@ TEST(SubtractBackground, EachBackgroundPeakTakesOffItsNearestPeakOnce) {
     EXPECT_NEAR(net.analysis.peaks[0].fit.area, 10000.0 - 100.0, 1e-9);
 }
 
+// A peak is the background's when its net area is below 3 of its standard
+// deviations; one the background does not reach is never.
+TEST(SubtractBackground, PeaksTheBackgroundExplains) {
+    SpectrumAnalysis analysis;
+    analysis.peaks = {peak(100.0, 1.0, 1000.0, 100.0), peak(200.0, 1.0, 1000.0, 100.0),
+                      peak(300.0, 1.0, 700.0, 100.0), peak(400.0, 1.0, 10.0, 100.0)};
+    BackgroundSpectrum background;  // 0 cps of uncertainty: the net keeps the peak's own
+    background.peaks = {{100.0, 0.5, 0.0}, {200.0, 0.8, 0.0}, {300.0, 0.4, 0.0}};
+    const BackgroundSubtraction net = subtract_background(analysis, 1000.0, background);
+    // nets 500 (5 sigma), 200 (2 sigma), 300 (just 3 sigma); the last not taken at all
+    EXPECT_EQ(background_only_peaks(net), std::vector<int>{1});
+    EXPECT_EQ(background_only_message(std::vector<int>{1, 4}),
+              "peaks 2, 5: the background spectrum explains them (net area below 3 standard "
+              "deviations); no nuclide is identified from them");
+}
+
 // One spectrum analysed by the runtime with the settings naming a background.
 ResultModel analysed_with_background(const std::string& name, const std::string& background) {
     TempFolder out;
@@ -116,6 +132,12 @@ TEST(BackgroundSpectrum, ASpectrumOfItselfTakesOffEveryPeakWhole) {
         EXPECT_NEAR(*row.d_background_counts, *row.d_area, *row.d_area * 1e-6);
     }
     ASSERT_GT(positive, 10u);
+    // Nothing is left of the sample's own: no nuclide is identified, every peak taken
+    // off is named the background's.
+    for (const NuclideRow& n : result.nuclides.rows)
+        EXPECT_FALSE(n.identified.value_or(false)) << n.nuclide;
+    for (const PeakRow& row : result.peaks.rows)
+        if (row.background_counts) EXPECT_EQ(row.nuclide, "background") << *row.energy;
     const std::string n = std::to_string(positive);
     EXPECT_NE(key_value(result, "background").find(path + " (live time "), std::string::npos);
     EXPECT_NE(key_value(result, "background").find(n + " peaks; taken off " + n + " peaks)"),

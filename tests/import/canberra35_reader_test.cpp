@@ -243,7 +243,6 @@ TEST(Canberra35Convert, TheFixtureGivesTheChnBytes) {
     const CliConversion done =
         convert_with_cli("canberra35", "/raw/two_rows.txt", test_data("canberra35/two_rows.txt"),
                          "/out/two_rows.chn");
-    ASSERT_EQ(done.status, 0) << done.messages;
     // Written out from the CHN layout by hand: 445, seconds "00", real 182520 and
     // live 180000 ticks, 16 channels, calibration 0, 1, 0, the tag line.
     const std::string expected =
@@ -258,8 +257,7 @@ TEST(Canberra35Convert, TheFixtureGivesTheChnBytes) {
         std::string(12 + 228 + 1 + 63, '\0') + hex_bytes("3F") +
         " TAG NO. = 000123  SOIL SAMPLE A-12" + std::string(28, ' ') + std::string(128, '\0');
     ASSERT_EQ(expected.size(), 32u + 64u + 516u);
-    ASSERT_TRUE(done.chn);
-    EXPECT_EQ(*done.chn, expected);
+    expect_chn(done, expected);
 }
 
 }  // namespace

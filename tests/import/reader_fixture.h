@@ -4,15 +4,57 @@
 
 #include <optional>
 #include <random>
+#include <span>
 #include <sstream>
 #include <string>
 
 #include "app/cli.h"
 #include "import/read_raw_file.h"
+#include "support/field_case.h"
 #include "support/memory_file_system.h"
 #include "support/scripted_ui.h"
 
 namespace sorvane {
+
+// `text` right-aligned in `width` columns; a longer text is not cut.
+inline std::string right_aligned(std::string_view text, std::size_t width) {
+    std::string out(width > text.size() ? width - text.size() : 0, ' ');
+    return out + std::string(text);
+}
+
+// The text with the first occurrence of `from` replaced; a test that names text
+// the file does not hold fails here rather than passing by accident.
+inline std::string replaced(std::string text, std::string_view from, std::string_view to) {
+    std::size_t at = text.find(from);
+    if (at == std::string::npos) {
+        ADD_FAILURE() << "\"" << from << "\" is not in the file";
+        return text;
+    }
+    return text.replace(at, from.size(), to);
+}
+
+// A copy of a text file with one to four bytes changed, dropped or added anywhere,
+// the new bytes drawn from `alphabet`: for the tests that damaged files are read
+// or refused, never a crash.
+inline std::string damaged_copy(std::string text, std::mt19937& random, std::string_view alphabet) {
+    const int edits = 1 + static_cast<int>(random() % 4);
+    for (int edit = 0; edit < edits && !text.empty(); ++edit) {
+        const std::size_t at = random() % text.size();
+        const char byte = alphabet[random() % alphabet.size()];
+        switch (random() % 3) {
+            case 0:
+                text[at] = byte;
+                break;
+            case 1:
+                text.erase(at, 1);
+                break;
+            default:
+                text.insert(at, 1, byte);
+                break;
+        }
+    }
+    return text;
+}
 
 // A Windows-like machine in memory, one record and a scripted person: what every
 // reader test needs.
@@ -52,30 +94,41 @@ protected:
         EXPECT_EQ(ui.messages[0].text, file_not_read_text) << c.name;
         EXPECT_EQ(ui.pointer(), Pointer::normal) << c.name;
     }
-};
 
-// A copy of a text file with one to four bytes changed, dropped or added anywhere,
-// the new bytes drawn from `alphabet`: for the tests that damaged files are read
-// or refused, never a crash.
-inline std::string damaged_copy(std::string text, std::mt19937& random, std::string_view alphabet) {
-    const int edits = 1 + static_cast<int>(random() % 4);
-    for (int edit = 0; edit < edits && !text.empty(); ++edit) {
-        const std::size_t at = random() % text.size();
-        const char byte = alphabet[random() % alphabet.size()];
-        switch (random() % 3) {
-            case 0:
-                text[at] = byte;
-                break;
-            case 1:
-                text.erase(at, 1);
-                break;
-            default:
-                text.insert(at, 1, byte);
-                break;
+    // A file read without a word to the person, the pointer an hourglass meanwhile.
+    void expect_read_quietly() {
+        ASSERT_FALSE(ui.pointers.empty());
+        EXPECT_EQ(ui.pointers.front(), Pointer::hourglass);
+        EXPECT_EQ(ui.pointer(), Pointer::normal);
+        EXPECT_TRUE(ui.messages.empty());
+    }
+
+    // Each row of a field table: the good file with the row's change is read, and
+    // the field it changes holds the expected value.
+    template <class Read>
+    void expect_fields(std::span<const FieldCase> cases, const std::string& good, Read read_text) {
+        for (const FieldCase& c : cases) {
+            ReadOutcome outcome = read_text(replaced(good, c.from, c.to));
+            ASSERT_TRUE(outcome.ok()) << c.name << ": " << outcome.reason;
+            EXPECT_EQ(c.field(spectrum), c.expected) << c.name;
         }
     }
-    return text;
-}
+
+    // 3000 damaged copies of a good text file: each is either read or refused with
+    // the one format message; none may crash or write outside the record (run
+    // under AddressSanitizer to see the latter).
+    template <class Read>
+    void expect_damaged_copies_read_or_refused(const std::string& good, unsigned seed,
+                                               Read read_text) {
+        std::mt19937 random(seed);
+        const std::string_view alphabet = "0123456789 -+.eE#/:\r\nxA";
+        for (int trial = 0; trial < 3000; ++trial) {
+            const std::string text = damaged_copy(good, random, alphabet);
+            ReadOutcome outcome = read_text(text);
+            ASSERT_EQ(ui.messages.size(), outcome.ok() ? 0u : 1u) << text;
+        }
+    }
+};
 
 // What `sorvanecli convert --type TYPE --out /out RAW` did with one raw file put at
 // `raw_path` on an in-memory POSIX disk: its exit status, its messages and the CHN
@@ -98,6 +151,13 @@ inline CliConversion convert_with_cli(const std::string& type, const std::string
     done.messages = out.str() + err.str();
     done.chn = fs.contents(chn_path);
     return done;
+}
+
+// A conversion that ended well and wrote exactly the expected CHN bytes.
+inline void expect_chn(const CliConversion& done, const std::string& expected) {
+    ASSERT_EQ(done.status, 0) << done.messages;
+    ASSERT_TRUE(done.chn) << done.messages;
+    EXPECT_EQ(*done.chn, expected);
 }
 
 }  // namespace sorvane

@@ -7,6 +7,7 @@
 #include <span>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/cli.h"
 #include "import/read_raw_file.h"
@@ -93,6 +94,40 @@ protected:
         ASSERT_EQ(ui.messages.size(), 1u) << c.name << ": only the format message";
         EXPECT_EQ(ui.messages[0].text, file_not_read_text) << c.name;
         EXPECT_EQ(ui.pointer(), Pointer::normal) << c.name;
+    }
+
+    // Every field of the record a good read fills, written out by hand: the MCA
+    // number, the channels, live and real time in ticks, date, time and seconds,
+    // the four calibration terms, the description's length and text; then the
+    // counts from channel 0 (a last 0 shows where the reader stopped).
+    struct Record {
+        std::int16_t mca_number;
+        int num_channels;
+        std::int32_t live_time, real_time;
+        std::string date, time, seconds;
+        float c0, c1, c2, c3;
+        int description_length;
+        std::string description;
+    };
+    void expect_record(const Record& e, const std::vector<std::int32_t>& counts) {
+        const ChnHeader& header = spectrum.chn_header;
+        EXPECT_EQ(header.mca_number, e.mca_number);
+        EXPECT_EQ(header.segment, 1);
+        EXPECT_EQ(header.num_channels, e.num_channels);
+        EXPECT_EQ(header.live_time, e.live_time);
+        EXPECT_EQ(header.real_time, e.real_time);
+        EXPECT_EQ(text_of(header.start_date), e.date);
+        EXPECT_EQ(text_of(header.start_time), e.time);
+        EXPECT_EQ(text_of(header.start_sec), e.seconds);
+        const ChnTrailer& trailer = spectrum.chn_trailer;
+        EXPECT_EQ(trailer.ecal_c0, e.c0);
+        EXPECT_EQ(trailer.ecal_c1, e.c1);
+        EXPECT_EQ(trailer.ecal_c2, e.c2);
+        EXPECT_EQ(trailer.ecal_c3, e.c3);
+        EXPECT_EQ(trailer.sample_desc_len, e.description_length);
+        EXPECT_EQ(text_of(trailer.sample_desc), e.description);
+        for (std::size_t channel = 0; channel < counts.size(); ++channel)
+            EXPECT_EQ(spectrum.counts[channel], counts[channel]) << "channel " << channel;
     }
 
     // A file read without a word to the person, the pointer an hourglass meanwhile.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/control_text.h"
 #include "support/test_files.h"
 
 namespace sorvane {
@@ -23,45 +24,8 @@ AnalysisSettings default_record() {
     return settings;
 }
 
-std::string zero_peak_lines() {
-    std::string lines;
-    for (int i = 0; i < 17; ++i) lines += "00000.00 \r\n";
-    return lines;
-}
-
-std::string zero_form_pos_lines() {
-    std::string lines;
-    for (int i = 0; i < 17; ++i) lines += "0,0,0,0\r\n";
-    return lines;
-}
-
 TEST(ControlFileFormat, DefaultSettingsByteForByte) {
-    const std::string expected =
-        crlf_lines({"[system dir]",
-                    "C:\\WINDOWS",
-                    "[chn dir]",
-                    "C:\\data\\",
-                    "[res dir]",
-                    "C:\\res\\",
-                    "[run time dir]",
-                    "C:\\rt\\",
-                    "[CNTL option]",
-                    "00 00 00 00 01 01 01 00 01 00 ",
-                    "[BKG shape]",
-                    " 10 ",
-                    "[PKF sens]",
-                    " 6 ",
-                    "[Cal area]",
-                    "00000 00000 ",
-                    "[Eng cal]",
-                    "00200.00 00100.00 02.60 ",
-                    "04000.00 02000.00 03.50 ",
-                    "[Manual cal]",
-                    "0",
-                    ""}) +
-        zero_peak_lines() + crlf_lines({"[/user inf]", "user inf", "[user inf/]", "[form pos]"}) +
-        zero_form_pos_lines() + crlf_lines({"[file name]", "spec1", "spec2"});
-    EXPECT_EQ(render_control_file(default_record(), {"spec1", "spec2"}), expected);
+    EXPECT_EQ(render_control_file(default_record(), {"spec1", "spec2"}), default_control_text());
 }
 
 TEST(ControlFileFormat, ManualCalAreaAndPeaksAndPositions) {

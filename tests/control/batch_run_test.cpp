@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/memory_file_system.h"
+#include "support/raw_texts.h"
 #include "support/scripted_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
@@ -17,10 +18,6 @@ const std::string receipt = "C:\\sys\\sorvane.inf.read";
 
 std::string fixed_time_stamp() {
     return "2026-12-08 10:00:00";
-}
-
-std::string simple_spectrum() {
-    return crlf_lines({"0, 10", "1, 11", "2, 5", "3, 6", "4, 7"});
 }
 
 class BatchRunTest : public ::testing::Test {

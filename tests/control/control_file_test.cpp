@@ -5,32 +5,13 @@
 #include "control/collect_settings.h"
 #include "form/option_groups.h"
 #include "form_fixture.h"
+#include "support/control_text.h"
 #include "support/test_files.h"
 
 namespace sorvane {
 namespace {
 
 const std::string run_file = "C:\\WINDOWS\\sorvane.inf";
-
-std::string repeated(std::string_view line, int times) {
-    std::string lines;
-    for (int i = 0; i < times; ++i) lines += std::string(line) + "\r\n";
-    return lines;
-}
-
-// The file after "SET Default" and a collect with the two spectra selected;
-// `cal_area` is the line of "[Cal area]" and `cal_code` the "Cal area" code.
-std::string default_file(std::string_view cal_code, std::string_view cal_area) {
-    return crlf_lines({"[system dir]", "C:\\WINDOWS", "[chn dir]", "C:\\data\\", "[res dir]",
-                       "C:\\res\\", "[run time dir]", "C:\\rt\\", "[CNTL option]"}) +
-           "00 00 00 00 01 01 " + std::string(cal_code) + " 00 01 00 \r\n" +
-           crlf_lines({"[BKG shape]", " 10 ", "[PKF sens]", " 6 ", "[Cal area]", cal_area,
-                       "[Eng cal]", "00200.00 00100.00 02.60 ", "04000.00 02000.00 03.50 ",
-                       "[Manual cal]", "0", ""}) +
-           repeated("00000.00 ", 17) +
-           crlf_lines({"[/user inf]", "user inf", "[user inf/]", "[form pos]"}) +
-           repeated("0,0,0,0", 17) + crlf_lines({"[file name]", "spec1", "spec2"});
-}
 
 class ControlFile : public FormFixture {
 protected:
@@ -45,7 +26,7 @@ TEST_F(ControlFile, DefaultsWithAllChannelsByteForByte) {
     ASSERT_EQ(collect_settings(form, settings, files, ui, false), 0);
     select_both_spectra();
     ASSERT_TRUE(write_control_file(form, settings, run_file, files, ui));
-    EXPECT_EQ(files.contents(run_file), default_file("01", "00000 00000 "));
+    EXPECT_EQ(files.contents(run_file), default_control_text("01", "00000 00000 "));
     EXPECT_FALSE(files.file_exists(run_file + ".tmp"));
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -55,7 +36,7 @@ TEST_F(ControlFile, DefaultsWithManualCalAreaByteForByte) {
     ASSERT_EQ(collect_settings(form, settings, files, ui, false), 0);
     select_both_spectra();
     ASSERT_TRUE(write_control_file(form, settings, run_file, files, ui));
-    EXPECT_EQ(files.contents(run_file), default_file("00", "00100 04095 "));
+    EXPECT_EQ(files.contents(run_file), default_control_text("00", "00100 04095 "));
 }
 
 TEST_F(ControlFile, OnlySelectedEntriesAreListedAndAFourCharacterNameGivesAnEmptyLine) {

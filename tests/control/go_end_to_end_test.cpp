@@ -13,6 +13,7 @@
 #include "form/option_groups.h"
 #include "form/type_selector.h"
 #include "platform/real_platform.h"
+#include "support/raw_texts.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 
@@ -25,15 +26,6 @@ constexpr int chn_position = 0;
 constexpr int oxford_mac_position = 5;
 constexpr int simple_position = 10;
 enum Conversion { make_chn = 0, temporary = 1, only_conversion = 2 };
-
-std::string simple_spectrum() {
-    return crlf_lines({"0, 10", "1, 11", "2, 5", "3, 6", "4, 7"});
-}
-
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class Go : public ::testing::Test {
 protected:

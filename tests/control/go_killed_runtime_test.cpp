@@ -15,6 +15,7 @@
 #include "import/raw_file_types.h"
 #include "platform/real_platform.h"
 #include "support/killing_process.h"
+#include "support/raw_texts.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 
@@ -25,11 +26,6 @@ namespace fs = std::filesystem;
 
 constexpr int spectra = 24;
 constexpr int temporary = 1;  // "CHN file conversion": no
-
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string base_of(int index) {
     return "s" + std::to_string(100 + index);

@@ -10,6 +10,7 @@
 #include "control/control_file.h"
 #include "support/faulty_file_system.h"
 #include "support/memory_file_system.h"
+#include "support/raw_texts.h"
 #include "support/scripted_process.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
@@ -47,10 +48,6 @@ std::string new_plot(const std::string& base) {
 // What this program's runtime writes for a spectrum it could not analyse.
 std::string failure_result(const std::string& reason) {
     return "[spectrum]\r\nanalysed_range = -\r\n[messages]\r\n" + reason + "\r\n";
-}
-
-std::string simple_spectrum() {
-    return crlf_lines({"0, 10", "1, 11", "2, 5", "3, 6", "4, 7"});
 }
 
 class NoLoss : public ::testing::Test {

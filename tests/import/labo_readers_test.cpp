@@ -62,28 +62,9 @@ protected:
 
 TEST_F(LaboReaders, ReadsEveryHeaderFieldAndTheCounts) {
     ASSERT_TRUE(read_labo_bytes(labo_code, typical_labo()).ok());
-    const ChnHeader& header = spectrum.chn_header;
-    EXPECT_EQ(header.mca_number, 101);
-    EXPECT_EQ(header.segment, 1);
-    EXPECT_EQ(header.num_channels, 4);
-    EXPECT_EQ(header.live_time, 180000);
-    EXPECT_EQ(header.real_time, 185000);
-    EXPECT_EQ(text_of(header.start_date), "07MAR98 ");
-    EXPECT_EQ(text_of(header.start_time), "090503");
-    EXPECT_EQ(header.start_sec[0], '0');
-    EXPECT_EQ(header.start_sec[1], '3');
-    EXPECT_EQ(spectrum.counts[0], 5);
-    EXPECT_EQ(spectrum.counts[1], 256);
-    EXPECT_EQ(spectrum.counts[2], 65536);
-    EXPECT_EQ(spectrum.counts[3], -1);
-    EXPECT_EQ(spectrum.counts[4], 0);
-    const ChnTrailer& trailer = spectrum.chn_trailer;
-    EXPECT_EQ(trailer.ecal_c0, -0.25f);
-    EXPECT_EQ(trailer.ecal_c1, 0.5f);
-    EXPECT_EQ(trailer.ecal_c2, 2.0f);
-    EXPECT_EQ(trailer.ecal_c3, 0.0f);
-    EXPECT_EQ(trailer.sample_desc_len, 63);
-    EXPECT_EQ(text_of(trailer.sample_desc), "Soil sample A-12" + std::string(47, ' '));
+    expect_record({101, 4, 180000, 185000, "07MAR98 ", "090503", "03", -0.25f, 0.5f, 2.0f, 0.0f, 63,
+                   "Soil sample A-12" + std::string(47, ' ')},
+                  {5, 256, 65536, -1, 0});
     EXPECT_TRUE(ui.pointers.empty()) << "the Labo readers leave the pointer alone";
     EXPECT_TRUE(ui.messages.empty());
 }

@@ -18,7 +18,7 @@ std::string fixture(std::string_view name) {
 }
 
 // The export with one whole line replaced by another.
-std::string replaced(std::string bytes, std::string_view line, std::string_view replacement) {
+std::string line_replaced(std::string bytes, std::string_view line, std::string_view replacement) {
     const std::string whole = std::string(line) + "\r\n";
     std::size_t at = bytes.find(whole);
     while (at != std::string::npos && at != 0 && bytes[at - 1] != '\n')
@@ -77,7 +77,7 @@ const Variant& mac = variants[2];
 // holding count = channel % 1000 + 1.
 std::string with_counts(const Variant& v, int channels, int lines) {
     std::string bytes =
-        replaced(head_lines(fixture(v.file), v.head), v.gain_line, v.gain_with(channels));
+        line_replaced(head_lines(fixture(v.file), v.head), v.gain_line, v.gain_with(channels));
     for (int channel = 0; channel < lines; ++channel) {
         bytes += printed(v.count_format, channel, channel % 1000 + 1) + "\r\n";
     }
@@ -167,7 +167,7 @@ TEST_F(OxfordReader, TwelveHourDateLinesGiveTwoDigit24HourTimes) {
             v == &dos ? "May 14 2001     09:05:07 pm" : "Jan  3 1999      9:26:18 am";
         for (const Case& c : cases) {
             const std::string what = std::string(v->name) + " \"" + std::string(c.line) + "\"";
-            ASSERT_TRUE(read_variant(*v, replaced(fixture(v->file), original, c.line)).ok())
+            ASSERT_TRUE(read_variant(*v, line_replaced(fixture(v->file), original, c.line)).ok())
                 << what;
             EXPECT_EQ(text_of(spectrum.chn_header.start_date), c.date) << what;
             EXPECT_EQ(text_of(spectrum.chn_header.start_time), c.time) << what;
@@ -179,7 +179,7 @@ TEST_F(OxfordReader, TwelveHourDateLinesGiveTwoDigit24HourTimes) {
 TEST_F(OxfordReader, TheFirstLineWithAmOrPmIsTheDateLineWhateverItHolds) {
     // " Sample ID 7" after the blank: day "le", month "Sam", year " 7", century
     // "ID" = 0 - 19; hour, minutes and seconds are empty.
-    std::string bytes = replaced(fixture(dos.file), "SPECTRUM FILE", "Sample ID 7");
+    std::string bytes = line_replaced(fixture(dos.file), "SPECTRUM FILE", "Sample ID 7");
     ASSERT_TRUE(read_variant(dos, bytes).ok());
     EXPECT_EQ(text_of(spectrum.chn_header.start_date), "leSam 7-");
     EXPECT_EQ(text_of(spectrum.chn_header.start_time), "000   ");
@@ -192,11 +192,11 @@ TEST_F(OxfordReader, TheEndKeywordBeforeAnyDateLineLeavesTheDateUnset) {
         std::string bytes;
     };
     const Case cases[] = {
-        {dos, replaced(fixture(dos.file), "SPECTRUM FILE", "No Acq Date")},
+        {dos, line_replaced(fixture(dos.file), "SPECTRUM FILE", "No Acq Date")},
         // The "Zoomed" line moved above the date line; the description still comes from it.
-        {mac, replaced(replaced(fixture(mac.file), "Zoomed  Soil sample 7",
-                                "Jan  3 1999      9:26:18 am"),
-                       "Jan  3 1999      9:26:18 am", "Zoomed  Soil sample 7")},
+        {mac, line_replaced(line_replaced(fixture(mac.file), "Zoomed  Soil sample 7",
+                                          "Jan  3 1999      9:26:18 am"),
+                            "Jan  3 1999      9:26:18 am", "Zoomed  Soil sample 7")},
     };
     for (const Case& c : cases) {
         assign_text(spectrum.chn_header.start_date, "01Jan001");  // an earlier file's date
@@ -208,8 +208,8 @@ TEST_F(OxfordReader, TheEndKeywordBeforeAnyDateLineLeavesTheDateUnset) {
 }
 
 TEST_F(OxfordReader, WinDateLineWithAOneDigitDayIsMovedToItsColumns) {
-    std::string bytes = replaced(fixture(win.file), "Acquisition Date:  14-May-2001 21:05",
-                                 "Acquisition Date:  4-MAY-1998 07:30");
+    std::string bytes = line_replaced(fixture(win.file), "Acquisition Date:  14-May-2001 21:05",
+                                      "Acquisition Date:  4-MAY-1998 07:30");
     ASSERT_TRUE(read_variant(win, bytes).ok());
     EXPECT_EQ(text_of(spectrum.chn_header.start_date), " 4May98 ");
     EXPECT_EQ(text_of(spectrum.chn_header.start_time), "073000");
@@ -219,11 +219,12 @@ TEST_F(OxfordReader, KeywordsAreFoundInAnyCaseAndWinCountsStartAtLine16) {
     for (const Variant& v : variants) {
         std::string line = v.gain_line;
         line.replace(line.find("Conversion Gain:"), 16, "CONVERSION GAIN:");
-        ASSERT_TRUE(read_variant(v, replaced(fixture(v.file), v.gain_line, line)).ok()) << v.name;
+        ASSERT_TRUE(read_variant(v, line_replaced(fixture(v.file), v.gain_line, line)).ok())
+            << v.name;
         EXPECT_EQ(spectrum.chn_header.num_channels, 16) << v.name;
     }
     // Numbers in the first 15 lines are never counts.
-    std::string bytes = replaced(fixture(win.file), "------ ---------", "    99      777");
+    std::string bytes = line_replaced(fixture(win.file), "------ ---------", "    99      777");
     ASSERT_TRUE(read_variant(win, bytes).ok());
     EXPECT_EQ(spectrum.counts[0], 12);
 }
@@ -232,12 +233,12 @@ TEST_F(OxfordReader, ValuesAreCutFromTheirColumns) {
     // DOS: columns 42 to 46 whatever stands before them; Mac: the five characters
     // after the keyword wherever it stands.
     const std::string dos_line = "Group 1   Conversion Gain: 8192" + std::string(10, ' ') + "   12";
-    ASSERT_TRUE(read_variant(dos, replaced(fixture(dos.file), dos.gain_line, dos_line)).ok());
+    ASSERT_TRUE(read_variant(dos, line_replaced(fixture(dos.file), dos.gain_line, dos_line)).ok());
     EXPECT_EQ(spectrum.chn_header.num_channels, 12);
 
     // " 1 2 ": blanks inside a number are ignored, the rest of the line is not read.
     const std::string mac_line = "Gain setting Conversion Gain: 1 2  (of 4096)";
-    ASSERT_TRUE(read_variant(mac, replaced(fixture(mac.file), mac.gain_line, mac_line)).ok());
+    ASSERT_TRUE(read_variant(mac, line_replaced(fixture(mac.file), mac.gain_line, mac_line)).ok());
     EXPECT_EQ(spectrum.chn_header.num_channels, 12);
     EXPECT_EQ(spectrum.counts[11], 12);
     EXPECT_EQ(spectrum.counts[12], 0);
@@ -245,7 +246,8 @@ TEST_F(OxfordReader, ValuesAreCutFromTheirColumns) {
 
 TEST_F(OxfordReader, DescriptionKeepsTheFirst63CharactersFromItsColumn) {
     const std::string long_id = "ID: " + std::string(60, 'x') + "0123456789";
-    ASSERT_TRUE(read_variant(win, replaced(fixture(win.file), "ID: Soil sample 7", long_id)).ok());
+    ASSERT_TRUE(
+        read_variant(win, line_replaced(fixture(win.file), "ID: Soil sample 7", long_id)).ok());
     EXPECT_EQ(text_of(spectrum.chn_trailer.sample_desc), " " + std::string(60, 'x') + "01");
 }
 
@@ -306,7 +308,7 @@ TEST_F(OxfordReader, FilesWithAMissingItemOrABadValueAreNotRead) {
         const std::string what =
             std::string(c.variant.name) + " \"" + std::string(c.replacement) + "\"";
         ReadOutcome outcome =
-            read_variant(c.variant, replaced(fixture(c.variant.file), c.line, c.replacement));
+            read_variant(c.variant, line_replaced(fixture(c.variant.file), c.line, c.replacement));
         EXPECT_FALSE(outcome.reason.empty()) << what;
         expect_only_the_format_message(outcome, what);
     }

@@ -25,6 +25,7 @@
 #include "platform/bundled_runtime.h"
 #include "platform/real_platform.h"
 #include "platform/system_folder.h"
+#include "support/raw_texts.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 #include "support/window_harness.h"
@@ -37,19 +38,9 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-std::string contents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
 // The ids of this process's children, running or ended and not yet reaped.
 std::string children_of_this_process() {
-    std::ifstream list("/proc/self/task/" + std::to_string(::getpid()) + "/children");
-    std::ostringstream ids;
-    ids << list.rdbuf();
-    return ids.str();
+    return read_text("/proc/self/task/" + std::to_string(::getpid()) + "/children");
 }
 
 // A home folder of the test's own, removed after it.
@@ -129,9 +120,9 @@ private slots:
         day.go();
         QVERIFY(day.ui.messages.empty());
         QVERIFY(stdfs::exists(day.config + "/sorvane/sorvane.inf"));
-        const std::string good = contents(day.results + "simple_co60.res");
+        const std::string good = read_text(day.results + "simple_co60.res");
         QVERIFY(good.find("[peaks]") != std::string::npos);
-        QVERIFY(contents(day.results + "simple_cs137.res").find("[peaks]") != std::string::npos);
+        QVERIFY(read_text(day.results + "simple_cs137.res").find("[peaks]") != std::string::npos);
         QVERIFY(!stdfs::exists(day.results + "simple_co60.chn"));
         QVERIFY2(!stdfs::exists(day.config + "/sorvane/sorvane.inf.nuclides"),
                  "no nuclide settings without the dialog");
@@ -139,8 +130,8 @@ private slots:
         day.choose_type("oxford-win");  // lists the same file and cannot read it
         day.select_raw_files({"simple_co60.asc"});
         day.go();
-        QCOMPARE(contents(day.results + "simple_co60.res"), good);
-        const std::string log = contents(day.results + "sorvane-run.log");
+        QCOMPARE(read_text(day.results + "simple_co60.res"), good);
+        const std::string log = read_text(day.results + "sorvane-run.log");
         QVERIFY2(log.find("simple_co60.asc: not read: ") != std::string::npos, log.c_str());
         QVERIFY(log.find("the earlier result " + day.results + "simple_co60.res is kept") !=
                 std::string::npos);
@@ -220,7 +211,7 @@ private slots:
         day.start();
         day.view->findChild<QAction*>(QStringLiteral("f11_300"))->trigger();
         QVERIFY(!day.view->isVisible());
-        QVERIFY(contents(day.config + "/sorvane/sorvane.inf").starts_with("[system dir]"));
+        QVERIFY(read_text(day.config + "/sorvane/sorvane.inf").starts_with("[system dir]"));
         QVERIFY(day.ui.messages.empty());
     }
 
@@ -243,7 +234,7 @@ private slots:
         day.select_raw_files({"naig_eu152.txt"});
         day.go();
         QVERIFY(day.ui.messages.empty());
-        QVERIFY(contents(out + "naig_eu152.res").find("[peaks]") != std::string::npos);
+        QVERIFY(read_text(out + "naig_eu152.res").find("[peaks]") != std::string::npos);
     }
 
     // The dialog writes nothing until OK, and OK stays off while a field is wrong.
@@ -265,7 +256,7 @@ private slots:
         dialog->findChild<QCheckBox*>(QStringLiteral("identify"))->setChecked(true);
         QVERIFY(!stdfs::exists(path));
         ok->click();
-        const NuclideSettingsRead saved = parse_nuclide_settings(contents(path));
+        const NuclideSettingsRead saved = parse_nuclide_settings(read_text(path));
         QVERIFY(saved.problems.empty());
         QVERIFY(saved.settings.identify);
         QCOMPARE(saved.settings.energy_tolerance_kev, 0.8);
@@ -293,7 +284,7 @@ private slots:
                  qPrintable(dialog->findChild<QLabel*>(QStringLiteral("problem"))->text()));
         dialog->findChild<QCheckBox*>(QStringLiteral("chains_in_equilibrium"))->setChecked(true);
         ok->click();
-        const NuclideSettingsRead saved = parse_nuclide_settings(contents(path));
+        const NuclideSettingsRead saved = parse_nuclide_settings(read_text(path));
         QVERIFY(saved.problems.empty());
         QVERIFY(saved.settings.summing_correction);
         QCOMPARE(saved.settings.peak_to_total_file, pt);
@@ -317,7 +308,7 @@ private slots:
                  QStringLiteral("0.05"));
         QVERIFY(dialog->findChild<QCheckBox*>(QStringLiteral("identify"))->isChecked());
         dialog->findChild<QPushButton*>(QStringLiteral("cancel"))->click();
-        QCOMPARE(contents(path), std::string("[nuclides]\r\nidentify = 1\r\nalpha = 9\r\n"));
+        QCOMPARE(read_text(path), std::string("[nuclides]\r\nidentify = 1\r\nalpha = 9\r\n"));
     }
 };
 

@@ -11,11 +11,10 @@
 #include <QTextDocument>
 #include <QWheelEvent>
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "platform/real_platform.h"
 #include "support/pdf_pages.h"
+#include "support/raw_texts.h"
 #include "support/scripted_ui.h"
 #include "support/test_files.h"
 #include "ui/qt/report_printing.h"
@@ -33,6 +32,11 @@ class ResultViewTest : public QObject {
 
     ResultView* open(const char* name) {
         ResultView* view = show_result(test_data_path(std::string("results/") + name), fs, ui);
+        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        return view;
+    }
+    RunSummaryView* summary_of(const std::vector<std::string>& bases) {
+        RunSummaryView* view = show_run_summary(bases, test_data_path("results/"), fs, ui);
         view->setAttribute(Qt::WA_DeleteOnClose, false);
         return view;
     }
@@ -132,18 +136,13 @@ private slots:
         std::unique_ptr<ResultView> view(open("iec_eu152.res"));
         ui.file_answers.push_back(folder.path() + "/peaks");
         view->export_csv();
-        std::ifstream written(folder.path() + "/peaks.csv");
-        std::stringstream read;
-        read << written.rdbuf();
-        const std::string text = read.str();
+        const std::string text = read_text(folder.path() + "/peaks.csv");
         QVERIFY(text.starts_with("no,channel,energy,"));
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), 9L);  // the header and 8 peaks
     }
 
     void summarisesARun() {
-        std::unique_ptr<RunSummaryView> view(
-            show_run_summary({"iec_eu152", "failed", "gone"}, test_data_path("results/"), fs, ui));
-        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        std::unique_ptr<RunSummaryView> view(summary_of({"iec_eu152", "failed", "gone"}));
         QTableWidget* table = view->table();
         QCOMPARE(table->rowCount(), 3);
         QCOMPARE(table->item(0, 2)->text(), QStringLiteral("8"));
@@ -156,9 +155,7 @@ private slots:
     // Both windows of their own close with Escape, as a reader expects.
     void escapeClosesTheResultAndSummaryWindows() {
         std::unique_ptr<ResultView> result(open("iec_eu152.res"));
-        std::unique_ptr<RunSummaryView> summary(
-            show_run_summary({"iec_eu152"}, test_data_path("results/"), fs, ui));
-        summary->setAttribute(Qt::WA_DeleteOnClose, false);
+        std::unique_ptr<RunSummaryView> summary(summary_of({"iec_eu152"}));
         struct Case {
             QWidget* window;
             const char* name;
@@ -201,9 +198,7 @@ private slots:
     }
 
     void summarisesActivitiesPerNuclideAndSpectrum() {
-        std::unique_ptr<RunSummaryView> view(
-            show_run_summary({"nuclides_b", "iec_eu152"}, test_data_path("results/"), fs, ui));
-        view->setAttribute(Qt::WA_DeleteOnClose, false);
+        std::unique_ptr<RunSummaryView> view(summary_of({"nuclides_b", "iec_eu152"}));
         QCOMPARE(view->table()->item(0, 5)->text(), QStringLiteral("Co-60 Cs-137 K-40"));
         QTableWidget* activities = view->activities();
         QVERIFY(activities != nullptr);
@@ -214,10 +209,7 @@ private slots:
         TempFolder folder;
         ui.file_answers.push_back(folder.path() + "/activities");
         view->findChild<QPushButton*>(QStringLiteral("export_activities_csv"))->click();
-        std::ifstream written(folder.path() + "/activities.csv");
-        std::stringstream read;
-        read << written.rdbuf();
-        const std::string text = read.str();
+        const std::string text = read_text(folder.path() + "/activities.csv");
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), 6L);  // the header and 5 nuclides
     }
 
@@ -226,9 +218,7 @@ private slots:
     void exportsTheReportPageAsPdf() {
         TempFolder folder;
         const std::string base = folder.path() + "/r";
-        std::string result;
-        QVERIFY(fs.read_file(test_data_path("results/nuclides_b.res"), result).ok());
-        QVERIFY(fs.write_file(base + ".res", result).ok());
+        QVERIFY(fs.write_file(base + ".res", test_data("results/nuclides_b.res")).ok());
         std::unique_ptr<ResultView> view(show_result(base + ".res", fs, ui));
         view->setAttribute(Qt::WA_DeleteOnClose, false);
         ui.messages.clear();
@@ -285,12 +275,10 @@ private slots:
         if (!pdf_tools_present()) QSKIP("poppler-utils not installed");
         TempFolder folder;
         const std::string base = folder.path() + "iec_eu152_nuclides";
-        for (const char* extension : {".res", ".html"}) {
-            std::string bytes;
+        for (const std::string extension : {".res", ".html"})
             QVERIFY(
-                fs.read_file(test_data_path("results/iec_eu152_nuclides") + extension, bytes).ok());
-            QVERIFY(fs.write_file(base + extension, bytes).ok());
-        }
+                fs.write_file(base + extension, test_data("results/iec_eu152_nuclides" + extension))
+                    .ok());
         std::unique_ptr<ResultView> view(show_result(base + ".res", fs, ui));
         view->setAttribute(Qt::WA_DeleteOnClose, false);
         ui.messages.clear();

@@ -3,7 +3,6 @@
 // before each table's header, "-" for an empty field.
 #include <gtest/gtest.h>
 
-#include "platform/real_platform.h"
 #include "results/nuclide_list.h"
 #include "results/peak_table.h"
 #include "results/plot_picture.h"
@@ -16,9 +15,7 @@ namespace {
 
 // A result of a mixed sample with identification and activities.
 ResultModel identified_result() {
-    std::string text;
-    EXPECT_TRUE(RealFileSystem().read_file(test_data_path("results/nuclides_b.res"), text).ok());
-    return read_result(text);
+    return read_result(test_data("results/nuclides_b.res"));
 }
 
 TEST(NuclideSections, AreReadByTheirColumnNames) {

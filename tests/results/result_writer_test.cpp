@@ -7,7 +7,6 @@
 
 #include <cmath>
 
-#include "platform/real_platform.h"
 #include "results/result_file.h"
 #include "support/test_files.h"
 
@@ -15,9 +14,7 @@ namespace sorvane {
 namespace {
 
 std::string fixture(const std::string& name) {
-    std::string text;
-    EXPECT_TRUE(RealFileSystem().read_file(test_data_path("results/" + name), text).ok()) << name;
-    return text;
+    return test_data("results/" + name);
 }
 
 // The model the file by hand was written for.

@@ -2,12 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include "form/option_groups.h"
 #include "form/type_selector.h"
 #include "main_window_fixture.h"
 #include "ui/window_events.h"
 
 namespace sorvane {
 namespace {
+
+// The button chosen in each of the groups Option1 to Option8, in that order.
+void expect_selected(const Form1& form, const std::array<int, 8>& buttons) {
+    const OptionGroup groups[] = {OptionGroup::Option1, OptionGroup::Option2, OptionGroup::Option3,
+                                  OptionGroup::Option4, OptionGroup::Option5, OptionGroup::Option6,
+                                  OptionGroup::Option7, OptionGroup::Option8};
+    for (std::size_t at = 0; at < buttons.size(); ++at)
+        EXPECT_EQ(selected_option(form, groups[at]), buttons[at]) << "Option" << at + 1;
+}
 
 TEST(StartupFirstRun, DefaultsWithoutAControlFile) {
     MainWindowFixture f;
@@ -18,14 +28,7 @@ TEST(StartupFirstRun, DefaultsWithoutAControlFile) {
     EXPECT_EQ(selected_type_code(form), 1);
     EXPECT_FALSE(form.Frame14.visible);
     EXPECT_FALSE(form.Frame15.visible);
-    EXPECT_TRUE(form.Option1[0].selected);
-    EXPECT_TRUE(form.Option2[0].selected);
-    EXPECT_TRUE(form.Option3[0].selected);
-    EXPECT_TRUE(form.Option4[0].selected);
-    EXPECT_TRUE(form.Option5[0].selected);
-    EXPECT_TRUE(form.Option6[0].selected);
-    EXPECT_TRUE(form.Option7[0].selected);
-    EXPECT_TRUE(form.Option8[1].selected);
+    expect_selected(form, {0, 0, 0, 0, 0, 0, 0, 1});
     EXPECT_EQ(form.Text1.text, "10.0");
     EXPECT_EQ(form.Text2.text, "6.0");
     EXPECT_EQ(form.Text3[1].text, "4095");
@@ -83,14 +86,7 @@ TEST_F(StartupWithRunFile, TitleEndsWithTheRuntimeDate) {
 TEST_F(StartupWithRunFile, SavedOptionsAreSelected) {
     f.start();
     const Form1& form = f.window.form;
-    EXPECT_TRUE(form.Option1[0].selected);
-    EXPECT_TRUE(form.Option2[1].selected);
-    EXPECT_TRUE(form.Option3[1].selected);
-    EXPECT_TRUE(form.Option4[1].selected);
-    EXPECT_TRUE(form.Option5[3].selected);
-    EXPECT_TRUE(form.Option7[1].selected);
-    EXPECT_TRUE(form.Option6[1].selected);
-    EXPECT_TRUE(form.Option8[2].selected);
+    expect_selected(form, {0, 1, 1, 1, 3, 1, 1, 2});
     EXPECT_EQ(selected_type_code(form), 30);
     EXPECT_TRUE(form.Frame14.visible);
     EXPECT_FALSE(form.Frame15.visible);

@@ -87,7 +87,8 @@ struct NuclideWork {
 std::optional<ActivityResult> activities_of(const NuclideWork& work, const NuclideFindings& found,
                                             const SpectrumAnalysis& analysis,
                                             std::span<const double> counts,
-                                            const SpectrumFacts& facts) {
+                                            const SpectrumFacts& facts,
+                                            std::span<const ClaimedSumPeak> sum_peaks) {
     if (work.run.settings.efficiency_file.empty()) return std::nullopt;
     ActivitySpectrum spectrum;
     spectrum.analysis = &analysis;
@@ -96,6 +97,7 @@ std::optional<ActivityResult> activities_of(const NuclideWork& work, const Nucli
     spectrum.real_time_s = facts.real_time;
     spectrum.start = facts.start;
     spectrum.energy_calibrated = found.energy_calibrated;
+    spectrum.sum_peaks.assign(sum_peaks.begin(), sum_peaks.end());
     for (const BackgroundPeak& b : work.background.peaks)
         spectrum.background.push_back(
             {b.energy_kev, b.cps * facts.live_time, b.d_cps * facts.live_time});
@@ -164,15 +166,16 @@ void add_nuclides(ResultModel& result, const NuclideWork& work, const SpectrumAn
     result.messages.insert(result.messages.end(), found.messages.begin(), found.messages.end());
     if (!background_only.empty())
         result.messages.push_back(background_only_message(background_only));
+    // A sum peak of an identified cascade is that nuclide's, not an unexplained peak,
+    // and its predicted counts are background to any line that falls in it.
+    const SumPeakClaims sums =
+        claim_sum_peaks(work.curve.corrections.cascade_peaks, found.peaks, found.identification);
     const std::optional<ActivityResult> activity =
-        activities_of(work, found, net.analysis, counts, facts);
+        activities_of(work, found, net.analysis, counts, facts, sums.peaks);
     if (activity)
         result.messages.insert(result.messages.end(), activity->messages.begin(),
                                activity->messages.end());
-    // A sum peak of an identified cascade is that nuclide's, not an unexplained peak.
-    const std::vector<std::string> sums =
-        claim_sum_peaks(work.curve.corrections.cascade_peaks, found.peaks, found.identification);
-    result.messages.insert(result.messages.end(), sums.begin(), sums.end());
+    result.messages.insert(result.messages.end(), sums.messages.begin(), sums.messages.end());
     add_nuclide_results(result, work.run, found, analysis, activity ? &*activity : nullptr);
     add_background_results(result, work.background, net);
 }

@@ -83,7 +83,9 @@ RegionCounts region_counts_beside(std::span<const double> counts, double channel
             if (ch >= low && ch <= high) share += fraction;
         }
         inside += share * p.area;
-        inside_variance += share * share * p.d_area * p.d_area;
+        inside_variance +=
+            share * share *
+            (p.d_area * p.d_area + std::pow(neighbour_shape_uncertainty * p.area, 2));
     }
     RegionCounts out = region_counts(cleaned, channel, fwhm, first, last, peaks, shape);
     if (!out.ok) return out;

@@ -39,7 +39,10 @@ struct NeighbourPeak {
 // The same counts with the neighbours' fitted peaks taken out: their shapes are
 // subtracted before the side regions are fitted, so that the sides see the
 // continuum, and the share of them inside the region is background, with the
-// variance of the fitted areas. The gross counts stay the measured ones.
+// variance of the fitted areas and of the shape: a fitted profile follows a real
+// peak's flank to about neighbour_shape_uncertainty of its counts. The gross counts
+// stay the measured ones.
+inline constexpr double neighbour_shape_uncertainty = 0.02;
 RegionCounts region_counts_beside(std::span<const double> counts, double channel, double fwhm,
                                   int first, int last, std::span<const double> peaks,
                                   std::span<const NeighbourPeak> neighbours,

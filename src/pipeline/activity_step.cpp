@@ -39,6 +39,15 @@ std::string iso_time(std::string text) {
     return text;
 }
 
+// The counts a peak holds of another nuclide's line (or of a cascade's sum peak), as
+// that nuclide's activity predicts them.
+struct PeakPrediction {
+    std::string by;  // the nuclide, or the sum peak's name
+    int peak = -1;
+    double counts = 0.0;
+    double d_counts = 0.0;
+};
+
 struct Context {
     const ActivitySpectrum& spectrum;
     const NuclideSettings& settings;
@@ -47,7 +56,8 @@ struct Context {
     double low_kev = 0.0;
     double high_kev = 0.0;
     std::vector<std::string>* messages = nullptr;
-    const LineCorrectionOf* correction = nullptr;  // none when the corrections are off
+    const LineCorrectionOf* correction = nullptr;              // none when the corrections are off
+    const std::vector<PeakPrediction>* predictions = nullptr;  // none on the first pass
 };
 
 // The line's factors go with its emission probability: its counts are divided by
@@ -159,10 +169,30 @@ struct OtherLinesPeaks {
 constexpr double own_peak_fwhm = 1.0;
 constexpr double neighbour_reach_fwhm = window_half_width + side_width + 3.0;
 
+// What other nuclides' activities predict a peak holds, and its uncertainty; none
+// when nothing predicts it.
+std::optional<std::pair<double, double>> others_prediction(const ActivityCandidate& candidate,
+                                                           int peak, const Context& c) {
+    if (!c.predictions) return std::nullopt;
+    double counts = 0.0, variance = 0.0;
+    bool any = false;
+    for (const PeakPrediction& p : *c.predictions) {
+        if (p.peak != peak || p.by == candidate.nuclide) continue;
+        counts += p.counts;
+        variance += p.d_counts * p.d_counts;
+        any = true;
+    }
+    if (!any) return std::nullopt;
+    return std::pair{counts, std::sqrt(variance)};
+}
+
 // A partner peak (a close line of the same nuclide) is the peak of another of its
-// lines, so the candidate's lines name every peak of its own.
-OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate,
-                                  const SpectrumAnalysis& analysis, double channel, double fwhm) {
+// lines, so the candidate's lines name every peak of its own. A peak that stays in
+// the region but holds another nuclide's line (or a sum peak) whose counts that
+// nuclide's activity predicts has those counts taken off as background.
+OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate, const Context& c,
+                                  double channel, double fwhm) {
+    const SpectrumAnalysis& analysis = *c.spectrum.analysis;
     std::set<int> own;
     for (const CandidateLine& l : candidate.lines) own.insert(l.peak);
     const std::set<int> others(candidate.others_peaks.begin(), candidate.others_peaks.end());
@@ -173,6 +203,12 @@ OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate,
         if (others.count(p) > 0 && own.count(p) == 0 && distance >= own_peak_fwhm * fwhm &&
             distance <= neighbour_reach_fwhm * fwhm) {
             out.neighbours.push_back({fit.centroid, fit.area, fit.d_area, fit.fwhm, fit.tail});
+            out.taken_out.push_back(p + 1);
+        } else if (const auto predicted = distance < own_peak_fwhm * fwhm || own.count(p) > 0
+                                              ? others_prediction(candidate, p, c)
+                                              : std::nullopt) {
+            out.neighbours.push_back(
+                {fit.centroid, predicted->first, predicted->second, fit.fwhm, fit.tail});
             out.taken_out.push_back(p + 1);
         } else {
             out.side_centroids.push_back(fit.centroid);
@@ -300,20 +336,20 @@ struct LineLimits {
 };
 
 // A line whose peak nothing claims may stand beside its expected channel under an
-// energy scale that drifted: a peak no other identified nuclide claims between 1 and
-// drift_reach_fwhm FWHM of the channel is taken as the line, so that the region
+// energy scale that drifted: a peak no other identified nuclide claims (nor a sum
+// peak) between 1 and drift_reach_fwhm FWHM of the channel is taken as the line, so that the region
 // holds it whole rather than a part of it. Its centroid, or none.
 constexpr double drift_reach_fwhm = 2.0;
 
 std::optional<double> drifted_line_peak(const ActivityCandidate& candidate,
-                                        const CandidateLine& identifying,
-                                        const SpectrumAnalysis& analysis, double channel,
-                                        double fwhm) {
+                                        const CandidateLine& identifying, const Context& c,
+                                        double channel, double fwhm) {
     if (identifying.peak >= 0) return std::nullopt;
+    const SpectrumAnalysis& analysis = *c.spectrum.analysis;
     const std::set<int> others(candidate.others_peaks.begin(), candidate.others_peaks.end());
     std::optional<double> nearest;
     for (int p = 0; p < static_cast<int>(analysis.peaks.size()); ++p) {
-        if (others.count(p) > 0) continue;
+        if (others.count(p) > 0 || others_prediction(candidate, p, c)) continue;
         const double centroid = analysis.peaks[static_cast<std::size_t>(p)].fit.centroid;
         const double distance = std::abs(centroid - channel);
         if (distance < own_peak_fwhm * fwhm || distance > drift_reach_fwhm * fwhm) continue;
@@ -348,11 +384,11 @@ std::optional<LineLimits> line_limits(const ActivityCandidate& candidate,
     double channel =
         channel_of(c.spectrum.energy.value_or(analysis.energy), identifying.energy_kev);
     double fwhm = analysis.width.fwhm(channel);
-    if (const auto drifted = drifted_line_peak(candidate, identifying, analysis, channel, fwhm)) {
+    if (const auto drifted = drifted_line_peak(candidate, identifying, c, channel, fwhm)) {
         channel = *drifted;
         fwhm = analysis.width.fwhm(channel);
     }
-    OtherLinesPeaks beside = other_lines_peaks(candidate, analysis, channel, fwhm);
+    OtherLinesPeaks beside = other_lines_peaks(candidate, c, channel, fwhm);
     add_background_lines(c, channel, fwhm, beside.neighbours);
     const activity::RegionCounts region =
         activity::region_counts_beside(c.spectrum.counts, channel, fwhm, analysis.first,
@@ -377,10 +413,12 @@ std::optional<LineLimits> line_limits(const ActivityCandidate& candidate,
 activity::NuclideActivity detected_activity(const ActivityCandidate& candidate,
                                             const LineSurvey& survey,
                                             const activity::PrimaryResult& primary,
-                                            const Context& c, const CommonFactors& common) {
+                                            const Context& c, const CommonFactors& common,
+                                            bool& from_lines) {
     if (candidate.identified && !survey.found.empty()) {
         const activity::NuclideActivity mean = activity::combine_consistent_lines(
             survey.found_activities, survey.found, c.curve, common);
+        from_lines = mean.valid;
         if (mean.valid) return mean;
     }
     const CandidateLine& line = *survey.identifying;
@@ -416,6 +454,7 @@ struct NuclideNumbers {
     std::optional<LineLimits> limits;
     std::optional<activity::NuclideActivity> activity;   // detected only
     std::optional<activity::CoverageInterval> coverage;  // detected only
+    bool from_lines = false;  // the activity is the mean of the nuclide's own found lines
 };
 
 NuclideNumbers nuclide_numbers(const ActivityCandidate& candidate, const Context& c) {
@@ -451,7 +490,7 @@ NuclideNumbers nuclide_numbers(const ActivityCandidate& candidate, const Context
         return n;
     }
     n.verdict = Verdict::detected;
-    n.activity = detected_activity(candidate, survey, primary, c, common);
+    n.activity = detected_activity(candidate, survey, primary, c, common, n.from_lines);
     n.coverage = activity::coverage_interval(n.activity->activity, n.activity->d_activity,
                                              1.0 - c.settings.coverage);
     return n;
@@ -492,6 +531,33 @@ NuclideActivityRow verdict_row(const ActivityCandidate& candidate, Verdict verdi
     n.verdict = verdict;
     n.reason = std::move(reason);
     return activity_row(candidate, n);
+}
+
+std::vector<PeakPrediction> sum_peak_predictions(const ActivitySpectrum& spectrum) {
+    std::vector<PeakPrediction> out;
+    for (const ClaimedSumPeak& sum : spectrum.sum_peaks)
+        out.push_back({"sum", sum.peak, sum.expected, sum.d_expected});
+    return out;
+}
+
+// The counts an identified nuclide's activity from its own lines predicts in each
+// of its lines' peaks, the activity's and the line's uncertainty together.
+void add_predictions(const ActivityCandidate& candidate, const NuclideNumbers& n, const Context& c,
+                     std::vector<PeakPrediction>& out) {
+    if (!n.from_lines || !n.activity || !(n.activity->activity > 0.0)) return;
+    const double u_activity = n.activity->d_activity / n.activity->activity;
+    const CommonFactors common = common_factors(candidate, c);
+    for (const CandidateLine& line : candidate.lines) {
+        if (line.peak < 0) continue;
+        LineMeasurement measured{line.energy_kev, 0.0, 0.0, line.probability, line.d_probability};
+        if (c.correction)
+            apply_correction((*c.correction)(candidate.nuclide, line.energy_kev), measured);
+        const LineActivity la = activity::line_activity(measured, c.curve, common);
+        if (!(la.conversion > 0.0) || !la.inside_curve) continue;
+        const double counts = n.activity->activity / la.conversion;
+        out.push_back({candidate.nuclide, line.peak, counts,
+                       counts * std::hypot(u_activity, la.conversion_relative_uncertainty)});
+    }
 }
 
 NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context& c) {
@@ -586,6 +652,11 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         for (const nuclides::LineOutcome& l : n.lines)
             if (l.peak >= 0) claimed_by[n.name].insert(l.peak);
     }
+    // A cascade's sum peaks too.
+    const auto& owners = findings.identification.peak_nuclide;
+    for (std::size_t p = 0; p < owners.size(); ++p)
+        if (owners[p].rfind(sum_peak_name(""), 0) == 0)
+            claimed_by[owners[p]].insert(static_cast<int>(p));
     auto others_of = [&claimed_by](ActivityCandidate& candidate) {
         std::set<int> peaks;
         for (const auto& [name, claimed] : claimed_by)
@@ -701,8 +772,23 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
             result.nuclides.push_back(verdict_row(candidate, Verdict::not_detected));
         return result;
     }
+    std::vector<ActivityCandidate> decaying;
     for (const ActivityCandidate& candidate : candidates)
-        result.nuclides.push_back(nuclide_row(as_decaying(candidate, context), context));
+        decaying.push_back(as_decaying(candidate, context));
+    // First the identified nuclides' activities, quietly: what they predict in each
+    // peak is background to any other nuclide's line there.
+    const std::vector<PeakPrediction> sums = sum_peak_predictions(spectrum);
+    Context first = context;
+    first.messages = nullptr;
+    first.predictions = &sums;
+    std::vector<PeakPrediction> predictions = sums;
+    for (const ActivityCandidate& candidate : decaying)
+        if (candidate.identified)
+            add_predictions(candidate, nuclide_numbers(candidate, first), first, predictions);
+    Context second = context;
+    second.predictions = &predictions;
+    for (const ActivityCandidate& candidate : decaying)
+        result.nuclides.push_back(nuclide_row(candidate, second));
     return result;
 }
 

@@ -13,6 +13,7 @@
 #include "pipeline/analyse_spectrum.h"
 #include "pipeline/line_corrections.h"
 #include "pipeline/nuclide_step.h"
+#include "pipeline/sum_peaks.h"
 #include "platform/file_system.h"
 #include "results/result_model.h"
 
@@ -70,6 +71,9 @@ struct ActivitySpectrum {
     // The background spectrum's lines: in a primary result's region and sides they
     // are background, as they are taken off the fitted peaks.
     std::vector<BackgroundLine> background;
+    // Peaks given to a cascade as its sum peaks: their predicted counts, not their
+    // fitted areas, are background to a line that falls in them.
+    std::vector<ClaimedSumPeak> sum_peaks;
 };
 
 struct LineActivityRow {

@@ -44,44 +44,87 @@ bool at_energy(const nuclides::PeakForMatch& peak, double energy_kev) {
     return off < 2.0 * peak.d_energy || off < 0.5 * peak.fwhm_kev;
 }
 
+// The identified nuclide whose only found line is at `peak`.
+nuclides::NuclideOutcome* seen_only_there(nuclides::Identification& identification, int peak) {
+    for (nuclides::NuclideOutcome& n : identification.nuclides) {
+        if (!n.identified || n.name == nuclides::annihilation_name) continue;
+        bool there = false, elsewhere = false;
+        for (const nuclides::LineOutcome& l : n.lines) {
+            if (l.peak < 0 || l.status != nuclides::LineStatus::found) continue;
+            (l.peak == peak ? there : elsewhere) = true;
+        }
+        if (there && !elsewhere) return &n;
+    }
+    return nullptr;
+}
+
+// The nuclide loses its one line to the sum peak: the line is missing, and the
+// nuclide, with nothing found, is not identified.
+void give_up_line(nuclides::NuclideOutcome& n, int peak) {
+    for (nuclides::LineOutcome& l : n.lines)
+        if (l.peak == peak) {
+            l.peak = -1;
+            l.status = nuclides::LineStatus::missing;
+        }
+    std::erase(n.peaks, peak);
+    n.identified = false;
+    n.found = 0;
+    n.score = 0.0;
+}
+
 }  // namespace
 
 std::string sum_peak_name(const std::string& nuclide) {
     return "sum:" + nuclide;
 }
 
-std::vector<std::string> claim_sum_peaks(std::span<const CascadePeaks> cascades,
-                                         std::span<const nuclides::PeakForMatch> peaks,
-                                         nuclides::Identification& identification) {
-    std::vector<std::string> messages;
+SumPeakClaims claim_sum_peaks(std::span<const CascadePeaks> cascades,
+                              std::span<const nuclides::PeakForMatch> peaks,
+                              nuclides::Identification& identification) {
+    SumPeakClaims claims;
     auto& owners = identification.peak_nuclide;
     owners.resize(std::max(owners.size(), peaks.size()));
-    for (const nuclides::NuclideOutcome& outcome : identification.nuclides) {
+    // By index: a nuclide given up below must not shift the ones still to come.
+    for (std::size_t n = 0; n < identification.nuclides.size(); ++n) {
+        const nuclides::NuclideOutcome& outcome = identification.nuclides[n];
         if (!outcome.identified) continue;
         const auto cascade = std::find_if(cascades.begin(), cascades.end(),
                                           [&](const auto& c) { return c.nuclide == outcome.name; });
         if (cascade == cascades.end()) continue;
         const double decays = decays_seen(*cascade, outcome, peaks);
         if (!(decays > 0.0)) continue;
+        const std::string name = outcome.name;
         for (const ExpectedPeak& sum : cascade->sums) {
             const double expected = decays * sum.counts_per_decay;
             for (std::size_t p = 0; p < peaks.size(); ++p) {
                 const nuclides::PeakForMatch& peak = peaks[p];
-                if (!owners[p].empty() || !at_energy(peak, sum.energy_kev)) continue;
+                if (!at_energy(peak, sum.energy_kev)) continue;
+                nuclides::NuclideOutcome* lone =
+                    owners[p].empty() ? nullptr
+                                      : seen_only_there(identification, static_cast<int>(p));
+                if (lone && (lone->name != owners[p] || lone->name == name)) lone = nullptr;
+                if (!owners[p].empty() && !lone) continue;
                 const double spread = std::hypot(peak.d_area, prediction_uncertainty * expected);
                 if (std::fabs(peak.area - expected) > most_deviations * spread) continue;
-                owners[p] = sum_peak_name(outcome.name);
-                char text[200];
+                char text[240];
                 std::snprintf(text, sizeof text,
                               "peak %zu at %.2f keV is a sum peak of %s (%s keV): %.0f counts, "
                               "%.0f expected",
-                              p + 1, peak.energy, outcome.name.c_str(), sum.made_of.c_str(),
-                              peak.area, expected);
-                messages.emplace_back(text);
+                              p + 1, peak.energy, name.c_str(), sum.made_of.c_str(), peak.area,
+                              expected);
+                std::string message = text;
+                if (lone) {
+                    message += "; " + lone->name + ", seen only there, is not identified";
+                    give_up_line(*lone, static_cast<int>(p));
+                }
+                owners[p] = sum_peak_name(name);
+                claims.peaks.push_back(
+                    {static_cast<int>(p), expected, prediction_uncertainty * expected});
+                claims.messages.push_back(std::move(message));
             }
         }
     }
-    return messages;
+    return claims;
 }
 
 }  // namespace sorvane

@@ -26,13 +26,26 @@ struct CascadePeaks {
 // How an unexplained peak is named when it is a sum peak of `nuclide`.
 std::string sum_peak_name(const std::string& nuclide);
 
-// Gives to an identified nuclide the peaks nothing explains that lie at one of its
-// sum peaks and hold the counts its found lines predict there (within three standard
-// deviations, the prediction taken as 25 % uncertain: the angular correlation is
-// neglected and the efficiency carried beyond the lines), so that a sum peak is
-// never an unexplained peak. Returns a message for each.
-std::vector<std::string> claim_sum_peaks(std::span<const CascadePeaks> cascades,
-                                         std::span<const nuclides::PeakForMatch> peaks,
-                                         nuclides::Identification& identification);
+// A peak given to a cascade as its sum peak, and the counts predicted there.
+struct ClaimedSumPeak {
+    int peak = -1;
+    double expected = 0.0;
+    double d_expected = 0.0;  // the prediction's own uncertainty
+};
+
+struct SumPeakClaims {
+    std::vector<ClaimedSumPeak> peaks;
+    std::vector<std::string> messages;  // one for each
+};
+
+// Gives to an identified nuclide the peaks that lie at one of its sum peaks and hold
+// the counts its found lines predict there (within three standard deviations, the
+// prediction taken as 25 % uncertain: the angular correlation is neglected and the
+// efficiency carried beyond the lines), so that a sum peak is never an unexplained
+// peak. A peak is taken so from another nuclide only when that nuclide has no other
+// found line: it is then not identified.
+SumPeakClaims claim_sum_peaks(std::span<const CascadePeaks> cascades,
+                              std::span<const nuclides::PeakForMatch> peaks,
+                              nuclides::Identification& identification);
 
 }  // namespace sorvane

@@ -61,10 +61,10 @@ TEST(LineRegion, GrossAndContinuumByHand) {
 // Flat 10 counts a channel and another line's peak of 1000 counts (d_area 30, FWHM 4,
 // sigma 1.698643) added at `centroid`. Taken out as a neighbour, the sides see the
 // flat continuum again; the peak's share of the region 94..106 (93.5..106.5), Phi of
-// (106.5 - c) / sigma, is background with its variance. At 110 the share is
-// Phi(-2.06047) = 0.0196769: gross = background = 130 + 19.676933 and u^2(n_0) =
-// 10 169 / 24 + (30 0.0196769)^2 = 8.412201^2. At 120 the peak fills the high side
-// and nothing of it reaches the region: 130, 130 and u = sqrt(10 169 / 24).
+// (106.5 - c) / sigma, is background with its variance and 2 % of it for the shape.
+// At 110 the share is Phi(-2.06047) = 0.0196769: gross = background = 130 + 19.676933
+// and u^2(n_0) = 10 169 / 24 + 0.0196769^2 (30^2 + 20^2) = 8.421401^2. At 120 the peak fills the
+// high side and nothing of it reaches the region: 130, 130 and u = sqrt(10 169 / 24).
 TEST(LineRegion, OtherLinesPeaksTakenOut) {
     struct Case {
         const char* what;
@@ -72,7 +72,7 @@ TEST(LineRegion, OtherLinesPeaksTakenOut) {
         double gross, background, d_background;
     };
     const Case cases[] = {
-        {"a neighbour in the region's flank", 110.0, 149.676933, 149.676933, 8.412201},
+        {"a neighbour in the region's flank", 110.0, 149.676933, 149.676933, 8.421401},
         {"a neighbour on the high side", 120.0, 130.0, 130.0, 8.391464},
     };
     constexpr double sigma = 4.0 / 2.3548200450309493;

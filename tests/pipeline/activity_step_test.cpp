@@ -357,21 +357,32 @@ namespace {
 // another nuclide claims it, none of this nuclide's lines does, and it lies at least
 // 1 FWHM off the line: then the region holds the continuum alone and the decision is
 // "not detected"; left in, the flank of the peak (about half of it over the region
-// from the peak up to 3 FWHM above it) is decided "detected".
+// from the peak up to 3 FWHM above it) is decided "detected". Within 1 FWHM, or in a
+// peak of its own line, what the other nuclide's activity (or a sum peak's
+// prediction) puts there is taken off instead: all 20000 counts here.
 TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
+    enum class Other { none, claims, predicts, sum_peak };
     struct Case {
         const char* what;
         double offset;         // FWHM from the peak to the line
-        bool other_claims;     // another identified nuclide's line claims the peak
+        Other other;           // what else claims the peak
         bool own_line_claims;  // a line of this nuclide claims it too
         Verdict verdict;
         bool said;  // the result names the peak taken out
     };
     const Case cases[] = {
-        {"another nuclide's peak 1.5 FWHM off", 1.5, true, false, Verdict::not_detected, true},
-        {"a peak no nuclide claims", 1.5, false, false, Verdict::detected, false},
-        {"a peak a line of this nuclide claims", 1.5, true, true, Verdict::detected, false},
-        {"another nuclide's peak within 1 FWHM", 0.5, true, false, Verdict::detected, false},
+        {"another nuclide's peak 1.5 FWHM off", 1.5, Other::claims, false, Verdict::not_detected,
+         true},
+        {"a peak no nuclide claims", 1.5, Other::none, false, Verdict::detected, false},
+        {"a peak a line of this nuclide claims", 1.5, Other::claims, true, Verdict::detected,
+         false},
+        {"another nuclide's peak within 1 FWHM", 0.5, Other::claims, false, Verdict::detected,
+         false},
+        {"within 1 FWHM, its counts predicted", 0.5, Other::predicts, false, Verdict::not_detected,
+         true},
+        {"a line of this nuclide in it, its counts predicted", 1.5, Other::predicts, true,
+         Verdict::not_detected, true},
+        {"a sum peak within 1 FWHM", 0.5, Other::sum_peak, false, Verdict::not_detected, true},
     };
     const std::vector<double> counts = test::noise_free(4096, 50.0, {{1000.0, area}});
     analysis::AnalysisOptions options;
@@ -383,15 +394,20 @@ TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
     const double fwhm = analysis.width.fwhm(1000.0);
     NuclideSettings settings;
     settings.efficiency_file = "eff.txt";
-    const ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "2026-01-01 12:00:00", {}};
     for (const Case& c : cases) {
+        ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "2026-01-01 12:00:00", {}};
+        if (c.other == Other::sum_peak) spectrum.sum_peaks = {{0, area, 0.25 * area}};
         const double line = 1.0 + 0.25 * (1000.0 + c.offset * fwhm);
         ActivityCandidate candidate{"X-1", false, 3600.0, 36.0, {{line, 0.5, 0.0, -1}}, {}};
-        if (c.own_line_claims) candidate.lines.push_back({251.0, 0.1, 0.0, 0});
-        if (c.other_claims) candidate.others_peaks = {0};
+        if (c.own_line_claims) candidate.lines.push_back({251.0, 0.1, 0.0, 0, true});
+        if (c.other != Other::none) candidate.others_peaks = {0};
+        std::vector<ActivityCandidate> candidates{candidate};
+        // Y-1's found line is the whole peak: its activity predicts the 20000 counts.
+        if (c.other == Other::predicts)
+            candidates.push_back({"Y-1", true, 3600.0, 36.0, {{251.0, 0.5, 0.0, 0}}, {}});
         const ActivityResult result =
-            activity_step({candidate}, spectrum, settings, {flat_curve(100), "eff.txt", {}});
-        ASSERT_EQ(result.nuclides.size(), 1u) << c.what;
+            activity_step(candidates, spectrum, settings, {flat_curve(100), "eff.txt", {}});
+        ASSERT_EQ(result.nuclides.size(), candidates.size()) << c.what;
         EXPECT_EQ(result.nuclides[0].verdict, c.verdict) << c.what;
         bool said = false;
         for (const std::string& m : result.messages)

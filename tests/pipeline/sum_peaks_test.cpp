@@ -21,13 +21,18 @@ TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades)
         bool identified;
         const char* owner_before;
         const char* owner_after;
+        int other_found_lines = 0;  // of the owner before, beside its line at this peak
     };
     const Case cases[] = {
         {"predicted counts", 2505.9, 110.0, 12.0, true, "", "sum:Co-60"},
         {"within 3 sigma", 2505.7, 180.0, 14.0, true, "", "sum:Co-60"},
         {"three times too many", 2505.7, 300.0, 18.0, true, "", ""},
         {"beside the sum energy", 2512.0, 100.0, 12.0, true, "", ""},
-        {"another nuclide's line", 2505.7, 100.0, 12.0, true, "Xx-1", "Xx-1"},
+        {"another nuclide's line, seen elsewhere too", 2505.7, 100.0, 12.0, true, "Xx-1", "Xx-1",
+         1},
+        {"another nuclide seen only there", 2505.7, 100.0, 12.0, true, "Xx-1", "sum:Co-60", 0},
+        {"another nuclide seen only there, too many counts", 2505.7, 300.0, 18.0, true, "Xx-1",
+         "Xx-1", 0},
         {"Co-60 not identified", 2505.7, 100.0, 12.0, false, "", ""},
     };
     for (const Case& c : cases) {
@@ -40,11 +45,37 @@ TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades)
         co60.identified = c.identified;
         co60.lines = {{&lines[0], 0, 1173.2, 0.0, nuclides::LineStatus::found, false},
                       {&lines[1], 1, 1332.5, 0.0, nuclides::LineStatus::found, false}};
-        identification.nuclides = {co60};
+        // Xx-1's line at the peak, and its other found line (peak 3, not in the list:
+        // only whether it is found elsewhere matters).
+        const nuclides::GammaLine xx_lines[] = {{"Xx-1", 2505.8, 0.01, 50.0, 1.0, ""},
+                                                {"Xx-1", 800.0, 0.01, 50.0, 1.0, ""}};
+        nuclides::NuclideOutcome xx;
+        xx.name = "Xx-1";
+        xx.identified = true;
+        xx.lines = {{&xx_lines[0], 2, 2505.7, 0.0, nuclides::LineStatus::found, false}};
+        if (c.other_found_lines > 0)
+            xx.lines.push_back({&xx_lines[1], 3, 800.0, 0.0, nuclides::LineStatus::found, false});
+        xx.found = static_cast<int>(xx.lines.size());
+        identification.nuclides = {co60, xx};
         identification.peak_nuclide = {"Co-60", "Co-60", c.owner_before};
-        const auto messages = claim_sum_peaks({&cascade, 1}, peaks, identification);
+        const SumPeakClaims claims = claim_sum_peaks({&cascade, 1}, peaks, identification);
+        const bool claimed = std::string(c.owner_after) == "sum:Co-60";
         EXPECT_EQ(identification.peak_nuclide[2], c.owner_after) << c.what;
-        EXPECT_EQ(messages.size(), *c.owner_after && !*c.owner_before ? 1u : 0u) << c.what;
+        ASSERT_EQ(claims.peaks.size(), claimed ? 1u : 0u) << c.what;
+        EXPECT_EQ(claims.messages.size(), claims.peaks.size()) << c.what;
+        if (claimed) {  // 1e6 decays of 1e-4 a decay, 25 % uncertain
+            EXPECT_EQ(claims.peaks[0].peak, 2);
+            EXPECT_NEAR(claims.peaks[0].expected, 100.0, 1e-9);
+            EXPECT_NEAR(claims.peaks[0].d_expected, 25.0, 1e-9);
+        }
+        // Xx-1 keeps its identification unless the sum peak took its one line.
+        const bool taken = claimed && std::string(c.owner_before) == "Xx-1";
+        EXPECT_EQ(identification.nuclides[1].identified, !taken) << c.what;
+        EXPECT_EQ(identification.nuclides[1].lines[0].peak, taken ? -1 : 2) << c.what;
+        if (taken)
+            EXPECT_NE(claims.messages[0].find("Xx-1, seen only there, is not identified"),
+                      std::string::npos)
+                << claims.messages[0];
         EXPECT_EQ(identification.peak_nuclide[0], "Co-60") << c.what;
     }
 }

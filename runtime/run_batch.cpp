@@ -104,6 +104,7 @@ std::optional<ActivityResult> activities_of(const NuclideWork& work, const Nucli
     if (found.recalibration.done) {
         const auto& e = found.recalibration.energy;
         spectrum.energy = analysis::EnergyCalibration{e.c0, e.c1, e.c2, false};
+        spectrum.scale = scale_check(found.recalibration);
     }
     ActivityResult result = activity_step(activity_candidates(work.run, found), spectrum,
                                           work.run.settings, work.curve);

@@ -169,6 +169,18 @@ struct OtherLinesPeaks {
 constexpr double own_peak_fwhm = 1.0;
 constexpr double neighbour_reach_fwhm = window_half_width + side_width + 3.0;
 
+// Between three or more lines that fit the scale to a small rms, a line stands no
+// more than drift_rms_multiple of that rms off its channel: no drift of a FWHM.
+constexpr int drift_check_lines = 3;
+constexpr double drift_rms_multiple = 3.0;
+
+bool scale_may_drift(const ActivitySpectrum::ScaleCheck& scale, double energy_kev,
+                     double fwhm_kev) {
+    const bool between = energy_kev >= scale.low_kev && energy_kev <= scale.high_kev;
+    return scale.lines < drift_check_lines || !between ||
+           fwhm_kev <= drift_rms_multiple * scale.residual_rms_kev;
+}
+
 // What other nuclides' activities predict a peak holds, and its uncertainty; none
 // when nothing predicts it.
 std::optional<std::pair<double, double>> others_prediction(const ActivityCandidate& candidate,
@@ -189,9 +201,10 @@ std::optional<std::pair<double, double>> others_prediction(const ActivityCandida
 // A partner peak (a close line of the same nuclide) is the peak of another of its
 // lines, so the candidate's lines name every peak of its own. A peak that stays in
 // the region but holds another nuclide's line (or a sum peak) whose counts that
-// nuclide's activity predicts has those counts taken off as background.
+// nuclide's activity predicts has those counts taken off as background. Under a
+// `pinned` scale a peak 1 FWHM off is not this line whether or not anything claims it.
 OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate, const Context& c,
-                                  double channel, double fwhm) {
+                                  double channel, double fwhm, bool pinned) {
     const SpectrumAnalysis& analysis = *c.spectrum.analysis;
     std::set<int> own;
     for (const CandidateLine& l : candidate.lines) own.insert(l.peak);
@@ -200,8 +213,8 @@ OtherLinesPeaks other_lines_peaks(const ActivityCandidate& candidate, const Cont
     for (int p = 0; p < static_cast<int>(analysis.peaks.size()); ++p) {
         const analysis::FittedPeak& fit = analysis.peaks[static_cast<std::size_t>(p)].fit;
         const double distance = std::abs(fit.centroid - channel);
-        if (others.count(p) > 0 && own.count(p) == 0 && distance >= own_peak_fwhm * fwhm &&
-            distance <= neighbour_reach_fwhm * fwhm) {
+        if ((others.count(p) > 0 || pinned) && own.count(p) == 0 &&
+            distance >= own_peak_fwhm * fwhm && distance <= neighbour_reach_fwhm * fwhm) {
             out.neighbours.push_back({fit.centroid, fit.area, fit.d_area, fit.fwhm, fit.tail});
             out.taken_out.push_back(p + 1);
         } else if (const auto predicted = distance < own_peak_fwhm * fwhm || own.count(p) > 0
@@ -346,6 +359,9 @@ std::optional<double> drifted_line_peak(const ActivityCandidate& candidate,
                                         double channel, double fwhm) {
     if (identifying.peak >= 0) return std::nullopt;
     const SpectrumAnalysis& analysis = *c.spectrum.analysis;
+    const double fwhm_kev =
+        fwhm * std::abs(c.spectrum.energy.value_or(analysis.energy).slope(channel));
+    if (!scale_may_drift(c.spectrum.scale, identifying.energy_kev, fwhm_kev)) return std::nullopt;
     const std::set<int> others(candidate.others_peaks.begin(), candidate.others_peaks.end());
     std::optional<double> nearest;
     for (int p = 0; p < static_cast<int>(analysis.peaks.size()); ++p) {
@@ -388,7 +404,10 @@ std::optional<LineLimits> line_limits(const ActivityCandidate& candidate,
         channel = *drifted;
         fwhm = analysis.width.fwhm(channel);
     }
-    OtherLinesPeaks beside = other_lines_peaks(candidate, c, channel, fwhm);
+    const double fwhm_kev =
+        fwhm * std::abs(c.spectrum.energy.value_or(analysis.energy).slope(channel));
+    const bool pinned = !scale_may_drift(c.spectrum.scale, identifying.energy_kev, fwhm_kev);
+    OtherLinesPeaks beside = other_lines_peaks(candidate, c, channel, fwhm, pinned);
     add_background_lines(c, channel, fwhm, beside.neighbours);
     const activity::RegionCounts region =
         activity::region_counts_beside(c.spectrum.counts, channel, fwhm, analysis.first,
@@ -582,6 +601,19 @@ bool is_absolute(const std::string& path) {
 }
 
 }  // namespace
+
+ActivitySpectrum::ScaleCheck scale_check(const nuclides::Recalibration& recalibration) {
+    ActivitySpectrum::ScaleCheck check;
+    if (!recalibration.done || recalibration.residuals.empty()) return check;
+    check.lines = static_cast<int>(recalibration.residuals.size());
+    check.low_kev = check.high_kev = recalibration.residuals.front().library_energy;
+    for (const nuclides::RecalibrationResidual& r : recalibration.residuals) {
+        check.low_kev = std::min(check.low_kev, r.library_energy);
+        check.high_kev = std::max(check.high_kev, r.library_energy);
+    }
+    check.residual_rms_kev = recalibration.residual_rms_kev;
+    return check;
+}
 
 LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_dir,
                                 const NuclideSettings& settings) {

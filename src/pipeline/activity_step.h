@@ -74,7 +74,17 @@ struct ActivitySpectrum {
     // Peaks given to a cascade as its sum peaks: their predicted counts, not their
     // fitted areas, are background to a line that falls in them.
     std::vector<ClaimedSumPeak> sum_peaks;
+    // How well the spectrum's own lines pinned the energy scale: the lines fitted,
+    // their energies' span and the rms of their residuals (none fitted: unknown).
+    struct ScaleCheck {
+        int lines = 0;
+        double low_kev = 0.0, high_kev = 0.0;
+        double residual_rms_kev = 0.0;
+    } scale;
 };
+
+// What the energy recalibration's fitted lines say of the scale.
+ActivitySpectrum::ScaleCheck scale_check(const nuclides::Recalibration& recalibration);
 
 struct LineActivityRow {
     double energy_kev = 0.0;

@@ -359,7 +359,8 @@ namespace {
 // "not detected"; left in, the flank of the peak (about half of it over the region
 // from the peak up to 3 FWHM above it) is decided "detected". Within 1 FWHM, or in a
 // peak of its own line, what the other nuclide's activity (or a sum peak's
-// prediction) puts there is taken off instead: all 20000 counts here.
+// prediction) puts there is taken off instead: all 20000 counts here. Where lines
+// pinned the energy scale, a peak 1 FWHM off is not this line, claimed or not.
 TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
     enum class Other { none, claims, predicts, sum_peak };
     struct Case {
@@ -368,11 +369,16 @@ TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
         Other other;           // what else claims the peak
         bool own_line_claims;  // a line of this nuclide claims it too
         Verdict verdict;
-        bool said;  // the result names the peak taken out
+        bool said;            // the result names the peak taken out
+        bool pinned = false;  // three lines from 100 to 1000 keV fitted the scale to 0.05 keV
     };
     const Case cases[] = {
         {"another nuclide's peak 1.5 FWHM off", 1.5, Other::claims, false, Verdict::not_detected,
          true},
+        {"a peak no nuclide claims, the scale pinned", 1.5, Other::none, false,
+         Verdict::not_detected, true, true},
+        {"a peak no nuclide claims within 1 FWHM, the scale pinned", 0.5, Other::none, false,
+         Verdict::detected, false, true},
         {"a peak no nuclide claims", 1.5, Other::none, false, Verdict::detected, false},
         {"a peak a line of this nuclide claims", 1.5, Other::claims, true, Verdict::detected,
          false},
@@ -397,6 +403,7 @@ TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
     for (const Case& c : cases) {
         ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "2026-01-01 12:00:00", {}};
         if (c.other == Other::sum_peak) spectrum.sum_peaks = {{0, area, 0.25 * area}};
+        if (c.pinned) spectrum.scale = {3, 100.0, 1000.0, 0.05};
         const double line = 1.0 + 0.25 * (1000.0 + c.offset * fwhm);
         ActivityCandidate candidate{"X-1", false, 3600.0, 36.0, {{line, 0.5, 0.0, -1}}, {}};
         if (c.own_line_claims) candidate.lines.push_back({251.0, 0.1, 0.0, 0, true});
@@ -490,12 +497,21 @@ TEST(ActivityStep, ALineBesideAnUnclaimedPeakIsMeasuredOnIt) {
         double fwhm_off;
         std::vector<int> others_peaks;
         bool whole;
+        ActivitySpectrum::ScaleCheck scale = {};  // none fitted: the scale may drift
     };
+    // Three lines put the scale within 0.05 keV (rms) from 100 to 1000 keV: a line at
+    // 251 keV cannot stand 1.4 FWHM off it. One of 0.3 keV rms leaves the FWHM
+    // (0.66 keV here) within 3 rms; a line beyond the fitted ones is not held either.
     const Case cases[] = {{"unclaimed, 1.4 FWHM off", 1.4, {}, true},
                           {"another nuclide's", 1.4, {0}, false},
-                          {"unclaimed, 2.5 FWHM off", 2.5, {}, false}};
-    const ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "", {}};
+                          {"unclaimed, 2.5 FWHM off", 2.5, {}, false},
+                          {"unclaimed, the scale pinned", 1.4, {}, false, {3, 100.0, 1000.0, 0.05}},
+                          {"unclaimed, the scale loose", 1.4, {}, true, {3, 100.0, 1000.0, 0.3}},
+                          {"unclaimed, beyond the lines", 1.4, {}, true, {3, 300.0, 1000.0, 0.05}},
+                          {"unclaimed, two lines", 1.4, {}, true, {2, 100.0, 1000.0, 0.05}}};
     for (const Case& c : cases) {
+        ActivitySpectrum spectrum{&analysis, counts, 1000.0, 1000.0, "", {}};
+        spectrum.scale = c.scale;
         const double kev = 1.0 + 0.25 * (1000.0 + c.fwhm_off * fwhm);
         ActivityCandidate candidate{"X-1", false, 0.0, 0.0, {{kev, 0.5, 0.0, -1}}, c.others_peaks};
         const ActivityResult r = activity_step({candidate}, spectrum, NuclideSettings{},

@@ -69,7 +69,7 @@ check "sorvanecli go from an empty config home" sh -c "cd '$work' && XDG_CONFIG_
 # finds its installed line library and names the demo's Eu-152.
 mkdir -p "$work/nuclide-config/sorvane"
 printf '[nuclides]\r\nidentify = 1\r\n' > "$work/nuclide-config/sorvane/sorvane.inf.nuclides"
-check "the installed runtime identifies with its installed library" sh -c "cd '$work' && XDG_CONFIG_HOME='$work/nuclide-config' sorvanecli go --type iec --out '$work/nuclides' /usr/share/sorvane/demo/iec_eu152.iec > /dev/null && grep -q '^library = /usr/share/sorvane/nuclides/gamma_lines.csv (38 nuclides, 166 lines)' '$work/nuclides/iec_eu152.res' && grep -q '^Eu-152  *yes' '$work/nuclides/iec_eu152.res'"
+check "the installed runtime identifies with its installed library" sh -c "cd '$work' && XDG_CONFIG_HOME='$work/nuclide-config' sorvanecli go --type iec --out '$work/nuclides' /usr/share/sorvane/demo/iec_eu152.iec > /dev/null && grep -q '^library = /usr/share/sorvane/nuclides/gamma_lines.csv (38 nuclides, 171 lines)' '$work/nuclides/iec_eu152.res' && grep -q '^Eu-152  *yes' '$work/nuclides/iec_eu152.res'"
 
 check "sorvanecli convert" sh -c "sorvanecli convert --type simple --out '$work' /usr/share/sorvane/demo/simple_co60.asc | grep -q 'converted 1 of 1 file'"
 check "sorvanecli show" sh -c "sorvanecli show '$work/simple_co60.chn' | grep -q 'counts:'"

@@ -71,7 +71,8 @@ struct Found {
     double c0 = 0, c1 = 0, c2 = 0;
 };
 
-Found found_in(const std::string& text) {
+// Special entries (annihilation, lead X-rays) explain peaks; they are no nuclide.
+Found found_in(const std::string& text, const sorvane::nuclides::LineLibrary& library) {
     const sorvane::ResultModel result = sorvane::read_result(text);
     Found found;
     const std::vector<double>& energy = result.calibration.recalibrated_energy;
@@ -80,7 +81,7 @@ Found found_in(const std::string& text) {
         found.c0 = energy[0], found.c1 = energy[1], found.c2 = energy[2];
     }
     for (const sorvane::NuclideRow& row : result.nuclides.rows) {
-        if (row.nuclide == sorvane::nuclides::annihilation_name) continue;
+        if (library.special(row.nuclide)) continue;
         if (row.identified.value_or(false)) found.identified.insert(row.nuclide);
         found.rows[row.nuclide] = row;
     }
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
     settings.reference_time = truth.reference_time;
     // Every nuclide's decision and limits, so that blanks and missed nuclides are scored.
     for (const auto& n : library.nuclides)
-        if (n.name != sorvane::nuclides::annihilation_name && !library.lines_of(n.name).empty())
+        if (!library.special(n.name) && !library.lines_of(n.name).empty())
             settings.always_report.push_back(n.name);
     fs.write_file(dir + std::string(sorvane::nuclide_settings_file_name),
                   sorvane::render_nuclide_settings(settings));
@@ -152,7 +153,7 @@ int main(int argc, char** argv) {
     for (const auto& [name, t] : truth.spectra) {
         std::string res;
         if (!fs.read_file(dir + name + ".res", res).ok()) continue;
-        const Found found = found_in(res);
+        const Found found = found_in(res, library);
         Tally& kind = by_kind[t.kind];
         // Without an energy calibration nothing can be identified: those spectra are
         // counted on their own row, not in precision and recall.

@@ -108,8 +108,7 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> names;
     for (const auto& n : library.nuclides)
-        if (n.name != sorvane::nuclides::annihilation_name && !library.lines_of(n.name).empty())
-            names.push_back(n.name);
+        if (!library.special(n.name) && !library.lines_of(n.name).empty()) names.push_back(n.name);
     std::mt19937_64 rng(o.seed);
     std::ofstream truth(o.out + "truth.csv");
     truth << "spectrum,kind,name,value\n";

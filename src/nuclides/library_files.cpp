@@ -18,9 +18,14 @@ void add_files(LineLibrary& library, const FileSystem& fs, const std::string& li
     std::string facts;
     if (fs.file_exists(nuclides_path) || nuclides_required) {
         const FsResult facts_read = fs.read_file(nuclides_path, facts);
-        if (facts_read.ok())
+        if (facts_read.ok()) {
             add_nuclide_facts(library, facts, nuclides_path);
-        else
+            // A special entry the facts name (lead X-rays) is no nuclide to count.
+            LibraryIdentity& identity = library.files.back();
+            std::erase_if(identity.names,
+                          [&](const std::string& name) { return library.special(name); });
+            identity.nuclides = identity.names.size();
+        } else
             library.problems.push_back("cannot read the half-lives " + nuclides_path + ": " +
                                        (facts_read.reason.empty()
                                             ? std::string("file does not exist")

@@ -141,6 +141,11 @@ void read_branching(NuclideFacts& facts) {
 
 }  // namespace
 
+bool LineLibrary::special(std::string_view name) const {
+    const NuclideFacts* listed = facts(name);
+    return listed && listed->half_life_unit.empty();
+}
+
 double NuclideFacts::half_life_seconds() const {
     for (const auto& unit : half_life_units)
         if (unit.unit == half_life_unit) return half_life * unit.seconds;
@@ -204,9 +209,10 @@ LibraryIdentity add_gamma_lines(LineLibrary& library, std::string_view text,
         line.source = f[source_at];
         const bool annihilation = line.nuclide == annihilation_name;
         const auto energy = number(f[energy_at]);
-        const auto d_energy = number(f[d_energy_at]);
+        // An empty uncertainty is one the source does not give (xraylib's X-rays): 0.
+        const auto d_energy = f[d_energy_at].empty() ? 0.0 : number(f[d_energy_at]);
         const auto probability = number(f[probability_at]);
-        const auto d_probability = number(f[d_probability_at]);
+        const auto d_probability = f[d_probability_at].empty() ? 0.0 : number(f[d_probability_at]);
         if (line.nuclide.empty() || line.nuclide.find(' ') != std::string::npos) {
             table.problem(row.line, "the nuclide name is empty or holds a blank");
             continue;
@@ -243,6 +249,7 @@ LibraryIdentity add_gamma_lines(LineLibrary& library, std::string_view text,
     std::stable_sort(library.lines.begin(), library.lines.end(),
                      [](const GammaLine& a, const GammaLine& b) { return a.energy < b.energy; });
     identity.nuclides = names.size();
+    identity.names = std::move(names);
     return identity;
 }
 

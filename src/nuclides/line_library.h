@@ -41,6 +41,7 @@ struct LibraryIdentity {
     std::string path;
     std::size_t nuclides = 0;
     std::size_t lines = 0;
+    std::vector<std::string> names;  // of the nuclides counted
 };
 
 struct LineLibrary {
@@ -51,6 +52,9 @@ struct LineLibrary {
 
     const NuclideFacts* facts(std::string_view name) const;
     std::vector<const GammaLine*> lines_of(std::string_view name) const;
+    // A special entry (the annihilation line, lead X-rays): its facts are listed
+    // without a half-life. It explains peaks and is never given an activity.
+    bool special(std::string_view name) const;
 };
 
 // Reads the rows of a lines file (columns nuclide, energy_keV, energy_uncertainty_keV,

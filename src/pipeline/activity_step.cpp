@@ -696,7 +696,7 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         candidate.others_peaks.assign(peaks.begin(), peaks.end());
     };
     for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
-        if (n.name == nuclides::annihilation_name) continue;
+        if (n.name == nuclides::annihilation_name || run.library.special(n.name)) continue;
         ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}, {}, {}};
         others_of(candidate);
         facts_of(candidate);

@@ -40,6 +40,13 @@ const std::vector<Line> eu154 = {
     {"Eu-154", 873.1834, 12.17}, {"Eu-154", 996.25, 10.5},    {"Eu-154", 1004.718, 17.86},
     {"Eu-154", 1274.429, 34.9},  {"Eu-154", 1596.4804, 1.783}};
 const std::vector<Line> na22 = {{"Na-22", 510.99895, 180.7}, {"Na-22", 1274.537, 99.94}};
+// The lead K X-rays per 100 (xraylib 4.0) and Th-228's one line, inside Kbeta1.
+const std::vector<Line> lead_x = {{"Pb-Xray", 72.8045, 29.51},
+                                  {"Pb-Xray", 74.9693, 49.60},
+                                  {"Pb-Xray", 84.4503, 5.69},
+                                  {"Pb-Xray", 84.9381, 11.04},
+                                  {"Pb-Xray", 87.32, 4.17}};
+const std::vector<Line> th228 = {{"Th-228", 84.373, 1.19}};
 
 std::vector<Line> joined(std::initializer_list<std::vector<Line>> parts) {
     std::vector<Line> out;
@@ -98,6 +105,25 @@ TEST(IdentificationRules, AWeakLineNeverTakesTheStrongLineOfAnother) {
     EXPECT_EQ(owner_at(id, peaks, 59.5409), "Am-241");
     EXPECT_TRUE(identified(id, "Am-241"));
     EXPECT_TRUE(identified(id, "Eu-155"));
+}
+
+// A shield's lead X-rays: Kbeta3 and Kbeta1 (84.45 and 84.94 keV) fit as one peak
+// at 84.8 keV, where Th-228's 84.37 keV line falls too. With the Kalpha lines beside
+// it the peak is lead's and Th-228, seen nowhere else, is not identified; alone, the
+// peak is Th-228's.
+TEST(IdentificationRules, LeadXRaysTakeTheirPeakFromThorium228) {
+    const auto library = library_of(joined({lead_x, th228}));
+    std::vector<PeakForMatch> with_lead;
+    add_peaks(with_lead, lead_x, 1000.0, {84.4503, 84.9381});
+    with_lead.push_back({84.8, 0.02, 16730.0, std::sqrt(16730.0), 1.0});
+    const auto id = identify(with_lead, library, flat_options(40.0));
+    EXPECT_EQ(owner_at(id, with_lead, 84.8), "Pb-Xray");
+    EXPECT_TRUE(identified(id, "Pb-Xray"));
+    EXPECT_FALSE(identified(id, "Th-228"));
+    const std::vector<PeakForMatch> alone = {{84.4, 0.02, 1190.0, std::sqrt(1190.0), 1.0}};
+    const auto lone = identify(alone, library, flat_options(40.0));
+    EXPECT_TRUE(identified(lone, "Th-228"));
+    EXPECT_FALSE(identified(lone, "Pb-Xray"));
 }
 
 // Ba-133's 79.61 keV line (2.6 %) 1.38 keV beside its 81.00 keV line (33 %) is fitted

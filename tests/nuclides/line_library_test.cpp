@@ -22,6 +22,8 @@ TEST(LineLibrary, BadRowsAreNamedAndSkipped) {
     const BadRow table[] = {
         {"Co-60,abc,0.003,99.85,0.03,K", "energy"},
         {"Co-60,-5,0.003,99.85,0.03,K", "energy"},
+        {"Co-60,1173.2,x,99.85,0.03,K", "uncertainty"},
+        {"Co-60,1173.2,0.003,99.85,-1,K", "uncertainty"},
         {"Co-60,1173.2,0.003,,0.03,K", "probability"},
         {"Co-60,1173.2,0.003,250,0.03,K", "probability"},
         {"Co-60,1173.2,0.003,99.85,K", "fields"},
@@ -59,16 +61,24 @@ TEST(LineLibrary, AnnihilationRowIsValid) {
 }
 
 // The shipped library reads without a problem: 38 nuclides and the annihilation
-// entry, 166 lines; the chains and the Tl-208 branching (35.93 % of Bi-212) come
-// from the notes.
+// entry, the lead X-rays' special entry (its 5 lines without uncertainties, as
+// xraylib gives them), 171 lines; the chains and the Tl-208 branching (35.93 % of
+// Bi-212) come from the notes.
 TEST(LineLibrary, TheShippedLibraryReadsWhole) {
     RealFileSystem fs;
     const LineLibrary library = load_line_library(fs, {}, SORVANE_NUCLIDE_DATA);
     EXPECT_TRUE(library.problems.empty()) << library.problems.front();
     ASSERT_EQ(library.files.size(), 1u);
     EXPECT_EQ(library.files[0].nuclides, 38u);
-    EXPECT_EQ(library.files[0].lines, 166u);
-    EXPECT_EQ(library.nuclides.size(), 39u);
+    EXPECT_EQ(library.files[0].lines, 171u);
+    EXPECT_EQ(library.nuclides.size(), 40u);
+    for (const char* name : {"Annihilation-511", "Pb-Xray", "Co-60"})
+        EXPECT_EQ(library.special(name), std::string(name) != "Co-60") << name;
+    const auto lead = library.lines_of("Pb-Xray");
+    ASSERT_EQ(lead.size(), 5u);
+    EXPECT_EQ(lead[1]->energy, 74.9693);
+    EXPECT_EQ(lead[1]->d_energy, 0.0);
+    EXPECT_EQ(lead[1]->probability, 49.60);
     const struct {
         const char* name;
         const char* chain;

@@ -197,7 +197,8 @@ LibraryIdentity add_gamma_lines(LineLibrary& library, std::string_view text,
     const auto columns = table.columns<6>({"nuclide", "energy_keV", "energy_uncertainty_keV",
                                            "emission_probability_percent",
                                            "probability_uncertainty_percent", "source_key"});
-    LibraryIdentity identity{path, 0, 0};
+    LibraryIdentity identity;
+    identity.path = path;
     if (!columns) return identity;
     std::vector<std::string> names;
     const auto [name_at, energy_at, d_energy_at, probability_at, d_probability_at, source_at] =

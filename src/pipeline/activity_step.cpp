@@ -696,8 +696,10 @@ std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
         candidate.others_peaks.assign(peaks.begin(), peaks.end());
     };
     for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
-        if (n.name == nuclides::annihilation_name || run.library.special(n.name)) continue;
-        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}, {}, {}};
+        if (n.name == nuclides::annihilation_name) continue;
+        const bool special = run.library.special(n.name);
+        if (special && !n.identified) continue;
+        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}, {}, {}, special};
         others_of(candidate);
         facts_of(candidate);
         std::set<int> interfered;
@@ -777,17 +779,17 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
     if (spectrum.analysis == nullptr) return result;
 
     const SpectrumAnalysis& analysis = *spectrum.analysis;
-    if (!spectrum.energy_calibrated) {
+    // Every candidate but a special entry gets a row, with no number where none can be had.
+    auto verdict_rows = [&](Verdict verdict, const std::string& reason) {
         for (const ActivityCandidate& candidate : candidates)
-            result.nuclides.push_back(verdict_row(candidate, Verdict::no_energy_calibration,
-                                                  "the spectrum has no energy calibration"));
+            if (!candidate.explains_only)
+                result.nuclides.push_back(verdict_row(candidate, verdict, reason));
         return result;
-    }
-    if (!loaded.curve) {
-        for (const ActivityCandidate& candidate : candidates)
-            result.nuclides.push_back(verdict_row(candidate, Verdict::no_efficiency));
-        return result;
-    }
+    };
+    if (!spectrum.energy_calibrated)
+        return verdict_rows(Verdict::no_energy_calibration,
+                            "the spectrum has no energy calibration");
+    if (!loaded.curve) return verdict_rows(Verdict::no_efficiency, {});
     const double e_first = analysis.energy.energy(analysis.first);
     const double e_last = analysis.energy.energy(analysis.last);
     const Context context{spectrum,
@@ -800,9 +802,7 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
                           loaded.corrections.correction ? &loaded.corrections.correction : nullptr};
     if (!(spectrum.live_time_s > 0.0)) {
         result.messages.push_back("live time is 0: no activities");
-        for (const ActivityCandidate& candidate : candidates)
-            result.nuclides.push_back(verdict_row(candidate, Verdict::not_detected));
-        return result;
+        return verdict_rows(Verdict::not_detected, {});
     }
     std::vector<ActivityCandidate> decaying;
     for (const ActivityCandidate& candidate : candidates)
@@ -820,7 +820,7 @@ ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
     Context second = context;
     second.predictions = &predictions;
     for (const ActivityCandidate& candidate : decaying)
-        result.nuclides.push_back(nuclide_row(candidate, second));
+        if (!candidate.explains_only) result.nuclides.push_back(nuclide_row(candidate, second));
     return result;
 }
 

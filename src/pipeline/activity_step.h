@@ -49,6 +49,9 @@ struct ActivityCandidate {
         double half_life_s = 0.0;
         double d_half_life_s = 0.0;
     } parent;
+    // A special entry of the library (lead X-rays): no nuclide and no row of its own;
+    // its clean lines only predict what its other lines put in shared peaks.
+    bool explains_only = false;
 };
 
 // A line of the background spectrum, in counts of this spectrum's live time.

@@ -362,7 +362,7 @@ namespace {
 // prediction) puts there is taken off instead: all 20000 counts here. Where lines
 // pinned the energy scale, a peak 1 FWHM off is not this line, claimed or not.
 TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
-    enum class Other { none, claims, predicts, sum_peak };
+    enum class Other { none, claims, predicts, special_entry, sum_peak };
     struct Case {
         const char* what;
         double offset;         // FWHM from the peak to the line
@@ -389,6 +389,8 @@ TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
         {"a line of this nuclide in it, its counts predicted", 1.5, Other::predicts, true,
          Verdict::not_detected, true},
         {"a sum peak within 1 FWHM", 0.5, Other::sum_peak, false, Verdict::not_detected, true},
+        {"a special entry's line within 1 FWHM", 0.5, Other::special_entry, false,
+         Verdict::not_detected, true},
     };
     const std::vector<double> counts = test::noise_free(4096, 50.0, {{1000.0, area}});
     analysis::AnalysisOptions options;
@@ -412,9 +414,13 @@ TEST(ActivityStep, OtherNuclidesPeaksTakenOutOfTheRegion) {
         // Y-1's found line is the whole peak: its activity predicts the 20000 counts.
         if (c.other == Other::predicts)
             candidates.push_back({"Y-1", true, 3600.0, 36.0, {{251.0, 0.5, 0.0, 0}}, {}});
+        // A special entry (lead X-rays) predicts the same, and gets no row of its own.
+        if (c.other == Other::special_entry)
+            candidates.push_back({"Pb-Xray", true, 0.0, 0.0, {{251.0, 0.5, 0.0, 0}}, {}, {}, true});
         const ActivityResult result =
             activity_step(candidates, spectrum, settings, {flat_curve(100), "eff.txt", {}});
-        ASSERT_EQ(result.nuclides.size(), candidates.size()) << c.what;
+        const std::size_t rows = candidates.size() - (c.other == Other::special_entry ? 1 : 0);
+        ASSERT_EQ(result.nuclides.size(), rows) << c.what;
         EXPECT_EQ(result.nuclides[0].verdict, c.verdict) << c.what;
         bool said = false;
         for (const std::string& m : result.messages)

@@ -20,32 +20,6 @@ using namespace sorvane;
 
 namespace {
 
-// Photons of each gamma per decay in the simulated world: the level populations of
-// the scheme as the simulation follows it (feedings normalised to one decay).
-double simulated_photons(const corrections::Cascade& cascade, const corrections::CascadeGamma& g) {
-    double feeding_total = 0.0;
-    for (const auto& b : cascade.branches)
-        for (const auto& l : b.levels) feeding_total += l.feeding;
-    for (const auto& branch : cascade.branches) {
-        const std::size_t n = branch.levels.size();
-        std::vector<double> reached(n), out(n);
-        for (std::size_t i = 0; i < n; ++i) reached[i] = branch.levels[i].feeding;
-        for (const auto& t : branch.gammas)
-            out[branch.level_at(t.from_kev)] += t.photons * (1.0 + t.alpha_total);
-        for (std::size_t j = n; j-- > 1;)
-            for (const auto& t : branch.gammas)
-                if (branch.level_at(t.from_kev) == j && out[j] > 0.0)
-                    reached[branch.level_at(t.to_kev)] +=
-                        reached[j] * t.photons * (1.0 + t.alpha_total) / out[j];
-        for (const auto& t : branch.gammas)
-            if (&t == &g) {
-                const std::size_t a = branch.level_at(t.from_kev);
-                return reached[a] * t.photons / out[a] / feeding_total;
-            }
-    }
-    return 0.0;
-}
-
 struct Tally {
     double sum_w = 0.0, sum_wa = 0.0, z2 = 0.0;
     int lines = 0;
@@ -94,7 +68,7 @@ int main(int argc, char** argv) {
             double loss_min = 1.0, loss_max = 0.0;
             for (const auto& branch : cascade->branches)
                 for (const auto& g : branch.gammas) {
-                    const double photons = simulated_photons(*cascade, g);
+                    const double photons = bench::simulated_photons(*cascade, g);
                     const double alone = photons * detector.peak(g.energy_kev) * decays;
                     if (alone < least_counts) continue;
                     // a line with another line within 1 keV shares its peak: left out

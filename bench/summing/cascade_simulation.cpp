@@ -14,12 +14,22 @@ using corrections::DetectorEfficiencies;
 struct Deposit {
     double energy = 0.0;
     bool partial = false;
+    double partial_energy = 0.0;  // of the partial deposits
 };
+
+// The largest energy a photon leaves in one Compton scattering.
+double compton_edge(double energy_kev) {
+    const double twice = 2.0 * energy_kev / corrections::annihilation_kev;
+    return energy_kev * twice / (1.0 + twice);
+}
 
 class Decayer {
 public:
-    Decayer(const Cascade& cascade, const DetectorEfficiencies& detector, std::mt19937_64& random)
-        : cascade_(cascade), detector_(detector), random_(random) {
+    // `spread`: partial deposits get an energy (an extra draw, so only when asked for:
+    // the counts without it stay those of the same seed).
+    Decayer(const Cascade& cascade, const DetectorEfficiencies& detector, std::mt19937_64& random,
+            bool spread)
+        : cascade_(cascade), detector_(detector), random_(random), spread_(spread) {
         for (std::size_t b = 0; b < cascade.branches.size(); ++b)
             for (std::size_t l = 0; l < cascade.branches[b].levels.size(); ++l) {
                 feeding_total_ += cascade.branches[b].levels[l].feeding;
@@ -89,7 +99,12 @@ private:
         if (u < detector_.peak(energy))
             deposit.energy += energy;
         else if (u < detector_.total(energy))
-            deposit.partial = true;
+            partial(energy, deposit);
+    }
+
+    void partial(double energy, Deposit& deposit) {
+        deposit.partial = true;
+        if (spread_) deposit.partial_energy += uniform() * compton_edge(energy);
     }
 
     // Back to back: one of the two photons may reach the detector, never both.
@@ -100,17 +115,44 @@ private:
         if (u < 2.0 * detector_.peak(e))
             deposit.energy += e;
         else if (u < 2.0 * total)
-            deposit.partial = true;
+            partial(e, deposit);
     }
 
     const Cascade& cascade_;
     const DetectorEfficiencies& detector_;
     std::mt19937_64& random_;
+    bool spread_ = false;
     std::vector<Feeding> feedings_;
     double feeding_total_ = 0.0;
 };
 
 }  // namespace
+
+// Photons of each gamma per decay in the simulated world: the level populations of
+// the scheme as the simulation follows it (feedings normalised to one decay).
+double simulated_photons(const corrections::Cascade& cascade, const corrections::CascadeGamma& g) {
+    double feeding_total = 0.0;
+    for (const auto& b : cascade.branches)
+        for (const auto& l : b.levels) feeding_total += l.feeding;
+    for (const auto& branch : cascade.branches) {
+        const std::size_t n = branch.levels.size();
+        std::vector<double> reached(n), out(n);
+        for (std::size_t i = 0; i < n; ++i) reached[i] = branch.levels[i].feeding;
+        for (const auto& t : branch.gammas)
+            out[branch.level_at(t.from_kev)] += t.photons * (1.0 + t.alpha_total);
+        for (std::size_t j = n; j-- > 1;)
+            for (const auto& t : branch.gammas)
+                if (branch.level_at(t.from_kev) == j && out[j] > 0.0)
+                    reached[branch.level_at(t.to_kev)] +=
+                        reached[j] * t.photons * (1.0 + t.alpha_total) / out[j];
+        for (const auto& t : branch.gammas)
+            if (&t == &g) {
+                const std::size_t a = branch.level_at(t.from_kev);
+                return reached[a] * t.photons / out[a] / feeding_total;
+            }
+    }
+    return 0.0;
+}
 
 double SimulatedCount::peak(double energy_kev, double half_width_kev) const {
     const long low = std::lround((energy_kev - half_width_kev) * 100.0);
@@ -123,12 +165,14 @@ double SimulatedCount::peak(double energy_kev, double half_width_kev) const {
 
 SimulatedCount simulate(const corrections::Cascade& cascade,
                         const corrections::DetectorEfficiencies& detector, long decays,
-                        std::mt19937_64& random) {
-    Decayer decayer(cascade, detector, random);
+                        std::mt19937_64& random, bool keep_events) {
+    Decayer decayer(cascade, detector, random, keep_events);
     SimulatedCount count;
     count.decays = static_cast<double>(decays);
     for (long i = 0; i < decays; ++i) {
         const Deposit deposit = decayer.one_decay();
+        const double deposited = deposit.energy + deposit.partial_energy;
+        if (keep_events && deposited > 0.0) count.events.push_back(deposited);
         if (deposit.partial)
             count.continuum += 1.0;
         else if (deposit.energy > 0.0)

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <random>
+#include <vector>
 
 #include "corrections/cascade_data.h"
 #include "corrections/coincidence_summing.h"
@@ -15,10 +16,17 @@ struct SimulatedCount {
     std::map<long, double> full_energy;
     double continuum = 0.0;
     double decays = 0.0;
+    // When asked for, every event's deposited energy in keV: a partial deposit is
+    // taken as spread evenly from 0 to the photon's Compton edge.
+    std::vector<double> events;
 
     // The clean events within `half_width_kev` of `energy_kev`.
     double peak(double energy_kev, double half_width_kev) const;
 };
+
+// Photons of the gamma `g` per decay in the simulated world: the level populations of
+// the scheme as the simulation follows it (feedings normalised to one decay).
+double simulated_photons(const corrections::Cascade& cascade, const corrections::CascadeGamma& g);
 
 // Follows `decays` decays of `cascade` one by one: the feeding (by the level
 // feedings: EC with its K X-ray after K capture, a positron with its two back-to-back
@@ -27,6 +35,6 @@ struct SimulatedCount {
 // detected in full, in part or not at all by the detector's efficiencies.
 SimulatedCount simulate(const corrections::Cascade& cascade,
                         const corrections::DetectorEfficiencies& detector, long decays,
-                        std::mt19937_64& random);
+                        std::mt19937_64& random, bool keep_events = false);
 
 }  // namespace sorvane::bench

@@ -139,8 +139,10 @@ double peak_to_total_at(const PeakToTotalCurve& curve, double energy_kev) {
     const double x = x_of(std::max(energy_kev, 1e-3));
     const double low = x_of(curve.energy_min_kev), high = x_of(curve.energy_max_kev);
     const double end = std::clamp(x, low, high);
-    return std::exp(polynomial(curve.coefficients, end) +
-                    slope(curve.coefficients, end) * (x - end));
+    // A peak holds no more than the photons detected at all: carried beyond its
+    // points the curve stops at 1.
+    return std::min(1.0, std::exp(polynomial(curve.coefficients, end) +
+                                  slope(curve.coefficients, end) * (x - end)));
 }
 
 std::string peak_to_total_text(const PeakToTotalCurve& curve) {

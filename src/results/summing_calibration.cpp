@@ -89,7 +89,11 @@ double extended_efficiency(const activity::EfficiencyCurve& curve, double energy
     const double end = std::clamp(energy_kev, curve.energy_min_kev, curve.energy_max_kev);
     const double at_end = activity::evaluate_efficiency(curve, end).efficiency;
     if (end == energy_kev || !(energy_kev > 0.0)) return at_end;
-    return at_end * std::pow(energy_kev / end, log_slope(curve, end));
+    // Below the curve the window and dead layer take photons away: a curve that still
+    // rises toward low energy at its end is held there, not carried on up.
+    const double slope = log_slope(curve, end);
+    if (energy_kev < end && slope < 0.0) return at_end;
+    return at_end * std::pow(energy_kev / end, slope);
 }
 
 SummedFit fit_with_summing(const std::vector<activity::EfficiencyPoint>& points, int order,

@@ -47,7 +47,8 @@ SummedFit fit_with_summing(const std::vector<activity::EfficiencyPoint>& points,
 
 // The peak efficiency of `curve` at any energy; beyond the fitted range the curve
 // goes on straight in ln eff against ln E, at its slope at that end (cascades reach
-// below and above a standard's lines: K X-rays, 2.6 MeV).
+// below and above a standard's lines: K X-rays, 2.6 MeV), except that below the range
+// it never rises: a curve still rising toward low energy is held at its end.
 double extended_efficiency(const activity::EfficiencyCurve& curve, double energy_kev);
 
 }  // namespace sorvane

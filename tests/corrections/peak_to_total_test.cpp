@@ -52,7 +52,8 @@ TEST(PeakToTotal, OnePointByHand) {
 }
 
 // Points on PT = 0.2 (E/1000)^-0.6 come back exactly; beyond the last point the curve
-// goes on in ln E with its slope there: 0.2 * 2^-0.6 at 2000 keV.
+// goes on in ln E with its slope there: 0.2 * 2^-0.6 at 2000 keV; below the first it
+// reaches 1 (0.2 * 0.05^-0.6 = 1.21 at 50 keV) and stays there.
 TEST(PeakToTotal, FitRecoversAPowerLaw) {
     std::vector<PeakToTotalPoint> points;
     for (double e : {100.0, 300.0, 600.0, 1000.0, 1500.0})
@@ -65,6 +66,9 @@ TEST(PeakToTotal, FitRecoversAPowerLaw) {
     EXPECT_NEAR(curve->coefficients[2], 0.0, 1e-9);
     EXPECT_NEAR(peak_to_total_at(*curve, 300.0), 0.2 * std::pow(0.3, -0.6), 1e-9);
     EXPECT_NEAR(peak_to_total_at(*curve, 2000.0), 0.2 * std::pow(2.0, -0.6), 1e-9);
+    // below the first point it rises on, but a peak never holds more than the total
+    EXPECT_NEAR(peak_to_total_at(*curve, 80.0), 0.2 * std::pow(0.08, -0.6), 1e-9);
+    EXPECT_EQ(peak_to_total_at(*curve, 50.0), 1.0);
     EXPECT_FALSE(fit_peak_to_total({points[0]}, 2));  // one point makes no curve
     const auto few = fit_peak_to_total({points[0], points[1], points[2]}, 2);
     ASSERT_TRUE(few);

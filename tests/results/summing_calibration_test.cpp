@@ -72,3 +72,34 @@ TEST(SummingCalibration, DepressedLinesGiveTheTrueCurveBack) {
 
 }  // namespace
 }  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// Beyond its points the curve goes on straight in ln-ln at its end slope, except that
+// below them it never rises: eff = 0.05 (E / 500)^s from 100 to 2000 keV.
+TEST(SummingCalibration, TheCurveCarriedBeyondItsPoints) {
+    struct Case {
+        const char* what;
+        double slope, energy, expected;
+    };
+    const Case cases[] = {
+        {"falling with energy, above", -0.8, 4000.0, 0.05 * std::pow(8.0, -0.8)},
+        {"falling with energy, below: held", -0.8, 50.0, 0.05 * std::pow(0.2, -0.8)},
+        {"rising with energy, below: falls on", 0.5, 50.0, 0.05 * std::pow(0.1, 0.5)},
+        {"inside", -0.8, 300.0, 0.05 * std::pow(0.6, -0.8)},
+    };
+    for (const Case& c : cases) {
+        activity::EfficiencyCurve curve;
+        curve.order = 2;
+        curve.reference_energy_kev = 500.0;
+        curve.coefficients = {std::log(0.05), c.slope, 0.0};
+        curve.covariance.assign(9, 0.0);
+        curve.energy_min_kev = 100.0;
+        curve.energy_max_kev = 2000.0;
+        EXPECT_NEAR(extended_efficiency(curve, c.energy), c.expected, 1e-12) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane

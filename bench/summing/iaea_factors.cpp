@@ -444,6 +444,7 @@ int main(int argc, char** argv) {
     };
     const double reference = *activity::seconds_of_date("2002-11-01 17:00:00");
     double pillbox_661 = 0.0, marinelli_661 = 0.0;
+    corrections::DetectorEfficiencies pillbox_detector;  // the mean-efficiency curve
     auto activities = certified_activities(file_text(folder + "/calibration_certificates.csv"));
     for (const auto& standard : standards) {
         const auto* curve_pt = pt_of(pt, standard.big);
@@ -522,6 +523,7 @@ int main(int argc, char** argv) {
                         detector.peak(raw[i].energy_kev), detector.total(raw[i].energy_kev));
         const auto& published = standard.big ? pillbox_big : marinelli_small;
         (standard.big ? pillbox_661 : marinelli_661) = detector.peak(661.6553);
+        if (standard.big) pillbox_detector = detector;
         std::printf(
             "\nVolume ratio K = <w1 w2> / (<w1> <w2>) over %zu cells (container %.2f cm x %.2f "
             "cm%s, disk %.1f cm across %.1f cm below)\n\n| nuclide | keV | keV | K |\n"
@@ -623,8 +625,8 @@ int main(int argc, char** argv) {
             "\n### The disk's depth: QCD1 point source on BIG, Cs-137 661.7 keV\n\n"
             "measured: end cap %.5f, 20 cm %.6f, pillbox standard (curve) %.5f; "
             "end cap / pillbox %.3f, 20 cm / end cap %.4f\n\n"
-            "| disk depth cm | end cap / pillbox | 20 cm / end cap | K 604.7-795.9 keV |\n"
-            "|---|---|---|---|\n",
+            "| disk depth cm | end cap / pillbox | 20 cm / end cap | K 604.7-795.9 keV | C 563.2 "
+            "| C 604.7 | C 795.9 | C 898.0 | C 1836.1 |\n|---|---|---|---|---|---|---|---|---|\n",
             eps[0], eps[1], pillbox_661, eps[0] / pillbox_661, eps[1] / eps[0]);
         for (double depth : {0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 4.0}) {
             const double end_cap = disk_fraction(0.0, depth, 7.0);
@@ -636,7 +638,21 @@ int main(int argc, char** argv) {
             const auto b = cells.relative_efficiencies(795.864);
             double k = 0.0;
             for (std::size_t c = 0; c < cells.size(); ++c) k += cells.share(c) * a[c] * b[c];
-            std::printf("| %.1f | %.3f | %.4f | %.3f |\n", depth, end_cap / jar, far / end_cap, k);
+            // the volume-averaged factors on the mean-efficiency curve (GESPECOR 0.736,
+            // 0.830, 0.831, 0.886, 0.872)
+            double c[5] = {0, 0, 0, 0, 0};
+            if (pillbox_detector.peak) {
+                const auto cs =
+                    corrections::summing_factors(*cascades.find("Cs-134"), pillbox_detector, cells);
+                const auto y =
+                    corrections::summing_factors(*cascades.find("Y-88"), pillbox_detector, cells);
+                const double at[5] = {563.246, 604.721, 795.864, 898.042, 1836.07};
+                for (int i = 0; i < 5; ++i)
+                    if (const auto* f = corrections::factor_near(i < 3 ? cs : y, at[i], 0.6))
+                        c[i] = f->factor;
+            }
+            std::printf("| %.1f | %.3f | %.4f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f |\n", depth,
+                        end_cap / jar, far / end_cap, k, c[0], c[1], c[2], c[3], c[4]);
         }
     }
 

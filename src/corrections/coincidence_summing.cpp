@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <utility>
 
 namespace sorvane::corrections {
 namespace {
@@ -29,6 +30,29 @@ struct Step {
     double energy_kev = 0.0;
 };
 
+struct LineCounts {
+    double energy_kev = 0.0;
+    double photons = 0.0;
+    double seen = 0.0;   // per decay, in the line's peak
+    double alone = 0.0;  // per decay, were its photons alone
+};
+
+// The clean events of a decay by their summed energy (in 0.01 keV): the chance of
+// 0, 1, or 2 and more radiations adding up to it, and the words of the likeliest way
+// of two or more.
+struct CleanEvents {
+    std::map<long, std::array<double, 3>> by_energy;
+    std::map<long, std::string> words;
+};
+
+// Where the sums of two or more radiations outweigh the single radiations at an
+// energy, it is a sum peak.
+void add_sum_peaks(const CleanEvents& events, std::vector<SumPeak>& peaks) {
+    for (const auto& [energy_key, counts] : events.by_energy)
+        if (counts[2] > counts[1])
+            peaks.push_back({energy_key / 100.0, counts[2], events.words.at(energy_key)});
+}
+
 // The probabilities of one decay branch for one detector (per decay of the parent):
 //   quiet[j]   de-excitation from level j to the ground state leaves nothing in the detector
 //   reached[a] level a is reached at all
@@ -45,24 +69,24 @@ public:
         solve();
     }
 
-    std::vector<LineSummingFactor> factors() const {
-        std::vector<LineSummingFactor> out;
+    // Each line's counts per decay as its peak holds them and as it would hold them
+    // alone.
+    std::vector<LineCounts> line_counts() const {
+        std::vector<LineCounts> out;
         for (std::size_t a = 0; a < count_; ++a)
             for (const auto& step : steps_[a]) {
                 const auto& gamma = branch_.gammas[step.gamma];
                 const double alone = reached_[a] * step.share * step.photon_share *
                                      clamped(detector_.peak(step.energy_kev));
                 const double seen = fed_quiet_[a] * full(a, step.to) * quiet_[step.to];
-                out.push_back(
-                    {gamma.energy_kev, gamma.photons, alone > 0.0 ? seen / alone : 1.0, 0.0});
+                out.push_back({gamma.energy_kev, gamma.photons, seen, alone});
             }
         return out;
     }
 
     // The clean events of the branch (every detected radiation in full energy) by
-    // their summed energy; the sums of two or more radiations that outweigh a single
-    // line there are sum peaks.
-    void add_sum_peaks(std::vector<SumPeak>& peaks) const {
+    // their summed energy, `weight` times, added to `events`.
+    void add_clean_events(CleanEvents& events, double weight) const {
         std::vector<std::map<long, Sum>> at(count_);
         for (std::size_t j = count_; j-- > 1;) {
             add(at[j], 0.0, 0, feed_quiet_[j], "");
@@ -82,15 +106,10 @@ public:
                 }
             }
         }
-        std::map<long, std::array<double, 3>> by_energy;  // counts of 0, 1, 2+ radiations
-        std::map<long, std::string> words;
         for (const auto& [key, sum] : at[0]) {
-            by_energy[key / 4][key % 4] += sum.probability;
-            if (key % 4 == 2) words[key / 4] = sum.words;
+            events.by_energy[key / 4][key % 4] += weight * sum.probability;
+            if (key % 4 == 2) events.words[key / 4] = sum.words;
         }
-        for (const auto& [energy_key, counts] : by_energy)
-            if (counts[2] > counts[1])
-                peaks.push_back({energy_key / 100.0, counts[2], words[energy_key]});
     }
 
 private:
@@ -237,11 +256,69 @@ private:
     }
 };
 
-std::vector<LineSummingFactor> factors_of(const Cascade& cascade,
-                                          const DetectorEfficiencies& detector) {
-    std::vector<LineSummingFactor> all;
+std::vector<LineSummingFactor> factors_from(const std::vector<LineCounts>& counts) {
+    std::vector<LineSummingFactor> out;
+    for (const auto& line : counts)
+        out.push_back(
+            {line.energy_kev, line.photons, line.alone > 0.0 ? line.seen / line.alone : 1.0, 0.0});
+    return out;
+}
+
+// Every energy the branch model asks the detector about, with each cell's relative
+// efficiency there.
+using CellTable = std::map<double, std::vector<double>>;
+
+CellTable cell_table(const Cascade& cascade, const SampleCells& cells) {
+    CellTable table;
+    const auto note = [&](double e) {
+        if (!table.count(e)) table[e] = cells.relative_efficiencies(e);
+    };
+    note(annihilation_kev);
     for (const auto& branch : cascade.branches) {
-        const auto some = BranchModel(branch, detector).factors();
+        for (const auto& gamma : branch.gammas) note(gamma.energy_kev);
+        for (const auto& line : branch.k_xrays) note(line.energy_kev);
+    }
+    return table;
+}
+
+// The detector seen from one cell: its efficiencies times the cell's relative one.
+DetectorEfficiencies at_cell(const DetectorEfficiencies& detector, const SampleCells& cells,
+                             const CellTable& table, std::size_t cell) {
+    const auto relative = [&cells, &table, cell](double e) {
+        const auto at = table.find(e);
+        return at != table.end() ? at->second[cell] : cells.relative_efficiencies(e)[cell];
+    };
+    DetectorEfficiencies out = detector;
+    out.peak = [&detector, relative](double e) { return detector.peak(e) * relative(e); };
+    out.total = [&detector, relative](double e) { return detector.total(e) * relative(e); };
+    return out;
+}
+
+std::vector<LineSummingFactor> factors_of(const Cascade& cascade,
+                                          const DetectorEfficiencies& detector,
+                                          const SampleCells* cells) {
+    std::vector<LineSummingFactor> all;
+    const CellTable table = cells ? cell_table(cascade, *cells) : CellTable{};
+    for (const auto& branch : cascade.branches) {
+        std::vector<LineCounts> counts;
+        if (!cells) {
+            counts = BranchModel(branch, detector).line_counts();
+        } else {
+            // the cells' counts summed by their shares of the activity
+            for (std::size_t c = 0; c < cells->size(); ++c) {
+                const auto some =
+                    BranchModel(branch, at_cell(detector, *cells, table, c)).line_counts();
+                if (counts.empty()) {
+                    counts = some;
+                    for (auto& line : counts) line.seen = line.alone = 0.0;
+                }
+                for (std::size_t i = 0; i < some.size(); ++i) {
+                    counts[i].seen += cells->share(c) * some[i].seen;
+                    counts[i].alone += cells->share(c) * some[i].alone;
+                }
+            }
+        }
+        const auto some = factors_from(counts);
         all.insert(all.end(), some.begin(), some.end());
     }
     return all;
@@ -254,16 +331,15 @@ DetectorEfficiencies scaled(const DetectorEfficiencies& detector, double peak, d
     return out;
 }
 
-}  // namespace
-
-std::vector<LineSummingFactor> summing_factors(const Cascade& cascade,
-                                               const DetectorEfficiencies& detector) {
-    auto factors = factors_of(cascade, detector);
+std::vector<LineSummingFactor> factors_with_uncertainty(const Cascade& cascade,
+                                                        const DetectorEfficiencies& detector,
+                                                        const SampleCells* cells) {
+    auto factors = factors_of(cascade, detector, cells);
     // The factor moves with the efficiencies; one standard uncertainty of each, in turn.
     const auto peak_up =
-        factors_of(cascade, scaled(detector, 1.0 + detector.peak_relative_uncertainty, 1.0));
-    const auto total_up =
-        factors_of(cascade, scaled(detector, 1.0, 1.0 + detector.total_relative_uncertainty));
+        factors_of(cascade, scaled(detector, 1.0 + detector.peak_relative_uncertainty, 1.0), cells);
+    const auto total_up = factors_of(
+        cascade, scaled(detector, 1.0, 1.0 + detector.total_relative_uncertainty), cells);
     for (std::size_t i = 0; i < factors.size(); ++i)
         factors[i].d_factor = std::hypot(peak_up[i].factor - factors[i].factor,
                                          total_up[i].factor - factors[i].factor);
@@ -272,22 +348,7 @@ std::vector<LineSummingFactor> summing_factors(const Cascade& cascade,
     return factors;
 }
 
-const LineSummingFactor* factor_near(const std::vector<LineSummingFactor>& factors,
-                                     double energy_kev, double tolerance_kev) {
-    const LineSummingFactor* nearest = nullptr;
-    for (const auto& line : factors) {
-        const double apart = std::abs(line.energy_kev - energy_kev);
-        if (apart <= tolerance_kev &&
-            (!nearest || apart < std::abs(nearest->energy_kev - energy_kev)))
-            nearest = &line;
-    }
-    return nearest;
-}
-
-std::vector<SumPeak> sum_peaks(const Cascade& cascade, const DetectorEfficiencies& detector,
-                               double least_counts_per_decay) {
-    std::vector<SumPeak> peaks;
-    for (const auto& branch : cascade.branches) BranchModel(branch, detector).add_sum_peaks(peaks);
+std::vector<SumPeak> merged_sum_peaks(std::vector<SumPeak> peaks, double least_counts_per_decay) {
     std::sort(peaks.begin(), peaks.end(),
               [](const auto& a, const auto& b) { return a.energy_kev < b.energy_kev; });
     // Ways to one energy are one peak, named after its largest part.
@@ -306,6 +367,57 @@ std::vector<SumPeak> sum_peaks(const Cascade& cascade, const DetectorEfficiencie
     std::erase_if(merged,
                   [&](const SumPeak& p) { return p.counts_per_decay <= least_counts_per_decay; });
     return merged;
+}
+
+}  // namespace
+
+std::vector<LineSummingFactor> summing_factors(const Cascade& cascade,
+                                               const DetectorEfficiencies& detector) {
+    return factors_with_uncertainty(cascade, detector, nullptr);
+}
+
+std::vector<LineSummingFactor> summing_factors(const Cascade& cascade,
+                                               const DetectorEfficiencies& detector,
+                                               const SampleCells& sample) {
+    return factors_with_uncertainty(cascade, detector, sample.marinelli() ? nullptr : &sample);
+}
+
+const LineSummingFactor* factor_near(const std::vector<LineSummingFactor>& factors,
+                                     double energy_kev, double tolerance_kev) {
+    const LineSummingFactor* nearest = nullptr;
+    for (const auto& line : factors) {
+        const double apart = std::abs(line.energy_kev - energy_kev);
+        if (apart <= tolerance_kev &&
+            (!nearest || apart < std::abs(nearest->energy_kev - energy_kev)))
+            nearest = &line;
+    }
+    return nearest;
+}
+
+std::vector<SumPeak> sum_peaks(const Cascade& cascade, const DetectorEfficiencies& detector,
+                               double least_counts_per_decay) {
+    std::vector<SumPeak> peaks;
+    for (const auto& branch : cascade.branches) {
+        CleanEvents events;
+        BranchModel(branch, detector).add_clean_events(events, 1.0);
+        add_sum_peaks(events, peaks);
+    }
+    return merged_sum_peaks(std::move(peaks), least_counts_per_decay);
+}
+
+std::vector<SumPeak> sum_peaks(const Cascade& cascade, const DetectorEfficiencies& detector,
+                               double least_counts_per_decay, const SampleCells& sample) {
+    if (sample.marinelli()) return sum_peaks(cascade, detector, least_counts_per_decay);
+    std::vector<SumPeak> peaks;
+    const CellTable table = cell_table(cascade, sample);
+    for (const auto& branch : cascade.branches) {
+        CleanEvents events;
+        for (std::size_t c = 0; c < sample.size(); ++c)
+            BranchModel(branch, at_cell(detector, sample, table, c))
+                .add_clean_events(events, sample.share(c));
+        add_sum_peaks(events, peaks);
+    }
+    return merged_sum_peaks(std::move(peaks), least_counts_per_decay);
 }
 
 }  // namespace sorvane::corrections

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cascade_data.h"
+#include "self_attenuation.h"
 
 namespace sorvane::corrections {
 
@@ -46,6 +47,18 @@ struct SumPeak {
 std::vector<LineSummingFactor> summing_factors(const Cascade& cascade,
                                                const DetectorEfficiencies& detector);
 
+// The same for a sample whose efficiency varies through its volume: each cell of
+// `sample` takes the detector's efficiencies times its relative efficiency (peak and
+// total alike), and the lines' counts, in their peaks and alone, are summed over the
+// cells by their shares of the activity before they are divided. A line loses by
+// the mean of the product of its peak efficiency and the other photons' total
+// efficiencies at one point, more than the product of the means where both are high
+// near the detector. A Marinelli beaker's cells are not used (see SampleCells): its
+// factors are those of the mean efficiencies.
+std::vector<LineSummingFactor> summing_factors(const Cascade& cascade,
+                                               const DetectorEfficiencies& detector,
+                                               const SampleCells& sample);
+
 // The factor of the line nearest `energy_kev` within `tolerance_kev`, or nothing.
 const LineSummingFactor* factor_near(const std::vector<LineSummingFactor>& factors,
                                      double energy_kev, double tolerance_kev);
@@ -53,5 +66,8 @@ const LineSummingFactor* factor_near(const std::vector<LineSummingFactor>& facto
 // The sum peaks of `cascade` expected above `least_counts_per_decay`.
 std::vector<SumPeak> sum_peaks(const Cascade& cascade, const DetectorEfficiencies& detector,
                                double least_counts_per_decay);
+// The same over the cells of `sample`, the clean events summed by their shares.
+std::vector<SumPeak> sum_peaks(const Cascade& cascade, const DetectorEfficiencies& detector,
+                               double least_counts_per_decay, const SampleCells& sample);
 
 }  // namespace sorvane::corrections

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "mass_attenuation.h"
 
@@ -84,6 +85,62 @@ double self_attenuation(const Container& container, const DetectorDisk& detector
         }
     }
     return all > 0.0 ? seen / all : 1.0;
+}
+
+SampleCells::SampleCells(const Container& container, const DetectorDisk& detector,
+                         std::function<double(double)> mu_per_cm)
+    : marinelli_(container.kind == Container::Kind::marinelli), mu_per_cm_(std::move(mu_per_cm)) {
+    const bool marinelli = marinelli_;
+    const double outer = container.inner_diameter_cm / 2.0;
+    const double well = marinelli ? container.well_diameter_cm / 2.0 : 0.0;
+    const double well_top = marinelli ? container.well_height_cm : 0.0;
+    const double height = container.fill_height_cm;
+    const double disk_z = (marinelli ? well_top : 0.0) - detector.depth_cm;
+    const double disk_r = detector.diameter_cm / 2.0;
+    const double step_angle = 2.0 * std::numbers::pi / angles;
+    double volume = 0.0;
+    for (int i = 0; i < sample_radii; ++i) {
+        const double r = outer * (i + 0.5) / sample_radii;
+        for (int j = 0; j < sample_heights; ++j) {
+            const double z = height * (j + 0.5) / sample_heights;
+            if (r < well && z < well_top) continue;
+            // one point per ring: the sum over the disk's angles is the same at every
+            // angle of the ring
+            const Point p{r, 0.0, z};
+            std::vector<Ray> rays;
+            for (int k = 0; k < disk_radii; ++k) {
+                const double rd = disk_r * (k + 0.5) / disk_radii;
+                for (int b = 0; b < angles; ++b) {
+                    const Point q{rd * std::cos((b + 0.5) * step_angle),
+                                  rd * std::sin((b + 0.5) * step_angle), disk_z};
+                    const double dx = q.x - p.x, dy = q.y - p.y, dz = q.z - p.z;
+                    const double s2 = dx * dx + dy * dy + dz * dz;
+                    const double s = std::sqrt(s2);
+                    double path = inside_cylinder(p, q, outer, 0.0, height);
+                    if (marinelli) path -= inside_cylinder(p, q, well, 0.0, well_top);
+                    rays.push_back({rd * std::abs(dz) / (s2 * s), path * s});
+                }
+            }
+            rays_.push_back(std::move(rays));
+            share_.push_back(r);
+            volume += r;
+        }
+    }
+    for (auto& share : share_) share /= volume;
+}
+
+std::vector<double> SampleCells::relative_efficiencies(double energy_kev) const {
+    const double mu = mu_per_cm_ ? mu_per_cm_(energy_kev) : 0.0;
+    std::vector<double> out;
+    double mean = 0.0;
+    for (std::size_t c = 0; c < rays_.size(); ++c) {
+        double w = 0.0;
+        for (const auto& ray : rays_[c]) w += ray.weight * std::exp(-mu * ray.path_cm);
+        out.push_back(w);
+        mean += share_[c] * w;
+    }
+    for (auto& w : out) w = mean > 0.0 ? w / mean : 1.0;
+    return out;
 }
 
 TransferFactor attenuation_transfer(const AttenuationTable& table, const Container& container,

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "mass_attenuation.h"
 #include "sample_matter.h"
@@ -41,6 +43,36 @@ struct SampleMatter {
 // standard and left out). Midpoint sums: 12 radii x 12 heights x 16 angles of the
 // sample, 6 radii x 16 angles of the disk.
 double self_attenuation(const Container& container, const DetectorDisk& detector, double mu_per_cm);
+
+// The sample of `container` in the cells of the grid above (12 radii x 12 heights; the
+// angle sums out by symmetry), each with its share of the activity (its volume) and,
+// at each energy, its point efficiency relative to the sample's mean: w / <w>, w the
+// sum over the disk of |cos theta| / s^2 exp(-mu l), the same integrand as
+// self_attenuation's, so that the share-weighted mean of w(mu) / w(0) is its factor.
+// `mu_per_cm` gives the sample's linear attenuation coefficient at an energy (keV).
+class SampleCells {
+public:
+    SampleCells(const Container& container, const DetectorDisk& detector,
+                std::function<double(double)> mu_per_cm);
+
+    // A Marinelli beaker's disk sees the sample only from above its plane, not the
+    // crystal's side the beaker surrounds: its cells are no point efficiencies to use.
+    bool marinelli() const { return marinelli_; }
+    std::size_t size() const { return share_.size(); }
+    double share(std::size_t cell) const { return share_[cell]; }
+    // w / <w> of every cell at one energy; their share-weighted mean is 1
+    std::vector<double> relative_efficiencies(double energy_kev) const;
+
+private:
+    struct Ray {
+        double weight = 0.0;   // |cos theta| / s^2 times the disk element
+        double path_cm = 0.0;  // in the sample
+    };
+    bool marinelli_ = false;
+    std::vector<double> share_;
+    std::vector<std::vector<Ray>> rays_;
+    std::function<double(double)> mu_per_cm_;
+};
 
 struct TransferFactor {
     std::optional<double> factor;  // eff(sample) = eff(standard) * factor

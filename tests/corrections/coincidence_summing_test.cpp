@@ -83,6 +83,57 @@ TEST(CoincidenceSumming, FactorsOfSmallCascadesByHand) {
     }
 }
 
+// A rod on the axis (0.01 cm across, 4 cm high, no attenuation) 1 cm above a disk 6 cm
+// across: a point at height h above the disk sees w(h) = 1 - h / sqrt(h^2 + 9) (the
+// on-axis disk), so by hand with the integrals of w and w^2 over h from 1 to 5,
+//   int w = 4 - sqrt(34) + sqrt(10) = 1.331326,
+//   int w^2 = [2h - 2 sqrt(h^2 + 9) - 3 atan(h / 3)] = 0.536773,
+// K = <w^2> / <w>^2 = 4 * 0.536773 / 1.331326^2 = 1.211384. With peak 0.1 and total 0.3
+// everywhere on average, a two-step line keeps 1 - 0.3 K = 0.636585 (0.7 with the mean
+// efficiencies), the crossover 1 + 0.9 K = 2.090245 (0.01 + 0.009 K over 0.01), the sum
+// peak 0.1 * 0.1 * K = 0.0121138 per decay. Far below (100 m) K is 1. The midpoint sums
+// (12 heights, 6 disk radii) put K 0.1 % high, within the tolerances.
+TEST(CoincidenceSumming, VolumeAveragedFactorsByHand) {
+    const Container rod{Container::Kind::cylinder, 0.01, 4.0};
+    const auto no_matter = [](double) { return 0.0; };
+    const SampleCells near(rod, {6.0, 1.0}, no_matter);
+    const SampleCells far(rod, {6.0, 10000.0}, no_matter);
+    const std::string crossover =
+        "T,level,2500,,2500,100,,,feeding\nT,gamma,2500,1200,1300,90,,,gamma\n"
+        "T,gamma,2500,0,2500,10,,,gamma\nT,gamma,1200,0,1200,90,,,gamma\n";
+    struct Case {
+        const char* what;
+        const SampleCells* sample;
+        std::string rows;
+        double energy_kev;
+        double expected;
+        double tolerance;
+    };
+    const Case cases[] = {
+        {"two-step, upper", &near, two_step, 1300, 0.636585, 1e-3},
+        {"two-step, lower", &near, two_step, 1200, 0.636585, 1e-3},
+        {"crossover gains", &near, crossover, 2500, 2.090245, 2e-3},
+        {"crossover, lower line", &near, crossover, 1200, 0.636585, 1e-3},
+        {"far below", &far, two_step, 1300, 0.7, 1e-4},
+    };
+    for (const auto& c : cases) {
+        const auto factors = summing_factors(cascade_of(c.rows), flat(0.1, 0.3), *c.sample);
+        const auto* line = factor_near(factors, c.energy_kev, 0.5);
+        ASSERT_NE(line, nullptr) << c.what;
+        EXPECT_NEAR(line->factor, c.expected, c.tolerance) << c.what;
+    }
+    const auto peaks = sum_peaks(cascade_of(two_step), flat(0.1, 0.3), 1e-4, near);
+    ASSERT_EQ(peaks.size(), 1u);
+    EXPECT_NEAR(peaks[0].energy_kev, 2500.0, 0.01);
+    EXPECT_NEAR(peaks[0].counts_per_decay, 0.0121138, 2e-5);
+    // a Marinelli beaker's cells are not used: the mean efficiencies' 0.7
+    const SampleCells beaker({Container::Kind::marinelli, 10.0, 8.0, 7.0, 6.0}, {5.0, 1.0},
+                             no_matter);
+    const auto factors = summing_factors(cascade_of(two_step), flat(0.1, 0.3), beaker);
+    ASSERT_NE(factor_near(factors, 1300, 0.5), nullptr);
+    EXPECT_DOUBLE_EQ(factor_near(factors, 1300, 0.5)->factor, 0.7);
+}
+
 Cascade shipped(const char* nuclide) {
     RealFileSystem fs;
     const auto library = load_cascades(fs, {std::string(SORVANE_NUCLIDE_DATA) + "cascades.csv"});

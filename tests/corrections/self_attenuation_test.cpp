@@ -46,6 +46,34 @@ TEST(SelfAttenuation, FarDetectorGivesTheSlabFactor) {
     EXPECT_DOUBLE_EQ(self_attenuation(jar, far, 0.0), 1.0);
 }
 
+// The cells of a jar share its volume (by radius: ring volumes grow as r) and their
+// relative efficiencies average to 1 at each energy; attenuation favours the bottom
+// layers more than the solid angle alone does; far below, every cell sees the same.
+TEST(SelfAttenuation, SampleCellsShareTheVolume) {
+    const Container jar{Container::Kind::cylinder, 6.0, 4.0};
+    const SampleCells cells(jar, {5.0, 1.0}, [](double e) { return e < 500.0 ? 0.3 : 0.0; });
+    ASSERT_EQ(cells.size(), 144u);
+    double shares = 0.0, mean_low = 0.0, mean_high = 0.0;
+    const auto low = cells.relative_efficiencies(100.0);    // mu 0.3 /cm
+    const auto high = cells.relative_efficiencies(1000.0);  // no attenuation
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        shares += cells.share(c);
+        mean_low += cells.share(c) * low[c];
+        mean_high += cells.share(c) * high[c];
+    }
+    EXPECT_NEAR(shares, 1.0, 1e-12);
+    EXPECT_NEAR(mean_low, 1.0, 1e-12);
+    EXPECT_NEAR(mean_high, 1.0, 1e-12);
+    // cell 12 i + j: radius step i, height step j; the innermost ring's bottom cell (0)
+    // and top cell (11); the outermost ring (radius 11.5 steps) holds 23 times the
+    // innermost's (0.5 steps)
+    EXPECT_GT(high[0], high[11]);
+    EXPECT_GT(low[0] / low[11], high[0] / high[11]);
+    EXPECT_NEAR(cells.share(143) / cells.share(0), 23.0, 1e-9);
+    const SampleCells far(jar, {5.0, 10000.0}, [](double) { return 0.0; });
+    for (double r : far.relative_efficiencies(661.7)) EXPECT_NEAR(r, 1.0, 1e-3);
+}
+
 TEST(SelfAttenuation, ShapesAndMatter) {
     const Container jar{Container::Kind::cylinder, 6.0, 4.0};
     const DetectorDisk disk{5.0, 1.0};

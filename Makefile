@@ -60,6 +60,7 @@ bench: build
 	@if [ -d "$(REALDATA)/reference/iaea2002" ]; then \
 	    $(BUILD)/bench/summing/iaea_factors $(REALDATA)/reference/iaea2002 data/nuclides; fi
 	$(BUILD)/bench/summing/iaea_attenuation data/nuclides
+	python3 bench/summing/run_sum_spectra.py $(BUILD) data/nuclides $(BUILD)/bench-sum-spectra
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

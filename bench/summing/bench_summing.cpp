@@ -3,6 +3,7 @@
 // detector_model.h) at two distances, the clean full-energy events counted per line,
 // and the activity of each line found from its counts with and without the factors.
 // Usage: bench_summing CASCADES.csv [decays] [seed]
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -40,12 +41,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench_summing CASCADES.csv [decays] [seed]\n");
         return 2;
     }
-    std::ifstream in(argv[1]);
-    std::stringstream text;
-    text << in.rdbuf();
-    corrections::CascadeLibrary library;
-    corrections::add_cascades(library, text.str(), argv[1]);
-    for (const auto& p : library.problems) std::fprintf(stderr, "%s\n", p.c_str());
+    const corrections::CascadeLibrary library = bench::read_cascades_file(argv[1]);
     const long decays = argc > 2 ? std::atol(argv[2]) : 2000000;
     std::mt19937_64 random(argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 20021101u);
     const double half_width = 0.3, least_counts = 400.0, sum_peak_least = 50.0;
@@ -106,35 +102,24 @@ int main(int argc, char** argv) {
                 }
             // Sum peaks: clean-event clusters above 100 keV that are no gamma line.
             int seen = 0, named = 0;
-            double cluster_at = -1.0, cluster = 0.0, weighted = 0.0;
-            auto close_cluster = [&]() {
-                if (cluster < sum_peak_least) return;
-                const double e = weighted / cluster;
+            for (const auto& [e, cluster] : bench::clean_clusters(count)) {
+                if (cluster < sum_peak_least) continue;
                 // the annihilation line is a library entry of its own, not a sum peak
-                if (e < 100.0 || std::abs(e - corrections::annihilation_kev) < 1.0) return;
+                if (e < 100.0 || std::abs(e - corrections::annihilation_kev) < 1.0) continue;
+                bool line = false;
                 for (const auto& b : cascade->branches)
-                    for (const auto& o : b.gammas)
-                        if (std::abs(o.energy_kev - e) < 1.0) return;
+                    for (const auto& o : b.gammas) line = line || std::abs(o.energy_kev - e) < 1.0;
+                if (line) continue;
                 ++seen;
-                for (const auto& p : predicted)
-                    if (std::abs(p.energy_kev - e) < 1.0) {
-                        ++named;
-                        return;
-                    }
-                std::fprintf(stderr, "%s: sum peak at %.2f keV (%.0f counts) not named\n", name, e,
-                             cluster);
-            };
-            for (const auto& [key, n] : count.full_energy) {
-                const double e = key / 100.0;
-                if (cluster_at >= 0.0 && e - cluster_at > 0.5) {
-                    close_cluster();
-                    cluster = weighted = 0.0;
-                }
-                cluster += n;
-                weighted += n * e;
-                cluster_at = e;
+                const bool predicted_there =
+                    std::any_of(predicted.begin(), predicted.end(),
+                                [&](const auto& p) { return std::abs(p.energy_kev - e) < 1.0; });
+                if (predicted_there)
+                    ++named;
+                else
+                    std::fprintf(stderr, "%s: sum peak at %.2f keV (%.0f counts) not named\n", name,
+                                 e, cluster);
             }
-            close_cluster();
             sum_seen += seen;
             sum_named += named;
             if (raw.lines == 0) continue;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace sorvane::bench {
@@ -152,6 +155,33 @@ double simulated_photons(const corrections::Cascade& cascade, const corrections:
             }
     }
     return 0.0;
+}
+
+corrections::CascadeLibrary read_cascades_file(const char* path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    corrections::CascadeLibrary library;
+    corrections::add_cascades(library, text.str(), path);
+    for (const auto& p : library.problems) std::fprintf(stderr, "%s\n", p.c_str());
+    return library;
+}
+
+std::vector<std::pair<double, double>> clean_clusters(const SimulatedCount& count) {
+    std::vector<std::pair<double, double>> out;
+    double last = -1.0, n = 0.0, weighted = 0.0;
+    for (const auto& [key, counts] : count.full_energy) {
+        const double e = key / 100.0;
+        if (last >= 0.0 && e - last > 0.5) {
+            out.emplace_back(weighted / n, n);
+            n = weighted = 0.0;
+        }
+        n += counts;
+        weighted += counts * e;
+        last = e;
+    }
+    if (n > 0.0) out.emplace_back(weighted / n, n);
+    return out;
 }
 
 double SimulatedCount::peak(double energy_kev, double half_width_kev) const {

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "corrections/cascade_data.h"
@@ -23,6 +24,13 @@ struct SimulatedCount {
     // The clean events within `half_width_kev` of `energy_kev`.
     double peak(double energy_kev, double half_width_kev) const;
 };
+
+// The cascades of a file, its problems printed to stderr.
+corrections::CascadeLibrary read_cascades_file(const char* path);
+
+// The clean events in clusters no more than 0.5 keV apart: each cluster's mean energy
+// and its counts, in energy order.
+std::vector<std::pair<double, double>> clean_clusters(const SimulatedCount& count);
 
 // Photons of the gamma `g` per decay in the simulated world: the level populations of
 // the scheme as the simulation follows it (feedings normalised to one decay).

@@ -10,6 +10,7 @@
 // pillbox's matrix into the detector, and the Marinelli beaker seen by a crystal with
 // its side.
 // Usage: iaea_factors IAEA2002_FOLDER NUCLIDE_DATA_FOLDER [PT_OUT_FOLDER]
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -350,6 +351,32 @@ double marinelli_k(const corrections::Container& beaker, double diameter_cm, dou
     return two * volume / (one * one);
 }
 
+// The QCD1 point source's Cs-137 661.7 keV peak efficiency (2819 gamma/s on
+// 2001-05-01 12:00 GMT, certificate) in two counts of one detector, the point-source
+// background taken off; 0 where a spectrum cannot be read.
+std::array<double, 2> qcd_cs137_efficiencies(const std::string& folder,
+                                             const nuclides::LineLibrary& lines, bool big,
+                                             const std::array<const char*, 2>& names,
+                                             const std::array<const char*, 2>& starts) {
+    const double qcd_reference = *activity::seconds_of_date("2001-05-01 12:00:00");
+    const auto* cs137 = lines.facts("Cs-137");
+    const auto background =
+        bench::read_iaea_spectrum(folder, big ? "BGBIGPOINT" : "BGSMALLPOINT", big);
+    std::array<double, 2> eps{0.0, 0.0};
+    for (std::size_t i = 0; i < 2; ++i) {
+        auto spectrum = bench::read_iaea_spectrum(folder, names[i], big);
+        if (!spectrum || !cs137) continue;
+        bench::calibrate_on(*spectrum, background ? &*background : nullptr, {661.6553});
+        const auto peak =
+            bench::window_area(*spectrum, background ? &*background : nullptr, 661.6553);
+        const auto decay = activity::decay_correction(
+            {cs137->half_life_seconds(), 0.0, *activity::seconds_of_date(starts[i]) - qcd_reference,
+             spectrum->real_time_s});
+        if (peak) eps[i] = peak->area / (spectrum->counts.live_time_s * 2819.0 * decay.factor);
+    }
+    return eps;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -604,23 +631,8 @@ int main(int argc, char** argv) {
     // against the pillbox standard: Cs-137 661.7 keV (2819 gamma/s on 2001-05-01 12:00
     // GMT, certificate), a single line.
     {
-        const double qcd_reference = *activity::seconds_of_date("2001-05-01 12:00:00");
-        const auto* cs137 = lines.facts("Cs-137");
-        const auto background = bench::read_iaea_spectrum(folder, "BGBIGPOINT", true);
-        double eps[2] = {0.0, 0.0};
-        const char* names[2] = {"QCDBIG0", "QCDBIG20"};
-        const char* starts[2] = {"2002-11-11 09:24:31", "2002-11-12 11:38:07"};
-        for (int i = 0; i < 2; ++i) {
-            auto spectrum = bench::read_iaea_spectrum(folder, names[i], true);
-            if (!spectrum || !cs137) continue;
-            bench::calibrate_on(*spectrum, background ? &*background : nullptr, {661.6553});
-            const auto peak =
-                bench::window_area(*spectrum, background ? &*background : nullptr, 661.6553);
-            const auto decay = activity::decay_correction(
-                {cs137->half_life_seconds(), 0.0,
-                 *activity::seconds_of_date(starts[i]) - qcd_reference, spectrum->real_time_s});
-            if (peak) eps[i] = peak->area / (spectrum->counts.live_time_s * 2819.0 * decay.factor);
-        }
+        const auto eps = qcd_cs137_efficiencies(folder, lines, true, {"QCDBIG0", "QCDBIG20"},
+                                                {"2002-11-11 09:24:31", "2002-11-12 11:38:07"});
         std::printf(
             "\n### The disk's depth: QCD1 point source on BIG, Cs-137 661.7 keV\n\n"
             "measured: end cap %.5f, 20 cm %.6f, pillbox standard (curve) %.5f; "
@@ -742,23 +754,8 @@ int main(int argc, char** argv) {
     // disk model (which sees the beaker only from above the disk): the QCD1 point source
     // on SMALL's end cap and at 10 cm, Cs-137 661.7 keV, against the Marinelli standard.
     {
-        const double qcd_reference = *activity::seconds_of_date("2001-05-01 12:00:00");
-        const auto* cs137 = lines.facts("Cs-137");
-        const auto background = bench::read_iaea_spectrum(folder, "BGSMALLPOINT", false);
-        double eps[2] = {0.0, 0.0};
-        const char* names[2] = {"QCDSMALL0", "QCDSMALL10"};
-        const char* starts[2] = {"2002-11-11 13:34:31", "2002-11-14 10:40:00"};
-        for (int i = 0; i < 2; ++i) {
-            auto spectrum = bench::read_iaea_spectrum(folder, names[i], false);
-            if (!spectrum || !cs137) continue;
-            bench::calibrate_on(*spectrum, background ? &*background : nullptr, {661.6553});
-            const auto peak =
-                bench::window_area(*spectrum, background ? &*background : nullptr, 661.6553);
-            const auto decay = activity::decay_correction(
-                {cs137->half_life_seconds(), 0.0,
-                 *activity::seconds_of_date(starts[i]) - qcd_reference, spectrum->real_time_s});
-            if (peak) eps[i] = peak->area / (spectrum->counts.live_time_s * 2819.0 * decay.factor);
-        }
+        const auto eps = qcd_cs137_efficiencies(folder, lines, false, {"QCDSMALL0", "QCDSMALL10"},
+                                                {"2002-11-11 13:34:31", "2002-11-14 10:40:00"});
         std::printf(
             "\n### The Marinelli beaker and SMALL: QCD1 point source, Cs-137 661.7 keV\n\n"
             "measured: end cap %.5f, 10 cm %.5f, Marinelli standard (curve) %.5f; end cap / "

@@ -21,6 +21,9 @@ import os
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "efficiency"))
+from run_iaea_efficiency import table  # noqa: E402  (the rows of a .res section)
+
 FWHM_POINTS = ["305", "1.84", "3330", "3.86"]  # channels of 0.4 keV: FWHM^2 = 0.36 + 0.0015 E
 SPECIAL = {"Annihilation-511", "Pb-Xray"}
 REFERENCE = "2026-01-01 12:00:00"
@@ -28,25 +31,6 @@ REFERENCE = "2026-01-01 12:00:00"
 
 def fwhm_kev(e):
     return math.sqrt(0.36 + 0.0015 * e)
-
-
-def section(path, name):
-    rows, header, inside = [], None, False
-    with open(path) as f:
-        for line in f:
-            line = line.rstrip("\r\n")
-            if line.startswith("["):
-                inside = line == name
-                header = None
-                continue
-            if not inside or not line.strip() or (header is None and " = " in line):
-                continue
-            fields = line.split()
-            if header is None:
-                header = fields
-            else:
-                rows.append(dict(zip(header, fields)))
-    return rows
 
 
 def main():
@@ -78,8 +62,8 @@ def main():
             mine = [t for t in truth if t["geometry"] == geometry and t["spectrum"] == name]
             nuclide = mine[0]["nuclide"]
             res = os.path.join(out, name + ".res")
-            nuclides = section(res, "[nuclides]")
-            peaks = section(res, "[peaks]")
+            nuclides = table(res, "[nuclides]")
+            peaks = table(res, "[peaks]")
             row = next((r for r in nuclides if r.get("nuclide") == nuclide), {})
             false = [r["nuclide"] for r in nuclides
                      if r.get("identified") == "yes" and r["nuclide"] != nuclide and r["nuclide"] not in SPECIAL]

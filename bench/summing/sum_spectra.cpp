@@ -1,7 +1,7 @@
 // Synthetic spectra of cascades for the whole runtime: decays of the shipped cascades
 // are followed one by one through the smooth invented end-cap detector
-// (detector_model.h) and at 0.3 of its efficiencies; every event's deposited energy (full-energy photons,
-// and partial deposits spread evenly up to the photon's Compton edge) is smeared by a
+// (detector_model.h) and at 0.3 of its efficiencies; every event's deposited energy (full-energy
+// photons, and partial deposits spread evenly up to the photon's Compton edge) is smeared by a
 // resolution of FWHM^2 = 0.36 + 0.0015 E keV^2 and counted into a CHN file of 8192
 // channels of 0.4 keV, over a flat room background of 2 counts a channel. Beside the
 // spectra: each geometry's peak-efficiency curve and the detector's peak-to-total
@@ -24,6 +24,7 @@
 #include "activity/efficiency_file.h"
 #include "cascade_simulation.h"
 #include "corrections/cascade_data.h"
+#include "corrections/coincidence_summing.h"
 #include "corrections/peak_to_total.h"
 #include "detector_model.h"
 #include "platform/real_platform.h"
@@ -59,8 +60,8 @@ activity::EfficiencyCurve efficiency_curve(const corrections::DetectorEfficienci
     const activity::EfficiencyCurve curve = activity::fit_efficiency(points, 5, name).curve;
     double worst = 0.0, at = 0.0;
     for (const auto& p : points) {
-        const double off = activity::evaluate_efficiency(curve, p.energy_kev).efficiency /
-                               p.efficiency - 1.0;
+        const double off =
+            activity::evaluate_efficiency(curve, p.energy_kev).efficiency / p.efficiency - 1.0;
         if (std::abs(off) > std::abs(worst)) worst = off, at = p.energy_kev;
     }
     std::printf("%s: efficiency curve within %+.1f %% of the model (worst at %.0f keV)\n",
@@ -116,37 +117,31 @@ void write_spectrum(const std::vector<double>& events, double live_s, const std:
     spectrum.chn_trailer.ecal_c1 = static_cast<float>(kev_per_channel);
     RealFileSystem fs;
     const FsResult wrote = write_chn(spectrum, fs);
-    if (!wrote.ok()) std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), wrote.reason.c_str());
+    if (!wrote.ok())
+        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), wrote.reason.c_str());
 }
 
-// Clean-event clusters (0.5 keV apart at most) that no radiation of the scheme makes alone.
-std::vector<std::pair<double, double>> sum_clusters(const bench::SimulatedCount& count,
-                                                    const corrections::Cascade& cascade) {
+// Clean-event clusters (0.5 keV apart at most) that no radiation of the scheme makes
+// alone: no X-ray, and no gamma line giving 1 % of the cluster by itself (a crossover
+// line such as Co-60's 2505.7 keV leaves its sum peak a sum peak).
+std::vector<std::pair<double, double>> sum_clusters(
+    const bench::SimulatedCount& count, const corrections::Cascade& cascade,
+    const corrections::DetectorEfficiencies& detector) {
     std::vector<std::pair<double, double>> out;
-    double last = -1.0, n = 0.0, weighted = 0.0;
-    auto close = [&]() {
-        if (n < sum_peak_least) return;
-        const double e = weighted / n;
-        if (e < 100.0 || std::abs(e - corrections::annihilation_kev) < 1.0) return;
+    for (const auto& [e, n] : bench::clean_clusters(count)) {
+        if (n < sum_peak_least || e < 100.0 || std::abs(e - corrections::annihilation_kev) < 1.0)
+            continue;
+        bool alone = false;
         for (const auto& b : cascade.branches) {
             for (const auto& g : b.gammas)
-                if (std::abs(g.energy_kev - e) < 1.0) return;
-            for (const auto& x : b.k_xrays)
-                if (std::abs(x.energy_kev - e) < 1.0) return;
+                alone = alone || (std::abs(g.energy_kev - e) < 1.0 &&
+                                  bench::simulated_photons(cascade, g) *
+                                          detector.peak(g.energy_kev) * count.decays >=
+                                      0.01 * n);
+            for (const auto& x : b.k_xrays) alone = alone || std::abs(x.energy_kev - e) < 1.0;
         }
-        out.emplace_back(e, n);
-    };
-    for (const auto& [key, counts] : count.full_energy) {
-        const double e = key / 100.0;
-        if (last >= 0.0 && e - last > 0.5) {
-            close();
-            n = weighted = 0.0;
-        }
-        n += counts;
-        weighted += counts * e;
-        last = e;
+        if (!alone) out.emplace_back(e, n);
     }
-    close();
     return out;
 }
 
@@ -157,12 +152,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: sum_spectra CASCADES.csv OUT_DIR [decays] [seed]\n");
         return 2;
     }
-    std::ifstream in(argv[1]);
-    std::stringstream text;
-    text << in.rdbuf();
-    corrections::CascadeLibrary library;
-    corrections::add_cascades(library, text.str(), argv[1]);
-    for (const auto& p : library.problems) std::fprintf(stderr, "%s\n", p.c_str());
+    const corrections::CascadeLibrary library = bench::read_cascades_file(argv[1]);
     const std::string out = std::string(argv[2]) + "/";
     const long decays = argc > 3 ? std::atol(argv[3]) : 4000000;
     std::mt19937_64 random(argc > 4 ? std::strtoull(argv[4], nullptr, 10) : 20021101u);
@@ -183,8 +173,12 @@ int main(int argc, char** argv) {
             std::string base = name;
             base.erase(std::remove(base.begin(), base.end(), '-'), base.end());
             write_spectrum(count.events, live_s, folder + base + ".chn", random);
-            truth << geometry << ',' << base << ",activity," << name << ',' << activity_bq
-                  << ",\n";
+            truth << geometry << ',' << base << ",activity," << name << ',' << activity_bq << ",\n";
+            // The model's factors with the detector's own efficiencies, beside which the
+            // runtime's, from its fitted curves, can be read.
+            for (const auto& f : corrections::summing_factors(*cascade, detector))
+                truth << geometry << ',' << base << ",factor," << name << ',' << f.energy_kev << ','
+                      << f.factor << '\n';
             // A line's counts as its photons alone would give them (no summing), so that
             // a crossover gamma (Co-60 2505.7 keV) does not pass for its sum peak.
             for (const auto& b : cascade->branches)
@@ -192,11 +186,10 @@ int main(int argc, char** argv) {
                     if (const double n = bench::simulated_photons(*cascade, g) *
                                          detector.peak(g.energy_kev) * decays;
                         n >= sum_peak_least)
-                        truth << geometry << ',' << base << ",line," << name << ','
-                              << g.energy_kev << ',' << n << '\n';
-            for (const auto& [e, n] : sum_clusters(count, *cascade))
-                truth << geometry << ',' << base << ",sum," << name << ',' << e << ',' << n
-                      << '\n';
+                        truth << geometry << ',' << base << ",line," << name << ',' << g.energy_kev
+                              << ',' << n << '\n';
+            for (const auto& [e, n] : sum_clusters(count, *cascade, detector))
+                truth << geometry << ',' << base << ",sum," << name << ',' << e << ',' << n << '\n';
         }
     }
     std::printf("spectra, curves and truth.csv written to %s (%ld decays each, %.0f s)\n",

@@ -44,6 +44,7 @@ std::optional<AttenuationTable> read_attenuation_table(std::string_view text,
     std::istringstream in{std::string(text)};
     std::string line;
     bool header = true;
+    int rows = 0;
     for (int number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
@@ -68,6 +69,12 @@ std::optional<AttenuationTable> read_attenuation_table(std::string_view text,
             return std::nullopt;
         }
         table.by_z[z].push_back({energy, value});
+        ++rows;
+    }
+    // An empty or cut file would give every sample no attenuation at all.
+    if (rows == 0) {
+        problem = path + " line 1: no rows of z,energy_keV,cm2_per_g";
+        return std::nullopt;
     }
     return table;
 }

@@ -45,87 +45,91 @@ double inside_cylinder(const Point& p, const Point& q, double r, double z0, doub
     return std::max(0.0, high - low);
 }
 
+// The sample and the disk in one frame: the sample from z = 0 up, the disk below it
+// (below the well's top for a Marinelli beaker).
+struct Geometry {
+    bool marinelli = false;
+    double outer = 0.0, well = 0.0, well_top = 0.0, height = 0.0, disk_z = 0.0, disk_r = 0.0;
+
+    Geometry(const Container& container, const DetectorDisk& detector)
+        : marinelli(container.kind == Container::Kind::marinelli),
+          outer(container.inner_diameter_cm / 2.0),
+          well(marinelli ? container.well_diameter_cm / 2.0 : 0.0),
+          well_top(marinelli ? container.well_height_cm : 0.0),
+          height(container.fill_height_cm),
+          disk_z((marinelli ? container.well_height_cm : 0.0) - detector.depth_cm),
+          disk_r(detector.diameter_cm / 2.0) {}
+
+    // The cell centres of the sample, ring by ring: radius and height.
+    template <typename Visit>
+    void each_cell(Visit visit) const {
+        for (int i = 0; i < sample_radii; ++i) {
+            const double r = outer * (i + 0.5) / sample_radii;
+            for (int j = 0; j < sample_heights; ++j) {
+                const double z = height * (j + 0.5) / sample_heights;
+                if (r < well && z < well_top) continue;  // the well holds no sample
+                visit(r, z);
+            }
+        }
+    }
+
+    // From p to each element of the disk: |cos theta| / s^2 times the element's
+    // radius, and the path through the sample.
+    template <typename Visit>
+    void each_ray(const Point& p, Visit visit) const {
+        const double step_angle = 2.0 * std::numbers::pi / angles;
+        for (int k = 0; k < disk_radii; ++k) {
+            const double rd = disk_r * (k + 0.5) / disk_radii;
+            for (int b = 0; b < angles; ++b) {
+                const Point q{rd * std::cos((b + 0.5) * step_angle),
+                              rd * std::sin((b + 0.5) * step_angle), disk_z};
+                const double dx = q.x - p.x, dy = q.y - p.y, dz = q.z - p.z;
+                const double s2 = dx * dx + dy * dy + dz * dz;
+                const double s = std::sqrt(s2);
+                double path = inside_cylinder(p, q, outer, 0.0, height);
+                if (marinelli) path -= inside_cylinder(p, q, well, 0.0, well_top);
+                visit(rd * std::abs(dz) / (s2 * s), path * s);
+            }
+        }
+    }
+};
+
 }  // namespace
 
 double self_attenuation(const Container& container, const DetectorDisk& detector,
                         double mu_per_cm) {
-    const bool marinelli = container.kind == Container::Kind::marinelli;
-    const double outer = container.inner_diameter_cm / 2.0;
-    const double well = marinelli ? container.well_diameter_cm / 2.0 : 0.0;
-    const double well_top = marinelli ? container.well_height_cm : 0.0;
-    const double height = container.fill_height_cm;
-    const double disk_z = (marinelli ? well_top : 0.0) - detector.depth_cm;
-    const double disk_r = detector.diameter_cm / 2.0;
+    const Geometry g(container, detector);
     const double step_angle = 2.0 * std::numbers::pi / angles;
     double seen = 0.0, all = 0.0;
-    for (int i = 0; i < sample_radii; ++i) {
-        const double r = outer * (i + 0.5) / sample_radii;
-        for (int j = 0; j < sample_heights; ++j) {
-            const double z = height * (j + 0.5) / sample_heights;
-            if (r < well && z < well_top) continue;  // the well holds no sample
-            for (int a = 0; a < angles; ++a) {
-                const Point p{r * std::cos(a * step_angle), r * std::sin(a * step_angle), z};
-                for (int k = 0; k < disk_radii; ++k) {
-                    const double rd = disk_r * (k + 0.5) / disk_radii;
-                    for (int b = 0; b < angles; ++b) {
-                        const Point q{rd * std::cos((b + 0.5) * step_angle),
-                                      rd * std::sin((b + 0.5) * step_angle), disk_z};
-                        const double dx = q.x - p.x, dy = q.y - p.y, dz = q.z - p.z;
-                        const double s2 = dx * dx + dy * dy + dz * dz;
-                        const double s = std::sqrt(s2);
-                        // volume element r dr dz dphi, disk element rd drd dphi
-                        const double weight = r * rd * std::abs(dz) / (s2 * s);
-                        double path = inside_cylinder(p, q, outer, 0.0, height);
-                        if (marinelli) path -= inside_cylinder(p, q, well, 0.0, well_top);
-                        seen += weight * std::exp(-mu_per_cm * path * s);
-                        all += weight;
-                    }
-                }
-            }
+    g.each_cell([&](double r, double z) {
+        for (int a = 0; a < angles; ++a) {
+            const Point p{r * std::cos(a * step_angle), r * std::sin(a * step_angle), z};
+            // volume element r dr dz dphi, disk element rd drd dphi
+            g.each_ray(p, [&](double weight, double path_cm) {
+                seen += r * weight * std::exp(-mu_per_cm * path_cm);
+                all += r * weight;
+            });
         }
-    }
+    });
     return all > 0.0 ? seen / all : 1.0;
 }
 
 SampleCells::SampleCells(const Container& container, const DetectorDisk& detector,
                          std::function<double(double)> mu_per_cm)
     : marinelli_(container.kind == Container::Kind::marinelli), mu_per_cm_(std::move(mu_per_cm)) {
-    const bool marinelli = marinelli_;
-    const double outer = container.inner_diameter_cm / 2.0;
-    const double well = marinelli ? container.well_diameter_cm / 2.0 : 0.0;
-    const double well_top = marinelli ? container.well_height_cm : 0.0;
-    const double height = container.fill_height_cm;
-    const double disk_z = (marinelli ? well_top : 0.0) - detector.depth_cm;
-    const double disk_r = detector.diameter_cm / 2.0;
-    const double step_angle = 2.0 * std::numbers::pi / angles;
+    const Geometry g(container, detector);
     double volume = 0.0;
-    for (int i = 0; i < sample_radii; ++i) {
-        const double r = outer * (i + 0.5) / sample_radii;
-        for (int j = 0; j < sample_heights; ++j) {
-            const double z = height * (j + 0.5) / sample_heights;
-            if (r < well && z < well_top) continue;
-            // one point per ring: the sum over the disk's angles is the same at every
-            // angle of the ring
-            const Point p{r, 0.0, z};
-            std::vector<Ray> rays;
-            for (int k = 0; k < disk_radii; ++k) {
-                const double rd = disk_r * (k + 0.5) / disk_radii;
-                for (int b = 0; b < angles; ++b) {
-                    const Point q{rd * std::cos((b + 0.5) * step_angle),
-                                  rd * std::sin((b + 0.5) * step_angle), disk_z};
-                    const double dx = q.x - p.x, dy = q.y - p.y, dz = q.z - p.z;
-                    const double s2 = dx * dx + dy * dy + dz * dz;
-                    const double s = std::sqrt(s2);
-                    double path = inside_cylinder(p, q, outer, 0.0, height);
-                    if (marinelli) path -= inside_cylinder(p, q, well, 0.0, well_top);
-                    rays.push_back({rd * std::abs(dz) / (s2 * s), path * s});
-                }
-            }
-            rays_.push_back(std::move(rays));
-            share_.push_back(r);
-            volume += r;
-        }
-    }
+    g.each_cell([&](double r, double z) {
+        // one point per ring: the sum over the disk's angles is the same at every
+        // angle of the ring
+        std::vector<Ray> rays;
+        g.each_ray({r, 0.0, z}, [&](double weight, double path_cm) {
+            rays.push_back({weight, path_cm});
+        });
+        rays_.push_back(std::move(rays));
+        share_.push_back(r);
+        volume += r;
+    });
     for (auto& share : share_) share /= volume;
 }
 

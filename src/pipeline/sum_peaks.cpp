@@ -12,6 +12,8 @@ constexpr double same_line_kev = 0.5;
 // The prediction's relative uncertainty beside the counts'.
 constexpr double prediction_uncertainty = 0.25;
 constexpr double most_deviations = 3.0;
+// Sums closer than this many FWHM to a peak fall in it.
+constexpr double unresolved_fwhm = 1.0;
 
 const ExpectedPeak* line_near(const CascadePeaks& cascade, double energy_kev) {
     const ExpectedPeak* best = nullptr;
@@ -37,6 +39,15 @@ double decays_seen(const CascadePeaks& cascade, const nuclides::NuclideOutcome& 
         per_decay += expected->counts_per_decay;
     }
     return per_decay > 0.0 && area > 0.0 ? area / per_decay : 0.0;
+}
+
+// The peak nearest an energy: a sum between two fitted peaks goes to one of them.
+std::size_t nearest_peak(std::span<const nuclides::PeakForMatch> peaks, double energy_kev) {
+    std::size_t best = 0;
+    for (std::size_t p = 1; p < peaks.size(); ++p)
+        if (std::fabs(peaks[p].energy - energy_kev) < std::fabs(peaks[best].energy - energy_kev))
+            best = p;
+    return best;
 }
 
 bool at_energy(const nuclides::PeakForMatch& peak, double energy_kev) {
@@ -94,34 +105,46 @@ SumPeakClaims claim_sum_peaks(std::span<const CascadePeaks> cascades,
         const double decays = decays_seen(*cascade, outcome, peaks);
         if (!(decays > 0.0)) continue;
         const std::string name = outcome.name;
-        for (const ExpectedPeak& sum : cascade->sums) {
-            const double expected = decays * sum.counts_per_decay;
-            for (std::size_t p = 0; p < peaks.size(); ++p) {
-                const nuclides::PeakForMatch& peak = peaks[p];
-                if (!at_energy(peak, sum.energy_kev)) continue;
-                nuclides::NuclideOutcome* lone =
-                    owners[p].empty() ? nullptr
-                                      : seen_only_there(identification, static_cast<int>(p));
-                if (lone && (lone->name != owners[p] || lone->name == name)) lone = nullptr;
-                if (!owners[p].empty() && !lone) continue;
-                const double spread = std::hypot(peak.d_area, prediction_uncertainty * expected);
-                if (std::fabs(peak.area - expected) > most_deviations * spread) continue;
-                char text[240];
-                std::snprintf(text, sizeof text,
-                              "peak %zu at %.2f keV is a sum peak of %s (%s keV): %.0f counts, "
-                              "%.0f expected",
-                              p + 1, peak.energy, name.c_str(), sum.made_of.c_str(), peak.area,
-                              expected);
-                std::string message = text;
-                if (lone) {
-                    message += "; " + lone->name + ", seen only there, is not identified";
-                    give_up_line(*lone, static_cast<int>(p));
-                }
-                owners[p] = sum_peak_name(name);
-                claims.peaks.push_back(
-                    {static_cast<int>(p), expected, prediction_uncertainty * expected});
-                claims.messages.push_back(std::move(message));
+        for (std::size_t p = 0; p < peaks.size(); ++p) {
+            const nuclides::PeakForMatch& peak = peaks[p];
+            // A peak at a sum's energy holds every sum within a FWHM of it that is
+            // nearer to it than to any other peak (K alpha1 and alpha2 X-rays with one
+            // gamma, which it cannot resolve): their counts add.
+            const bool at_a_sum =
+                std::any_of(cascade->sums.begin(), cascade->sums.end(),
+                            [&](const auto& sum) { return at_energy(peak, sum.energy_kev); });
+            if (!at_a_sum) continue;
+            double expected = 0.0;
+            std::string made_of;
+            for (const ExpectedPeak& sum : cascade->sums) {
+                if (std::fabs(sum.energy_kev - peak.energy) >= unresolved_fwhm * peak.fwhm_kev ||
+                    nearest_peak(peaks, sum.energy_kev) != p)
+                    continue;
+                expected += decays * sum.counts_per_decay;
+                if (made_of.find(sum.made_of) == std::string::npos)
+                    made_of += (made_of.empty() ? "" : " and ") + sum.made_of;
             }
+            nuclides::NuclideOutcome* lone =
+                owners[p].empty() ? nullptr : seen_only_there(identification, static_cast<int>(p));
+            if (lone && (lone->name != owners[p] || lone->name == name)) lone = nullptr;
+            if (!owners[p].empty() && !lone) continue;
+            const double spread = std::hypot(peak.d_area, prediction_uncertainty * expected);
+            if (std::fabs(peak.area - expected) > most_deviations * spread) continue;
+            char text[160];
+            std::snprintf(text, sizeof text, " keV): %.0f counts, %.0f expected", peak.area,
+                          expected);
+            char at[64];
+            std::snprintf(at, sizeof at, "peak %zu at %.2f keV", p + 1, peak.energy);
+            std::string message =
+                std::string(at) + " is a sum peak of " + name + " (" + made_of + text;
+            if (lone) {
+                message += "; " + lone->name + ", seen only there, is not identified";
+                give_up_line(*lone, static_cast<int>(p));
+            }
+            owners[p] = sum_peak_name(name);
+            claims.peaks.push_back(
+                {static_cast<int>(p), expected, prediction_uncertainty * expected});
+            claims.messages.push_back(std::move(message));
         }
     }
     return claims;

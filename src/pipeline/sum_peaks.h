@@ -39,7 +39,8 @@ struct SumPeakClaims {
 };
 
 // Gives to an identified nuclide the peaks that lie at one of its sum peaks and hold
-// the counts its found lines predict there (within three standard deviations, the
+// the counts its found lines predict there (with every sum within a FWHM, which the
+// peak cannot resolve) (within three standard deviations, the
 // prediction taken as 25 % uncertain: the angular correlation is neglected and the
 // efficiency carried beyond the lines), so that a sum peak is never an unexplained
 // peak. A peak is taken so from another nuclide only when that nuclide has no other

@@ -128,9 +128,12 @@ TEST(MassAttenuation, TableAndKleinNishina) {
 }
 
 TEST(MassAttenuation, BadTablesNameTheLine) {
-    const char* bad[] = {"z,energy,value\n", "z,energy_keV,cm2_per_g\n8,800,0.07\n8,700,0.08\n",
+    const char* bad[] = {"z,energy,value\n",
+                         "z,energy_keV,cm2_per_g\n8,800,0.07\n8,700,0.08\n",
                          "z,energy_keV,cm2_per_g\n93,800,0.07\n",
-                         "z,energy_keV,cm2_per_g\n8;800;0.07\n"};
+                         "z,energy_keV,cm2_per_g\n8;800;0.07\n",
+                         "",
+                         "z,energy_keV,cm2_per_g\n"};
     for (const char* text : bad) {
         std::string problem;
         EXPECT_FALSE(read_attenuation_table(text, "t.csv", problem)) << text;

@@ -82,3 +82,47 @@ TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades)
 
 }  // namespace
 }  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// Sums a peak cannot resolve add up: Co-60's 1e6 decays seen, four invented sums of
+// 25 counts each within a FWHM (2.6 keV) of a 100-count peak are that peak; one
+// alone (25 against 100 +- 5, the prediction 25 % uncertain) is not. A sum nearer to
+// another peak goes to that one: with a peak at 2000.5 keV, 2000.3 and 2000.9 keV go
+// there, and 50 counts (3.7 standard deviations off) do not make the first a sum peak.
+TEST(SumPeaks, SumsAPeakCannotResolveAddUp) {
+    const nuclides::GammaLine lines[] = {{"Co-60", 1173.228, 0.003, 99.85, 0.03, ""},
+                                         {"Co-60", 1332.492, 0.004, 99.98, 0.0, ""}};
+    struct Case {
+        const char* what;
+        std::vector<double> sums_kev;  // each 2.5e-5 per decay
+        std::vector<double> peaks_kev;
+        const char* owner;  // of the peak at 2000 keV
+    };
+    const Case cases[] = {
+        {"four within a FWHM", {1999.2, 1999.7, 2000.3, 2000.9}, {2000.0}, "sum:Co-60"},
+        {"one alone", {2000.1}, {2000.0}, ""},
+        {"two of them nearer another peak", {1999.2, 1999.7, 2000.3, 2000.9}, {2000.0, 2000.5}, ""},
+    };
+    for (const Case& c : cases) {
+        CascadePeaks cascade{"Co-60", {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}}, {}};
+        for (double e : c.sums_kev) cascade.sums.push_back({e, 2.5e-5, "invented"});
+        std::vector<nuclides::PeakForMatch> peaks = {{1173.2, 0.05, 10000.0, 110.0, 2.0},
+                                                     {1332.5, 0.05, 9000.0, 100.0, 2.1}};
+        for (double e : c.peaks_kev) peaks.push_back({e, 0.1, 100.0, 5.0, 2.6});
+        nuclides::Identification identification;
+        nuclides::NuclideOutcome co60;
+        co60.name = "Co-60";
+        co60.identified = true;
+        co60.lines = {{&lines[0], 0, 1173.2, 0.0, nuclides::LineStatus::found, false},
+                      {&lines[1], 1, 1332.5, 0.0, nuclides::LineStatus::found, false}};
+        identification.nuclides = {co60};
+        identification.peak_nuclide = {"Co-60", "Co-60"};
+        claim_sum_peaks({&cascade, 1}, peaks, identification);
+        EXPECT_EQ(identification.peak_nuclide[2], c.owner) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane

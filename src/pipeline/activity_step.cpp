@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <set>
 
 #include "activity/decay.h"
-#include "activity/efficiency_storage.h"
 #include "activity/line_region.h"
 #include "activity/normal_distribution.h"
-#include "pipeline/chain_support.h"
 #include "pipeline/result_building.h"
 #include "results/result_numbers.h"
 
@@ -174,8 +171,11 @@ constexpr double neighbour_reach_fwhm = window_half_width + side_width + 3.0;
 constexpr int drift_check_lines = 3;
 constexpr double drift_rms_multiple = 3.0;
 
-bool scale_may_drift(const ActivitySpectrum::ScaleCheck& scale, double energy_kev,
-                     double fwhm_kev) {
+bool scale_may_drift(const Context& c, double energy_kev, double channel, double fwhm) {
+    const ActivitySpectrum::ScaleCheck& scale = c.spectrum.scale;
+    const SpectrumAnalysis& analysis = *c.spectrum.analysis;
+    const double fwhm_kev =
+        fwhm * std::abs(c.spectrum.energy.value_or(analysis.energy).slope(channel));
     const bool between = energy_kev >= scale.low_kev && energy_kev <= scale.high_kev;
     return scale.lines < drift_check_lines || !between ||
            fwhm_kev <= drift_rms_multiple * scale.residual_rms_kev;
@@ -350,18 +350,16 @@ struct LineLimits {
 
 // A line whose peak nothing claims may stand beside its expected channel under an
 // energy scale that drifted: a peak no other identified nuclide claims (nor a sum
-// peak) between 1 and drift_reach_fwhm FWHM of the channel is taken as the line, so that the region
-// holds it whole rather than a part of it. Its centroid, or none.
+// peak) between 1 and drift_reach_fwhm FWHM of the channel is taken as the line, so
+// that the region holds it whole rather than a part of it. Its centroid, or none.
 constexpr double drift_reach_fwhm = 2.0;
 
 std::optional<double> drifted_line_peak(const ActivityCandidate& candidate,
                                         const CandidateLine& identifying, const Context& c,
                                         double channel, double fwhm) {
     if (identifying.peak >= 0) return std::nullopt;
+    if (!scale_may_drift(c, identifying.energy_kev, channel, fwhm)) return std::nullopt;
     const SpectrumAnalysis& analysis = *c.spectrum.analysis;
-    const double fwhm_kev =
-        fwhm * std::abs(c.spectrum.energy.value_or(analysis.energy).slope(channel));
-    if (!scale_may_drift(c.spectrum.scale, identifying.energy_kev, fwhm_kev)) return std::nullopt;
     const std::set<int> others(candidate.others_peaks.begin(), candidate.others_peaks.end());
     std::optional<double> nearest;
     for (int p = 0; p < static_cast<int>(analysis.peaks.size()); ++p) {
@@ -404,9 +402,7 @@ std::optional<LineLimits> line_limits(const ActivityCandidate& candidate,
         channel = *drifted;
         fwhm = analysis.width.fwhm(channel);
     }
-    const double fwhm_kev =
-        fwhm * std::abs(c.spectrum.energy.value_or(analysis.energy).slope(channel));
-    const bool pinned = !scale_may_drift(c.spectrum.scale, identifying.energy_kev, fwhm_kev);
+    const bool pinned = !scale_may_drift(c, identifying.energy_kev, channel, fwhm);
     OtherLinesPeaks beside = other_lines_peaks(candidate, c, channel, fwhm, pinned);
     add_background_lines(c, channel, fwhm, beside.neighbours);
     const activity::RegionCounts region =
@@ -583,151 +579,7 @@ NuclideActivityRow nuclide_row(const ActivityCandidate& candidate, const Context
     return activity_row(candidate, nuclide_numbers(candidate, c));
 }
 
-// Whether a nuclide shows a found line on another peak than this one: only then is
-// its line in this peak more than a coincidence of energies.
-bool has_other_evidence(const NuclideFindings& findings, const std::string& nuclide, int peak) {
-    for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
-        if (n.name != nuclide) continue;
-        for (const nuclides::LineOutcome& l : n.lines)
-            if (l.peak >= 0 && l.peak != peak && l.status == nuclides::LineStatus::found)
-                return true;
-    }
-    return false;
-}
-
-bool is_absolute(const std::string& path) {
-    return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
-           (path.size() > 1 && path[1] == ':');
-}
-
 }  // namespace
-
-ActivitySpectrum::ScaleCheck scale_check(const nuclides::Recalibration& recalibration) {
-    ActivitySpectrum::ScaleCheck check;
-    if (!recalibration.done || recalibration.residuals.empty()) return check;
-    check.lines = static_cast<int>(recalibration.residuals.size());
-    check.low_kev = check.high_kev = recalibration.residuals.front().library_energy;
-    for (const nuclides::RecalibrationResidual& r : recalibration.residuals) {
-        check.low_kev = std::min(check.low_kev, r.library_energy);
-        check.high_kev = std::max(check.high_kev, r.library_energy);
-    }
-    check.residual_rms_kev = recalibration.residual_rms_kev;
-    return check;
-}
-
-LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_dir,
-                                const NuclideSettings& settings) {
-    LoadedCurve out;
-    if (settings.efficiency_file.empty()) return out;
-    out.path = settings.efficiency_file;
-    if (!is_absolute(out.path)) {
-        std::string folder = system_dir;
-        if (!folder.empty() && folder.back() != fs.separator()) folder += fs.separator();
-        out.path = folder + out.path;
-    }
-    activity::LoadedEfficiency loaded = activity::load_efficiency_file(fs, out.path);
-    out.curve = std::move(loaded.curve);
-    out.problems = std::move(loaded.problems);
-    return out;
-}
-
-std::function<double(double)> relative_efficiency(const LoadedCurve& loaded) {
-    if (!loaded.curve) return {};
-    return [curve = *loaded.curve](double energy) {
-        const double held = std::clamp(energy, curve.energy_min_kev, curve.energy_max_kev);
-        return activity::evaluate_efficiency(curve, held).efficiency;
-    };
-}
-
-std::pair<double, double> efficiency_range(const LoadedCurve& loaded) {
-    if (!loaded.curve) return {0.0, 0.0};
-    return {loaded.curve->energy_min_kev, loaded.curve->energy_max_kev};
-}
-
-std::vector<ActivityCandidate> activity_candidates(const NuclideRun& run,
-                                                   const NuclideFindings& findings) {
-    std::vector<ActivityCandidate> out;
-    auto facts_of = [&run](ActivityCandidate& candidate) {
-        const nuclides::NuclideFacts* facts = run.library.facts(candidate.nuclide);
-        if (!facts || !(facts->half_life > 0.0)) return;
-        candidate.half_life_s = facts->half_life_seconds();
-        candidate.d_half_life_s = facts->d_half_life * candidate.half_life_s / facts->half_life;
-        const auto parent = supporting_parent(candidate.nuclide);
-        if (!parent || !run.settings.chains_in_equilibrium) return;
-        nuclides::NuclideFacts supporting;
-        supporting.name = parent->name;
-        supporting.half_life = parent->half_life_years;
-        supporting.half_life_unit = "y";
-        supporting.d_half_life = parent->d_half_life_years;
-        if (const nuclides::NuclideFacts* listed = run.library.facts(supporting.name))
-            supporting = *listed;
-        const double seconds = supporting.half_life_seconds();
-        if (!(seconds > 0.0)) return;
-        candidate.parent = {supporting.name, seconds,
-                            supporting.d_half_life * seconds / supporting.half_life};
-    };
-    // A peak that lines of two identified nuclides fall in holds counts of both: it
-    // gives neither an activity (no interference correction is made).
-    std::map<int, int> claims;
-    for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
-        if (!n.identified || n.name == nuclides::annihilation_name) continue;
-        std::set<int> peaks;
-        for (const nuclides::LineOutcome& l : n.lines)
-            if (l.peak >= 0) peaks.insert(l.peak);
-        for (int p : peaks) ++claims[p];
-    }
-    // The peaks each identified nuclide's lines claim (annihilation's too): the
-    // other nuclides' ones are background to a candidate's lines.
-    std::map<std::string, std::set<int>> claimed_by;
-    for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
-        if (!n.identified) continue;
-        for (const nuclides::LineOutcome& l : n.lines)
-            if (l.peak >= 0) claimed_by[n.name].insert(l.peak);
-    }
-    // A cascade's sum peaks too.
-    const auto& owners = findings.identification.peak_nuclide;
-    for (std::size_t p = 0; p < owners.size(); ++p)
-        if (owners[p].rfind(sum_peak_name(""), 0) == 0)
-            claimed_by[owners[p]].insert(static_cast<int>(p));
-    auto others_of = [&claimed_by](ActivityCandidate& candidate) {
-        std::set<int> peaks;
-        for (const auto& [name, claimed] : claimed_by)
-            if (name != candidate.nuclide) peaks.insert(claimed.begin(), claimed.end());
-        candidate.others_peaks.assign(peaks.begin(), peaks.end());
-    };
-    for (const nuclides::NuclideOutcome& n : findings.identification.nuclides) {
-        if (n.name == nuclides::annihilation_name) continue;
-        const bool special = run.library.special(n.name);
-        if (special && !n.identified) continue;
-        ActivityCandidate candidate{n.name, n.identified, 0.0, 0.0, {}, {}, {}, special};
-        others_of(candidate);
-        facts_of(candidate);
-        std::set<int> interfered;
-        for (const auto& [peak, other] : n.interferences)
-            if (has_other_evidence(findings, other, peak)) interfered.insert(peak);
-        for (const nuclides::LineOutcome& l : n.lines)
-            if (l.line)
-                candidate.lines.push_back({l.line->energy, l.line->probability / 100.0,
-                                           l.line->d_probability / 100.0, l.peak,
-                                           l.status == nuclides::LineStatus::shared ||
-                                               (l.peak >= 0 && claims[l.peak] > 1),
-                                           l.peak >= 0 && interfered.count(l.peak) > 0});
-        out.push_back(std::move(candidate));
-    }
-    for (const std::string& name : run.settings.always_report) {
-        const bool listed = std::any_of(
-            out.begin(), out.end(), [&](const ActivityCandidate& c) { return c.nuclide == name; });
-        if (listed || run.library.lines_of(name).empty()) continue;
-        ActivityCandidate candidate{name, false, 0.0, 0.0, {}, {}, {}};
-        facts_of(candidate);
-        others_of(candidate);
-        for (const nuclides::GammaLine* line : run.library.lines_of(name))
-            candidate.lines.push_back({line->energy, line->probability / 100.0,
-                                       line->d_probability / 100.0, -1, false, false});
-        out.push_back(std::move(candidate));
-    }
-    return out;
-}
 
 ActivityResult activity_step(const std::vector<ActivityCandidate>& candidates,
                              const ActivitySpectrum& spectrum, const NuclideSettings& settings,

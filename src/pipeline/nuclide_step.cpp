@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "corrections/coincidence_summing.h"
 #include "nuclides/library_files.h"
 #include "platform/system_folder.h"
 #include "platform/text_helpers.h"
@@ -28,7 +29,60 @@ double continuum_at(std::span<const double> counts, double channel, double fwhm,
     return window[window.size() / 2];
 }
 
+// A single or double escape peak is a small part of its line's (a few per cent in
+// coaxial germanium): its line holds at least this many times its counts. Pair
+// production, which makes them, takes a visible share of a line's interactions only
+// well above its 1022 keV threshold: single escapes are sought below lines from
+// 1200 keV, double escapes below lines from 1600 keV.
+constexpr double escape_parent_ratio = 10.0;
+struct EscapeKind {
+    double lost_kev;
+    double least_parent_kev;
+};
+constexpr EscapeKind escape_kinds[] = {{corrections::annihilation_kev, 1200.0},
+                                       {2.0 * corrections::annihilation_kev, 1600.0}};
+
+// Whether the peak lies 511 or 1022 keV below a line that many times stronger.
+bool escape_peak(const std::vector<nuclides::PeakForMatch>& peaks, std::size_t p) {
+    const nuclides::PeakForMatch& peak = peaks[p];
+    for (const nuclides::PeakForMatch& parent : peaks)
+        for (const EscapeKind& kind : escape_kinds) {
+            const double off = std::fabs(parent.energy - kind.lost_kev - peak.energy);
+            if (parent.energy >= kind.least_parent_kev &&
+                parent.area >= escape_parent_ratio * peak.area &&
+                off <=
+                    std::max(3.0 * std::hypot(parent.d_energy, peak.d_energy), 0.5 * peak.fwhm_kev))
+                return true;
+        }
+    return false;
+}
+
 }  // namespace
+
+// A nuclide seen at escape peaks alone is not identified from them: the peaks are a
+// stronger line's, and go back unexplained.
+void drop_escape_only(nuclides::Identification& identification,
+                      const std::vector<nuclides::PeakForMatch>& peaks,
+                      std::vector<std::string>& messages) {
+    for (nuclides::NuclideOutcome& n : identification.nuclides) {
+        if (!n.identified) continue;
+        bool found = false, elsewhere = false;
+        for (const nuclides::LineOutcome& l : n.lines) {
+            if (l.peak < 0 || l.status != nuclides::LineStatus::found) continue;
+            found = true;
+            elsewhere = elsewhere || !escape_peak(peaks, static_cast<std::size_t>(l.peak));
+        }
+        if (!found || elsewhere) continue;
+        n.identified = false;
+        for (int p : n.peaks)
+            if (static_cast<std::size_t>(p) < identification.peak_nuclide.size() &&
+                identification.peak_nuclide[static_cast<std::size_t>(p)] == n.name)
+                identification.peak_nuclide[static_cast<std::size_t>(p)].clear();
+        messages.push_back(n.name +
+                           ": its lines were found only at escape peaks of far stronger lines; "
+                           "not identified");
+    }
+}
 
 std::vector<std::string> bundled_library_folders(const FileSystem& fs) {
     const char s = fs.separator();
@@ -136,6 +190,7 @@ NuclideFindings find_nuclides(const NuclideRun& run, const SpectrumAnalysis& ana
         if (p >= 0 && p < static_cast<int>(findings.peaks.size()))
             findings.peaks[static_cast<std::size_t>(p)].background = true;
     findings.identification = nuclides::identify(findings.peaks, run.library, identify);
+    drop_escape_only(findings.identification, findings.peaks, findings.messages);
     auto& owners = findings.identification.peak_nuclide;
     for (std::size_t p = 0; p < findings.peaks.size() && p < owners.size(); ++p)
         if (findings.peaks[p].background && owners[p].empty()) owners[p] = background_peak_name;

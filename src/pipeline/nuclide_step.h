@@ -45,6 +45,13 @@ struct NuclideFindings {
     bool energy_calibrated = true;
 };
 
+// A nuclide whose found lines all lie at escape peaks (511 or 1022 keV below a line
+// of at least 10 times the counts, from 1200 and 1600 keV up) is not identified from
+// them: its peaks go back unexplained, and a message says so.
+void drop_escape_only(nuclides::Identification& identification,
+                      const std::vector<nuclides::PeakForMatch>& peaks,
+                      std::vector<std::string>& messages);
+
 // What a peak that the background spectrum explains is named in the result.
 inline constexpr char background_peak_name[] = "background";
 

@@ -23,11 +23,6 @@ bool has_other_evidence(const NuclideFindings& findings, const std::string& nucl
     return false;
 }
 
-bool is_absolute(const std::string& path) {
-    return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
-           (path.size() > 1 && path[1] == ':');
-}
-
 }  // namespace
 
 ActivitySpectrum::ScaleCheck scale_check(const nuclides::Recalibration& recalibration) {
@@ -48,11 +43,7 @@ LoadedCurve load_activity_curve(const FileSystem& fs, const std::string& system_
     LoadedCurve out;
     if (settings.efficiency_file.empty()) return out;
     out.path = settings.efficiency_file;
-    if (!is_absolute(out.path)) {
-        std::string folder = system_dir;
-        if (!folder.empty() && folder.back() != fs.separator()) folder += fs.separator();
-        out.path = folder + out.path;
-    }
+    out.path = path_from_folder(system_dir, out.path, fs.separator());
     activity::LoadedEfficiency loaded = activity::load_efficiency_file(fs, out.path);
     out.curve = std::move(loaded.curve);
     out.problems = std::move(loaded.problems);

@@ -9,14 +9,6 @@
 #include "spectrum/chn_reader.h"
 
 namespace sorvane {
-namespace {
-
-bool is_absolute_path(const std::string& path) {
-    return (!path.empty() && (path[0] == '/' || path[0] == '\\')) ||
-           (path.size() > 1 && path[1] == ':');
-}
-
-}  // namespace
 
 BackgroundSpectrum load_background(const FileSystem& fs, const std::string& system_dir,
                                    const NuclideSettings& settings,
@@ -24,11 +16,7 @@ BackgroundSpectrum load_background(const FileSystem& fs, const std::string& syst
     BackgroundSpectrum out;
     if (settings.background_spectrum.empty()) return out;
     out.path = settings.background_spectrum;
-    if (!is_absolute_path(out.path)) {
-        std::string folder = system_dir;
-        if (!folder.empty() && folder.back() != fs.separator()) folder += fs.separator();
-        out.path = folder + out.path;
-    }
+    out.path = path_from_folder(system_dir, out.path, fs.separator());
     std::string bytes;
     const FsResult read = fs.read_file(out.path, bytes);
     if (!read.ok()) {

@@ -17,12 +17,7 @@ namespace {
 constexpr double line_match_kev = 0.5;
 
 std::string resolved(const FileSystem& fs, const std::string& system_dir, const std::string& path) {
-    const bool absolute = !path.empty() && (path.front() == '/' || path.front() == '\\' ||
-                                            (path.size() > 1 && path[1] == ':'));
-    if (absolute || system_dir.empty()) return path;
-    std::string folder = system_dir;
-    if (folder.back() != fs.separator()) folder += fs.separator();
-    return folder + path;
+    return path_from_folder(system_dir, path, fs.separator());
 }
 
 // Every nuclide's factors for this detector, worked out once.

@@ -41,4 +41,11 @@ std::string absolute_path(std::string_view path, const FileSystem& files) {
     return files.current_folder() + std::string(path);
 }
 
+std::string path_from_folder(const std::string& folder, const std::string& path, char separator) {
+    const bool rooted = !path.empty() && (path.front() == '/' || path.front() == '\\' ||
+                                          (path.size() > 1 && path[1] == ':'));
+    if (rooted || folder.empty()) return path;
+    return folder.back() == separator ? folder + path : folder + separator + path;
+}
+
 }  // namespace sorvane

@@ -100,5 +100,9 @@ std::string name_of_path(std::string_view path, char separator);
 // A relative path joined to the current folder; a path from a root ("/x",
 // "C:\x", "\\host\x") as it is.
 std::string absolute_path(std::string_view path, const FileSystem& files);
+// A path a settings file gives, relative to `folder` (the settings file's); one from
+// a root ("/x", "\\x", "C:\\x") as it is, whatever this platform's separator, since
+// the file may have been written on the other kind.
+std::string path_from_folder(const std::string& folder, const std::string& path, char separator);
 
 }  // namespace sorvane

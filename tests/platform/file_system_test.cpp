@@ -25,6 +25,27 @@ TEST(AbsolutePath, RelativePathsJoinTheCurrentFolder) {
     }
 }
 
+// A settings file's paths: a relative one from the settings file's folder, a rooted
+// one of either kind as it is (the file may come from the other platform).
+TEST(PathFromFolder, RelativePathsJoinTheSettingsFolder) {
+    const struct {
+        char separator;
+        const char* folder;
+        const char* path;
+        const char* expected;
+    } cases[] = {
+        {'/', "/lab", "eff.txt", "/lab/eff.txt"},
+        {'/', "/lab/", "curves/eff.txt", "/lab/curves/eff.txt"},
+        {'/', "/lab", "/srv/eff.txt", "/srv/eff.txt"},
+        {'/', "/lab", "C:\\curves\\eff.txt", "C:\\curves\\eff.txt"},
+        {'\\', "C:\\lab", "eff.txt", "C:\\lab\\eff.txt"},
+        {'\\', "C:\\lab", "\\\\host\\eff.txt", "\\\\host\\eff.txt"},
+        {'/', "", "eff.txt", "eff.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(path_from_folder(c.folder, c.path, c.separator), c.expected) << c.path;
+}
+
 // A path typed on Windows may use "/" as well; a POSIX name may hold a backslash.
 TEST(PathParts, SplitAtTheLastSeparatorOfTheSystem) {
     const struct {

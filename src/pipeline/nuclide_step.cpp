@@ -65,14 +65,11 @@ void drop_escape_only(nuclides::Identification& identification,
                       const std::vector<nuclides::PeakForMatch>& peaks,
                       std::vector<std::string>& messages) {
     for (nuclides::NuclideOutcome& n : identification.nuclides) {
-        if (!n.identified) continue;
-        bool found = false, elsewhere = false;
-        for (const nuclides::LineOutcome& l : n.lines) {
-            if (l.peak < 0 || l.status != nuclides::LineStatus::found) continue;
-            found = true;
-            elsewhere = elsewhere || !escape_peak(peaks, static_cast<std::size_t>(l.peak));
-        }
-        if (!found || elsewhere) continue;
+        const bool only_escapes =
+            !n.peaks.empty() && std::all_of(n.peaks.begin(), n.peaks.end(), [&](int p) {
+                return escape_peak(peaks, static_cast<std::size_t>(p));
+            });
+        if (!n.identified || !only_escapes) continue;
         n.identified = false;
         for (int p : n.peaks)
             if (static_cast<std::size_t>(p) < identification.peak_nuclide.size() &&

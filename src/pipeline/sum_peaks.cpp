@@ -55,17 +55,11 @@ bool at_energy(const nuclides::PeakForMatch& peak, double energy_kev) {
     return off < 2.0 * peak.d_energy || off < 0.5 * peak.fwhm_kev;
 }
 
-// The identified nuclide whose only found line is at `peak`.
+// The identified nuclide whose found lines are all at `peak`.
 nuclides::NuclideOutcome* seen_only_there(nuclides::Identification& identification, int peak) {
-    for (nuclides::NuclideOutcome& n : identification.nuclides) {
-        if (!n.identified || n.name == nuclides::annihilation_name) continue;
-        bool there = false, elsewhere = false;
-        for (const nuclides::LineOutcome& l : n.lines) {
-            if (l.peak < 0 || l.status != nuclides::LineStatus::found) continue;
-            (l.peak == peak ? there : elsewhere) = true;
-        }
-        if (there && !elsewhere) return &n;
-    }
+    for (nuclides::NuclideOutcome& n : identification.nuclides)
+        if (n.identified && n.name != nuclides::annihilation_name && n.peaks == std::vector{peak})
+            return &n;
     return nullptr;
 }
 
@@ -95,16 +89,14 @@ SumPeakClaims claim_sum_peaks(std::span<const CascadePeaks> cascades,
     SumPeakClaims claims;
     auto& owners = identification.peak_nuclide;
     owners.resize(std::max(owners.size(), peaks.size()));
-    // By index: a nuclide given up below must not shift the ones still to come.
-    for (std::size_t n = 0; n < identification.nuclides.size(); ++n) {
-        const nuclides::NuclideOutcome& outcome = identification.nuclides[n];
+    for (const nuclides::NuclideOutcome& outcome : identification.nuclides) {
         if (!outcome.identified) continue;
         const auto cascade = std::find_if(cascades.begin(), cascades.end(),
                                           [&](const auto& c) { return c.nuclide == outcome.name; });
         if (cascade == cascades.end()) continue;
         const double decays = decays_seen(*cascade, outcome, peaks);
         if (!(decays > 0.0)) continue;
-        const std::string name = outcome.name;
+        const std::string& name = outcome.name;
         for (std::size_t p = 0; p < peaks.size(); ++p) {
             const nuclides::PeakForMatch& peak = peaks[p];
             // A peak at a sum's energy holds every sum within a FWHM of it that is

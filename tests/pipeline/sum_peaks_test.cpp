@@ -53,8 +53,11 @@ TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades)
         xx.name = "Xx-1";
         xx.identified = true;
         xx.lines = {{&xx_lines[0], 2, 2505.7, 0.0, nuclides::LineStatus::found, false}};
-        if (c.other_found_lines > 0)
+        xx.peaks = {2};
+        if (c.other_found_lines > 0) {
             xx.lines.push_back({&xx_lines[1], 3, 800.0, 0.0, nuclides::LineStatus::found, false});
+            xx.peaks.push_back(3);
+        }
         xx.found = static_cast<int>(xx.lines.size());
         identification.nuclides = {co60, xx};
         identification.peak_nuclide = {"Co-60", "Co-60", c.owner_before};

@@ -85,24 +85,30 @@ public:
     }
 
     // The clean events of the branch (every detected radiation in full energy) by
-    // their summed energy, `weight` times, added to `events`.
+    // their summed energy, `weight` times, added to `events`. Ways are dropped by what
+    // they add per decay, weight times their probability, as in one unweighted pass.
     void add_clean_events(CleanEvents& events, double weight) const {
+        const double floor = negligible / weight;
         std::vector<std::map<long, Sum>> at(count_);
         for (std::size_t j = count_; j-- > 1;) {
-            add(at[j], 0.0, 0, feed_quiet_[j], "");
+            add(at[j], 0.0, 0, feed_quiet_[j], {}, {}, floor);
             for (const auto& e : feeding_emissions(j))
-                add(at[j], e.energy_kev, 1, e.probability, e.words);
+                add(at[j], e.energy_kev, 1, e.probability, {}, e.words, floor);
+            // each step's radiations once, not once for every sum that reaches the level
+            std::vector<std::pair<double, std::vector<Emission>>> steps;
+            for (const auto& step : steps_[j])
+                steps.emplace_back(step.share * step_quiet(step), step_emissions(step));
             for (const auto& [key, sum] : at[j]) {
-                if (sum.probability < negligible) continue;
+                if (sum.probability < floor) continue;
                 const double energy = (key / 4) / 100.0;
                 const int emitted = static_cast<int>(key % 4);
-                for (const auto& step : steps_[j]) {
-                    add(at[step.to], energy, emitted,
-                        sum.probability * step.share * step_quiet(step), sum.words);
-                    for (const auto& e : step_emissions(step))
-                        add(at[step.to], energy + e.energy_kev, std::min(emitted + 1, 2),
-                            sum.probability * e.probability,
-                            sum.words.empty() ? e.words : sum.words + " + " + e.words);
+                for (std::size_t s = 0; s < steps.size(); ++s) {
+                    auto& to = at[steps_[j][s].to];
+                    add(to, energy, emitted, sum.probability * steps[s].first, sum.words, {},
+                        floor);
+                    for (const auto& e : steps[s].second)
+                        add(to, energy + e.energy_kev, std::min(emitted + 1, 2),
+                            sum.probability * e.probability, sum.words, e.words, floor);
                 }
             }
         }
@@ -247,12 +253,15 @@ private:
     };
 
     // 4 x (energy in 0.01 keV) + radiations counted (0, 1, 2 for two or more).
+    // The way's words are `before` + `added`, joined only when the way is kept.
     static void add(std::map<long, Sum>& sums, double energy_kev, int emitted, double probability,
-                    const std::string& words) {
-        if (probability < negligible) return;
+                    const std::string& before, const std::string& added, double floor) {
+        if (probability < floor) return;
         Sum& sum = sums[4 * std::lround(energy_kev * 100.0) + emitted];
         sum.probability += probability;
-        if (probability > sum.largest) sum.largest = probability, sum.words = words;
+        if (probability <= sum.largest) return;
+        sum.largest = probability;
+        sum.words = before.empty() || added.empty() ? before + added : before + " + " + added;
     }
 };
 

@@ -30,12 +30,10 @@ struct SummingTable {
 // Sum peaks below this many counts per decay are too weak to show in any spectrum.
 constexpr double least_sum_per_decay = 1e-7;
 
-std::shared_ptr<const SummingTable> summing_table(const FileSystem& fs,
-                                                  const std::string& system_dir,
-                                                  const std::string& bundled_folder,
-                                                  const NuclideSettings& settings,
-                                                  const activity::EfficiencyCurve& curve,
-                                                  std::vector<std::string>& problems) {
+std::shared_ptr<const SummingTable> summing_table(
+    const FileSystem& fs, const std::string& system_dir, const std::string& bundled_folder,
+    const NuclideSettings& settings, const activity::EfficiencyCurve& curve,
+    const corrections::SampleCells* cells, std::vector<std::string>& problems) {
     if (settings.peak_to_total_file.empty()) {
         problems.push_back("summing correction: no peak_to_total_file; no summing correction");
         return nullptr;
@@ -66,12 +64,15 @@ std::shared_ptr<const SummingTable> summing_table(const FileSystem& fs,
         0.0, pt->relative_uncertainty};
     for (const auto& cascade : table->cascades.cascades) {
         table->factors.emplace_back(cascade.nuclide,
-                                    corrections::summing_factors(cascade, detector));
+                                    cells ? corrections::summing_factors(cascade, detector, *cells)
+                                          : corrections::summing_factors(cascade, detector));
         CascadePeaks expected{cascade.nuclide, {}, {}};
         for (const auto& line : table->factors.back().second)
             expected.lines.push_back(
                 {line.energy_kev, line.photons * peak(line.energy_kev) * line.factor, {}});
-        for (const auto& sum : corrections::sum_peaks(cascade, detector, least_sum_per_decay))
+        for (const auto& sum :
+             cells ? corrections::sum_peaks(cascade, detector, least_sum_per_decay, *cells)
+                   : corrections::sum_peaks(cascade, detector, least_sum_per_decay))
             expected.sums.push_back({sum.energy_kev, sum.counts_per_decay, sum.made_of});
         table->peaks.push_back(std::move(expected));
     }
@@ -94,6 +95,23 @@ std::optional<corrections::SampleMatter> matter_of(double density, const std::st
     return corrections::SampleMatter{density, *composition};
 }
 
+// The sample's matter for the cells' attenuation when the settings give it, said or not
+// by the self-attenuation correction; without it the cells weigh geometry alone.
+std::function<double(double)> sample_mu(const NuclideSettings& settings,
+                                        const std::optional<corrections::AttenuationTable>& table) {
+    std::string why;
+    auto composition = corrections::named_composition(settings.sample_composition);
+    if (!composition)
+        composition = corrections::composition_by_mass(settings.sample_composition, why);
+    if (!table || !composition || !(settings.sample_density > 0.0))
+        return [](double) { return 0.0; };
+    return
+        [table = *table, composition = *composition, density = settings.sample_density](double e) {
+            return density *
+                   corrections::mass_attenuation(table, composition, e).cm2_per_g.value_or(0.0);
+        };
+}
+
 }  // namespace
 
 LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string& system_dir,
@@ -101,20 +119,23 @@ LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string&
                                         const NuclideSettings& settings,
                                         const activity::EfficiencyCurve& curve) {
     LoadedCorrections out;
-    std::shared_ptr<const SummingTable> summing;
-    if (settings.summing_correction)
-        summing = summing_table(fs, system_dir, bundled_folder, settings, curve, out.problems);
-    std::optional<corrections::SampleMatter> sample, standard;
-    std::optional<corrections::AttenuationTable> table;
     corrections::Container container;
-    corrections::DetectorDisk disk{settings.detector_diameter_cm, settings.detector_depth_cm};
-    if (settings.attenuation_correction) {
-        container.kind = settings.container == "marinelli" ? corrections::Container::Kind::marinelli
-                                                           : corrections::Container::Kind::cylinder;
-        container.inner_diameter_cm = settings.container_diameter_cm;
-        container.fill_height_cm = settings.fill_height_cm;
-        container.well_diameter_cm = settings.well_diameter_cm;
-        container.well_height_cm = settings.well_height_cm;
+    container.kind = settings.container == "marinelli" ? corrections::Container::Kind::marinelli
+                                                       : corrections::Container::Kind::cylinder;
+    container.inner_diameter_cm = settings.container_diameter_cm;
+    container.fill_height_cm = settings.fill_height_cm;
+    container.well_diameter_cm = settings.well_diameter_cm;
+    container.well_height_cm = settings.well_height_cm;
+    const corrections::DetectorDisk disk{settings.detector_diameter_cm, settings.detector_depth_cm};
+    const bool sized = container.inner_diameter_cm > 0.0 && container.fill_height_cm > 0.0 &&
+                       disk.diameter_cm > 0.0;
+    // A sized jar on the end cap: its summing is averaged over the sample's volume, where
+    // the efficiencies of a cascade's photons are high together near the detector.
+    const bool volume_summing = settings.summing_correction && sized &&
+                                container.kind == corrections::Container::Kind::cylinder;
+    std::optional<corrections::AttenuationTable> table;
+    std::string table_problem;
+    if (settings.attenuation_correction || volume_summing) {
         std::string text, why;
         const std::string table_path =
             bundled_folder + std::string(corrections::bundled_attenuation_file);
@@ -122,11 +143,19 @@ LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string&
                                   ? FsResult{FsStatus::file_not_found, "no bundled library folder"}
                                   : fs.read_file(table_path, text);
         if (read.ok()) table = corrections::read_attenuation_table(text, table_path, why);
+        if (!table) table_problem = read.ok() ? why : table_path + ": " + read.reason;
+    }
+    std::optional<corrections::SampleCells> cells;
+    if (volume_summing) cells.emplace(container, disk, sample_mu(settings, table));
+    std::shared_ptr<const SummingTable> summing;
+    if (settings.summing_correction)
+        summing = summing_table(fs, system_dir, bundled_folder, settings, curve,
+                                cells ? &*cells : nullptr, out.problems);
+    std::optional<corrections::SampleMatter> sample, standard;
+    if (settings.attenuation_correction) {
         if (!table) {
-            out.problems.push_back("self-attenuation is not available: " +
-                                   (read.ok() ? why : table_path + ": " + read.reason));
-        } else if (!(container.inner_diameter_cm > 0.0 && container.fill_height_cm > 0.0 &&
-                     disk.diameter_cm > 0.0)) {
+            out.problems.push_back("self-attenuation is not available: " + table_problem);
+        } else if (!sized) {
             out.problems.push_back(
                 "self-attenuation: container_diameter_cm, fill_height_cm and detector_diameter_cm "
                 "must be above 0; no self-attenuation correction");
@@ -143,15 +172,17 @@ LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string&
         out.description = "no cascade-summing or self-absorption correction";
         return out;
     }
-    out.description = std::string(summing ? "cascade summing (matrix method over the cascades, "
-                                            "total efficiency from " +
-                                                settings.peak_to_total_file + ")"
-                                          : "no cascade-summing correction") +
-                      "; " +
-                      (attenuation ? "self-absorption (" + settings.container + ", sample " +
-                                         settings.sample_composition + " against standard " +
-                                         settings.standard_composition + ")"
-                                   : "no self-absorption correction");
+    out.description =
+        std::string(summing ? "cascade summing (matrix method over the cascades, "
+                              "total efficiency from " +
+                                  settings.peak_to_total_file +
+                                  (cells ? ", averaged over the sample's volume" : "") + ")"
+                            : "no cascade-summing correction") +
+        "; " +
+        (attenuation ? "self-absorption (" + settings.container + ", sample " +
+                           settings.sample_composition + " against standard " +
+                           settings.standard_composition + ")"
+                     : "no self-absorption correction");
     auto shared_table =
         std::make_shared<const std::optional<corrections::AttenuationTable>>(std::move(table));
     out.correction = [summing, attenuation, sample, standard, container, disk, shared_table](

@@ -36,7 +36,9 @@ struct LoadedCorrections {
 // file in `bundled_folder` and the laboratory's), the peak-to-total curve, the
 // sample's and the standard's matter and the container. The summing factors use the
 // peak efficiency of `curve` (continued at its end slopes outside its range) and the total
-// efficiency eps_p / PT; a correction that cannot be made is a problem and is left off.
+// efficiency eps_p / PT, averaged over the sample's volume when the settings size a
+// cylinder and the detector's disk (attenuated by the sample's matter when they give
+// it); a correction that cannot be made is a problem and is left off.
 LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string& system_dir,
                                         const std::string& bundled_folder,
                                         const NuclideSettings& settings,

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "corrections/self_attenuation.h"
 #include "pipeline/line_corrections.h"
 #include "support/memory_file_system.h"
 
@@ -75,6 +76,42 @@ TEST(LineCorrections, SummingFactorsFromTheCurveAndThePeakToTotal) {
                      [](const ExpectedPeak& p) { return std::fabs(p.energy_kev - 1173.2) < 0.1; });
     ASSERT_NE(line, co60->lines.end());
     EXPECT_NEAR(line->counts_per_decay / 0.036165, 1.0, 1e-3);
+}
+
+// In a jar on the end cap Co-60 1173.2 keV loses 1 - eps_t(1332.5) <r^2>, r a cell's
+// efficiency over the sample's mean (without matter the same at both energies), more than
+// with the mean efficiency; a Marinelli beaker keeps the mean's factor.
+TEST(LineCorrections, SummingOverTheSampleVolume) {
+    MemoryFileSystem fs = files();
+    const double eps_t = 0.05 / 1.332492 / 0.25;
+    NuclideSettings jar;
+    jar.summing_correction = true;
+    jar.peak_to_total_file = "PT.txt";
+    jar.container_diameter_cm = 6;
+    jar.fill_height_cm = 4;
+    jar.detector_diameter_cm = 5;
+    jar.detector_depth_cm = 1;
+    NuclideSettings beaker = jar;
+    beaker.container = "marinelli";
+    beaker.well_diameter_cm = 5;
+    beaker.well_height_cm = 3;
+    const corrections::SampleCells cells({corrections::Container::Kind::cylinder, 6, 4}, {5, 1},
+                                         [](double) { return 0.0; });
+    const auto r = cells.relative_efficiencies(1173.2);
+    double mean_square = 0.0;
+    for (std::size_t i = 0; i < cells.size(); ++i) mean_square += cells.share(i) * r[i] * r[i];
+    ASSERT_GT(mean_square, 1.05);  // the jar's near cells see the detector far better
+    const struct {
+        const char* what;
+        NuclideSettings settings;
+        double factor;
+    } cases[] = {{"jar", jar, 1.0 - eps_t * mean_square}, {"Marinelli", beaker, 1.0 - eps_t}};
+    for (const auto& c : cases) {
+        const auto loaded =
+            load_line_corrections(fs, "/sys/", "/lib/", c.settings, falling_curve());
+        ASSERT_TRUE(loaded.correction) << c.what;
+        EXPECT_NEAR(loaded.correction("Co-60", 1173.228).summing, c.factor, 1e-4) << c.what;
+    }
 }
 
 TEST(LineCorrections, WhatCannotBeDoneIsSaidAndLeftOff) {

@@ -34,6 +34,7 @@ Usage: run_iaea_efficiency.py BUILD_DIR DATA_DIR WORK_DIR
   DATA_DIR is realdata/reference; prints the curves, the round trip and the samples.
 """
 import csv
+import math
 import os
 import subprocess
 import sys
@@ -62,6 +63,27 @@ POINT_SOURCES = {"big": (["Cd109BIG", "Co57BIG", "Sn113BIG", "Cs137BIG", "Mn54BI
                             "Zn65SMALL"], "BGSMALLPOINT", "maricsmall")}
 POINT_NUCLIDES = "Cd-109 Co-57 Sn-113 Cs-137 Mn-54 Zn-65"
 SAMPLE_CURVE = "independent"
+# The corrected runs' container and matter where summing or self-attenuation depend on
+# them. The pillbox: 100 mL in a 125 mL jar of 5.0 cm inner diameter (fill height 5.09
+# cm; the set gives no sizes), BIG as a disk 7.0 cm across 2.0 cm below the jar's bottom
+# (the depth the QCD1 point source's end-cap and 20 cm spectra give,
+# bench/summing/iaea_factors). PICBIG is a polymer of 1.15 g/mL (C 72.1 %, H 6.0 %,
+# O 21.9 %), PITBIG the same with CaCO3 mixed in to 1.6 g/mL (as
+# bench/summing/iaea_attenuation). The standard's curve takes its factors over the jar
+# (sorvanecli efficiency --geometry), and so does its round trip; the Marinelli beaker's
+# summing keeps the mean efficiencies and maritsmall is its standard's matter: nothing
+# to add there.
+CALCITE_MASS = 0.288 * 2.71 / 1.6
+PILLBOX = [("container", "cylinder"), ("container_diameter_cm", "5.0"),
+           ("fill_height_cm", "%.3f" % (100.0 / (math.pi * 2.5 * 2.5))),
+           ("detector_diameter_cm", "7.0"), ("detector_depth_cm", "2.0"),
+           ("standard_density", "1.15"), ("standard_composition", "C 72.1, H 6.0, O 21.9")]
+GEOMETRY = {
+    "picbig": PILLBOX + [("sample_density", "1.15"), ("sample_composition", "C 72.1, H 6.0, O 21.9")],
+    "PITBIG": PILLBOX + [("attenuation_correction", "1"), ("sample_density", "1.6"),
+                         ("sample_composition", "C %.5f, H %.5f, O %.5f, Ca %.5f" % (
+                             72.1 * (1 - CALCITE_MASS) + 12.00 * CALCITE_MASS, 6.0 * (1 - CALCITE_MASS),
+                             21.9 * (1 - CALCITE_MASS) + 47.96 * CALCITE_MASS, 40.04 * CALCITE_MASS))]}
 ORDER = "4"
 
 
@@ -104,6 +126,14 @@ def peak_to_total_curves(build, chn, work, sorvanecli):
         with open(curves[detector]) as f:
             print(f.read())
     return curves
+
+
+def geometry_file(work, name):
+    """The standard's jar in a nuclide settings file, for sorvanecli efficiency --geometry."""
+    path = os.path.join(work, name + "-geometry.nuclides")
+    with open(path, "w", newline="") as f:
+        f.write("[nuclides]\r\n" + "".join("%s = %s\r\n" % kv for kv in GEOMETRY[name]))
+    return path
 
 
 def settings(folder, lines):
@@ -160,7 +190,9 @@ def main():
             run = subprocess.run([sorvanecli, "efficiency", os.path.join(folder, name + ".res"),
                                   "--certificate", certificate, "--out", eff, "--order", ORDER,
                                   "--leave-out", leave_out] + (["--shared-certificate"] if shared else []) +
-                                 (["--peak-to-total", pt[detector]] if summing else []),
+                                 (["--peak-to-total", pt[detector]] if summing else []) +
+                                 (["--geometry", geometry_file(work, name)] if summing and name in GEOMETRY
+                                  else []),
                                  capture_output=True, text=True)
             print("== curve %s (%s), %s" % (name, label, "left out: " + (leave_out or "none")))
             print(run.stdout + run.stderr)
@@ -171,7 +203,8 @@ def main():
             round_trip(build, chn, work, data, name, detector, source, label, curves[(name, label)])
         # the corrected curve, and the activities corrected line by line as well
         round_trip(build, chn, work, data, name, detector, source, "summing", curves[(name, "summing")],
-                   [("summing_correction", "1"), ("peak_to_total_file", pt[detector])])
+                   [("summing_correction", "1"), ("peak_to_total_file", pt[detector])] +
+                   GEOMETRY.get(name, []))
 
     point_source_curve(build, chn, work, sorvanecli, certificate)
 
@@ -186,7 +219,8 @@ def analyse_sample(build, chn, work, sample, standard, background, curves, pt):
     runs = {}
     for mode, curve, extra in (("plain", SAMPLE_CURVE, []),
                                ("summing", "summing", [("summing_correction", "1"),
-                                                       ("peak_to_total_file", pt[detector])])):
+                                                       ("peak_to_total_file", pt[detector])] +
+                                GEOMETRY.get(sample, []))):
         folder = os.path.join(work, "sample-%s-%s" % (sample, mode))
         # Environmental samples: their natural chains are taken as in equilibrium.
         settings(folder, [("identify", "1"), ("efficiency_file", curves[(standard, curve)]),

@@ -6,6 +6,7 @@
 #include "app/cli.h"
 #include "corrections/cascade_files.h"
 #include "nuclides/library_files.h"
+#include "pipeline/line_corrections.h"
 #include "platform/system_folder.h"
 #include "results/certificate_calibration.h"
 #include "results/result_file.h"
@@ -21,7 +22,7 @@ constexpr const char* efficiency_usage =
     "usage: sorvanecli efficiency RESULT.res --certificate FILE.csv --out EFF.txt\n"
     "                  [--source NAME] [--order 2..5] [--library DIR] [--standard NAME]\n"
     "                  [--leave-out NUCLIDE,...] [--shared-certificate]\n"
-    "                  [--peak-to-total PT.txt [--cascades FILE]]\n";
+    "                  [--peak-to-total PT.txt [--cascades FILE] [--geometry SETTINGS]]\n";
 
 struct EfficiencyRequest {
     std::string result;
@@ -33,6 +34,9 @@ struct EfficiencyRequest {
     std::string leave_out;  // nuclides not used (true-coincidence summing, say), comma separated
     std::string peak_to_total;  // set: the lines are corrected for coincidence summing
     std::string cascades;       // a laboratory's cascades, beside the bundled ones
+    // Nuclide settings whose jar, detector disk and standard's matter the standard was
+    // counted in: the factors averaged over its volume, as the runtime's are.
+    std::string geometry;
     int order = 3;
     // The nuclides' certified uncertainties shared by the whole standard.
     bool shared_certificate = false;
@@ -49,6 +53,7 @@ std::optional<EfficiencyRequest> parse(const std::vector<std::string>& args, std
         {"--leave-out", &request.leave_out},
         {"--peak-to-total", &request.peak_to_total},
         {"--cascades", &request.cascades},
+        {"--geometry", &request.geometry},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         bool known = false;
@@ -84,6 +89,11 @@ std::optional<EfficiencyRequest> parse(const std::vector<std::string>& args, std
     }
     if (request.result.empty() || request.certificate.empty() || request.out.empty()) {
         err << efficiency_usage;
+        return std::nullopt;
+    }
+    if (!request.geometry.empty() && request.peak_to_total.empty()) {
+        err << "sorvanecli efficiency: --geometry shapes the summing correction: give "
+               "--peak-to-total too\n";
         return std::nullopt;
     }
     return request;
@@ -136,6 +146,24 @@ std::optional<SummingInputs> summing_inputs(const FileSystem& fs, const Efficien
         problem = "no cascades in " + files.front() +
                   (request.cascades.empty() ? "" : " or " + request.cascades);
         return std::nullopt;
+    }
+    if (!request.geometry.empty()) {
+        const FsResult read_settings = fs.read_file(request.geometry, text);
+        const NuclideSettingsRead settings = parse_nuclide_settings(text);
+        if (!read_settings.ok() || !settings.problems.empty()) {
+            problem = "the geometry file " + request.geometry + ": " +
+                      (read_settings.ok() ? settings.problems.front() : read_settings.reason);
+            return std::nullopt;
+        }
+        const auto table = read_bundled_attenuation(fs, folder, why);
+        inputs.cells = jar_cells(settings.settings, settings.settings.standard_density,
+                                 settings.settings.standard_composition, table);
+        if (!inputs.cells) {
+            problem = "the geometry file " + request.geometry +
+                      " sizes no jar on the end cap (container cylinder, container_diameter_cm, "
+                      "fill_height_cm, detector_diameter_cm)";
+            return std::nullopt;
+        }
     }
     return inputs;
 }
@@ -200,6 +228,8 @@ int run_efficiency(const std::vector<std::string>& args, FileSystem& fs, std::os
     if (!left_out.empty()) out << "left out as asked: " << left_out << '\n';
     if (summing) {
         out << "peak-to-total: " << request->peak_to_total << '\n';
+        if (summing->cells)
+            out << "summing averaged over the standard's jar of " << request->geometry << '\n';
         for (const std::string& problem : summing->cascades.problems)
             out << "note: " << problem << '\n';
     }

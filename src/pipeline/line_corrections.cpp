@@ -95,30 +95,7 @@ std::optional<corrections::SampleMatter> matter_of(double density, const std::st
     return corrections::SampleMatter{density, *composition};
 }
 
-// The sample's matter for the cells' attenuation when the settings give it, said or not
-// by the self-attenuation correction; without it the cells weigh geometry alone.
-std::function<double(double)> sample_mu(const NuclideSettings& settings,
-                                        const std::optional<corrections::AttenuationTable>& table) {
-    std::string why;
-    auto composition = corrections::named_composition(settings.sample_composition);
-    if (!composition)
-        composition = corrections::composition_by_mass(settings.sample_composition, why);
-    if (!table || !composition || !(settings.sample_density > 0.0))
-        return [](double) { return 0.0; };
-    return
-        [table = *table, composition = *composition, density = settings.sample_density](double e) {
-            return density *
-                   corrections::mass_attenuation(table, composition, e).cm2_per_g.value_or(0.0);
-        };
-}
-
-}  // namespace
-
-LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string& system_dir,
-                                        const std::string& bundled_folder,
-                                        const NuclideSettings& settings,
-                                        const activity::EfficiencyCurve& curve) {
-    LoadedCorrections out;
+corrections::Container container_of(const NuclideSettings& settings) {
     corrections::Container container;
     container.kind = settings.container == "marinelli" ? corrections::Container::Kind::marinelli
                                                        : corrections::Container::Kind::cylinder;
@@ -126,36 +103,78 @@ LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string&
     container.fill_height_cm = settings.fill_height_cm;
     container.well_diameter_cm = settings.well_diameter_cm;
     container.well_height_cm = settings.well_height_cm;
+    return container;
+}
+
+bool sized(const NuclideSettings& settings) {
+    return settings.container_diameter_cm > 0.0 && settings.fill_height_cm > 0.0 &&
+           settings.detector_diameter_cm > 0.0;
+}
+
+}  // namespace
+
+std::optional<corrections::AttenuationTable> read_bundled_attenuation(
+    const FileSystem& fs, const std::string& bundled_folder, std::string& problem) {
+    if (bundled_folder.empty()) {
+        problem = "no bundled library folder";
+        return std::nullopt;
+    }
+    const std::string path = bundled_folder + std::string(corrections::bundled_attenuation_file);
+    std::string text, why;
+    const FsResult read = fs.read_file(path, text);
+    auto table = read.ok() ? corrections::read_attenuation_table(text, path, why) : std::nullopt;
+    if (!table) problem = read.ok() ? why : path + ": " + read.reason;
+    return table;
+}
+
+std::shared_ptr<const corrections::SampleCells> jar_cells(
+    const NuclideSettings& settings, double density, const std::string& composition,
+    const std::optional<corrections::AttenuationTable>& table) {
+    const corrections::Container container = container_of(settings);
+    if (container.kind != corrections::Container::Kind::cylinder || !sized(settings))
+        return nullptr;
+    std::string why;
+    auto matter = corrections::named_composition(composition);
+    if (!matter) matter = corrections::composition_by_mass(composition, why);
+    std::function<double(double)> mu = [](double) { return 0.0; };
+    if (table && matter && density > 0.0)
+        mu = [table = *table, matter = *matter, density](double e) {
+            return density *
+                   corrections::mass_attenuation(table, matter, e).cm2_per_g.value_or(0.0);
+        };
+    return std::make_shared<const corrections::SampleCells>(
+        container,
+        corrections::DetectorDisk{settings.detector_diameter_cm, settings.detector_depth_cm},
+        std::move(mu));
+}
+
+LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string& system_dir,
+                                        const std::string& bundled_folder,
+                                        const NuclideSettings& settings,
+                                        const activity::EfficiencyCurve& curve) {
+    LoadedCorrections out;
+    const corrections::Container container = container_of(settings);
     const corrections::DetectorDisk disk{settings.detector_diameter_cm, settings.detector_depth_cm};
-    const bool sized = container.inner_diameter_cm > 0.0 && container.fill_height_cm > 0.0 &&
-                       disk.diameter_cm > 0.0;
     // A sized jar on the end cap: its summing is averaged over the sample's volume, where
     // the efficiencies of a cascade's photons are high together near the detector.
-    const bool volume_summing = settings.summing_correction && sized &&
+    const bool volume_summing = settings.summing_correction && sized(settings) &&
                                 container.kind == corrections::Container::Kind::cylinder;
     std::optional<corrections::AttenuationTable> table;
     std::string table_problem;
-    if (settings.attenuation_correction || volume_summing) {
-        std::string text, why;
-        const std::string table_path =
-            bundled_folder + std::string(corrections::bundled_attenuation_file);
-        const FsResult read = bundled_folder.empty()
-                                  ? FsResult{FsStatus::file_not_found, "no bundled library folder"}
-                                  : fs.read_file(table_path, text);
-        if (read.ok()) table = corrections::read_attenuation_table(text, table_path, why);
-        if (!table) table_problem = read.ok() ? why : table_path + ": " + read.reason;
-    }
-    std::optional<corrections::SampleCells> cells;
-    if (volume_summing) cells.emplace(container, disk, sample_mu(settings, table));
+    if (settings.attenuation_correction || volume_summing)
+        table = read_bundled_attenuation(fs, bundled_folder, table_problem);
+    const auto cells = volume_summing ? jar_cells(settings, settings.sample_density,
+                                                  settings.sample_composition, table)
+                                      : nullptr;
     std::shared_ptr<const SummingTable> summing;
     if (settings.summing_correction)
-        summing = summing_table(fs, system_dir, bundled_folder, settings, curve,
-                                cells ? &*cells : nullptr, out.problems);
+        summing = summing_table(fs, system_dir, bundled_folder, settings, curve, cells.get(),
+                                out.problems);
     std::optional<corrections::SampleMatter> sample, standard;
     if (settings.attenuation_correction) {
         if (!table) {
             out.problems.push_back("self-attenuation is not available: " + table_problem);
-        } else if (!sized) {
+        } else if (!sized(settings)) {
             out.problems.push_back(
                 "self-attenuation: container_diameter_cm, fill_height_cm and detector_diameter_cm "
                 "must be above 0; no self-attenuation correction");

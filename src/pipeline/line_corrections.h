@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,8 @@
 
 #include "activity/efficiency_curve.h"
 #include "contract/nuclide_settings.h"
+#include "corrections/mass_attenuation.h"
+#include "corrections/self_attenuation.h"
 #include "pipeline/sum_peaks.h"
 #include "platform/file_system.h"
 
@@ -31,6 +34,19 @@ struct LoadedCorrections {
     std::vector<CascadePeaks> cascade_peaks;
     std::vector<std::string> problems;
 };
+
+// The bundled attenuation table of `bundled_folder`; nothing, with `problem`, when it
+// cannot be read.
+std::optional<corrections::AttenuationTable> read_bundled_attenuation(
+    const FileSystem& fs, const std::string& bundled_folder, std::string& problem);
+
+// The cells of the sized jar on the end cap that `settings` give, holding matter of
+// `density` and `composition` (water, soil or elements by mass; geometry alone without
+// them); nothing for a Marinelli beaker or an unsized container. The runtime fills it
+// with the sample's matter, the standard's summing correction with the standard's.
+std::shared_ptr<const corrections::SampleCells> jar_cells(
+    const NuclideSettings& settings, double density, const std::string& composition,
+    const std::optional<corrections::AttenuationTable>& table);
 
 // Reads what the settings' corrections need, once per run: the cascades (the bundled
 // file in `bundled_folder` and the laboratory's), the peak-to-total curve, the

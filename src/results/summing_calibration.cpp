@@ -54,7 +54,9 @@ double update_factors(const activity::EfficiencyCurve& curve, const SummingInput
         const corrections::Cascade* cascade = summing.cascades.find(p.point.nuclide);
         if (!cascade) continue;
         if (done != p.point.nuclide) {
-            factors = corrections::summing_factors(*cascade, detector);
+            factors = summing.cells
+                          ? corrections::summing_factors(*cascade, detector, *summing.cells)
+                          : corrections::summing_factors(*cascade, detector);
             done = p.point.nuclide;
         }
         const corrections::LineSummingFactor* f =

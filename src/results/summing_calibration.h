@@ -1,11 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "activity/efficiency_curve.h"
 #include "corrections/cascade_data.h"
 #include "corrections/peak_to_total.h"
+#include "corrections/self_attenuation.h"
 
 namespace sorvane {
 
@@ -15,6 +17,9 @@ namespace sorvane {
 struct SummingInputs {
     corrections::PeakToTotalCurve peak_to_total;
     corrections::CascadeLibrary cascades;
+    // The standard's jar on the end cap: its factors averaged over these cells, as the
+    // runtime's are over the sample's. None: the curve's mean efficiencies alone.
+    std::shared_ptr<const corrections::SampleCells> cells = nullptr;
 };
 
 // The factors need the curve and the curve needs the corrected points: fit, work out

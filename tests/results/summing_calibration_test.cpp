@@ -24,16 +24,28 @@ corrections::Cascade two_photon_cascade() {
 }
 
 // A standard of five single-photon lines on the true curve and the two lines of
-// Xx-2 depressed by their factors under a flat peak-to-total ratio; 1 % each.
+// Xx-2 depressed by their factors under a flat peak-to-total ratio; 1 % each. In a jar
+// on the end cap each loss is <r^2> times as large, r a cell's efficiency over the mean
+// (the same at both energies without matter).
 TEST(SummingCalibration, DepressedLinesGiveTheTrueCurveBack) {
+    const auto jar = std::make_shared<const corrections::SampleCells>(
+        corrections::Container{corrections::Container::Kind::cylinder, 6.0, 4.0},
+        corrections::DetectorDisk{5.0, 1.0}, [](double) { return 0.0; });
+    const auto r = jar->relative_efficiencies(600.0);
+    double mean_square = 0.0;
+    for (std::size_t i = 0; i < jar->size(); ++i) mean_square += jar->share(i) * r[i] * r[i];
     struct Case {
         double peak_to_total;
         double factor_600;   // 1 - 0.05 (1000/500)^-0.8 / PT
         double factor_1000;  // 1 - 0.05 (600/500)^-0.8 / PT
+        std::shared_ptr<const corrections::SampleCells> cells;
     };
-    const Case cases[] = {{0.25, 0.88513, 0.82714}, {0.5, 0.94257, 0.91357}};
+    const Case cases[] = {{0.25, 0.88513, 0.82714, nullptr},
+                          {0.5, 0.94257, 0.91357, nullptr},
+                          {0.25, 1.0 - 0.11487 * mean_square, 1.0 - 0.17286 * mean_square, jar}};
     for (const Case& c : cases) {
         SummingInputs summing;
+        summing.cells = c.cells;
         summing.peak_to_total.coefficients = {std::log(c.peak_to_total)};
         summing.peak_to_total.energy_min_kev = 50.0;
         summing.peak_to_total.energy_max_kev = 2000.0;

@@ -479,18 +479,32 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
         [&](const PeakEvidence&, double) { return linear_tolerance_kev; });
     for (const auto& p : peaks) top_channel = std::max(top_channel, p.channel);
     QuadraticEnergy fitted = start;
+    std::vector<std::size_t> rejected;  // peaks whose pairs were left out as outliers
     for (int round = 0; round < 3 && !anchors.empty(); ++round) {
         if (!fit_correction(anchors, start, top_channel, fitted)) return result;
         // Leave out the worst pair beyond the outlier bound, then pair again under the fit.
-        std::vector<Anchor> kept;
-        for (const auto& a : anchors) {
-            const double sigma = std::hypot(fitted.slope(a.channel) * a.d_channel, a.d_line,
-                                            fitted.d_energy(a.channel));
-            if (std::fabs(a.line_energy - fitted.energy(a.channel)) <= outlier_sigmas * sigma ||
-                std::fabs(a.line_energy - fitted.energy(a.channel)) <= floor_kev / 2)
-                kept.push_back(a);
+        // With three pairs or more each is judged by the fit of the others: a lone line
+        // at one end of the range would otherwise bend the fit onto itself.
+        std::size_t worst = anchors.size();
+        double worst_sigmas = outlier_sigmas;
+        for (std::size_t i = 0; i < anchors.size(); ++i) {
+            const Anchor& a = anchors[i];
+            QuadraticEnergy judge = fitted;
+            if (anchors.size() >= 3) {
+                std::vector<Anchor> others = anchors;
+                others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
+                if (!fit_correction(others, start, top_channel, judge)) judge = fitted;
+            }
+            const double sigma = std::hypot(judge.slope(a.channel) * a.d_channel, a.d_line,
+                                            judge.d_energy(a.channel));
+            const double off = std::fabs(a.line_energy - judge.energy(a.channel));
+            if (off > floor_kev / 2 && off > worst_sigmas * sigma)
+                worst = i, worst_sigmas = off / sigma;
         }
-        if (kept.size() < anchors.size() && !kept.empty()) {
+        if (worst < anchors.size() && anchors.size() > 1) {
+            rejected.push_back(anchors[worst].peak);
+            std::vector<Anchor> kept = anchors;
+            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(worst));
             if (!fit_correction(kept, start, top_channel, fitted)) return result;
         }
         anchors = paired(
@@ -501,6 +515,10 @@ Recalibration recalibrate_energy(std::span<const PeakEvidence> peaks, const Line
                                 match_tolerance(fitted.slope(p.channel) * p.d_channel,
                                                 fitted.d_energy(p.channel), 0.0, floor_kev));
             });
+        // a pair left out stays out: paired again it would bend the next fit back
+        std::erase_if(anchors, [&](const Anchor& a) {
+            return std::find(rejected.begin(), rejected.end(), a.peak) != rejected.end();
+        });
     }
     if (anchors.empty()) return result;
     if (!fit_correction(anchors, start, top_channel, fitted)) return result;

@@ -55,23 +55,28 @@ bool at_energy(const nuclides::PeakForMatch& peak, double energy_kev) {
     return off < 2.0 * peak.d_energy || off < 0.5 * peak.fwhm_kev;
 }
 
-// The identified nuclide whose found lines are all at `peak`.
-nuclides::NuclideOutcome* seen_only_there(nuclides::Identification& identification, int peak) {
+// The identified nuclide, not `cascade_nuclide`, that owns `peak`: it gives the peak up
+// when all its found peaks are sum peaks of the cascade.
+nuclides::NuclideOutcome* owner_of(nuclides::Identification& identification, int peak,
+                                   const std::string& cascade_nuclide) {
+    const std::string& owner = identification.peak_nuclide[static_cast<std::size_t>(peak)];
     for (nuclides::NuclideOutcome& n : identification.nuclides)
-        if (n.identified && n.name != nuclides::annihilation_name && n.peaks == std::vector{peak})
+        if (n.identified && n.name == owner && n.name != cascade_nuclide &&
+            n.name != nuclides::annihilation_name)
             return &n;
     return nullptr;
 }
 
-// The nuclide loses its one line to the sum peak: the line is missing, and the
-// nuclide, with nothing found, is not identified.
-void give_up_line(nuclides::NuclideOutcome& n, int peak) {
+// The nuclide loses its lines to the sum peaks: they are missing, their peaks free for
+// the sums, and the nuclide, with nothing found, is not identified.
+void give_up_lines(nuclides::NuclideOutcome& n, std::vector<std::string>& owners) {
     for (nuclides::LineOutcome& l : n.lines)
-        if (l.peak == peak) {
+        if (l.peak >= 0) {
+            owners[static_cast<std::size_t>(l.peak)].clear();
             l.peak = -1;
             l.status = nuclides::LineStatus::missing;
         }
-    std::erase(n.peaks, peak);
+    n.peaks.clear();
     n.identified = false;
     n.found = 0;
     n.score = 0.0;
@@ -97,6 +102,15 @@ SumPeakClaims claim_sum_peaks(std::span<const CascadePeaks> cascades,
         const double decays = decays_seen(*cascade, outcome, peaks);
         if (!(decays > 0.0)) continue;
         const std::string& name = outcome.name;
+        // The peaks at the cascade's sums, and whether their areas agree with the sums'
+        // counts.
+        struct AtSum {
+            std::size_t peak;
+            double expected;
+            std::string made_of;
+            bool agrees = false;  // its area agrees with the sums' counts
+        };
+        std::vector<AtSum> at_sums;
         for (std::size_t p = 0; p < peaks.size(); ++p) {
             const nuclides::PeakForMatch& peak = peaks[p];
             // A peak at a sum's energy holds every sum within a FWHM of it that is
@@ -106,36 +120,68 @@ SumPeakClaims claim_sum_peaks(std::span<const CascadePeaks> cascades,
                 std::any_of(cascade->sums.begin(), cascade->sums.end(),
                             [&](const auto& sum) { return at_energy(peak, sum.energy_kev); });
             if (!at_a_sum) continue;
-            double expected = 0.0;
-            std::string made_of;
+            AtSum here{p, 0.0, {}, false};
             for (const ExpectedPeak& sum : cascade->sums) {
                 if (std::fabs(sum.energy_kev - peak.energy) >= unresolved_fwhm * peak.fwhm_kev ||
                     nearest_peak(peaks, sum.energy_kev) != p)
                     continue;
-                expected += decays * sum.counts_per_decay;
-                if (made_of.find(sum.made_of) == std::string::npos)
-                    made_of += (made_of.empty() ? "" : " and ") + sum.made_of;
+                here.expected += decays * sum.counts_per_decay;
+                if (here.made_of.find(sum.made_of) == std::string::npos)
+                    here.made_of += (here.made_of.empty() ? "" : " and ") + sum.made_of;
             }
-            nuclides::NuclideOutcome* lone =
-                owners[p].empty() ? nullptr : seen_only_there(identification, static_cast<int>(p));
-            if (lone && (lone->name != owners[p] || lone->name == name)) lone = nullptr;
-            if (!owners[p].empty() && !lone) continue;
-            const double spread = std::hypot(peak.d_area, prediction_uncertainty * expected);
-            if (std::fabs(peak.area - expected) > most_deviations * spread) continue;
+            const double spread = std::hypot(peak.d_area, prediction_uncertainty * here.expected);
+            here.agrees = std::fabs(peak.area - here.expected) <= most_deviations * spread;
+            at_sums.push_back(std::move(here));
+        }
+        // Two peaks within a FWHM that the fit made of one lump of sums are judged
+        // together: which of them a sum lies nearer to is then chance.
+        for (std::size_t i = 0; i + 1 < at_sums.size(); ++i) {
+            AtSum& left = at_sums[i];
+            AtSum& right = at_sums[i + 1];
+            const auto& a = peaks[left.peak];
+            const auto& b = peaks[right.peak];
+            if ((left.agrees && right.agrees) || right.peak != left.peak + 1 ||
+                b.energy - a.energy >= unresolved_fwhm * std::max(a.fwhm_kev, b.fwhm_kev))
+                continue;
+            const double expected = left.expected + right.expected;
+            const double spread =
+                std::hypot(std::hypot(a.d_area, b.d_area), prediction_uncertainty * expected);
+            if (std::fabs(a.area + b.area - expected) <= most_deviations * spread)
+                left.agrees = right.agrees = true;
+        }
+        std::erase_if(at_sums, [](const AtSum& a) { return !a.agrees; });
+        const auto is_sum = [&](int p) {
+            return std::any_of(at_sums.begin(), at_sums.end(), [&](const AtSum& a) {
+                return a.peak == static_cast<std::size_t>(p);
+            });
+        };
+        for (const AtSum& at : at_sums) {
+            const std::size_t p = at.peak;
+            const nuclides::PeakForMatch& peak = peaks[p];
+            // Another nuclide's peak goes to the sum only with all its found peaks, and
+            // that nuclide, seen only at the cascade's sum peaks, is not identified.
+            nuclides::NuclideOutcome* other =
+                owners[p].empty() ? nullptr : owner_of(identification, static_cast<int>(p), name);
+            if (!owners[p].empty() &&
+                (!other || !std::all_of(other->peaks.begin(), other->peaks.end(), is_sum)))
+                continue;
             char text[160];
             std::snprintf(text, sizeof text, " keV): %.0f counts, %.0f expected", peak.area,
-                          expected);
-            char at[64];
-            std::snprintf(at, sizeof at, "peak %zu at %.2f keV", p + 1, peak.energy);
+                          at.expected);
+            char where[64];
+            std::snprintf(where, sizeof where, "peak %zu at %.2f keV", p + 1, peak.energy);
             std::string message =
-                std::string(at) + " is a sum peak of " + name + " (" + made_of + text;
-            if (lone) {
-                message += "; " + lone->name + ", seen only there, is not identified";
-                give_up_line(*lone, static_cast<int>(p));
+                std::string(where) + " is a sum peak of " + name + " (" + at.made_of + text;
+            if (other) {
+                message += "; " + other->name +
+                           (other->peaks.size() > 1 ? ", seen only at its sum peaks"
+                                                    : ", seen only there") +
+                           ", is not identified";
+                give_up_lines(*other, owners);
             }
             owners[p] = sum_peak_name(name);
             claims.peaks.push_back(
-                {static_cast<int>(p), expected, prediction_uncertainty * expected});
+                {static_cast<int>(p), at.expected, prediction_uncertainty * at.expected});
             claims.messages.push_back(std::move(message));
         }
     }

@@ -94,6 +94,8 @@ namespace {
 // alone (25 against 100 +- 5, the prediction 25 % uncertain) is not. A sum nearer to
 // another peak goes to that one: with a peak at 2000.5 keV, 2000.3 and 2000.9 keV go
 // there, and 50 counts (3.7 standard deviations off) do not make the first a sum peak.
+// Two peaks within a FWHM are judged together when either is off alone: 95 and 5
+// counts against 50 each (3.3 and 3.3 sigma) are the 100 the four sums give.
 TEST(SumPeaks, SumsAPeakCannotResolveAddUp) {
     const nuclides::GammaLine lines[] = {{"Co-60", 1173.228, 0.003, 99.85, 0.03, ""},
                                          {"Co-60", 1332.492, 0.004, 99.98, 0.0, ""}};
@@ -101,19 +103,26 @@ TEST(SumPeaks, SumsAPeakCannotResolveAddUp) {
         const char* what;
         std::vector<double> sums_kev;  // each 2.5e-5 per decay
         std::vector<double> peaks_kev;
-        const char* owner;  // of the peak at 2000 keV
+        const char* owner;               // of the peak at 2000 keV
+        std::vector<double> areas = {};  // of the peaks, each +- 5; none given: 100
     };
     const Case cases[] = {
         {"four within a FWHM", {1999.2, 1999.7, 2000.3, 2000.9}, {2000.0}, "sum:Co-60"},
         {"one alone", {2000.1}, {2000.0}, ""},
         {"two of them nearer another peak", {1999.2, 1999.7, 2000.3, 2000.9}, {2000.0, 2000.5}, ""},
+        {"one lump split in two",
+         {1999.2, 1999.7, 2000.3, 2000.9},
+         {2000.0, 2000.5},
+         "sum:Co-60",
+         {95.0, 5.0}},
     };
     for (const Case& c : cases) {
         CascadePeaks cascade{"Co-60", {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}}, {}};
         for (double e : c.sums_kev) cascade.sums.push_back({e, 2.5e-5, "invented"});
         std::vector<nuclides::PeakForMatch> peaks = {{1173.2, 0.05, 10000.0, 110.0, 2.0},
                                                      {1332.5, 0.05, 9000.0, 100.0, 2.1}};
-        for (double e : c.peaks_kev) peaks.push_back({e, 0.1, 100.0, 5.0, 2.6});
+        for (std::size_t i = 0; i < c.peaks_kev.size(); ++i)
+            peaks.push_back({c.peaks_kev[i], 0.1, c.areas.empty() ? 100.0 : c.areas[i], 5.0, 2.6});
         nuclides::Identification identification;
         nuclides::NuclideOutcome co60;
         co60.name = "Co-60";
@@ -124,6 +133,63 @@ TEST(SumPeaks, SumsAPeakCannotResolveAddUp) {
         identification.peak_nuclide = {"Co-60", "Co-60"};
         claim_sum_peaks({&cascade, 1}, peaks, identification);
         EXPECT_EQ(identification.peak_nuclide[2], c.owner) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace sorvane
+
+namespace sorvane {
+namespace {
+
+// A nuclide whose found lines all sit at sum peaks gives them all up and is not
+// identified; one of its lines elsewhere keeps it. Co-60's 1e6 decays give 100 counts
+// at each of two invented sums, 2200 and 2505.7 keV; Xx-2's two lines are there (and,
+// in the second case, a third at 800 keV).
+TEST(SumPeaks, ANuclideSeenOnlyAtSumPeaksIsNotIdentified) {
+    const nuclides::GammaLine co_lines[] = {{"Co-60", 1173.228, 0.003, 99.85, 0.03, ""},
+                                            {"Co-60", 1332.492, 0.004, 99.98, 0.0, ""}};
+    const nuclides::GammaLine xx_lines[] = {{"Xx-2", 2200.0, 0.01, 50.0, 1.0, ""},
+                                            {"Xx-2", 2505.8, 0.01, 50.0, 1.0, ""},
+                                            {"Xx-2", 800.0, 0.01, 50.0, 1.0, ""}};
+    const CascadePeaks cascade{"Co-60",
+                               {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}},
+                               {{2200.0, 1e-4, "invented"}, {2505.7, 1e-4, "1173.2 + 1332.5"}}};
+    for (const bool elsewhere : {false, true}) {
+        const std::vector<nuclides::PeakForMatch> peaks = {{1173.2, 0.05, 10000.0, 110.0, 2.0},
+                                                           {1332.5, 0.05, 9000.0, 100.0, 2.1},
+                                                           {2200.0, 0.1, 100.0, 12.0, 2.5},
+                                                           {2505.7, 0.1, 100.0, 12.0, 2.6},
+                                                           {800.0, 0.1, 500.0, 30.0, 1.6}};
+        nuclides::NuclideOutcome co60;
+        co60.name = "Co-60";
+        co60.identified = true;
+        co60.lines = {{&co_lines[0], 0, 1173.2, 0.0, nuclides::LineStatus::found, false},
+                      {&co_lines[1], 1, 1332.5, 0.0, nuclides::LineStatus::found, false}};
+        nuclides::NuclideOutcome xx;
+        xx.name = "Xx-2";
+        xx.identified = true;
+        xx.lines = {{&xx_lines[0], 2, 2200.0, 0.0, nuclides::LineStatus::found, false},
+                    {&xx_lines[1], 3, 2505.7, 0.0, nuclides::LineStatus::found, false}};
+        xx.peaks = {2, 3};
+        if (elsewhere) {
+            xx.lines.push_back({&xx_lines[2], 4, 800.0, 0.0, nuclides::LineStatus::found, false});
+            xx.peaks.push_back(4);
+        }
+        nuclides::Identification identification;
+        identification.nuclides = {co60, xx};
+        identification.peak_nuclide = {"Co-60", "Co-60", "Xx-2", "Xx-2", elsewhere ? "Xx-2" : ""};
+        const SumPeakClaims claims = claim_sum_peaks({&cascade, 1}, peaks, identification);
+        const std::string owner = elsewhere ? "Xx-2" : "sum:Co-60";
+        EXPECT_EQ(identification.peak_nuclide[2], owner) << elsewhere;
+        EXPECT_EQ(identification.peak_nuclide[3], owner) << elsewhere;
+        EXPECT_EQ(identification.nuclides[1].identified, elsewhere);
+        ASSERT_EQ(claims.peaks.size(), elsewhere ? 0u : 2u);
+        if (!elsewhere)
+            EXPECT_NE(
+                claims.messages[0].find("Xx-2, seen only at its sum peaks, is not identified"),
+                std::string::npos)
+                << claims.messages[0];
     }
 }
 

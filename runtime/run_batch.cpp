@@ -168,9 +168,10 @@ void add_nuclides(ResultModel& result, const NuclideWork& work, const SpectrumAn
     if (!background_only.empty())
         result.messages.push_back(background_only_message(background_only));
     // A sum peak of an identified cascade is that nuclide's, not an unexplained peak,
-    // and its predicted counts are background to any line that falls in it.
-    const SumPeakClaims sums =
-        claim_sum_peaks(work.curve.corrections.cascade_peaks, found.peaks, found.identification);
+    // and its predicted counts are background to any line that falls in it; they are
+    // compared with what the sample gives there, net of the background spectrum.
+    const SumPeakClaims sums = claim_sum_peaks(work.curve.corrections.cascade_peaks,
+                                               net_areas(found.peaks, net), found.identification);
     const std::optional<ActivityResult> activity =
         activities_of(work, found, net.analysis, counts, facts, sums.peaks);
     if (activity)

@@ -89,6 +89,17 @@ std::vector<int> background_only_peaks(const BackgroundSubtraction& subtraction)
     return out;
 }
 
+std::vector<nuclides::PeakForMatch> net_areas(std::vector<nuclides::PeakForMatch> peaks,
+                                              const BackgroundSubtraction& subtraction) {
+    for (const BackgroundTaken& taken : subtraction.taken) {
+        const auto p = static_cast<std::size_t>(taken.peak);
+        if (p >= peaks.size() || p >= subtraction.analysis.peaks.size()) continue;
+        peaks[p].area = subtraction.analysis.peaks[p].fit.area;
+        peaks[p].d_area = subtraction.analysis.peaks[p].fit.d_area;
+    }
+    return peaks;
+}
+
 std::string background_only_message(std::span<const int> peaks) {
     std::string numbers;
     for (int p : peaks) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p + 1);

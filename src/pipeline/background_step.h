@@ -7,6 +7,7 @@
 
 #include "analysis/analysis_options.h"
 #include "contract/nuclide_settings.h"
+#include "nuclides/identification.h"
 #include "pipeline/analyse_spectrum.h"
 #include "platform/file_system.h"
 #include "results/result_model.h"
@@ -60,6 +61,12 @@ BackgroundSubtraction subtract_background(const SpectrumAnalysis& analysis, doub
 // them is not shown, and no nuclide should be identified from them.
 inline constexpr double background_only_sigmas = 3.0;
 std::vector<int> background_only_peaks(const BackgroundSubtraction& subtraction);
+
+// `peaks` (one for each of the analysis's peaks, in its order) with the areas and
+// their uncertainties net of what the background took off: the sample's own counts,
+// which a sum peak's predicted counts are compared with.
+std::vector<nuclides::PeakForMatch> net_areas(std::vector<nuclides::PeakForMatch> peaks,
+                                              const BackgroundSubtraction& subtraction);
 // The result's message that names them (numbered from 1, as [peaks] counts).
 std::string background_only_message(std::span<const int> peaks);
 

@@ -85,6 +85,15 @@ TEST(SubtractBackground, PeaksTheBackgroundExplains) {
     const BackgroundSubtraction net = subtract_background(analysis, 1000.0, background);
     // nets 500 (5 sigma), 200 (2 sigma), 300 (just 3 sigma); the last not taken at all
     EXPECT_EQ(background_only_peaks(net), std::vector<int>{1});
+    // What a sum peak's prediction is compared with: the nets, the last peak untouched.
+    std::vector<nuclides::PeakForMatch> gross(4, {0.0, 0.1, 0.0, 0.0, 2.0});
+    for (std::size_t i = 0; i < gross.size(); ++i) gross[i].area = analysis.peaks[i].fit.area;
+    const auto nets = net_areas(gross, net);
+    const double expected[] = {500.0, 200.0, 300.0, 10.0};
+    for (std::size_t i = 0; i < nets.size(); ++i) {
+        EXPECT_NEAR(nets[i].area, expected[i], 1e-9) << i;
+        EXPECT_NEAR(nets[i].d_area, i < 3 ? 100.0 : 0.0, 1e-9) << i;
+    }
     EXPECT_EQ(background_only_message(std::vector<int>{1, 4}),
               "peaks 2, 5: the background spectrum explains them (net area below 3 standard "
               "deviations); no nuclide is identified from them");

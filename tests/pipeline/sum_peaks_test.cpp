@@ -5,14 +5,24 @@
 namespace sorvane {
 namespace {
 
+// Co-60 with its two lines found at peaks 0 and 1 (1173.2 and 1332.5 keV).
+const nuclides::GammaLine co60_lines[] = {{"Co-60", 1173.228, 0.003, 99.85, 0.03, ""},
+                                          {"Co-60", 1332.492, 0.004, 99.98, 0.0, ""}};
+nuclides::NuclideOutcome co60_found(bool identified = true) {
+    nuclides::NuclideOutcome co60;
+    co60.name = "Co-60";
+    co60.identified = identified;
+    co60.lines = {{&co60_lines[0], 0, 1173.2, 0.0, nuclides::LineStatus::found, false},
+                  {&co60_lines[1], 1, 1332.5, 0.0, nuclides::LineStatus::found, false}};
+    return co60;
+}
+
 // Co-60 found with 10,000 and 9,000 counts in lines that give 0.01 and 0.009 counts
 // per decay: 1e6 decays seen, so its 2505.7 keV sum peak of 1e-4 per decay should
 // hold 100 counts. A peak is that sum peak when it lies within half a FWHM (or two
 // standard deviations of its energy) and its area within three standard deviations
 // of 100, the prediction taken as 25 counts uncertain beside the peak's own.
 TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades) {
-    const nuclides::GammaLine lines[] = {{"Co-60", 1173.228, 0.003, 99.85, 0.03, ""},
-                                         {"Co-60", 1332.492, 0.004, 99.98, 0.0, ""}};
     const CascadePeaks cascade{
         "Co-60", {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}}, {{2505.7, 1e-4, "1173.2 + 1332.5"}}};
     struct Case {
@@ -40,11 +50,7 @@ TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades)
                                                            {1332.5, 0.05, 9000.0, 100.0, 2.1},
                                                            {c.energy, 0.1, c.area, c.d_area, 2.6}};
         nuclides::Identification identification;
-        nuclides::NuclideOutcome co60;
-        co60.name = "Co-60";
-        co60.identified = c.identified;
-        co60.lines = {{&lines[0], 0, 1173.2, 0.0, nuclides::LineStatus::found, false},
-                      {&lines[1], 1, 1332.5, 0.0, nuclides::LineStatus::found, false}};
+        const nuclides::NuclideOutcome co60 = co60_found(c.identified);
         // Xx-1's line at the peak, and its other found line (peak 3, not in the list:
         // only whether it is found elsewhere matters).
         const nuclides::GammaLine xx_lines[] = {{"Xx-1", 2505.8, 0.01, 50.0, 1.0, ""},
@@ -83,12 +89,6 @@ TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades)
     }
 }
 
-}  // namespace
-}  // namespace sorvane
-
-namespace sorvane {
-namespace {
-
 // Sums a peak cannot resolve add up: Co-60's 1e6 decays seen, four invented sums of
 // 25 counts each within a FWHM (2.6 keV) of a 100-count peak are that peak; one
 // alone (25 against 100 +- 5, the prediction 25 % uncertain) is not. A sum nearer to
@@ -97,8 +97,6 @@ namespace {
 // Two peaks within a FWHM are judged together when either is off alone: 95 and 5
 // counts against 50 each (3.3 and 3.3 sigma) are the 100 the four sums give.
 TEST(SumPeaks, SumsAPeakCannotResolveAddUp) {
-    const nuclides::GammaLine lines[] = {{"Co-60", 1173.228, 0.003, 99.85, 0.03, ""},
-                                         {"Co-60", 1332.492, 0.004, 99.98, 0.0, ""}};
     struct Case {
         const char* what;
         std::vector<double> sums_kev;  // each 2.5e-5 per decay
@@ -124,31 +122,18 @@ TEST(SumPeaks, SumsAPeakCannotResolveAddUp) {
         for (std::size_t i = 0; i < c.peaks_kev.size(); ++i)
             peaks.push_back({c.peaks_kev[i], 0.1, c.areas.empty() ? 100.0 : c.areas[i], 5.0, 2.6});
         nuclides::Identification identification;
-        nuclides::NuclideOutcome co60;
-        co60.name = "Co-60";
-        co60.identified = true;
-        co60.lines = {{&lines[0], 0, 1173.2, 0.0, nuclides::LineStatus::found, false},
-                      {&lines[1], 1, 1332.5, 0.0, nuclides::LineStatus::found, false}};
-        identification.nuclides = {co60};
+        identification.nuclides = {co60_found()};
         identification.peak_nuclide = {"Co-60", "Co-60"};
         claim_sum_peaks({&cascade, 1}, peaks, identification);
         EXPECT_EQ(identification.peak_nuclide[2], c.owner) << c.what;
     }
 }
 
-}  // namespace
-}  // namespace sorvane
-
-namespace sorvane {
-namespace {
-
 // A nuclide whose found lines all sit at sum peaks gives them all up and is not
 // identified; one of its lines elsewhere keeps it. Co-60's 1e6 decays give 100 counts
 // at each of two invented sums, 2200 and 2505.7 keV; Xx-2's two lines are there (and,
 // in the second case, a third at 800 keV).
 TEST(SumPeaks, ANuclideSeenOnlyAtSumPeaksIsNotIdentified) {
-    const nuclides::GammaLine co_lines[] = {{"Co-60", 1173.228, 0.003, 99.85, 0.03, ""},
-                                            {"Co-60", 1332.492, 0.004, 99.98, 0.0, ""}};
     const nuclides::GammaLine xx_lines[] = {{"Xx-2", 2200.0, 0.01, 50.0, 1.0, ""},
                                             {"Xx-2", 2505.8, 0.01, 50.0, 1.0, ""},
                                             {"Xx-2", 800.0, 0.01, 50.0, 1.0, ""}};
@@ -161,11 +146,6 @@ TEST(SumPeaks, ANuclideSeenOnlyAtSumPeaksIsNotIdentified) {
                                                            {2200.0, 0.1, 100.0, 12.0, 2.5},
                                                            {2505.7, 0.1, 100.0, 12.0, 2.6},
                                                            {800.0, 0.1, 500.0, 30.0, 1.6}};
-        nuclides::NuclideOutcome co60;
-        co60.name = "Co-60";
-        co60.identified = true;
-        co60.lines = {{&co_lines[0], 0, 1173.2, 0.0, nuclides::LineStatus::found, false},
-                      {&co_lines[1], 1, 1332.5, 0.0, nuclides::LineStatus::found, false}};
         nuclides::NuclideOutcome xx;
         xx.name = "Xx-2";
         xx.identified = true;
@@ -177,7 +157,7 @@ TEST(SumPeaks, ANuclideSeenOnlyAtSumPeaksIsNotIdentified) {
             xx.peaks.push_back(4);
         }
         nuclides::Identification identification;
-        identification.nuclides = {co60, xx};
+        identification.nuclides = {co60_found(), xx};
         identification.peak_nuclide = {"Co-60", "Co-60", "Xx-2", "Xx-2", elsewhere ? "Xx-2" : ""};
         const SumPeakClaims claims = claim_sum_peaks({&cascade, 1}, peaks, identification);
         const std::string owner = elsewhere ? "Xx-2" : "sum:Co-60";

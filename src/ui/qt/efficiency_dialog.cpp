@@ -18,6 +18,7 @@
 #include "control/nuclide_settings_store.h"
 #include "corrections/cascade_files.h"
 #include "nuclides/library_files.h"
+#include "pipeline/line_corrections.h"
 #include "platform/system_folder.h"
 #include "platform/ui.h"
 #include "results/certificate_calibration.h"
@@ -280,7 +281,14 @@ bool EfficiencyDialog::use_peak_to_total(const std::string& path) {
         ui_.message_box(said, dialog_title, Buttons::ok);
         return false;
     }
+    // The standard in the jar the nuclide settings size: its factors over the jar's
+    // volume, as the runtime takes a sample's.
+    const NuclideSettings settings = load_nuclide_settings(settings_path_, fs_).settings;
+    std::string no_table;
+    inputs.cells = jar_cells(settings, settings.standard_density, settings.standard_composition,
+                             read_bundled_attenuation(fs_, cascades_folder_, no_table));
     summing_ = std::move(inputs);
+    peak_to_total_path_ = path;
     refit();
     return true;
 }
@@ -288,8 +296,13 @@ bool EfficiencyDialog::use_peak_to_total(const std::string& path) {
 namespace {
 
 // "summing corrected (N rounds): Eu-152 121.8 keV 0.912, ..." for the lines a cascade holds.
-QString summing_text(const SummedFit& summed) {
-    QString text = QStringLiteral("\nsumming corrected (%1 rounds):").arg(summed.rounds);
+// The rounds are followed by ", over the nuclide settings' jar" when the factors are averaged
+// over one.
+QString summing_text(const SummedFit& summed, bool over_the_jar) {
+    QString text =
+        QStringLiteral("\nsumming corrected (%1 rounds%2):")
+            .arg(summed.rounds)
+            .arg(over_the_jar ? QStringLiteral(", over the nuclide settings' jar") : QString());
     bool first = true;
     for (const SummedPoint& p : summed.points) {
         if (!p.corrected) continue;
@@ -321,7 +334,7 @@ void EfficiencyDialog::refit() {
             const SummedFit summed =
                 fit_with_summing(points.points, order_->value(), name, *summing_);
             fit_ = summed.fit;
-            summed_text = summing_text(summed);
+            summed_text = summing_text(summed, summing_->cells != nullptr);
             for (std::size_t i = 0; i < points.points.size(); ++i)
                 points.points[i] = summed.points[i].point;
         } else {
@@ -377,11 +390,23 @@ void EfficiencyDialog::save() {
         return;
     }
     load.settings.efficiency_file = path;
+    // A curve of summing-corrected lines is the efficiency without summing: a sample's
+    // lines need the same correction, from the same peak-to-total curve.
+    if (summing_) {
+        load.settings.summing_correction = true;
+        load.settings.peak_to_total_file = peak_to_total_path_;
+    }
     const FsResult saved = save_nuclide_settings(settings_path_, load.settings, fs_);
     if (!saved.ok())
         ui_.message_box("The nuclide settings file " + settings_path_ +
                             " could not be written.\r\n" + saved.reason,
                         dialog_title, Buttons::ok);
+    else if (summing_)
+        ui_.message_box(
+            "The curve's lines were corrected for coincidence summing, so the "
+            "summing correction is now on for activities, with " +
+                peak_to_total_path_ + ".",
+            dialog_title, Buttons::ok);
 }
 
 EfficiencyDialog* open_efficiency_dialog(const std::string& system_dir,

@@ -67,6 +67,7 @@ private:
     std::optional<activity::EfficiencyFit> fit_;
     std::string cascades_folder_;
     std::optional<SummingInputs> summing_;
+    std::string peak_to_total_path_;  // the file summing_ came from
     QLineEdit* source_ = nullptr;
     QLineEdit* standard_name_ = nullptr;
     QTableWidget* table_ = nullptr;

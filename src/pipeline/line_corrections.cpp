@@ -133,14 +133,14 @@ std::shared_ptr<const corrections::SampleCells> jar_cells(
     const corrections::Container container = container_of(settings);
     if (container.kind != corrections::Container::Kind::cylinder || !sized(settings))
         return nullptr;
-    std::string why;
-    auto matter = corrections::named_composition(composition);
-    if (!matter) matter = corrections::composition_by_mass(composition, why);
+    std::vector<std::string> unsaid;  // without matter the cells weigh geometry alone
+    const auto matter = matter_of(density, composition, "sample", unsaid);
     std::function<double(double)> mu = [](double) { return 0.0; };
-    if (table && matter && density > 0.0)
-        mu = [table = *table, matter = *matter, density](double e) {
-            return density *
-                   corrections::mass_attenuation(table, matter, e).cm2_per_g.value_or(0.0);
+    if (table && matter)
+        mu = [table = *table, matter = *matter](double e) {
+            return matter.density_g_cm3 *
+                   corrections::mass_attenuation(table, matter.composition, e)
+                       .cm2_per_g.value_or(0.0);
         };
     return std::make_shared<const corrections::SampleCells>(
         container,

@@ -240,7 +240,7 @@ def analyse_sample(build, chn, work, sample, standard, background, curves, pt):
         a, b = r.get("activity"), c.get("activity")
         ratio = "%.3f" % (float(b) / float(a)) if a not in (None, "-") and b not in (None, "-") else "-"
         print("  %-10s %-10s %-6s %-6s %12s %10s %12s %10s %7s %-14s %s" % (
-            r["nuclide"], r.get("identified"), r.get("score"), r.get("lines"), number(a),
+            r["nuclide"], "%s/%s" % (r.get("identified"), c.get("identified", "-")), c.get("score", r.get("score")), c.get("lines", r.get("lines")), number(a),
             number(r.get("d_activity")), number(b), number(c.get("d_activity")), ratio,
             c.get("verdict", "-"), c.get("reason", "-")))
     print()

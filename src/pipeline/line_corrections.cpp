@@ -66,7 +66,11 @@ std::shared_ptr<const SummingTable> summing_table(
         table->factors.emplace_back(cascade.nuclide,
                                     cells ? corrections::summing_factors(cascade, detector, *cells)
                                           : corrections::summing_factors(cascade, detector));
-        CascadePeaks expected{cascade.nuclide, {}, {}};
+        CascadePeaks expected{cascade.nuclide, {}, {}, {}};
+        for (const auto& branch : cascade.branches)
+            for (const auto& xray : branch.k_xrays)
+                expected.xrays.push_back(
+                    {xray.energy_kev, xray.photons * peak(xray.energy_kev), {}});
         for (const auto& line : table->factors.back().second)
             expected.lines.push_back(
                 {line.energy_kev, line.photons * peak(line.energy_kev) * line.factor, {}});

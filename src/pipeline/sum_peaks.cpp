@@ -14,6 +14,9 @@ constexpr double prediction_uncertainty = 0.25;
 constexpr double most_deviations = 3.0;
 // Sums closer than this many FWHM to a peak fall in it.
 constexpr double unresolved_fwhm = 1.0;
+// A peak at a cascade's K X-rays is theirs when they predict at least this share of
+// it: the curve is carried below its lowest point there, by a window it cannot see.
+constexpr double xray_share = 1.0 / 3.0;
 
 const ExpectedPeak* line_near(const CascadePeaks& cascade, double energy_kev) {
     const ExpectedPeak* best = nullptr;
@@ -80,6 +83,19 @@ void give_up_lines(nuclides::NuclideOutcome& n, std::vector<std::string>& owners
     n.identified = false;
     n.found = 0;
     n.score = 0.0;
+}
+
+// Whether the cascade's K X-rays within a FWHM of the peak, nearer to it than to
+// another, can hold its area.
+bool xray_peak(const CascadePeaks& cascade, std::span<const nuclides::PeakForMatch> peaks,
+               std::size_t p, double decays) {
+    const nuclides::PeakForMatch& peak = peaks[p];
+    double expected = 0.0;
+    for (const ExpectedPeak& xray : cascade.xrays)
+        if (std::fabs(xray.energy_kev - peak.energy) < unresolved_fwhm * peak.fwhm_kev &&
+            nearest_peak(peaks, xray.energy_kev) == p)
+            expected += decays * xray.counts_per_decay;
+    return expected > 0.0 && expected >= xray_share * (peak.area - most_deviations * peak.d_area);
 }
 
 }  // namespace
@@ -155,15 +171,20 @@ SumPeakClaims claim_sum_peaks(std::span<const CascadePeaks> cascades,
                 return a.peak == static_cast<std::size_t>(p);
             });
         };
+        const auto is_xray = [&](int p) {
+            return xray_peak(*cascade, peaks, static_cast<std::size_t>(p), decays);
+        };
+        const auto explained = [&](int p) { return is_sum(p) || is_xray(p); };
         for (const AtSum& at : at_sums) {
             const std::size_t p = at.peak;
             const nuclides::PeakForMatch& peak = peaks[p];
             // Another nuclide's peak goes to the sum only with all its found peaks, and
-            // that nuclide, seen only at the cascade's sum peaks, is not identified.
+            // that nuclide, seen only at the cascade's sum peaks (and K X-ray peaks),
+            // is not identified.
             nuclides::NuclideOutcome* other =
                 owners[p].empty() ? nullptr : owner_of(identification, static_cast<int>(p), name);
             if (!owners[p].empty() &&
-                (!other || !std::all_of(other->peaks.begin(), other->peaks.end(), is_sum)))
+                (!other || !std::all_of(other->peaks.begin(), other->peaks.end(), explained)))
                 continue;
             char text[160];
             std::snprintf(text, sizeof text, " keV): %.0f counts, %.0f expected", peak.area,
@@ -173,9 +194,12 @@ SumPeakClaims claim_sum_peaks(std::span<const CascadePeaks> cascades,
             std::string message =
                 std::string(where) + " is a sum peak of " + name + " (" + at.made_of + text;
             if (other) {
+                const bool xrays = std::any_of(other->peaks.begin(), other->peaks.end(),
+                                               [&](int q) { return !is_sum(q); });
                 message += "; " + other->name +
-                           (other->peaks.size() > 1 ? ", seen only at its sum peaks"
-                                                    : ", seen only there") +
+                           (xrays                     ? ", seen only at its sum peaks and K X-rays"
+                            : other->peaks.size() > 1 ? ", seen only at its sum peaks"
+                                                      : ", seen only there") +
                            ", is not identified";
                 give_up_lines(*other, owners);
             }

@@ -21,6 +21,7 @@ struct CascadePeaks {
     std::string nuclide;
     std::vector<ExpectedPeak> lines;
     std::vector<ExpectedPeak> sums;
+    std::vector<ExpectedPeak> xrays;  // the daughters' K X-rays
 };
 
 // How an unexplained peak is named when it is a sum peak of `nuclide`.
@@ -44,7 +45,8 @@ struct SumPeakClaims {
 // prediction taken as 25 % uncertain: the angular correlation is neglected and the
 // efficiency carried beyond the lines), so that a sum peak is never an unexplained
 // peak. A peak is taken so from another nuclide only when that nuclide has no other
-// found line: it is then not identified.
+// found line, or none but at the cascade's K X-ray peaks (Bi-212 39.9 keV among Eu-152's
+// Sm X-rays): it is then not identified.
 SumPeakClaims claim_sum_peaks(std::span<const CascadePeaks> cascades,
                               std::span<const nuclides::PeakForMatch> peaks,
                               nuclides::Identification& identification);

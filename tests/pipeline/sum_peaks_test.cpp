@@ -23,8 +23,10 @@ nuclides::NuclideOutcome co60_found(bool identified = true) {
 // standard deviations of its energy) and its area within three standard deviations
 // of 100, the prediction taken as 25 counts uncertain beside the peak's own.
 TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades) {
-    const CascadePeaks cascade{
-        "Co-60", {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}}, {{2505.7, 1e-4, "1173.2 + 1332.5"}}};
+    const CascadePeaks cascade{"Co-60",
+                               {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}},
+                               {{2505.7, 1e-4, "1173.2 + 1332.5"}},
+                               {}};
     struct Case {
         const char* what;
         double energy, area, d_area;
@@ -81,10 +83,11 @@ TEST(SumPeaks, AnUnexplainedPeakAtASumEnergyWithThePredictedCountsIsTheCascades)
         const bool taken = claimed && std::string(c.owner_before) == "Xx-1";
         EXPECT_EQ(identification.nuclides[1].identified, !taken) << c.what;
         EXPECT_EQ(identification.nuclides[1].lines[0].peak, taken ? -1 : 2) << c.what;
-        if (taken)
+        if (taken) {
             EXPECT_NE(claims.messages[0].find("Xx-1, seen only there, is not identified"),
                       std::string::npos)
                 << claims.messages[0];
+        }
         EXPECT_EQ(identification.peak_nuclide[0], "Co-60") << c.what;
     }
 }
@@ -115,7 +118,7 @@ TEST(SumPeaks, SumsAPeakCannotResolveAddUp) {
          {95.0, 5.0}},
     };
     for (const Case& c : cases) {
-        CascadePeaks cascade{"Co-60", {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}}, {}};
+        CascadePeaks cascade{"Co-60", {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}}, {}, {}};
         for (double e : c.sums_kev) cascade.sums.push_back({e, 2.5e-5, "invented"});
         std::vector<nuclides::PeakForMatch> peaks = {{1173.2, 0.05, 10000.0, 110.0, 2.0},
                                                      {1332.5, 0.05, 9000.0, 100.0, 2.1}};
@@ -131,45 +134,65 @@ TEST(SumPeaks, SumsAPeakCannotResolveAddUp) {
 
 // A nuclide whose found lines all sit at sum peaks gives them all up and is not
 // identified; one of its lines elsewhere keeps it. Co-60's 1e6 decays give 100 counts
-// at each of two invented sums, 2200 and 2505.7 keV; Xx-2's two lines are there (and,
-// in the second case, a third at 800 keV).
+// at each of two invented sums, 2200 and 2505.7 keV, and an invented K X-ray of 0.05
+// per decay 50,000 counts at 40 keV; Xx-2's two lines are at the sums, a third (when
+// the case has one) at 800 keV or at the X-ray, whose peak the X-rays hold when they
+// predict at least a third of it (the curve is carried below its lowest point there).
 TEST(SumPeaks, ANuclideSeenOnlyAtSumPeaksIsNotIdentified) {
     const nuclides::GammaLine xx_lines[] = {{"Xx-2", 2200.0, 0.01, 50.0, 1.0, ""},
                                             {"Xx-2", 2505.8, 0.01, 50.0, 1.0, ""},
-                                            {"Xx-2", 800.0, 0.01, 50.0, 1.0, ""}};
+                                            {"Xx-2", 0.0, 0.01, 50.0, 1.0, ""}};
     const CascadePeaks cascade{"Co-60",
                                {{1173.2, 0.01, ""}, {1332.5, 0.009, ""}},
-                               {{2200.0, 1e-4, "invented"}, {2505.7, 1e-4, "1173.2 + 1332.5"}}};
-    for (const bool elsewhere : {false, true}) {
-        const std::vector<nuclides::PeakForMatch> peaks = {{1173.2, 0.05, 10000.0, 110.0, 2.0},
-                                                           {1332.5, 0.05, 9000.0, 100.0, 2.1},
-                                                           {2200.0, 0.1, 100.0, 12.0, 2.5},
-                                                           {2505.7, 0.1, 100.0, 12.0, 2.6},
-                                                           {800.0, 0.1, 500.0, 30.0, 1.6}};
+                               {{2200.0, 1e-4, "invented"}, {2505.7, 1e-4, "1173.2 + 1332.5"}},
+                               {{40.0, 0.05, ""}}};
+    struct Case {
+        const char* what;
+        double third_kev;  // 0: no third line
+        double third_area;
+        bool kept;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"only at the sums", 0.0, 0.0, false, "Xx-2, seen only at its sum peaks, is not"},
+        {"a line elsewhere", 800.0, 500.0, true, ""},
+        {"a line at the X-rays they hold", 40.0, 140000.0, false,
+         "Xx-2, seen only at its sum peaks and K X-rays, is not"},
+        {"a line at a peak too big for the X-rays", 40.0, 160000.0, true, ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<nuclides::PeakForMatch> peaks = {{1173.2, 0.05, 10000.0, 110.0, 2.0},
+                                                     {1332.5, 0.05, 9000.0, 100.0, 2.1},
+                                                     {2200.0, 0.1, 100.0, 12.0, 2.5},
+                                                     {2505.7, 0.1, 100.0, 12.0, 2.6}};
         nuclides::NuclideOutcome xx;
         xx.name = "Xx-2";
         xx.identified = true;
         xx.lines = {{&xx_lines[0], 2, 2200.0, 0.0, nuclides::LineStatus::found, false},
                     {&xx_lines[1], 3, 2505.7, 0.0, nuclides::LineStatus::found, false}};
         xx.peaks = {2, 3};
-        if (elsewhere) {
-            xx.lines.push_back({&xx_lines[2], 4, 800.0, 0.0, nuclides::LineStatus::found, false});
-            xx.peaks.push_back(4);
-        }
         nuclides::Identification identification;
+        identification.peak_nuclide = {"Co-60", "Co-60", "Xx-2", "Xx-2"};
+        if (c.third_kev > 0.0) {
+            peaks.push_back({c.third_kev, 0.1, c.third_area, 1000.0, 1.0});
+            xx.lines.push_back(
+                {&xx_lines[2], 4, c.third_kev, 0.0, nuclides::LineStatus::found, false});
+            xx.peaks.push_back(4);
+            identification.peak_nuclide.push_back("Xx-2");
+        }
         identification.nuclides = {co60_found(), xx};
-        identification.peak_nuclide = {"Co-60", "Co-60", "Xx-2", "Xx-2", elsewhere ? "Xx-2" : ""};
         const SumPeakClaims claims = claim_sum_peaks({&cascade, 1}, peaks, identification);
-        const std::string owner = elsewhere ? "Xx-2" : "sum:Co-60";
-        EXPECT_EQ(identification.peak_nuclide[2], owner) << elsewhere;
-        EXPECT_EQ(identification.peak_nuclide[3], owner) << elsewhere;
-        EXPECT_EQ(identification.nuclides[1].identified, elsewhere);
-        ASSERT_EQ(claims.peaks.size(), elsewhere ? 0u : 2u);
-        if (!elsewhere)
-            EXPECT_NE(
-                claims.messages[0].find("Xx-2, seen only at its sum peaks, is not identified"),
-                std::string::npos)
-                << claims.messages[0];
+        const std::string owner = c.kept ? "Xx-2" : "sum:Co-60";
+        EXPECT_EQ(identification.peak_nuclide[2], owner) << c.what;
+        EXPECT_EQ(identification.peak_nuclide[3], owner) << c.what;
+        if (c.third_kev > 0.0) {
+            EXPECT_EQ(identification.peak_nuclide[4], c.kept ? "Xx-2" : "") << c.what;
+        }
+        EXPECT_EQ(identification.nuclides[1].identified, c.kept) << c.what;
+        ASSERT_EQ(claims.peaks.size(), c.kept ? 0u : 2u) << c.what;
+        if (!c.kept) {
+            EXPECT_NE(claims.messages[0].find(c.message), std::string::npos) << claims.messages[0];
+        }
     }
 }
 

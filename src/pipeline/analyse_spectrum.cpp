@@ -11,6 +11,7 @@
 #include "analysis/width_start.h"
 #include "pipeline/peak_flags.h"
 #include "pipeline/scatter_features.h"
+#include "pipeline/spikes.h"
 #include "pipeline/weak_peaks.h"
 
 namespace sorvane {
@@ -86,8 +87,6 @@ constexpr int calibration_rounds = 3;
 constexpr std::size_t most_shape_regions = 24;
 // Candidates this many FWHM of the starting calibration apart may be one line split.
 constexpr double split_reach = 2.5;
-// A line is at least this part of the calibrated width.
-constexpr double narrowest_line = 0.5;
 // A change of the width calibration below this ends the measuring.
 constexpr double width_change_kept = 0.03;
 
@@ -283,10 +282,9 @@ std::size_t report(const RegionResult& fit, const AnalysisOptions& options, Spec
     for (const auto& peak : fit.peaks) {
         if (!reported(peak, options.pkf_sens)) continue;
         if (!peak.manual && peak.area < least_significance * peak.d_area) continue;
-        // A free width below half the calibration's belongs to no line (a spike).
-        if (!peak.manual && !peak.width_fixed &&
-            peak.fwhm < narrowest_line * out.width.fwhm(peak.centroid))
-            continue;
+        // A fitted width below half the calibration's (free, or at its bound) belongs
+        // to no line (a spike).
+        if (!peak.manual && peak.fwhm < narrowest_line * out.width.fwhm(peak.centroid)) continue;
         ReportedPeak shown{peak, out.energy.energy(peak.centroid), 0.0, 0.0};
         const double slope = out.energy.slope(peak.centroid);
         shown.d_energy = std::fabs(slope) * peak.d_centroid;
@@ -335,10 +333,29 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     std::vector<double> significance, weak;
     const auto starts = starting_peaks(counts, options, out, significance, &weak);
     const auto regions = group_regions(starts, out.width, out.first, out.last, tails);
-    for (const auto& region : regions) {
+    // A region is fitted again beside a spike it held, up to a few times.
+    constexpr int most_spike_splits = 3;
+    std::vector<std::pair<Region, int>> pending;
+    for (auto it = regions.rbegin(); it != regions.rend(); ++it) pending.emplace_back(*it, 0);
+    while (!pending.empty()) {
+        const auto [region, splits] = pending.back();
+        pending.pop_back();
         RegionResult fit = fit_region(counts, region, settings);
-        report(fit, options, out);
-        out.regions.push_back(std::move(fit));
+        std::vector<double> spikes;
+        const auto parts =
+            splits < most_spike_splits
+                ? regions_beside_spikes(counts, fit, region, out.width, tails, spikes)
+                : std::vector<Region>{};
+        if (parts.empty()) {
+            report(fit, options, out);
+            out.regions.push_back(std::move(fit));
+            continue;
+        }
+        out.messages.push_back("a spike at channel " + std::to_string(std::lround(spikes[0])) +
+                               ", narrower than any line, is left out of the fit of the peaks "
+                               "beside it");
+        for (auto it = parts.rbegin(); it != parts.rend(); ++it)
+            pending.emplace_back(*it, splits + 1);
     }
     // Weaker candidates apart from every fitted region are fitted and decided alone;
     // only a region that shows a line is kept (a fit that did not converge shows none).

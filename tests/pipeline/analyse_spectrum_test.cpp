@@ -175,5 +175,24 @@ TEST_F(OptionEffects, SmoothingWidthChangesTheSearchOnly) {
     EXPECT_NEAR(seven.peaks[0].fit.area, five.peaks[0].fit.area, 1e-3);
 }
 
+// A spike (an ADC artefact two channels wide) eleven channels below the 2000 line,
+// made strong enough for its region's width to be fitted, falls in its region;
+// fitted together, the line took the spike's narrow width and was dropped with it.
+// It is fitted again beside the spike, with its own area.
+TEST_F(OptionEffects, ALineBesideASpikeKeepsItsWidthAndArea) {
+    const auto stronger = noise_free(4096, 0.0, {{2000.0, 47000.0}});
+    for (std::size_t ch = 0; ch < counts.size(); ++ch) counts[ch] += stronger[ch];
+    counts[1989] += 500000.0;
+    counts[1990] += 200000.0;
+    const auto result = run();
+    ASSERT_EQ(result.peaks.size(), 3u);
+    EXPECT_NEAR(result.peaks[2].fit.centroid, 2000.0, 0.05);
+    EXPECT_NEAR(result.peaks[2].fit.area, 50000.0, 500.0);
+    EXPECT_NE(std::find(result.messages.begin(), result.messages.end(),
+                        "a spike at channel 1989, narrower than any line, is left out of the fit "
+                        "of the peaks beside it"),
+              result.messages.end());
+}
+
 }  // namespace
 }  // namespace sorvane::analysis

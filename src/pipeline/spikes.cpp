@@ -1,0 +1,92 @@
+#include "pipeline/spikes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+namespace sorvane {
+namespace {
+
+// How far a spike's counts reach, in its own fitted widths (at least a few channels),
+// and further while the counts beside it still fall, up to the longest reach.
+constexpr double spike_reach = 3.0;
+constexpr double least_spike_reach = 3.0;
+constexpr double longest_spike_reach = 10.0;
+
+struct Span {
+    double low = 0.0, high = 0.0;
+};
+
+double mean_of_three(std::span<const double> counts, int channel) {
+    double sum = 0.0;
+    for (int c = channel - 1; c <= channel + 1; ++c)
+        sum += counts[static_cast<std::size_t>(std::clamp(c, 0, static_cast<int>(counts.size()) - 1))];
+    return sum / 3.0;
+}
+
+// From `start` outwards by `step` while the smoothed counts fall, up to `limit`.
+int where_falling_ends(std::span<const double> counts, int start, int step, int limit) {
+    int at = start;
+    while (at != limit && mean_of_three(counts, at + step) < mean_of_three(counts, at)) at += step;
+    return at;
+}
+
+}  // namespace
+
+std::vector<analysis::Region> regions_beside_spikes(std::span<const double> counts,
+                                                    const analysis::RegionResult& fit,
+                                                    const analysis::Region& region,
+                                                    const analysis::WidthCalibration& width,
+                                                    bool tails, std::vector<double>& spikes) {
+    // The region's peaks share one fitted width: the spike is the strongest of them,
+    // the others narrow only by its width.
+    const analysis::FittedPeak* spike = nullptr;
+    for (const auto& peak : fit.peaks)
+        if (!peak.manual && peak.fwhm < narrowest_line * width.fwhm(peak.centroid) &&
+            (!spike || peak.area > spike->area))
+            spike = &peak;
+    if (!spike) return {};
+    const double reach = std::max(spike_reach * spike->fwhm, least_spike_reach);
+    const double longest = std::max(longest_spike_reach * spike->fwhm, reach);
+    const int last = static_cast<int>(counts.size()) - 1;
+    const int low_limit = std::max(0, static_cast<int>(std::floor(spike->centroid - longest)));
+    const int high_limit = std::min(last, static_cast<int>(std::ceil(spike->centroid + longest)));
+    const int low = std::clamp(static_cast<int>(std::floor(spike->centroid - reach)), low_limit,
+                               high_limit);
+    const int high = std::clamp(static_cast<int>(std::ceil(spike->centroid + reach)), low_limit,
+                                high_limit);
+    std::vector<Span> spans{{static_cast<double>(where_falling_ends(counts, low, -1, low_limit)),
+                             static_cast<double>(where_falling_ends(counts, high, 1, high_limit))}};
+    spikes.push_back(spike->centroid);
+    const auto in_a_spike = [&](double channel) {
+        return std::any_of(spans.begin(), spans.end(),
+                           [&](const Span& s) { return channel >= s.low && channel <= s.high; });
+    };
+    std::vector<analysis::PeakStart> beside;
+    for (const auto& start : region.peaks)
+        if (start.manual || !in_a_spike(start.channel)) beside.push_back(start);
+    if (beside.empty()) {
+        spikes.clear();
+        return {};
+    }
+    // The channels either side of the spike, each grouped as the search's peaks are.
+    std::vector<analysis::Region> out;
+    int from = region.first;
+    for (std::size_t s = 0; s <= spans.size(); ++s) {
+        const int to = s < spans.size() ? static_cast<int>(std::floor(spans[s].low)) - 1
+                                        : region.last;
+        if (to > from) {
+            std::vector<analysis::PeakStart> here;
+            for (const auto& start : beside)
+                if (start.channel >= from && start.channel <= to) here.push_back(start);
+            if (!here.empty())
+                for (auto& r : analysis::group_regions(here, width, from, to, tails))
+                    out.push_back(std::move(r));
+        }
+        if (s < spans.size()) from = std::max(from, static_cast<int>(std::ceil(spans[s].high)) + 1);
+    }
+    if (out.empty()) spikes.clear();
+    return out;
+}
+
+}  // namespace sorvane

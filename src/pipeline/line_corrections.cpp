@@ -170,6 +170,9 @@ LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string&
     const auto cells = volume_summing ? jar_cells(settings, settings.sample_density,
                                                   settings.sample_composition, table)
                                       : nullptr;
+    if (volume_summing && !table && !settings.attenuation_correction)
+        out.problems.push_back("summing over the sample's volume: " + table_problem +
+                               "; the sample's own absorption is left out of it");
     std::shared_ptr<const SummingTable> summing;
     if (settings.summing_correction)
         summing = summing_table(fs, system_dir, bundled_folder, settings, curve, cells.get(),

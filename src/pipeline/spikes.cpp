@@ -20,7 +20,8 @@ struct Span {
 double mean_of_three(std::span<const double> counts, int channel) {
     double sum = 0.0;
     for (int c = channel - 1; c <= channel + 1; ++c)
-        sum += counts[static_cast<std::size_t>(std::clamp(c, 0, static_cast<int>(counts.size()) - 1))];
+        sum +=
+            counts[static_cast<std::size_t>(std::clamp(c, 0, static_cast<int>(counts.size()) - 1))];
     return sum / 3.0;
 }
 
@@ -51,10 +52,10 @@ std::vector<analysis::Region> regions_beside_spikes(std::span<const double> coun
     const int last = static_cast<int>(counts.size()) - 1;
     const int low_limit = std::max(0, static_cast<int>(std::floor(spike->centroid - longest)));
     const int high_limit = std::min(last, static_cast<int>(std::ceil(spike->centroid + longest)));
-    const int low = std::clamp(static_cast<int>(std::floor(spike->centroid - reach)), low_limit,
-                               high_limit);
-    const int high = std::clamp(static_cast<int>(std::ceil(spike->centroid + reach)), low_limit,
-                                high_limit);
+    const int low =
+        std::clamp(static_cast<int>(std::floor(spike->centroid - reach)), low_limit, high_limit);
+    const int high =
+        std::clamp(static_cast<int>(std::ceil(spike->centroid + reach)), low_limit, high_limit);
     std::vector<Span> spans{{static_cast<double>(where_falling_ends(counts, low, -1, low_limit)),
                              static_cast<double>(where_falling_ends(counts, high, 1, high_limit))}};
     spikes.push_back(spike->centroid);
@@ -73,8 +74,8 @@ std::vector<analysis::Region> regions_beside_spikes(std::span<const double> coun
     std::vector<analysis::Region> out;
     int from = region.first;
     for (std::size_t s = 0; s <= spans.size(); ++s) {
-        const int to = s < spans.size() ? static_cast<int>(std::floor(spans[s].low)) - 1
-                                        : region.last;
+        const int to =
+            s < spans.size() ? static_cast<int>(std::floor(spans[s].low)) - 1 : region.last;
         if (to > from) {
             std::vector<analysis::PeakStart> here;
             for (const auto& start : beside)

@@ -112,6 +112,17 @@ TEST(LineCorrections, SummingOverTheSampleVolume) {
         ASSERT_TRUE(loaded.correction) << c.what;
         EXPECT_NEAR(loaded.correction("Co-60", 1173.228).summing, c.factor, 1e-4) << c.what;
     }
+    // Without the bundled attenuation table the jar's cells weigh geometry alone, as
+    // for a sample of no given matter, and the run says why.
+    MemoryFileSystem no_table(MemoryFileSystem::Flavour::posix);
+    no_table.add_file("/lib/cascades.csv", shipped("cascades.csv"));
+    no_table.add_file("/sys/PT.txt", flat_pt);
+    const auto loaded = load_line_corrections(no_table, "/sys/", "/lib/", jar, falling_curve());
+    ASSERT_TRUE(loaded.correction);
+    EXPECT_NEAR(loaded.correction("Co-60", 1173.228).summing, 1.0 - eps_t * mean_square, 1e-4);
+    ASSERT_EQ(loaded.problems.size(), 1u);
+    EXPECT_NE(loaded.problems[0].find("/lib/mass_attenuation.csv"), std::string::npos)
+        << loaded.problems[0];
 }
 
 TEST(LineCorrections, WhatCannotBeDoneIsSaidAndLeftOff) {

@@ -156,6 +156,12 @@ std::optional<SummingInputs> summing_inputs(const FileSystem& fs, const Efficien
             return std::nullopt;
         }
         const auto table = read_bundled_attenuation(fs, folder, why);
+        // The standard's matter weighs the cells only through the attenuation table.
+        if (!table && !settings.settings.standard_composition.empty()) {
+            problem = "the geometry file " + request.geometry + " gives the standard's matter, " +
+                      "but the attenuation table cannot be read: " + why;
+            return std::nullopt;
+        }
         inputs.cells = jar_cells(settings.settings, settings.settings.standard_density,
                                  settings.settings.standard_composition, table);
         if (!inputs.cells) {

@@ -173,7 +173,7 @@ TEST_F(EfficiencyCommand, RefusesWhatItCannotUse) {
         int status;
         const char* err;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {{"efficiency", "/work/std.res", "--out", "/work/eff.txt"}, 2, "usage:"},
         {{"efficiency", "/work/std.res", "--certificate", "/work/none.csv", "--out", "/work/e"},
          1,
@@ -203,10 +203,31 @@ TEST_F(EfficiencyCommand, RefusesWhatItCannotUse) {
          1,
          ""},  // six points do not determine a fifth-order curve with a degree to spare
     };
+    // A jar whose standard's matter cannot be weighed: the library has cascades but
+    // no attenuation table.
+    fs.add_file("/lib/cascades.csv",
+                "nuclide,kind,from_level_keV,to_level_keV,energy_keV,probability_percent,"
+                "alpha_T,alpha_K,quantity\n"
+                "Co-60,branch,,,,100,,,decay mode B- to 60NI\n"
+                "Co-60,level,1332.508,,1332.508,0,,,feeding\n"
+                "Co-60,level,2505.748,,2505.748,100,,,feeding\n"
+                "Co-60,gamma,2505.748,1332.508,1173.228,99.85,0,0,gamma emission\n"
+                "Co-60,gamma,1332.508,0,1332.492,99.98,0,0,gamma emission\n");
+    fs.add_file("/work/pt.txt", "order 1\nrange 100 1000\ncoefficients -1.4 0\n");
+    fs.add_file("/work/jar.nuclides",
+                "[nuclides]\r\ncontainer = cylinder\r\ncontainer_diameter_cm = 5\r\n"
+                "fill_height_cm = 5\r\ndetector_diameter_cm = 7\r\nstandard_density = 1.15\r\n"
+                "standard_composition = water\r\n");
+    cases.push_back({{"efficiency", "/work/std.res", "--certificate", "/work/cert.csv", "--out",
+                      "/work/e", "--library", "/lib", "--peak-to-total", "/work/pt.txt",
+                      "--geometry", "/work/jar.nuclides"},
+                     1,
+                     "gives the standard's matter, but the attenuation table cannot be read: "
+                     "/lib/mass_attenuation.csv"});
     for (const Case& c : cases) {
         const CliRun run = run_cli(fs, c.args);
         EXPECT_EQ(run.status, c.status) << run.err << run.out;
-        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err << run.out;
         EXPECT_FALSE(fs.file_exists("/work/e")) << "nothing written on failure";
     }
 }

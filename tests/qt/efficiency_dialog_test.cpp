@@ -203,6 +203,24 @@ private slots:
         QCOMPARE(after.container_diameter_cm, 6.0);
         QVERIFY(!ui.messages.empty() &&
                 ui.messages.back().text.find("summing correction is now on") != std::string::npos);
+        // The standard's matter given, but no attenuation table beside the cascades: said,
+        // and the curve stays as it was.
+        std::string cascades;
+        QVERIFY(fs.read_file(std::string(NUCLIDE_DATA_DIR) + "cascades.csv", cascades).ok());
+        QVERIFY(fs.write_file(folder.path() + "/cascades.csv", cascades).ok());
+        d->set_cascades_folder(folder.path() + "/");
+        QVERIFY(fs.write_file(folder.path() + "/sorvane.inf.nuclides",
+                              "[nuclides]\r\ncontainer_diameter_cm = 6\r\nfill_height_cm = 4\r\n"
+                              "detector_diameter_cm = 5\r\nstandard_density = 1.15\r\n"
+                              "standard_composition = water\r\n")
+                    .ok());
+        const double before = activity::evaluate_efficiency(d->fit()->curve, 400.0).efficiency;
+        ui.messages.clear();
+        QVERIFY(!d->use_peak_to_total(pt));
+        QCOMPARE(ui.messages.size(), std::size_t{1});
+        QVERIFY2(ui.messages[0].text.find("attenuation table cannot be read") != std::string::npos,
+                 ui.messages[0].text.c_str());
+        QCOMPARE(activity::evaluate_efficiency(d->fit()->curve, 400.0).efficiency, before);
     }
 };
 

@@ -58,9 +58,9 @@ struct NuclideOutcome {
     double score = 0.0;
     int found = 0;
     int expected = 0;  // lines in the analysed range
-    std::vector<int> peaks;
-    std::vector<std::pair<int, std::string>> interferences;  // peak, other nuclide
-    std::vector<LineOutcome> lines;
+    std::vector<int> peaks{};
+    std::vector<std::pair<int, std::string>> interferences{};  // peak, other nuclide
+    std::vector<LineOutcome> lines{};
 };
 
 struct Identification {

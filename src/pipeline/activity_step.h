@@ -40,7 +40,7 @@ struct ActivityCandidate {
     std::vector<CandidateLine> lines;
     // Peaks that lines of other identified nuclides claim and none of this one's:
     // near this nuclide's line they are background to it.
-    std::vector<int> others_peaks;
+    std::vector<int> others_peaks{};
     // For a member of a natural chain, when the settings take the chains as in
     // equilibrium, the supporting parent's half-life, which the decay correction
     // takes; empty name for none.
@@ -48,7 +48,7 @@ struct ActivityCandidate {
         std::string name;
         double half_life_s = 0.0;
         double d_half_life_s = 0.0;
-    } parent;
+    } parent{};
     // A special entry of the library (lead X-rays): no nuclide and no row of its own;
     // its clean lines only predict what its other lines put in shared peaks.
     bool explains_only = false;
@@ -73,17 +73,17 @@ struct ActivitySpectrum {
     bool energy_calibrated = true;  // false: no line can be placed, no limits
     // The background spectrum's lines: in a primary result's region and sides they
     // are background, as they are taken off the fitted peaks.
-    std::vector<BackgroundLine> background;
+    std::vector<BackgroundLine> background{};
     // Peaks given to a cascade as its sum peaks: their predicted counts, not their
     // fitted areas, are background to a line that falls in them.
-    std::vector<ClaimedSumPeak> sum_peaks;
+    std::vector<ClaimedSumPeak> sum_peaks{};
     // How well the spectrum's own lines pinned the energy scale: the lines fitted,
     // their energies' span and the rms of their residuals (none fitted: unknown).
     struct ScaleCheck {
         int lines = 0;
         double low_kev = 0.0, high_kev = 0.0;
         double residual_rms_kev = 0.0;
-    } scale;
+    } scale{};
 };
 
 // What the energy recalibration's fitted lines say of the scale.
@@ -125,7 +125,7 @@ struct LoadedCurve {
     std::optional<activity::EfficiencyCurve> curve;
     std::string path;
     std::vector<std::string> problems;
-    LoadedCorrections corrections;  // summing and self-attenuation, when the settings ask
+    LoadedCorrections corrections{};  // summing and self-attenuation, when the settings ask
 };
 
 // Reads the settings' efficiency file once per run; a relative path is taken from

@@ -79,46 +79,46 @@ struct OptionsPart {
 struct PeakRow {
     Number no, channel, d_channel, energy, d_energy, fwhm_ch, fwhm_kev, area, d_area, d_area_pct,
         background, cps, d_cps, chi2r;
-    std::string flags;    // letters of the legend, empty for none
-    Number pair_with;     // number of the other member of an unresolved pair
-    std::string nuclide;  // the nuclide identification gave it, empty for none
+    std::string flags{};    // letters of the legend, empty for none
+    Number pair_with{};     // number of the other member of an unresolved pair
+    std::string nuclide{};  // the nuclide identification gave it, empty for none
     // Counts of the background spectrum taken off the area before activities.
-    Number background_counts, d_background_counts;
+    Number background_counts{}, d_background_counts{};
 
     bool operator==(const PeakRow&) const = default;
 };
 
 struct NuclideRow {
-    std::string nuclide;
-    std::optional<bool> identified;
-    Number score;
-    std::string lines;          // "found/expected"
-    std::string peaks;          // "1,4,7"
-    std::string interferences;  // "4:Ra-226,..."
-    Number activity, d_activity, coverage_low, coverage_high, decision_threshold, detection_limit,
-        lines_chi2r;
+    std::string nuclide{};
+    std::optional<bool> identified{};
+    Number score{};
+    std::string lines{};          // "found/expected"
+    std::string peaks{};          // "1,4,7"
+    std::string interferences{};  // "4:Ra-226,..."
+    Number activity{}, d_activity{}, coverage_low{}, coverage_high{}, decision_threshold{},
+        detection_limit{}, lines_chi2r{};
     Verdict verdict = Verdict::none;
     // The primary result of the identifying line's region and the decision it gives,
     // the best estimate, the lines left out, the lines' uncertainty scale, and why a
     // number is missing.
-    Number primary_result, d_primary_result;
+    Number primary_result{}, d_primary_result{};
     Verdict decision = Verdict::none;
-    Number best_estimate, d_best_estimate;
-    std::string excluded_lines;  // "1173.2,1332.5"
-    Number uncertainty_scale;
-    std::string reason;
+    Number best_estimate{}, d_best_estimate{};
+    std::string excluded_lines{};  // "1173.2,1332.5"
+    Number uncertainty_scale{};
+    std::string reason{};
 
     bool operator==(const NuclideRow&) const = default;
 };
 
 struct NuclideLineRow {
-    std::string nuclide;
-    Number energy, probability, peak, recalibrated_energy, difference;
-    std::string status;  // found, shared or missing
-    Number activity, d_activity;
+    std::string nuclide{};
+    Number energy{}, probability{}, peak{}, recalibrated_energy{}, difference{};
+    std::string status{};  // found, shared or missing
+    Number activity{}, d_activity{};
     // The line's coincidence-summing factor (observed / alone) and the self-attenuation
     // transfer (sample / standard) its activity was divided by; none without them.
-    Number summing_factor, attenuation_factor;
+    Number summing_factor{}, attenuation_factor{};
 
     bool operator==(const NuclideLineRow&) const = default;
 };
@@ -132,8 +132,8 @@ struct UnexplainedRow {
 
 // Each part's share of the activity's variance, in per cent.
 struct BudgetRow {
-    std::string nuclide;
-    Number counting, efficiency, emission, half_life, quantity, corrections;
+    std::string nuclide{};
+    Number counting{}, efficiency{}, emission{}, half_life{}, quantity{}, corrections{};
 
     bool operator==(const BudgetRow&) const = default;
 };

@@ -34,12 +34,12 @@ struct SummaryActivity {
 
 // One spectrum of a run as the run summary lists it.
 struct SummaryRow {
-    std::string name;           // base name
-    std::string live_time;      // seconds, as the result gives it
-    std::string peaks;          // how many, empty when the spectrum failed
-    std::string strongest;      // the three largest areas: "121.8 keV 60280; ..."
-    std::string failure;        // why there is no analysis, empty when there is one
-    std::string result_path;    // empty when no result exists
+    std::string name{};         // base name
+    std::string live_time{};    // seconds, as the result gives it
+    std::string peaks{};        // how many, empty when the spectrum failed
+    std::string strongest{};    // the three largest areas: "121.8 keV 60280; ..."
+    std::string failure{};      // why there is no analysis, empty when there is one
+    std::string result_path{};  // empty when no result exists
     std::string nuclides = {};  // the identified ones, blank-separated
     std::vector<SummaryActivity> activities = {};
     bool earlier = false;  // the result shown is an earlier run's: this run left none

@@ -12,14 +12,14 @@ namespace sorvane {
 
 // What a standard's certificate says of one of its nuclides.
 struct Certificate {
-    std::string nuclide;
+    std::string nuclide{};
     double activity_bq = 0.0;
     double d_activity_bq = 0.0;
-    std::string date;  // "YYYY-MM-DD HH:MM:SS"
+    std::string date{};  // "YYYY-MM-DD HH:MM:SS"
     // Set for a certificate of one line's photon emission rate (activity_bq then
     // holds photons per second): only the library line nearest it, within
     // certified_line_tolerance_kev, takes it, with an emission probability of 1.
-    std::optional<double> line_kev;
+    std::optional<double> line_kev{};
 };
 
 // Certificates round a line's energy (QCD1: "1173", "1333" keV).

@@ -144,7 +144,9 @@ TEST(CoverageFactor, FromTheWordsOfKindAndCoverage) {
     for (const Case& c : cases) {
         const auto k = coverage_factor_of(c.kind, c.coverage);
         ASSERT_EQ(k.has_value(), c.k.has_value()) << c.kind << " / " << c.coverage;
-        if (k) EXPECT_DOUBLE_EQ(k->k, *c.k) << c.coverage;
+        if (k) {
+            EXPECT_DOUBLE_EQ(k->k, *c.k) << c.coverage;
+        }
     }
 }
 

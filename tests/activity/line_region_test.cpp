@@ -54,7 +54,9 @@ TEST(LineRegion, GrossAndContinuumByHand) {
         if (!c.ok) continue;
         EXPECT_NEAR(r.gross, c.gross, 1e-9) << c.what;
         EXPECT_NEAR(r.background, c.background, 1e-9) << c.what;
-        if (c.d_background >= 0) EXPECT_NEAR(r.d_background, c.d_background, 1e-9) << c.what;
+        if (c.d_background >= 0) {
+            EXPECT_NEAR(r.d_background, c.d_background, 1e-9) << c.what;
+        }
     }
 }
 

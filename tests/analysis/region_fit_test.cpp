@@ -85,11 +85,15 @@ TEST_P(RegionTails, KeepsATailOnlyWhereTheLineHasOne) {
     for (const auto& peak : fit.peaks) area += peak.area;
     for (const auto& peak : row.truth) truth += peak.area;
     EXPECT_NEAR(area / truth, 1.0, 0.002);
-    if (row.low_tail) EXPECT_EQ(fit.peaks[0].tail_fitted, *row.low_tail);
+    if (row.low_tail) {
+        EXPECT_EQ(fit.peaks[0].tail_fitted, *row.low_tail);
+    }
     EXPECT_EQ(fit.peaks[0].high_tail_fitted, row.high_tail);
     for (std::size_t j = 0; j < row.members; ++j) {
         EXPECT_NEAR(fit.peaks[j].centroid, row.truth[j].channel, 0.01) << j;
-        if (row.high_tail) EXPECT_NEAR(fit.peaks[j].high_tail, row.truth[j].high_tail, 0.01);
+        if (row.high_tail) {
+            EXPECT_NEAR(fit.peaks[j].high_tail, row.truth[j].high_tail, 0.01);
+        }
     }
 }
 

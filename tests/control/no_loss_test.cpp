@@ -63,7 +63,7 @@ protected:
 
     void SetUp() override {
         settings.system_dir = system_dir;
-        for (const std::string& name : {"a.asc", "b.asc", "c.asc"})
+        for (const char* name : {"a.asc", "b.asc", "c.asc"})
             disk.add_file(raw + name, simple_spectrum());
         disk.add_folder(results);
         for (const EarlierSet& set : earlier_sets)
@@ -144,8 +144,9 @@ protected:
             } else {
                 for (const auto& [extension, bytes] : set.files)
                     EXPECT_EQ(disk.contents(results + base + extension), bytes) << extension;
-                if (set.files.size() == 1)
+                if (set.files.size() == 1) {
                     EXPECT_FALSE(disk.file_exists(results + base + ".svg")) << "a stray new plot";
+                }
             }
             for (const char* extension : {".res", ".svg"})
                 EXPECT_FALSE(disk.file_exists(results + base + extension + ".earlier"));
@@ -221,8 +222,9 @@ TEST_P(NoLossFullDisk, EveryEarlierResultSurvivesADiskThatFillsAtAnyWrite) {
             const bool told = !ui.messages.empty() || !report.log_problem.empty() ||
                               report.earlier_kept > 0 || report.control_file_failed;
             // (A runtime that GO did not wait for tells in its own output and log.)
-            if (!all_new && (GetParam() == ChnConversion::temporary || !by_runtime))
+            if (!all_new && (GetParam() == ChnConversion::temporary || !by_runtime)) {
                 EXPECT_TRUE(told);
+            }
         }
     }
 }

@@ -205,7 +205,9 @@ TEST(ResultWriter, ReadsEveryFixture) {
     };
     for (const Case& c : cases) {
         const ResultModel read = read_result(fixture(c.file));
-        if (c.peaks > 0) EXPECT_EQ(read.peaks.rows.size(), c.peaks) << c.file;
+        if (c.peaks > 0) {
+            EXPECT_EQ(read.peaks.rows.size(), c.peaks) << c.file;
+        }
         EXPECT_EQ(!read.nuclides.columns.empty(), c.nuclides) << c.file;
         const ResultModel again = read_result(write_result(read));
         EXPECT_EQ(again.peaks, read.peaks) << c.file;

@@ -167,7 +167,9 @@ TEST_P(ConvertTruncated, EveryLengthIsConvertedOrRefusedByName) {
         // The CHN file is written beside, then renamed into place; nothing else.
         const std::vector<std::string> written{"write " + chn + ".tmp",
                                                "rename " + chn + ".tmp -> " + chn};
-        if (!fs.changes.empty()) ASSERT_EQ(fs.changes, written) << length;
+        if (!fs.changes.empty()) {
+            ASSERT_EQ(fs.changes, written) << length;
+        }
     }
     EXPECT_GT(refused, 0) << "the empty file at least is refused";
 }

@@ -145,8 +145,11 @@ TEST(BackgroundSpectrum, ASpectrumOfItselfTakesOffEveryPeakWhole) {
     // off is named the background's.
     for (const NuclideRow& n : result.nuclides.rows)
         EXPECT_FALSE(n.identified.value_or(false)) << n.nuclide;
-    for (const PeakRow& row : result.peaks.rows)
-        if (row.background_counts) EXPECT_EQ(row.nuclide, "background") << *row.energy;
+    for (const PeakRow& row : result.peaks.rows) {
+        if (row.background_counts) {
+            EXPECT_EQ(row.nuclide, "background") << *row.energy;
+        }
+    }
     const std::string n = std::to_string(positive);
     EXPECT_NE(key_value(result, "background").find(path + " (live time "), std::string::npos);
     EXPECT_NE(key_value(result, "background").find(n + " peaks; taken off " + n + " peaks)"),

@@ -14,7 +14,7 @@ constexpr double least_spike_reach = 3.0;
 constexpr double longest_spike_reach = 10.0;
 
 struct Span {
-    double low = 0.0, high = 0.0;
+    int low = 0, high = 0;
 };
 
 double mean_of_three(std::span<const double> counts, int channel) {
@@ -56,36 +56,26 @@ std::vector<analysis::Region> regions_beside_spikes(std::span<const double> coun
         std::clamp(static_cast<int>(std::floor(spike->centroid - reach)), low_limit, high_limit);
     const int high =
         std::clamp(static_cast<int>(std::ceil(spike->centroid + reach)), low_limit, high_limit);
-    std::vector<Span> spans{{static_cast<double>(where_falling_ends(counts, low, -1, low_limit)),
-                             static_cast<double>(where_falling_ends(counts, high, 1, high_limit))}};
-    spikes.push_back(spike->centroid);
-    const auto in_a_spike = [&](double channel) {
-        return std::any_of(spans.begin(), spans.end(),
-                           [&](const Span& s) { return channel >= s.low && channel <= s.high; });
-    };
-    std::vector<analysis::PeakStart> beside;
-    for (const auto& start : region.peaks)
-        if (start.manual || !in_a_spike(start.channel)) beside.push_back(start);
-    if (beside.empty()) {
-        spikes.clear();
+    const Span span{where_falling_ends(counts, low, -1, low_limit),
+                    where_falling_ends(counts, high, 1, high_limit)};
+    // A peak the user placed there is fitted as asked.
+    if (std::any_of(region.peaks.begin(), region.peaks.end(), [&](const analysis::PeakStart& p) {
+            return p.manual && p.channel >= span.low && p.channel <= span.high;
+        }))
         return {};
-    }
+    spikes.push_back(spike->centroid);
     // The channels either side of the spike, each grouped as the search's peaks are.
     std::vector<analysis::Region> out;
-    int from = region.first;
-    for (std::size_t s = 0; s <= spans.size(); ++s) {
-        const int to =
-            s < spans.size() ? static_cast<int>(std::floor(spans[s].low)) - 1 : region.last;
-        if (to > from) {
-            std::vector<analysis::PeakStart> here;
-            for (const auto& start : beside)
-                if (start.channel >= from && start.channel <= to) here.push_back(start);
-            if (!here.empty())
-                for (auto& r : analysis::group_regions(here, width, from, to, tails))
-                    out.push_back(std::move(r));
-        }
-        if (s < spans.size()) from = std::max(from, static_cast<int>(std::ceil(spans[s].high)) + 1);
-    }
+    const auto group_between = [&](int from, int to) {
+        std::vector<analysis::PeakStart> here;
+        for (const auto& start : region.peaks)
+            if (start.channel >= from && start.channel <= to) here.push_back(start);
+        if (to > from && !here.empty())
+            for (auto& r : analysis::group_regions(here, width, from, to, tails))
+                out.push_back(std::move(r));
+    };
+    group_between(region.first, span.low - 1);
+    group_between(span.high + 1, region.last);
     if (out.empty()) spikes.clear();
     return out;
 }

@@ -155,15 +155,13 @@ std::optional<SummingInputs> summing_inputs(const FileSystem& fs, const Efficien
                       (read_settings.ok() ? settings.problems.front() : read_settings.reason);
             return std::nullopt;
         }
-        const auto table = read_bundled_attenuation(fs, folder, why);
-        // The standard's matter weighs the cells only through the attenuation table.
-        if (!table && !settings.settings.standard_composition.empty()) {
+        std::string no_table;
+        inputs.cells = standard_jar_cells(fs, folder, settings.settings, no_table);
+        if (!no_table.empty()) {
             problem = "the geometry file " + request.geometry + " gives the standard's matter, " +
-                      "but the attenuation table cannot be read: " + why;
+                      "but the attenuation table cannot be read: " + no_table;
             return std::nullopt;
         }
-        inputs.cells = jar_cells(settings.settings, settings.settings.standard_density,
-                                 settings.settings.standard_composition, table);
         if (!inputs.cells) {
             problem = "the geometry file " + request.geometry +
                       " sizes no jar on the end cap (container cylinder, container_diameter_cm, "

@@ -341,20 +341,19 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
         const auto [region, splits] = pending.back();
         pending.pop_back();
         RegionResult fit = fit_region(counts, region, settings);
-        std::vector<double> spikes;
-        const auto parts =
-            splits < most_spike_splits
-                ? regions_beside_spikes(counts, fit, region, out.width, tails, spikes)
-                : std::vector<Region>{};
-        if (parts.empty()) {
+        const auto split = splits < most_spike_splits
+                               ? split_at_spike(counts, fit, region, out.width, tails)
+                               : std::nullopt;
+        if (!split) {
             report(fit, options, out);
             out.regions.push_back(std::move(fit));
             continue;
         }
-        out.messages.push_back("a spike at channel " + std::to_string(std::lround(spikes[0])) +
+        out.messages.push_back("a spike at channel " +
+                               std::to_string(std::lround(split->spike_channel)) +
                                ", narrower than any line, is left out of the fit of the peaks "
                                "beside it");
-        for (auto it = parts.rbegin(); it != parts.rend(); ++it)
+        for (auto it = split->parts.rbegin(); it != split->parts.rend(); ++it)
             pending.emplace_back(*it, splits + 1);
     }
     // Weaker candidates apart from every fitted region are fitted and decided alone;

@@ -152,6 +152,21 @@ std::shared_ptr<const corrections::SampleCells> jar_cells(
         std::move(mu));
 }
 
+std::shared_ptr<const corrections::SampleCells> standard_jar_cells(
+    const FileSystem& fs, const std::string& bundled_folder, const NuclideSettings& settings,
+    std::string& table_problem) {
+    std::string why;
+    const auto table = read_bundled_attenuation(fs, bundled_folder, why);
+    auto cells =
+        jar_cells(settings, settings.standard_density, settings.standard_composition, table);
+    // The standard's matter weighs the cells only through the attenuation table.
+    if (cells && !table && !settings.standard_composition.empty()) {
+        table_problem = why;
+        return nullptr;
+    }
+    return cells;
+}
+
 LoadedCorrections load_line_corrections(const FileSystem& fs, const std::string& system_dir,
                                         const std::string& bundled_folder,
                                         const NuclideSettings& settings,

@@ -48,6 +48,14 @@ std::shared_ptr<const corrections::SampleCells> jar_cells(
     const NuclideSettings& settings, double density, const std::string& composition,
     const std::optional<corrections::AttenuationTable>& table);
 
+// The cells of the standard's jar that `settings` size, filled with the standard's
+// matter, as a standard's summing correction takes them (nothing for no jar). When the
+// settings give that matter but the bundled attenuation table cannot weigh it, nothing,
+// and `table_problem` says why.
+std::shared_ptr<const corrections::SampleCells> standard_jar_cells(
+    const FileSystem& fs, const std::string& bundled_folder, const NuclideSettings& settings,
+    std::string& table_problem);
+
 // Reads what the settings' corrections need, once per run: the cascades (the bundled
 // file in `bundled_folder` and the laboratory's), the peak-to-total curve, the
 // sample's and the standard's matter and the container. The summing factors use the

@@ -34,11 +34,10 @@ int where_falling_ends(std::span<const double> counts, int start, int step, int 
 
 }  // namespace
 
-std::vector<analysis::Region> regions_beside_spikes(std::span<const double> counts,
-                                                    const analysis::RegionResult& fit,
-                                                    const analysis::Region& region,
-                                                    const analysis::WidthCalibration& width,
-                                                    bool tails, std::vector<double>& spikes) {
+std::optional<SpikeSplit> split_at_spike(std::span<const double> counts,
+                                         const analysis::RegionResult& fit,
+                                         const analysis::Region& region,
+                                         const analysis::WidthCalibration& width, bool tails) {
     // The region's peaks share one fitted width: the spike is the strongest of them,
     // the others narrow only by its width.
     const analysis::FittedPeak* spike = nullptr;
@@ -46,7 +45,7 @@ std::vector<analysis::Region> regions_beside_spikes(std::span<const double> coun
         if (!peak.manual && peak.fwhm < narrowest_line * width.fwhm(peak.centroid) &&
             (!spike || peak.area > spike->area))
             spike = &peak;
-    if (!spike) return {};
+    if (!spike) return std::nullopt;
     const double reach = std::max(spike_reach * spike->fwhm, least_spike_reach);
     const double longest = std::max(longest_spike_reach * spike->fwhm, reach);
     const int last = static_cast<int>(counts.size()) - 1;
@@ -62,21 +61,20 @@ std::vector<analysis::Region> regions_beside_spikes(std::span<const double> coun
     if (std::any_of(region.peaks.begin(), region.peaks.end(), [&](const analysis::PeakStart& p) {
             return p.manual && p.channel >= span.low && p.channel <= span.high;
         }))
-        return {};
-    spikes.push_back(spike->centroid);
+        return std::nullopt;
     // The channels either side of the spike, each grouped as the search's peaks are.
-    std::vector<analysis::Region> out;
+    SpikeSplit out{spike->centroid, {}};
     const auto group_between = [&](int from, int to) {
         std::vector<analysis::PeakStart> here;
         for (const auto& start : region.peaks)
             if (start.channel >= from && start.channel <= to) here.push_back(start);
         if (to > from && !here.empty())
             for (auto& r : analysis::group_regions(here, width, from, to, tails))
-                out.push_back(std::move(r));
+                out.parts.push_back(std::move(r));
     };
     group_between(region.first, span.low - 1);
     group_between(span.high + 1, region.last);
-    if (out.empty()) spikes.clear();
+    if (out.parts.empty()) return std::nullopt;
     return out;
 }
 

@@ -285,11 +285,8 @@ bool EfficiencyDialog::use_peak_to_total(const std::string& path) {
     // volume, as the runtime takes a sample's.
     const NuclideSettings settings = load_nuclide_settings(settings_path_, fs_).settings;
     std::string no_table;
-    const auto table = read_bundled_attenuation(fs_, cascades_folder_, no_table);
-    inputs.cells =
-        jar_cells(settings, settings.standard_density, settings.standard_composition, table);
-    // The standard's matter weighs the jar's cells only through the attenuation table.
-    if (inputs.cells && !table && !settings.standard_composition.empty()) {
+    inputs.cells = standard_jar_cells(fs_, cascades_folder_, settings, no_table);
+    if (!no_table.empty()) {
         ui_.message_box(
             "The nuclide settings give the standard's matter, but the attenuation "
             "table cannot be read.\r\n" +

@@ -174,6 +174,19 @@ double area_significance(const PoissonFit& fit, const RegionLayout& at, std::siz
     return variance > 0.0 ? fit.theta[at.area(j)] / std::sqrt(variance) : 0.0;
 }
 
+// Points the spectrum could not refine are a guess that a line strong enough to show
+// its width may correct, within the tolerance a pair has; weaker lines keep the guess.
+double unrefined_band(const Attempt& attempt, const RegionSettings& settings) {
+    if (settings.width.refined) return 0.0;
+    // The counts tell the strength: a misfit of the width scales the covariance up.
+    const double misfit = std::sqrt(std::max(1.0, attempt.fit.reduced_deviance));
+    const auto& at = attempt.model.layout();
+    for (std::size_t j = 0; j < at.peaks; ++j)
+        if (area_significance(attempt.fit, at, j) * misfit >= width_significance)
+            return least_pair_widening_unrefined;
+    return 0.0;
+}
+
 // Drops the weakest automatic peak that vanished or sits on another; true if one was dropped.
 bool drop_vanished(const Attempt& attempt, const RegionSettings& settings,
                    std::vector<PeakStart>& peaks) {
@@ -450,7 +463,11 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
     // fitted only where needed: the residuals are scored on the reported fit where
     // that already has the spectrum's width and tail.
     std::optional<Attempt> banded;
-    const Freedom band_only{false, false, least_pair_widening};
+    // Where the width is only guessed, the line and the pair alike take theirs within
+    // the wider tolerance: a width that is merely off leaves a misfit in neither.
+    const double guessed = unrefined_band(attempt, settings);
+    const double band = guessed > 0.0 ? guessed : least_pair_widening;
+    const Freedom band_only{false, false, band};
     if (width_free_or_tail_free(attempt)) banded = fit(peaks, band_only);
     Attempt screen = banded ? *banded : attempt;
     for (std::size_t j = 0; j < peaks.size(); ++j) {
@@ -475,7 +492,7 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
         more[j] = {centre - pair_start_offset * fwhm, false};
         more.insert(more.begin() + static_cast<long>(j) + 1,
                     PeakStart{centre + pair_start_offset * fwhm, false});
-        Attempt pair = fit(more, Freedom{false, false});
+        Attempt pair = fit(more, Freedom{false, false, guessed});
         const auto& pat = pair.model.layout();
         const auto& theta = pair.fit.theta;
         const double low_area = theta[pat.area(j)], high_area = theta[pat.area(j + 1)];
@@ -487,8 +504,9 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
         const bool apart = distance > closest_pair * fwhm && distance <= farthest_pair * fwhm;
         const bool placed = pair.fit.covariance(pat.centroid(j), pat.centroid(j)) > 0.0 &&
                             pair.fit.covariance(pat.centroid(j + 1), pat.centroid(j + 1)) > 0.0;
+        const double member_fwhm = fwhm * theta[pat.width_scale()];
         const bool wide =
-            pair_widening(low_area, high_area, distance, fwhm) >=
+            pair_widening(low_area, high_area, distance, member_fwhm) >=
             (settings.width.refined ? least_pair_widening : least_pair_widening_unrefined);
         const double ratio =
             std::max(low_area, high_area) / std::max(std::min(low_area, high_area), 1e-9);
@@ -503,8 +521,7 @@ void split_pairs(std::span<const double> counts, const Fit& fit, Attempt& attemp
         const bool low_weaker = low_area < high_area;
         if (settings.shape == PeakShape::gauss_exp &&
             (low_weaker || (low_area > high_area && settings.high_tail > 0.0))) {
-            const Attempt tailed =
-                fit(peaks, Freedom{false, low_weaker, least_pair_widening, !low_weaker});
+            const Attempt tailed = fit(peaks, Freedom{false, low_weaker, band, !low_weaker});
             const bool freed = low_weaker ? tail_free(tailed) : high_tail_free(tailed);
             if (freed && tailed.fit.deviance - pair.fit.deviance < needed) continue;
         }
@@ -572,7 +589,13 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
             more.push_back({hidden.channel, false});
             std::sort(more.begin(), more.end(),
                       [](const PeakStart& a, const PeakStart& b) { return a.channel < b.channel; });
-            Attempt bigger = fit(more, true);
+            // A guessed width is left to the members: its misfit would otherwise hide
+            // the member looked for.
+            const double guessed = unrefined_band(base, settings);
+            Attempt bigger = guessed > 0.0
+                                 ? fit_once(counts, region.first, region.last, more, settings,
+                                            {true, may_tail, guessed, may_high_tail})
+                                 : fit(more, true);
             const double gain = std::min(reference, base.fit.deviance) - bigger.fit.deviance;
             bool all_significant = true;
             for (std::size_t j = 0; j < more.size(); ++j)

@@ -109,11 +109,10 @@ double high_tail_of(std::vector<double> ks) {
 // A lone line fitted well enough to show its width. A poor fit hints at a neighbour
 // hidden in it, but in a long count a line whose shape differs from the model's by a
 // few per cent misfits far beyond its counting statistics, and its width is still the
-// line's: where too few lines fit cleanly, the misfit is weighed against the line's
-// own strength.
+// line's: where the clean lines cannot give the widths, the misfit is weighed
+// against the line's own strength.
 constexpr double clean_fit = 3.0;
 constexpr double shape_misfit = 0.05;
-constexpr std::size_t fewest_width_samples = 3;
 
 bool shows_its_width(const RegionResult& fit, const FittedPeak& peak) {
     if (!(peak.d_area > 0.0)) return false;
@@ -197,9 +196,6 @@ ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& o
             }
         }
     }
-    if (pass.samples.size() < fewest_width_samples)
-        pass.samples.insert(pass.samples.end(), pass.misfit_samples.begin(),
-                            pass.misfit_samples.end());
     if (!pass.tails.empty()) pass.tail = std::clamp(median(pass.tails), min_tail, max_tail);
     if (!pass.high_tails.empty()) pass.high_tail = high_tail_of(pass.high_tails);
     return pass;
@@ -217,8 +213,13 @@ ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& opt
         out.width = *start;
     ShapePass pass = measure_shape(counts, options, out, out.width, settings);
     for (int round = 0; round < calibration_rounds; ++round) {
-        const WidthCalibration fitted =
+        WidthCalibration fitted =
             refine_width_calibration(pass.width, pass.samples, out.first, out.last);
+        if (!fitted.refined && !pass.misfit_samples.empty()) {
+            pass.samples.insert(pass.samples.end(), pass.misfit_samples.begin(),
+                                pass.misfit_samples.end());
+            fitted = refine_width_calibration(pass.width, pass.samples, out.first, out.last);
+        }
         if (!fitted.refined) {
             if (round == 0) out.width = out.points_width;
             if (round == 0 && !options.manual_search)

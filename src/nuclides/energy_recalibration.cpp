@@ -1,5 +1,8 @@
 #include "energy_recalibration.h"
 
+#include "energy_anchors.h"
+#include "scale_correction.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -9,21 +12,13 @@
 namespace sorvane::nuclides {
 namespace {
 
-// What makes a peak and a line good anchors of the energy scale.
-constexpr double anchor_significance = 8.0;   // area / d_area of the peak
-constexpr double anchor_probability = 3.0;    // percent
-constexpr double anchor_isolation_kev = 2.0;  // no other listed line this close
+using namespace recalibration;
+
+// How the anchors are paired with lines and kept.
 constexpr double search_shift_kev = 3.0;      // the file's calibration may be this far off
 constexpr double search_stretch = 0.005;      // ... plus this fraction of the energy
-constexpr double max_gain_change = 0.005;     // a correction may stretch by 0.5 % at most
 constexpr double linear_tolerance_kev = 1.0;  // pairing under a straight correction
 constexpr double outlier_sigmas = 4.0;
-constexpr double multiplet_anchor_significance = 30.0;
-// A line of an anchor's nuclide expected at this significance must have its peak.
-constexpr double expected_line_sigmas = 12.0;
-constexpr double close_line_floor_kev = 60.0;
-constexpr double close_line_ratio = 1.5;
-constexpr double steepest_efficiency_slope = 1.5;
 // A file's calibration is seldom further off than this (keV at an energy E): a trial
 // correction pays for each peak it moves by more, so a lone peak is not moved onto a
 // neighbouring line when it already sits on one.
@@ -34,225 +29,9 @@ constexpr double drift_penalty = 0.1;
 // A fitted scale's local gain may differ from the file's by this much (a stretch plus
 // a curvature the file got wrong); beyond it the lines were paired wrongly.
 constexpr double max_fitted_gain_change = 0.02;
-// The curvature the file's calibration is held to, and how far it may go when strong
-// lines beyond the anchors call for it (a file calibrated over a small range).
-constexpr double held_curvature_kev = 0.3;
+// How far the curvature may go when strong lines beyond the anchors call for it (a
+// file calibrated over a small range).
 constexpr double free_curvature_kev = 30.0;
-
-struct Anchor {
-    std::size_t peak;
-    double channel;
-    double d_channel;
-    double start_energy;  // under the file's calibration
-    double line_energy;
-    double d_line;
-};
-
-// Escape, sum, annihilation and broad peaks do not sit at a line's energy.
-constexpr char off_scale_flags[] = {'E', 'F', 'S', 'A', 'B'};
-
-bool anchor_peak(const PeakEvidence& peak) {
-    // Nor is the centroid of a fit that did not converge good enough to anchor it.
-    for (char letter : off_scale_flags)
-        if (peak.flagged(letter)) return false;
-    if (peak.flagged('N')) return false;
-    // A multiplet member's centroid leans toward its neighbour unless it dominates.
-    const double needed = peak.flagged('D') ? multiplet_anchor_significance : anchor_significance;
-    return peak.significance() >= needed;
-}
-
-std::vector<const GammaLine*> anchor_lines(const LineLibrary& library) {
-    // A nuclide's strongest line anchors too however weak (Pa-234m's 1001 keV, 0.85 %):
-    // a strong peak there is that line or no listed one.
-    std::map<std::string, double> strongest;
-    for (const auto& line : library.lines)
-        strongest[line.nuclide] = std::max(strongest[line.nuclide], line.probability);
-    std::vector<const GammaLine*> out;
-    for (const auto& line : library.lines)
-        if (line.nuclide != annihilation_name &&
-            (line.probability >= anchor_probability || line.probability == strongest[line.nuclide]))
-            out.push_back(&line);
-    return out;
-}
-
-// The listed lines close to each line: a peak there may be either.
-using Neighbours = std::map<const GammaLine*, std::vector<const GammaLine*>>;
-
-Neighbours neighbours_of(const LineLibrary& library) {
-    Neighbours out;
-    for (const auto& line : library.lines)
-        for (const auto& other : library.lines)
-            if (&other != &line && std::fabs(other.energy - line.energy) < anchor_isolation_kev)
-                out[&line].push_back(&other);
-    return out;
-}
-
-// The anchor line nearest an energy within a tolerance, and whether it is the only one.
-template <typename Credible>
-const GammaLine* nearest_line(const std::vector<const GammaLine*>& lines, double energy,
-                              double tolerance, bool& unique, Credible&& is_credible) {
-    const GammaLine* best = nullptr;
-    int within = 0;
-    for (const auto* line : lines) {
-        const double distance = std::fabs(line->energy - energy);
-        if (distance > tolerance || !is_credible(*line)) continue;
-        ++within;
-        if (!best || distance < std::fabs(best->energy - energy)) best = line;
-    }
-    unique = within == 1;
-    return best;
-}
-
-// Energies of all peaks under a trial scale, sorted, to ask whether a line has a peak.
-class PeakEnergies {
-public:
-    template <typename Scale>
-    PeakEnergies(std::span<const PeakEvidence> peaks, Scale&& scale) {
-        for (const auto& p : peaks) energies_.push_back(scale(p.channel));
-        std::sort(energies_.begin(), energies_.end());
-    }
-    bool near(double energy, double tolerance) const {
-        const auto at = std::lower_bound(energies_.begin(), energies_.end(), energy - tolerance);
-        return at != energies_.end() && *at <= energy + tolerance;
-    }
-
-private:
-    std::vector<double> energies_;
-};
-
-// A line is a credible anchor when its nuclide's stronger lines have peaks too: those
-// from 100 keV up to its energy (the efficiency is higher there), and those above it
-// that are more than twice as probable; and so do its other lines that the peak's
-// significance, scaled by probability and efficiency, puts well above the search's
-// reach (a 200 sigma peak at 185.7 keV is no U-235 without its 143.8 keV line at a
-// fifth of it). From 100 keV up to the line's energy the efficiency is taken as no
-// lower; above it, as falling no more steeply than E^-1.5; below 100 keV, where the
-// entrance window cuts it, only within a factor 1.5 of the line and above 60 keV.
-// The significance scales as the area where the continuum rules the uncertainty, more
-// slowly where the peak does: the scaled figure is the smallest it could be.
-double expected_significance(const GammaLine& line, const GammaLine& other, double significance) {
-    double efficiency = 1.0;
-    if (other.energy > line.energy) {
-        efficiency = std::pow(line.energy / other.energy, steepest_efficiency_slope);
-    } else if (other.energy < 100.0) {
-        if (other.energy < close_line_floor_kev || line.energy > close_line_ratio * other.energy)
-            return 0.0;
-        efficiency = std::pow(other.energy / line.energy, steepest_efficiency_slope);
-    }
-    return significance * other.probability / line.probability * efficiency;
-}
-
-bool credible(const GammaLine& line, const LineLibrary& library, const PeakEnergies& peaks,
-              double tolerance, double significance) {
-    if (line.nuclide == annihilation_name) return true;  // any positron or pair makes it
-    for (const auto& other : library.lines) {
-        if (other.nuclide != line.nuclide || &other == &line) continue;
-        const bool stronger = other.probability > line.probability &&
-                              ((other.energy >= 100.0 && other.energy <= line.energy) ||
-                               other.probability > 2.0 * line.probability);
-        if (stronger && !peaks.near(other.energy, tolerance)) return false;
-        // A line expected from the peak's significance alone may stand as far off under
-        // a trial scale as the gain may be.
-        const double off = max_gain_change * std::fabs(other.energy - line.energy);
-        if (!stronger && expected_significance(line, other, significance) >= expected_line_sigmas &&
-            !peaks.near(other.energy, tolerance + off))
-            return false;
-    }
-    return true;
-}
-
-// A line anchors the scale when it is credible and no close neighbour is: a peak
-// between Am-241 59.54 and Eu-155 60.01 keV is Am-241's unless Eu-155's own stronger
-// lines show too.
-bool usable(const GammaLine& line, const LineLibrary& library, const Neighbours& neighbours,
-            const PeakEnergies& peaks, double tolerance, double significance) {
-    if (!credible(line, library, peaks, tolerance, significance)) return false;
-    const auto close = neighbours.find(&line);
-    if (close == neighbours.end()) return true;
-    return std::none_of(close->second.begin(), close->second.end(), [&](const GammaLine* other) {
-        return credible(*other, library, peaks, tolerance, significance);
-    });
-}
-
-// Solves the n x n system (n <= 3) in place; false when it is singular.
-bool solve(int n, double a[3][3], double b[3]) {
-    for (int col = 0; col < n; ++col) {
-        int pivot = col;
-        for (int r = col + 1; r < n; ++r)
-            if (std::fabs(a[r][col]) > std::fabs(a[pivot][col])) pivot = r;
-        if (std::fabs(a[pivot][col]) < 1e-300) return false;
-        std::swap(a[col], a[pivot]);
-        std::swap(b[col], b[pivot]);
-        for (int r = 0; r < n; ++r) {
-            if (r == col) continue;
-            const double f = a[r][col] / a[col][col];
-            for (int c = col; c < n; ++c) a[r][c] -= f * a[col][c];
-            b[r] -= f * b[col];
-        }
-    }
-    for (int r = 0; r < n; ++r) b[r] /= a[r][r];
-    return true;
-}
-
-// Weighted least squares of the correction line - start = d0 + d1 x + d2 x^2, x the
-// channel over the top of the analysed range, with a prior on each term: the file's
-// calibration is a measurement too. The offset is free, the stretch held to 0.1 % of
-// the top energy (a gain's drift between calibrations) and the curvature to 0.3 keV at
-// the top unless lines spread over the range call for more; so a few bunched lines never
-// extrapolate wildly, and one line gives an offset.
-bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start,
-                    double top_channel, QuadraticEnergy& out,
-                    double curvature_prior_kev = held_curvature_kev) {
-    constexpr int terms = 3;
-    const double scale = std::max(1.0, top_channel);
-    const double prior_sigma[3] = {1000.0, 0.001 * std::max(1.0, start.energy(scale)),
-                                   curvature_prior_kev};
-    double normal[3][3] = {}, rhs[3] = {};
-    double chi2 = 0.0;
-    auto variance_of = [&](const Anchor& a) {
-        const double d = start.slope(a.channel) * a.d_channel;
-        return std::max(d * d + a.d_line * a.d_line, 1e-8);
-    };
-    for (const auto& a : anchors) {
-        const double x = a.channel / scale;
-        const double basis[3] = {1.0, x, x * x};
-        const double w = 1.0 / variance_of(a);
-        const double y = a.line_energy - a.start_energy;
-        for (int r = 0; r < terms; ++r) {
-            rhs[r] += w * basis[r] * y;
-            for (int c = 0; c < terms; ++c) normal[r][c] += w * basis[r] * basis[c];
-        }
-    }
-    for (int r = 0; r < terms; ++r) normal[r][r] += 1.0 / (prior_sigma[r] * prior_sigma[r]);
-    // The inverse of the normal matrix, column by column.
-    double inverse[3][3] = {};
-    for (int k = 0; k < terms; ++k) {
-        double m[3][3], e[3] = {0.0, 0.0, 0.0};
-        std::copy(&normal[0][0], &normal[0][0] + 9, &m[0][0]);
-        e[k] = 1.0;
-        if (!solve(terms, m, e)) return false;
-        for (int r = 0; r < terms; ++r) inverse[r][k] = e[r];
-    }
-    double d[3] = {0.0, 0.0, 0.0};
-    for (int r = 0; r < terms; ++r)
-        for (int c = 0; c < terms; ++c) d[r] += inverse[r][c] * rhs[c];
-    for (const auto& a : anchors) {
-        const double x = a.channel / scale;
-        const double r = a.line_energy - a.start_energy - (d[0] + d[1] * x + d[2] * x * x);
-        chi2 += r * r / variance_of(a);
-    }
-    const int dof = static_cast<int>(anchors.size()) - terms;  // the priors add no freedom
-    const double inflate = dof > 0 ? std::max(1.0, chi2 / dof) : 1.0;
-    const double to_channel[3] = {1.0, 1.0 / scale, 1.0 / (scale * scale)};
-    out = start;
-    out.c0 += d[0];
-    out.c1 += d[1] * to_channel[1];
-    out.c2 += d[2] * to_channel[2];
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            out.covariance[r][c] = inflate * inverse[r][c] * to_channel[r] * to_channel[c];
-    return true;
-}
 
 // The straight correction E' = a + b E that pairs the most anchor peaks with anchor
 // lines, tried through every two candidate pairs (and each single pair as an offset).
@@ -420,9 +199,8 @@ bool checked_offset(std::span<const PeakEvidence> peaks, const LineLibrary& libr
     std::vector<Anchor> witnesses;
     for (std::size_t i = 0; i < peaks.size(); ++i) {
         const PeakEvidence& peak = peaks[i];
-        if (i == anchors.front().peak || peak.significance() < anchor_significance) continue;
-        if (std::any_of(std::begin(off_scale_flags), std::end(off_scale_flags),
-                        [&](char letter) { return peak.flagged(letter); }))
+        if (i == anchors.front().peak || peak.significance() < anchor_significance ||
+            off_scale(peak))
             continue;
         const double moved = fitted.energy(peak.channel), was = start.energy(peak.channel);
         const GammaLine* found = nullptr;

@@ -30,8 +30,7 @@ bool solve(int n, double a[3][3], double b[3]) {
 }  // namespace
 
 bool fit_correction(const std::vector<Anchor>& anchors, const QuadraticEnergy& start,
-                    double top_channel, QuadraticEnergy& out,
-                    double curvature_prior_kev) {
+                    double top_channel, QuadraticEnergy& out, double curvature_prior_kev) {
     constexpr int terms = 3;
     const double scale = std::max(1.0, top_channel);
     const double prior_sigma[3] = {1000.0, 0.001 * std::max(1.0, start.energy(scale)),

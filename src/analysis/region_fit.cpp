@@ -540,9 +540,9 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
     std::vector<PeakStart> peaks = region.peaks;
     bool may_tail = true;
     bool may_high_tail = false;
-    auto fit = [&](const std::vector<PeakStart>& starts, bool may_width) {
+    auto fit = [&](const std::vector<PeakStart>& starts, bool may_width, double width_band = 0.0) {
         return fit_once(counts, region.first, region.last, starts, settings,
-                        {may_width, may_tail && may_width, 0.0, may_high_tail && may_width});
+                        {may_width, may_tail && may_width, width_band, may_high_tail && may_width});
     };
     Attempt attempt = fit(peaks, true);
     // Each tail of the region's own is kept where it gains more than it costs against
@@ -591,11 +591,7 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
                       [](const PeakStart& a, const PeakStart& b) { return a.channel < b.channel; });
             // A guessed width is left to the members: its misfit would otherwise hide
             // the member looked for.
-            const double guessed = unrefined_band(base, settings);
-            Attempt bigger = guessed > 0.0
-                                 ? fit_once(counts, region.first, region.last, more, settings,
-                                            {true, may_tail, guessed, may_high_tail})
-                                 : fit(more, true);
+            Attempt bigger = fit(more, true, unrefined_band(base, settings));
             const double gain = std::min(reference, base.fit.deviance) - bigger.fit.deviance;
             bool all_significant = true;
             for (std::size_t j = 0; j < more.size(); ++j)

@@ -221,7 +221,12 @@ ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& opt
             fitted = refine_width_calibration(pass.width, pass.samples, out.first, out.last);
         }
         if (!fitted.refined) {
-            if (round == 0) out.width = out.points_width;
+            if (round == 0) {
+                out.width = out.points_width;
+                // Lines too few to show the widths cannot tell the spectrum's tail from
+                // a weaker neighbour just below them either: each region weighs its own.
+                pass.tail = max_tail;
+            }
             if (round == 0 && !options.manual_search)
                 out.messages.push_back(
                     "fewer than three clean peaks show the peak width: the FWHM points are used "

@@ -25,8 +25,10 @@ constexpr int max_iterations = 60;
 constexpr double first_high_tail = 1.5;
 // A hidden member this much weaker than a neighbour, and within these FWHM below or
 // above it, may be the neighbour's shape differing from the model's (a 1:10 doublet
-// is two lines).
+// is two lines). Within one FWHM it is no line a person sees; further below, it must
+// beat the neighbour with a low tail of its own.
 constexpr double shape_zone_ratio = 20.0;
+constexpr double shape_zone_unseen = 1.0;
 constexpr double shape_zone_low = 1.5;
 constexpr double shape_zone_high = 1.0;
 // A member this much weaker than a line and within this many FWHM of it may be the
@@ -337,10 +339,8 @@ bool suspiciously_wide(const Attempt& attempt) {
     return excess > 2.0 * spread;
 }
 
-// The member added at `channel` is a line of its own: at least `sensitivity` standard
-// deviations, and not in the zone of a much stronger neighbour where another tail or
-// step would do the same.
-bool a_line(const Attempt& attempt, double channel, const RegionSettings& settings) {
+// The member of `attempt` nearest to `channel`.
+std::size_t member_at(const Attempt& attempt, double channel) {
     const auto& at = attempt.model.layout();
     const auto& theta = attempt.fit.theta;
     std::size_t added = 0;
@@ -348,23 +348,38 @@ bool a_line(const Attempt& attempt, double channel, const RegionSettings& settin
         if (std::fabs(theta[at.centroid(j)] - channel) <
             std::fabs(theta[at.centroid(added)] - channel))
             added = j;
-    if (area_significance(attempt.fit, at, added) < settings.sensitivity) return false;
+    return added;
+}
+
+// Where the member added at `channel` lies beside a much stronger neighbour.
+enum class ShapeZone {
+    clear,   // in no neighbour's zone
+    unseen,  // closer than a line 20 times weaker shows as a line of its own
+    tail,    // where the neighbour's low tail may do the same
+};
+
+ShapeZone shape_zone(const Attempt& attempt, double channel, const RegionSettings& settings) {
+    const auto& at = attempt.model.layout();
+    const auto& theta = attempt.fit.theta;
+    const std::size_t added = member_at(attempt, channel);
     const double position = theta[at.centroid(added)];
+    ShapeZone zone = ShapeZone::clear;
     for (std::size_t j = 0; j < at.peaks; ++j) {
         if (j == added || theta[at.area(j)] < shape_zone_ratio * theta[at.area(added)]) continue;
-        const double gap = position - theta[at.centroid(j)];
-        const double fwhm = settings.width.fwhm(theta[at.centroid(j)]);
+        const double gap =
+            (position - theta[at.centroid(j)]) / settings.width.fwhm(theta[at.centroid(j)]);
         // The tail reaches further on the low-energy side than a step on the high one.
-        if (gap > -shape_zone_low * fwhm && gap < shape_zone_high * fwhm) return false;
+        if (gap > -shape_zone_unseen && gap < shape_zone_high) return ShapeZone::unseen;
+        if (gap > -shape_zone_low && gap < 0.0) zone = ShapeZone::tail;
     }
-    return true;
+    return zone;
 }
 
 // The member added at `channel` lies above a much stronger line, and that line with a
 // high tail of its own (pile-up) explains the counts better, or, in a spectrum whose
 // lines have a high tail, nearly as well: a tail, not a line. Only the alternative
-// with the tail freed is fitted, however weak the line. (Below a line the zone of
-// a_line and the pair test's tail check keep tails from becoming members.)
+// with the tail freed is fitted, however weak the line. (Below a line the shape zone's
+// tailed alternative and the pair test's tail check keep tails from becoming members.)
 bool on_a_tail(std::span<const double> counts, const Region& region,
                const std::vector<PeakStart>& peaks, const Attempt& bigger, double channel,
                const RegionSettings& settings) {
@@ -606,10 +621,23 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
             // from the peak's, a further member gains much and explains little.
             const double needed = settings.sensitivity * settings.sensitivity *
                                   std::max(1.0, bigger.fit.reduced_deviance);
-            if (gain < needed || !all_significant || !better ||
-                !a_line(bigger, hidden.channel, settings) ||
+            const bool a_line =
+                area_significance(bigger.fit, bigger.model.layout(),
+                                  member_at(bigger, hidden.channel)) >= settings.sensitivity;
+            const ShapeZone zone = shape_zone(bigger, hidden.channel, settings);
+            if (gain < needed || !all_significant || !better || !a_line ||
+                zone == ShapeZone::unseen ||
                 on_a_tail(counts, region, peaks, bigger, hidden.channel, settings))
                 break;
+            // Further below a much stronger line the member must also beat that line with
+            // a low tail of its own; a model without tails cannot weigh that.
+            if (zone == ShapeZone::tail) {
+                if (settings.shape != PeakShape::gauss_exp) break;
+                const Attempt tailed =
+                    fit_once(counts, region.first, region.last, peaks, settings,
+                             {true, true, unrefined_band(base, settings), false, true});
+                if (tailed.fit.deviance - bigger.fit.deviance < needed) break;
+            }
             peaks = std::move(more);
             reference = bigger.fit.deviance;
             attempt = bigger;

@@ -128,8 +128,8 @@ struct MinorRow {
 class SandersonMinors : public ::testing::TestWithParam<MinorRow> {};
 
 // Sanderson's DOE test spectra of 1990: every line of the mixed standard (x 0.1) has a
-// copy 4 channels below it at a tenth of its counts (TEST25), 1 to 1.7 FWHM away,
-// with the window's default points. Each line is reported as
+// copy 4 channels below it at a tenth (TEST25) or a twentieth (TEST26) of its counts,
+// 1 to 1.7 FWHM away, with the window's default points. Each line is reported as
 // two peaks within 2.5 standard deviations of their counts: README net counts per
 // peak (122 keV 112768, 662 keV 136893, 1332 keV 62723) times the multipliers.
 TEST_P(SandersonMinors, AreFoundBesideTheirLine) {
@@ -150,7 +150,8 @@ TEST_P(SandersonMinors, AreFoundBesideTheirLine) {
 INSTANTIATE_TEST_SUITE_P(Spectra, SandersonMinors,
                          ::testing::Values(MinorRow{"TEST25", 122.06, 11276.8, 1127.7},
                                            MinorRow{"TEST25", 661.66, 13689.3, 1368.9},
-                                           MinorRow{"TEST25", 1332.49, 6272.3, 627.2}));
+                                           MinorRow{"TEST25", 1332.49, 6272.3, 627.2},
+                                           MinorRow{"TEST26", 661.66, 13689.3, 684.5}));
 
 struct PointsRow {
     const char* name;

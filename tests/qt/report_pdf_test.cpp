@@ -9,10 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "contract/nuclide_settings.h"
 #include "platform/real_platform.h"
-#include "run_batch.h"
-#include "support/cli_run.h"
+#include "support/demo_run.h"
 #include "support/pdf_pages.h"
 #include "support/test_files.h"
 
@@ -37,25 +35,11 @@ int run_window(const std::string& arguments, std::string& err, const std::string
 class ReportPdf : public ::testing::Test {
 protected:
     void SetUp() override {
-        RealFileSystem fs;
-        const CliRun converted = run_cli(
-            fs, {"convert", "--type", "iec", "--out", folder.path(), demo + "iec_eu152.iec"});
-        ASSERT_EQ(converted.status, 0) << converted.err;
-        NuclideSettings settings;
-        settings.identify = true;
-        settings.efficiency_file = demo + "iec_eu152_efficiency.txt";
-        settings.reference_time = "2005-01-01 00:00:00";
+        NuclideSettings settings = demo_eu152_settings(demo);
         settings.write_report = true;
-        ASSERT_TRUE(fs.write_file(folder.path() + std::string(nuclide_settings_file_name),
-                                  render_nuclide_settings(settings))
-                        .ok());
-        RunRequest request;
-        request.system_dir = request.chn_dir = request.res_dir = folder.path();
-        request.base_names = {"iec_eu152"};
-        std::ostringstream log;
-        ASSERT_EQ(run_batch(request, fs, log), run_all_analysed) << log.str();
+        ASSERT_TRUE(analyse_demo_eu152(demo, folder.path(), settings));
         result = folder.path() + "iec_eu152.res";
-        ASSERT_TRUE(fs.file_exists(folder.path() + "iec_eu152.html"));
+        ASSERT_TRUE(RealFileSystem().file_exists(folder.path() + "iec_eu152.html"));
     }
 
     TempFolder folder;

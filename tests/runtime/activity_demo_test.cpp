@@ -3,10 +3,8 @@
 #include <map>
 #include <sstream>
 
-#include "contract/nuclide_settings.h"
 #include "platform/real_platform.h"
-#include "run_batch.h"
-#include "support/cli_run.h"
+#include "support/demo_run.h"
 #include "support/test_files.h"
 
 namespace sorvane {
@@ -47,21 +45,9 @@ std::map<std::string, std::string> nuclide_row(const std::string& text, const st
 TEST(ActivityDemo, Eu152ActivityMatchesTheStatedOne) {
     TempFolder folder;
     RealFileSystem fs;
-    const CliRun converted =
-        run_cli(fs, {"convert", "--type", "iec", "--out", folder.path(), demo + "iec_eu152.iec"});
-    ASSERT_EQ(converted.status, 0) << converted.err;
-    NuclideSettings settings;
-    settings.identify = true;
-    settings.efficiency_file = demo + "iec_eu152_efficiency.txt";
-    settings.reference_time = "2005-01-01 00:00:00";
+    NuclideSettings settings = demo_eu152_settings(demo);
     settings.write_report = true;
-    const std::string settings_path = folder.path() + std::string(nuclide_settings_file_name);
-    ASSERT_TRUE(fs.write_file(settings_path, render_nuclide_settings(settings)).ok());
-    RunRequest request;
-    request.system_dir = request.chn_dir = request.res_dir = folder.path();
-    request.base_names = {"iec_eu152"};
-    std::ostringstream log;
-    ASSERT_EQ(run_batch(request, fs, log), run_all_analysed) << log.str();
+    ASSERT_TRUE(analyse_demo_eu152(demo, folder.path(), settings));
     std::string text;
     ASSERT_TRUE(fs.read_file(folder.path() + "iec_eu152.res", text).ok());
 
@@ -79,8 +65,7 @@ TEST(ActivityDemo, Eu152ActivityMatchesTheStatedOne) {
 
     // Asked no more, the page of the earlier run goes with it.
     settings.write_report = false;
-    ASSERT_TRUE(fs.write_file(settings_path, render_nuclide_settings(settings)).ok());
-    ASSERT_EQ(run_batch(request, fs, log), run_all_analysed) << log.str();
+    ASSERT_TRUE(analyse_demo_eu152(demo, folder.path(), settings));
     EXPECT_FALSE(fs.file_exists(folder.path() + "iec_eu152.html"));
 }
 
@@ -88,25 +73,11 @@ TEST(ActivityDemo, Eu152ActivityMatchesTheStatedOne) {
 // always reported; the result's text.
 std::string demo_result(const std::vector<std::string>& always_report) {
     TempFolder folder;
-    RealFileSystem fs;
-    const CliRun converted =
-        run_cli(fs, {"convert", "--type", "iec", "--out", folder.path(), demo + "iec_eu152.iec"});
-    EXPECT_EQ(converted.status, 0) << converted.err;
-    NuclideSettings settings;
-    settings.identify = true;
-    settings.efficiency_file = demo + "iec_eu152_efficiency.txt";
-    settings.reference_time = "2005-01-01 00:00:00";
+    NuclideSettings settings = demo_eu152_settings(demo);
     settings.always_report = always_report;
-    EXPECT_TRUE(fs.write_file(folder.path() + std::string(nuclide_settings_file_name),
-                              render_nuclide_settings(settings))
-                    .ok());
-    RunRequest request;
-    request.system_dir = request.chn_dir = request.res_dir = folder.path();
-    request.base_names = {"iec_eu152"};
-    std::ostringstream log;
-    EXPECT_EQ(run_batch(request, fs, log), run_all_analysed) << log.str();
+    analyse_demo_eu152(demo, folder.path(), settings);
     std::string text;
-    EXPECT_TRUE(fs.read_file(folder.path() + "iec_eu152.res", text).ok());
+    EXPECT_TRUE(RealFileSystem().read_file(folder.path() + "iec_eu152.res", text).ok());
     return text;
 }
 

@@ -28,6 +28,9 @@ constexpr std::size_t most_tries = 120;
 // The top must stand this many of its own standard deviations above the feet, so
 // that the half-height level is not lost in the noise.
 constexpr double least_height_sigmas = 4.0;
+// The feet of a lone line differ by the continuum's slope across it, a small share
+// of a line strong enough to be read.
+constexpr double most_feet_difference = 0.2;
 // How far the counts are followed downhill on each side.
 constexpr int longest_flank = 64;
 
@@ -82,10 +85,15 @@ std::optional<HalfHeightWidth> half_height_width(std::span<const double> counts,
     const int right_foot = foot_of(counts, top, +1);
     HalfHeightWidth out;
     out.top = top;
-    out.feet = 0.5 * (mean3(counts, left_foot) + mean3(counts, right_foot));
+    const double left_level = mean3(counts, left_foot), right_level = mean3(counts, right_foot);
+    out.feet = 0.5 * (left_level + right_level);
     const double peak = counts[static_cast<std::size_t>(top)];
     out.height = peak - out.feet;
     if (!(out.height > least_height_sigmas * std::sqrt(std::max(peak, 1.0)))) return std::nullopt;
+    // One foot far above the other is the dip to a resolved neighbour: the half level
+    // taken between the feet would then sit too high and read the line too narrow.
+    if (std::fabs(left_level - right_level) > most_feet_difference * out.height)
+        return std::nullopt;
     const double half = out.feet + 0.5 * out.height;
     // A half-height level below a foot means the line runs into a neighbour there.
     if (counts[static_cast<std::size_t>(left_foot)] > half ||
@@ -103,9 +111,9 @@ std::optional<HalfHeightWidth> half_height_width(std::span<const double> counts,
     return out;
 }
 
-std::optional<WidthCalibration> width_from_spectrum(std::span<const double> counts, int first,
-                                                    int last, const WidthCalibration& shape,
-                                                    int smoothing_points) {
+std::optional<SpectrumWidths> width_from_spectrum(std::span<const double> counts, int first,
+                                                  int last, const WidthCalibration& shape,
+                                                  int smoothing_points) {
     const double middle = 0.5 * (first + last);
     const double shape_middle = shape.fwhm(middle);
     if (!(shape_middle > 0.0) || !std::isfinite(shape_middle)) return std::nullopt;
@@ -162,7 +170,7 @@ std::optional<WidthCalibration> width_from_spectrum(std::span<const double> coun
     if (ratios.size() < 3) return std::nullopt;
     // The lower third, since unresolved doublets, escapes and Doppler lines only widen.
     std::sort(ratios.begin(), ratios.end());
-    return scaled(ratios[ratios.size() / 3]);
+    return SpectrumWidths{scaled(ratios[ratios.size() / 3]), scaled(ratios[ratios.size() / 2])};
 }
 
 }  // namespace sorvane::analysis

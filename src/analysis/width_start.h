@@ -22,14 +22,24 @@ struct HalfHeightWidth {
 // its feet or its two halves differ so much that it is no lone line.
 std::optional<HalfHeightWidth> half_height_width(std::span<const double> counts, double channel);
 
+// Widths read from the spectrum alone, as `shape` scaled to the lines read.
+struct SpectrumWidths {
+    // From the lower third of the lines' ratios, since unresolved doublets, escapes and
+    // Doppler lines only widen: the start the fit refines.
+    WidthCalibration start;
+    // From their median, which a single odd line (a pulser, a spike, a weak line read
+    // in its noise) cannot pull: the widths where the fit cannot refine any.
+    WidthCalibration typical;
+};
+
 // A first width calibration taken from the spectrum alone: the peak search is run
 // at trial widths from 1.5 to 12 channels (the shape of `shape`, the user's
 // FWHM points, scaled to each), the widths of the strongest lines it finds are read
-// at half height, and `shape` is scaled to the median of their ratios to it.
+// at half height, and `shape` is scaled to their ratios to it.
 // Because the trials do not depend on the scale of `shape`, points off by any factor
 // give the same start. Nothing when fewer than three lines can be read.
-std::optional<WidthCalibration> width_from_spectrum(std::span<const double> counts, int first,
-                                                    int last, const WidthCalibration& shape,
-                                                    int smoothing_points);
+std::optional<SpectrumWidths> width_from_spectrum(std::span<const double> counts, int first,
+                                                  int last, const WidthCalibration& shape,
+                                                  int smoothing_points);
 
 }  // namespace sorvane::analysis

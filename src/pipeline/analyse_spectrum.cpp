@@ -201,6 +201,20 @@ ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& o
     return pass;
 }
 
+// Points this far from the widths the spectrum shows are worth telling the user about.
+constexpr double points_far_off = 0.30;
+
+// Whether the points' widths differ from `widths` by more than points_far_off at
+// either point.
+bool far_off(const WidthCalibration& points, const WidthCalibration& widths,
+             const AnalysisOptions& options) {
+    for (const auto& point : {options.low, options.high})
+        if (std::fabs(points.fwhm(point.channel) / widths.fwhm(point.channel) - 1.0) >
+            points_far_off)
+            return true;
+    return false;
+}
+
 // The width calibration fitted to the spectrum's clean peaks, measured again with
 // the calibration learnt while it moves: regions drawn with widths far off hold
 // their peaks badly.
@@ -208,9 +222,9 @@ ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& opt
                       SpectrumAnalysis& out, const RegionSettings& settings) {
     // The points are only a first guess of the widths: the spectrum's own strongest
     // lines, read at half height, set the start, so points off by any factor agree.
-    if (const auto start = width_from_spectrum(counts, out.first, out.last, out.points_width,
-                                               options.smoothing_points))
-        out.width = *start;
+    const auto read = width_from_spectrum(counts, out.first, out.last, out.points_width,
+                                          options.smoothing_points);
+    if (read) out.width = read->start;
     ShapePass pass = measure_shape(counts, options, out, out.width, settings);
     for (int round = 0; round < calibration_rounds; ++round) {
         WidthCalibration fitted =
@@ -221,16 +235,22 @@ ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& opt
             fitted = refine_width_calibration(pass.width, pass.samples, out.first, out.last);
         }
         if (!fitted.refined) {
+            // Points far off what the lines show at half height are no guess of the
+            // widths at all: the half-height reading is then the better one.
+            const bool read_widths = read && far_off(out.points_width, read->typical, options);
             if (round == 0) {
-                out.width = out.points_width;
+                out.width = read_widths ? read->typical : out.points_width;
                 // Lines too few to show the widths cannot tell the spectrum's tail from
                 // a weaker neighbour just below them either: each region weighs its own.
                 pass.tail = max_tail;
             }
             if (round == 0 && !options.manual_search)
                 out.messages.push_back(
-                    "fewer than three clean peaks show the peak width: the FWHM points are used "
-                    "as given");
+                    read_widths ? "fewer than three clean peaks show the peak width: the FWHM "
+                                  "points are more than 30 % off the widths read at half height, "
+                                  "which are used instead"
+                                : "fewer than three clean peaks show the peak width: the FWHM "
+                                  "points are used as given");
             break;
         }
         double change = 0.0;
@@ -277,16 +297,8 @@ void mark_unresolved_pairs(std::vector<ReportedPeak>& peaks, const WidthCalibrat
     }
 }
 
-// Points this far from the fitted widths are worth telling the user about.
-constexpr double points_far_off = 0.30;
-
 void note_points_far_off(const AnalysisOptions& options, SpectrumAnalysis& out) {
-    bool far = false;
-    for (const auto& point : {options.low, options.high}) {
-        const double fitted = out.width.fwhm(point.channel);
-        if (std::fabs(point.fwhm / fitted - 1.0) > points_far_off) far = true;
-    }
-    if (!far) return;
+    if (!far_off(out.points_width, out.width, options)) return;
     auto at = [&](const CalibrationPoint& point) {
         char text[96];
         std::snprintf(text, sizeof text, "%.2f ch at channel %.0f (fitted %.2f)", point.fwhm,

@@ -64,6 +64,17 @@ double crossing(std::span<const double> counts, int top, int foot, int step, dou
     return j - step * (level - outer) / (inner - outer);
 }
 
+// The centre of a top: the vertex of the parabola through its channel and the two
+// beside it, so that a line read on one side is not half a channel off.
+double vertex(std::span<const double> counts, int top) {
+    const double below = counts[static_cast<std::size_t>(top - 1)];
+    const double at = counts[static_cast<std::size_t>(top)];
+    const double above = counts[static_cast<std::size_t>(top + 1)];
+    const double curvature = below - 2.0 * at + above;
+    if (!(curvature < 0.0)) return top;
+    return top + std::clamp(0.5 * (below - above) / curvature, -0.5, 0.5);
+}
+
 std::vector<double> binned(std::span<const double> counts, int binning) {
     std::vector<double> out(counts.size() / static_cast<std::size_t>(binning), 0.0);
     for (std::size_t i = 0; i < out.size() * static_cast<std::size_t>(binning); ++i)
@@ -86,14 +97,30 @@ std::optional<HalfHeightWidth> half_height_width(std::span<const double> counts,
     HalfHeightWidth out;
     out.top = top;
     const double left_level = mean3(counts, left_foot), right_level = mean3(counts, right_foot);
-    out.feet = 0.5 * (left_level + right_level);
     const double peak = counts[static_cast<std::size_t>(top)];
+    // One foot far above the other is the valley to a resolved neighbour: the half
+    // level taken between the feet would sit too high and read the line narrow, so
+    // the line is read on its outer side alone, from its centre. A valley above half
+    // height is a neighbour too close to leave the centre where it was.
+    const double lower = std::min(left_level, right_level);
+    if (std::fabs(left_level - right_level) > most_feet_difference * (peak - lower)) {
+        out.feet = lower;
+        out.height = peak - lower;
+        if (!(out.height > least_height_sigmas * std::sqrt(std::max(peak, 1.0))))
+            return std::nullopt;
+        const int step = left_level < right_level ? -1 : +1;
+        const int foot = step < 0 ? left_foot : right_foot,
+                  valley = step < 0 ? right_foot : left_foot;
+        if (counts[static_cast<std::size_t>(valley)] > lower + 0.5 * out.height)
+            return std::nullopt;
+        const double outer = crossing(counts, top, foot, step, lower + 0.5 * out.height);
+        out.fwhm = 2.0 * std::fabs(outer - vertex(counts, top));
+        if (!(out.fwhm > 0.0)) return std::nullopt;
+        return out;
+    }
+    out.feet = 0.5 * (left_level + right_level);
     out.height = peak - out.feet;
     if (!(out.height > least_height_sigmas * std::sqrt(std::max(peak, 1.0)))) return std::nullopt;
-    // One foot far above the other is the dip to a resolved neighbour: the half level
-    // taken between the feet would then sit too high and read the line too narrow.
-    if (std::fabs(left_level - right_level) > most_feet_difference * out.height)
-        return std::nullopt;
     const double half = out.feet + 0.5 * out.height;
     // A half-height level below a foot means the line runs into a neighbour there.
     if (counts[static_cast<std::size_t>(left_foot)] > half ||

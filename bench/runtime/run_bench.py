@@ -11,8 +11,9 @@ time per spectrum.
 Usage: run_bench.py BIN_DIR WORK_DIR [--count N] [--seed S] [--kinds a,b,...] [--no-fityk]
                     [--fwhm-factor F]
 closedoublets: pairs 0.5 and 0.7 FWHM apart among lone lines; hightails: isolated lines with a
-high-energy (pile-up) tail. Kinds beyond the judged seven: foreign (shapes not the
-fit's own), edges (Compton edges and backscatter bumps of three strong lines).
+high-energy (pile-up) tail; longtails: the same with a longer tail on a larger part of each
+line. Kinds beyond the judged eight: foreign (shapes not the fit's own), edges (Compton edges
+and backscatter bumps of three strong lines).
 BIN_DIR holds synth_spectra and analyse_chn. Needs only the standard library
 (and cfityk on the PATH for the peer).
 """
@@ -31,7 +32,7 @@ from collections import defaultdict
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import score  # noqa: E402
 
-KINDS = ["mixed", "doublets", "closedoublets", "weak", "tails", "hightails", "big"]
+KINDS = ["mixed", "doublets", "closedoublets", "weak", "tails", "hightails", "longtails", "big"]
 
 
 def timed(command):

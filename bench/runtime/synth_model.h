@@ -28,8 +28,8 @@ inline double fwhm_at(double ch) {
 // of the area in a Gaussian 1.6 times as wide), skewed (10 % of the area 0.3
 // sigma above the centre), or with a high-energy tail as pile-up from a strong
 // second source makes it (15 % of the area in a Gauss+exp of k = 1 mirrored to the
-// high side).
-enum class Shape { model, wings, skewed, high_tail };
+// high side; a long one: 30 % in one of k = 0.5).
+enum class Shape { model, wings, skewed, high_tail, long_high_tail };
 
 struct TruePeak {
     double channel;
@@ -52,6 +52,9 @@ inline double shape_fraction(const TruePeak& peak, int ch, double sigma) {
             // The mirror image of a low-energy tail: channel -ch of a line at -centre.
             return 0.85 * channel_fraction(ch, peak.channel, sigma, peak.tail) +
                    0.15 * channel_fraction(-ch, -peak.channel, sigma, 1.0);
+        case Shape::long_high_tail:
+            return 0.7 * channel_fraction(ch, peak.channel, sigma, peak.tail) +
+                   0.3 * channel_fraction(-ch, -peak.channel, sigma, 0.5);
         case Shape::model:
             break;
     }

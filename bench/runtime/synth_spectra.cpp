@@ -139,15 +139,15 @@ Plan plan_for(const std::string& kind, std::mt19937_64& rng) {
         }
         for (double lone : {100.0, 600.0, 1200.0, 1800.0, 2400.0, 3000.0, 3600.0, 3950.0})
             plan.peaks.push_back({lone, log_uniform(rng, 5000.0, 50000.0), 0.0, "isolated"});
-    } else if (kind == "hightails") {
+    } else if (kind == "hightails" || kind == "longtails") {
         // Isolated lines with a high-energy tail (pile-up), the area the whole line.
         plan.flat = 30.0;
         plan.hump = 400.0;
         plan.decay = 1200.0;
         auto at = positions(rng, 12, 100.0, 4000.0, 14.0);
+        const Shape shape = kind == "hightails" ? Shape::high_tail : Shape::long_high_tail;
         for (double c : at)
-            plan.peaks.push_back(
-                {c, log_uniform(rng, 2000.0, 100000.0), 0.0, "isolated", Shape::high_tail});
+            plan.peaks.push_back({c, log_uniform(rng, 2000.0, 100000.0), 0.0, "isolated", shape});
     } else if (kind == "tails") {
         plan.flat = 30.0;
         plan.hump = 400.0;
@@ -166,7 +166,7 @@ Plan plan_for(const std::string& kind, std::mt19937_64& rng) {
 int main(int argc, char** argv) {
     if (argc != 5) {
         std::cerr << "usage: synth_spectra KIND COUNT SEED OUT_DIR   (KIND: mixed doublets weak "
-                     "closedoublets tails hightails big foreign edges)\n";
+                     "closedoublets tails hightails longtails big foreign edges)\n";
         return 2;
     }
     const std::string kind = argv[1];

@@ -87,9 +87,14 @@ ShapeCdf peak_cdf(double x, double centroid, double sigma, double tail, double h
     return PeakProfile(centroid, sigma, tail, high_tail).cdf(x);
 }
 
-double channel_fraction(int channel, double centroid, double sigma, double tail, double high_tail) {
+double channel_fraction(int channel, double centroid, double sigma, double tail, double high_tail,
+                        double high_share) {
     const PeakProfile profile(centroid, sigma, tail, high_tail);
-    return profile.value(channel + 0.5) - profile.value(channel - 0.5);
+    const double tailed = profile.value(channel + 0.5) - profile.value(channel - 0.5);
+    if (high_tail <= 0.0 || high_share >= 1.0) return tailed;
+    const PeakProfile core(centroid, sigma, tail, 0.0);
+    const double untailed = core.value(channel + 0.5) - core.value(channel - 0.5);
+    return high_share * tailed + (1.0 - high_share) * untailed;
 }
 
 StepMean step_mean(double x0, double x1, double centroid, double sigma, double k) {

@@ -52,9 +52,11 @@ private:
     double d_norm_high_ = 0.0;  // d norm / d k of the high tail
 };
 
-// Content of channel n (covering [n - 1/2, n + 1/2]) of a unit-area peak.
+// Content of channel n (covering [n - 1/2, n + 1/2]) of a unit-area peak, of which
+// `high_share` has the high tail and the rest none (pile-up moves a part of a line's
+// counts up, however long its tail).
 double channel_fraction(int channel, double centroid, double sigma, double tail,
-                        double high_tail = 0.0);
+                        double high_tail = 0.0, double high_share = 1.0);
 
 // Mean over [x0, x1] of the step 1/2 + atan(k (x - c) / sigma) / pi, and its
 // derivative in c; k is bkg_shape.

@@ -19,7 +19,8 @@ RegionCurve curve_of(const RegionModel& model, std::span<const double> theta) {
     for (std::size_t j = 0; j < at.peaks; ++j) {
         curve.peaks.push_back({theta[at.centroid(j)], theta[at.area(j)], model.sigma(theta, j),
                                tailed ? theta[at.tail()] : 0.0, theta[at.step(j)],
-                               model.step_sigma(j), tailed ? theta[at.high_tail()] : 0.0});
+                               model.step_sigma(j), tailed ? theta[at.high_tail()] : 0.0,
+                               theta[at.high_share()]});
     }
     return curve;
 }
@@ -43,7 +44,7 @@ CurveValues evaluate_curve(const RegionCurve& curve) {
                                                     peak.step_sigma, curve.bkg_shape)
                                               .value;
             peaks += peak.area * channel_fraction(channel, peak.centroid, peak.sigma, peak.tail,
-                                                  peak.high_tail);
+                                                  peak.high_tail, peak.high_share);
         }
         values.background[i] = background;
         values.model[i] = background + peaks;

@@ -17,6 +17,7 @@ struct CurvePeak {
     double step = 0.0;        // counts per channel below the peak
     double step_sigma = 0.0;  // the step's width
     double high_tail = 0.0;   // k of the high-energy tail, 0 for none
+    double high_share = 1.0;  // the part of the peak that has it
 
     bool operator==(const CurvePeak&) const = default;
 };

@@ -21,8 +21,12 @@ constexpr double step_significance = 20.0;
 // A fitted tail this short-lived (k in sigmas) holds almost no counts: the peak is a Gaussian.
 constexpr double negligible_tail = 4.0;
 constexpr int max_iterations = 60;
-// Where a high tail is first tried, k in sigmas.
+// Where a high tail is first tried, k in sigmas, and on which part of the line.
 constexpr double first_high_tail = 1.5;
+constexpr double first_high_share = 1.0;
+constexpr double least_high_share = 0.01;
+constexpr double long_high_tail_start = 0.7;
+constexpr double long_high_share_start = 0.3;
 // A hidden member this much weaker than a neighbour, and within these FWHM below or
 // above it, may be the neighbour's shape differing from the model's (a 1:10 doublet
 // is two lines). Within one FWHM it is no line a person sees; further below, it must
@@ -53,7 +57,8 @@ struct Attempt {
     RegionModel model;
     PoissonFit fit;
     std::vector<bool> manual;
-    bool tail_shown = false;  // the peaks are strong and apart enough to show a tail
+    bool tail_shown = false;      // the peaks are strong and apart enough to show a tail
+    bool high_tail_free = false;  // the fit's own high tail, also where it ends at a bound
 };
 
 // Which shape parameters a fit may free. A tail is freed only where the peaks are
@@ -153,6 +158,12 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
     limits.lower[at.high_tail()] = strong_high_tail ? min_tail : theta[at.high_tail()];
     limits.upper[at.high_tail()] = strong_high_tail ? max_tail : theta[at.high_tail()];
     limits.fixed[at.high_tail()] = !strong_high_tail;
+    // Pile-up moves a part of a line's counts up: a long tail on a small part is no
+    // short one on all of it.
+    theta[at.high_share()] = strong_high_tail ? first_high_share : settings.high_share;
+    limits.lower[at.high_share()] = strong_high_tail ? least_high_share : theta[at.high_share()];
+    limits.upper[at.high_share()] = strong_high_tail ? 1.0 : theta[at.high_share()];
+    limits.fixed[at.high_share()] = !strong_high_tail;
 
     // The step drops from the low-energy side to the high one, by a small part of
     // the peak's height; without these limits two steps can swallow a doublet.
@@ -165,8 +176,19 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
     }
 
     model.set_fixed(limits.fixed);
-    Attempt attempt{model, {}, {}, tail_shown};
+    Attempt attempt{model, {}, {}, tail_shown, strong_high_tail};
     attempt.fit = fit_poisson(attempt.model, region, theta, limits, max_iterations);
+    // A long tail on a small part of the line is not reached from a short one on all
+    // of it: where the first fit made the tail longer on all of the line, it is tried
+    // from its own start too.
+    if (strong_high_tail && attempt.fit.theta[at.high_tail()] < high_start &&
+        attempt.fit.theta[at.high_share()] >= 1.0) {
+        theta[at.high_tail()] = long_high_tail_start;
+        theta[at.high_share()] = long_high_share_start;
+        PoissonFit long_tail = fit_poisson(attempt.model, region, theta, limits, max_iterations);
+        if (long_tail.converged && long_tail.deviance < attempt.fit.deviance)
+            attempt.fit = std::move(long_tail);
+    }
     for (const auto& p : peaks) attempt.manual.push_back(p.manual);
     return attempt;
 }
@@ -279,8 +301,9 @@ RegionResult describe(const Attempt& attempt, const RegionSettings& settings) {
         peak.width_fixed = cov(at.width_scale(), at.width_scale()) == 0.0;
         peak.tail_fitted = cov(at.tail(), at.tail()) != 0.0;
         peak.tail = theta[at.tail()];
-        peak.high_tail_fitted = cov(at.high_tail(), at.high_tail()) != 0.0;
+        peak.high_tail_fitted = attempt.high_tail_free;
         peak.high_tail = theta[at.high_tail()];
+        peak.high_share = theta[at.high_share()];
         peak.tails_tried = attempt.tail_shown;
         peak.manual = attempt.manual[j];
         peak.multiplet = at.peaks > 1;
@@ -304,8 +327,7 @@ bool tail_free(const Attempt& attempt) {
 }
 
 bool high_tail_free(const Attempt& attempt) {
-    const auto i = attempt.model.layout().high_tail();
-    return attempt.fit.covariance(i, i) > 0.0;
+    return attempt.high_tail_free;
 }
 
 // A shape term of the region's own is worth its cost where it gains at least
@@ -661,6 +683,7 @@ RegionResult fit_region(std::span<const double> counts, const Region& region,
             for (auto& peak : told.peaks) {
                 peak.high_tail_fitted = true;
                 peak.high_tail = k;
+                peak.high_share = high.fit.theta[high.model.layout().high_share()];
             }
             return told;
         }

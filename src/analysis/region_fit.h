@@ -18,6 +18,7 @@ struct RegionSettings {
     // k of the high-energy tail where it is not fitted (pile-up gives every line of a
     // spectrum one), 0 for none; Gauss+exp only.
     double high_tail = 0.0;
+    double high_share = 1.0;  // the part of each line that has it
     double sensitivity = 6.0;
     int smoothing_points = 5;
     bool search_residuals = true;  // look for members the search missed (auto search)
@@ -42,6 +43,7 @@ struct FittedPeak {
     double d_fwhm = 0.0;
     double tail = 0.0;        // k, 0 for a pure Gaussian
     double high_tail = 0.0;   // k of the high-energy tail, 0 for none
+    double high_share = 1.0;  // the part of the line's counts that has it
     double background = 0.0;  // background counts within centroid +- 1.5 FWHM
     double reduced_deviance = 0.0;
     bool manual = false;

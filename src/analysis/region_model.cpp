@@ -53,9 +53,13 @@ void RegionModel::evaluate(std::span<const double> theta, std::span<double> mu,
     const bool tailed = shape_ == PeakShape::gauss_exp;
     const double tail = tailed ? theta[layout_.tail()] : 0.0;
     const double high_tail = tailed ? theta[layout_.high_tail()] : 0.0;
+    // Only a part of the peak may have the high tail: the rest is the core alone.
+    const double share = high_tail > 0.0 ? std::clamp(theta[layout_.high_share()], 0.0, 1.0) : 1.0;
+    const bool mixed = share < 1.0 || (!fixed_.empty() && !fixed_[layout_.high_share()]);
     auto is_fixed = [&](std::size_t index) { return !fixed_.empty() && fixed_[index]; };
     const bool tail_derivative = jacobian && tailed && !is_fixed(layout_.tail());
     const bool high_tail_derivative = jacobian && tailed && !is_fixed(layout_.high_tail());
+    const bool share_derivative = jacobian && high_tail > 0.0 && !is_fixed(layout_.high_share());
     if (jacobian) std::fill(jacobian->values.begin(), jacobian->values.end(), 0.0);
     for (std::size_t i = 0; i < n; ++i) {
         const double x = first_ + static_cast<double>(i);
@@ -74,11 +78,28 @@ void RegionModel::evaluate(std::span<const double> theta, std::span<double> mu,
         const double step_height = theta[layout_.step(j)];
         const bool stepped = step_height != 0.0 || !is_fixed(layout_.step(j));
         const PeakProfile profile(centroid, sigma, tail, high_tail);
+        const PeakProfile core(centroid, sigma, tail, 0.0);
         // Without a Jacobian only the values are needed, which spares an exp per edge.
+        auto one_edge = [&](const PeakProfile& p, double edge) {
+            return jacobian ? p.cdf(edge) : ShapeCdf{p.value(edge)};
+        };
+        // The tailed share and the untailed rest, and d/d share in d_share.
+        double d_share_lower = 0.0, d_share_upper = 0.0;
         auto at_edge = [&](double edge) {
-            return jacobian ? profile.cdf(edge) : ShapeCdf{profile.value(edge)};
+            ShapeCdf tailed_cdf = one_edge(profile, edge);
+            if (!mixed) return tailed_cdf;
+            const ShapeCdf untailed = one_edge(core, edge);
+            d_share_upper = tailed_cdf.value - untailed.value;
+            const double rest = 1.0 - share;
+            tailed_cdf.value = share * tailed_cdf.value + rest * untailed.value;
+            tailed_cdf.d_centroid = share * tailed_cdf.d_centroid + rest * untailed.d_centroid;
+            tailed_cdf.d_sigma = share * tailed_cdf.d_sigma + rest * untailed.d_sigma;
+            tailed_cdf.d_tail = share * tailed_cdf.d_tail + rest * untailed.d_tail;
+            tailed_cdf.d_high_tail *= share;
+            return tailed_cdf;
         };
         ShapeCdf lower = at_edge(first_ - 0.5);
+        d_share_lower = d_share_upper;
         // The step's antiderivative and slope at the lower edge of the channel.
         const double step_scale = bkg_shape_ / step_sigma_[j];
         auto primitive = [&](double w, double atan_w) {
@@ -114,8 +135,11 @@ void RegionModel::evaluate(std::span<const double> theta, std::span<double> mu,
                 if (tail_derivative) jac(i, layout_.tail()) += area * (upper.d_tail - lower.d_tail);
                 if (high_tail_derivative)
                     jac(i, layout_.high_tail()) += area * (upper.d_high_tail - lower.d_high_tail);
+                if (share_derivative)
+                    jac(i, layout_.high_share()) += area * (d_share_upper - d_share_lower);
             }
             lower = upper;
+            d_share_lower = d_share_upper;
         }
     }
 }

@@ -17,15 +17,17 @@ struct RegionLayout {
     std::size_t width_scale() const { return 2 * peaks; }
     std::size_t tail() const { return 2 * peaks + 1; }
     std::size_t high_tail() const { return 2 * peaks + 2; }
-    std::size_t background_level() const { return 2 * peaks + 3; }
-    std::size_t background_slope() const { return 2 * peaks + 4; }
-    std::size_t step(std::size_t j) const { return 2 * peaks + 5 + j; }
-    std::size_t size() const { return 3 * peaks + 5; }
+    std::size_t high_share() const { return 2 * peaks + 3; }
+    std::size_t background_level() const { return 2 * peaks + 4; }
+    std::size_t background_slope() const { return 2 * peaks + 5; }
+    std::size_t step(std::size_t j) const { return 2 * peaks + 6 + j; }
+    std::size_t size() const { return 3 * peaks + 6; }
 };
 
 // Expected counts in channels first..last: every peak integrated over each
 // channel, sigma = width_scale * FWHM_cal(centroid) / 2.3548, with the region's
-// low and high tail (k, 0 for none: the high one only with the Gauss+exp shape), plus a straight
+// low and high tail (k, 0 for none: the high one only with the Gauss+exp shape, and on
+// the share of each peak that high_share says, the rest without it), plus a straight
 // background (level at the middle, slope per half region) and a step under each
 // peak of height `step` (counts per channel) shaped by bkg_shape.
 class RegionModel final : public PoissonModel {

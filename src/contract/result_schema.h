@@ -161,8 +161,9 @@ inline constexpr std::string_view corrections = "corrections";  // only when the
 }  // namespace budget_column
 
 // "region = first last level slope bkg_shape" and "peak = centroid area sigma tail
-// step step_sigma high_tail" lines of [regions] (high_tail, k of the high-energy
-// tail or 0, missing in files written before it).
+// step step_sigma high_tail high_share" lines of [regions] (high_tail, k of the
+// high-energy tail or 0, and high_share, the part of the peak that has it; missing
+// in files written before them).
 namespace region_key {
 inline constexpr std::string_view region = "region";
 inline constexpr std::string_view peak = "peak";

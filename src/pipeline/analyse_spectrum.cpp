@@ -127,10 +127,12 @@ struct ShapePass {
     WidthCalibration width;  // the calibration the samples were measured with
     double tail = max_tail;
     double high_tail = 0.0;  // none
+    double high_share = 1.0;
     std::vector<WidthSample> samples;
     std::vector<WidthSample> misfit_samples;  // strong lines the model misfits
     std::vector<double> tails;
     std::vector<double> high_tails;
+    std::vector<double> high_shares;  // of the lines that showed a high tail
 };
 
 ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& options,
@@ -193,11 +195,15 @@ ShapePass measure_shape(std::span<const double> counts, const AnalysisOptions& o
                 // strong enough to show it do.
                 if (tails && peak.tails_tried)
                     pass.high_tails.push_back(peak.high_tail_fitted ? peak.high_tail : 0.0);
+                if (tails && peak.tails_tried && peak.high_tail_fitted)
+                    pass.high_shares.push_back(peak.high_share);
             }
         }
     }
     if (!pass.tails.empty()) pass.tail = std::clamp(median(pass.tails), min_tail, max_tail);
     if (!pass.high_tails.empty()) pass.high_tail = high_tail_of(pass.high_tails);
+    if (pass.high_tail > 0.0 && !pass.high_shares.empty())
+        pass.high_share = std::clamp(median(pass.high_shares), 0.0, 1.0);
     return pass;
 }
 
@@ -368,6 +374,7 @@ SpectrumAnalysis analyse_spectrum(std::span<const double> counts,
     settings.width = out.width;
     settings.tail = shape.tail;
     settings.high_tail = shape.high_tail;
+    settings.high_share = shape.high_share;
     if (out.width.refined) note_points_far_off(options, out);
 
     // Then the peaks are searched, grouped and fitted with what they showed.

@@ -148,9 +148,12 @@ private:
             result_.regions.push_back(curve);
         } else if (pair->first == rs::region_key::peak && region_open_ && v.size() >= 6 &&
                    v[2] > 0 && v[5] > 0 && result_.regions.back().peaks.size() < max_region_peaks) {
-            // The high tail came later: files written before it have none.
+            // The high tail came later, and its share later still: files written before
+            // them have none, or have it on the whole peak.
             const double high_tail = v.size() >= 7 && v[6] > 0 ? v[6] : 0.0;
-            result_.regions.back().peaks.push_back({v[0], v[1], v[2], v[3], v[4], v[5], high_tail});
+            const double high_share = v.size() >= 8 && v[7] > 0 && v[7] <= 1 ? v[7] : 1.0;
+            result_.regions.back().peaks.push_back(
+                {v[0], v[1], v[2], v[3], v[4], v[5], high_tail, high_share});
         }
     }
 

@@ -119,7 +119,8 @@ void view_sections(Lines& lines, const ResultModel& model) {
             text += std::string(rs::region_key::peak) + " = " + ten_digit_form(p.centroid) + " " +
                     ten_digit_form(p.area) + " " + ten_digit_form(p.sigma) + " " +
                     ten_digit_form(p.tail) + " " + ten_digit_form(p.step) + " " +
-                    ten_digit_form(p.step_sigma) + " " + ten_digit_form(p.high_tail) + "\r\n";
+                    ten_digit_form(p.step_sigma) + " " + ten_digit_form(p.high_tail) + " " +
+                    ten_digit_form(p.high_share) + "\r\n";
     }
     lines.section(rs::section::counts);
     text.reserve(text.size() + model.counts.size() * 7);
@@ -179,8 +180,8 @@ void round_to_written(ResultModel& model) {
     for (auto& c : model.regions) {
         for (double* v : {&c.level, &c.slope, &c.bkg_shape}) *v = as_written(*v, exact);
         for (auto& p : c.peaks)
-            for (double* v :
-                 {&p.centroid, &p.area, &p.sigma, &p.tail, &p.step, &p.step_sigma, &p.high_tail})
+            for (double* v : {&p.centroid, &p.area, &p.sigma, &p.tail, &p.step, &p.step_sigma,
+                              &p.high_tail, &p.high_share})
                 *v = as_written(*v, exact);
     }
     for (double& count : model.counts)

@@ -33,8 +33,10 @@ WidthCalibration test_width() {
 }
 
 // Two peaks on a sloped background with steps: the parameters of the tests.
-std::vector<double> two_peak_theta(const RegionLayout& at, double tail, double high_tail = 0.0) {
+std::vector<double> two_peak_theta(const RegionLayout& at, double tail, double high_tail = 0.0,
+                                   double high_share = 1.0) {
     std::vector<double> theta(at.size());
+    theta[at.high_share()] = high_share;
     theta[at.centroid(0)] = 108.3;
     theta[at.area(0)] = 50000.0;
     theta[at.centroid(1)] = 113.1;
@@ -53,7 +55,8 @@ struct GradientCase {
     PeakShape shape;
     double tail;
     double bkg_shape;
-    double high_tail = 0.0;  // 0: none (the shape has no derivative there)
+    double high_tail = 0.0;   // 0: none (the shape has no derivative there)
+    double high_share = 1.0;  // the part of each peak that has it
 };
 
 class DevianceGradient : public ::testing::TestWithParam<GradientCase> {};
@@ -62,7 +65,7 @@ TEST_P(DevianceGradient, MatchesFiniteDifferences) {
     const auto p = GetParam();
     RegionModel model(95, 125, 2, test_width(), p.shape, p.bkg_shape, {1.0, 1.0});
     const auto& at = model.layout();
-    auto theta = two_peak_theta(at, p.tail, p.high_tail);
+    auto theta = two_peak_theta(at, p.tail, p.high_tail, p.high_share);
     std::vector<double> mu(model.channel_count());
     model.evaluate(theta, mu, nullptr);
     // Counts away from the model, so the gradient is far from zero.
@@ -72,7 +75,11 @@ TEST_P(DevianceGradient, MatchesFiniteDifferences) {
     const auto gradient = deviance_gradient(model, theta, y);
     for (std::size_t j = 0; j < at.size(); ++j) {
         if (p.shape == PeakShape::gauss && j == at.tail()) continue;
-        if ((p.shape == PeakShape::gauss || p.high_tail == 0.0) && j == at.high_tail()) continue;
+        if ((p.shape == PeakShape::gauss || p.high_tail == 0.0) &&
+            (j == at.high_tail() || j == at.high_share()))
+            continue;
+        // At a share of 1 the share can only fall: no central difference.
+        if (j == at.high_share() && p.high_share >= 1.0) continue;
         const double h = 1e-6 * std::max(1.0, std::fabs(theta[j]));
         auto up = theta, down = theta;
         up[j] += h;
@@ -93,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(Shapes, DevianceGradient,
                                            GradientCase{PeakShape::gauss_exp, 1.3, 1.0},
                                            GradientCase{PeakShape::gauss_exp, 3.0, 10.0},
                                            GradientCase{PeakShape::gauss_exp, 1.3, 1.0, 1.7},
-                                           GradientCase{PeakShape::gauss_exp, 5.0, 10.0, 0.6}));
+                                           GradientCase{PeakShape::gauss_exp, 5.0, 10.0, 0.6},
+                                           GradientCase{PeakShape::gauss_exp, 1.3, 1.0, 0.5, 0.3}));
 
 class NoiseFreeFit : public ::testing::TestWithParam<GradientCase> {};
 
@@ -102,7 +110,7 @@ TEST_P(NoiseFreeFit, RecoversTheParameters) {
     const auto p = GetParam();
     RegionModel model(90, 130, 2, test_width(), p.shape, p.bkg_shape, {1.0, 1.0});
     const auto& at = model.layout();
-    const auto truth = two_peak_theta(at, p.tail, p.high_tail);
+    const auto truth = two_peak_theta(at, p.tail, p.high_tail, p.high_share);
     std::vector<double> y(model.channel_count());
     model.evaluate(truth, y, nullptr);
     auto start = truth;
@@ -122,10 +130,15 @@ TEST_P(NoiseFreeFit, RecoversTheParameters) {
     limits.upper[at.tail()] = p.shape == PeakShape::gauss ? 0.0 : 5.0;
     limits.fixed[at.tail()] = p.shape == PeakShape::gauss;
     // Without a high tail it is held at 0 (none); with one it starts elsewhere.
-    if (p.high_tail > 0.0) start[at.high_tail()] = 2.5;
+    if (p.high_tail > 0.0) start[at.high_tail()] = p.high_share < 1.0 ? 1.0 : 2.5;
     limits.lower[at.high_tail()] = p.high_tail > 0.0 ? 0.4 : 0.0;
     limits.upper[at.high_tail()] = p.high_tail > 0.0 ? 5.0 : 0.0;
     limits.fixed[at.high_tail()] = p.high_tail == 0.0;
+    // The share starts from half the peak.
+    start[at.high_share()] = p.high_share >= 1.0 ? 1.0 : 0.5;
+    limits.lower[at.high_share()] = 0.01;
+    limits.upper[at.high_share()] = 1.0;
+    limits.fixed[at.high_share()] = p.high_tail == 0.0 || p.high_share >= 1.0;
     const PoissonFit fit = fit_poisson(model, y, start, limits, 500);
     ASSERT_TRUE(fit.converged);
     // Each parameter to 1e-6 of its value, or (where two shape terms trade counts, as
@@ -143,7 +156,9 @@ INSTANTIATE_TEST_SUITE_P(Shapes, NoiseFreeFit,
                          ::testing::Values(GradientCase{PeakShape::gauss, 0.0, 10.0},
                                            GradientCase{PeakShape::gauss, 0.0, 1.0},
                                            GradientCase{PeakShape::gauss_exp, 1.3, 1.0},
-                                           GradientCase{PeakShape::gauss_exp, 1.3, 10.0, 1.1}));
+                                           GradientCase{PeakShape::gauss_exp, 1.3, 10.0, 1.1},
+                                           GradientCase{PeakShape::gauss_exp, 1.3, 10.0, 0.5,
+                                                        0.3}));
 
 // A lone Gaussian of area A on no background: the Fisher information of A is
 // sum p_i^2 / (A p_i) = 1 / A, so its standard deviation is sqrt(A).

@@ -85,8 +85,9 @@ struct TailRow {
 class RegionTails : public ::testing::TestWithParam<TailRow> {};
 
 // Noise-free strong lines (Gauss+exp) on a continuum of 100 a channel, the search's
-// one candidate at 1000: a high tail (pile-up) is fitted as a tail, not as a member
-// above the line (the low tail, decided first, may stay); a low tail is not mistaken
+// one candidate at 1000: a high tail (pile-up), on all of the line or a part of it, is
+// fitted as a tail, not as a member above the line (the low tail, decided first, may
+// stay); a low tail is not mistaken
 // for a high one; a plain Gaussian keeps
 // neither; a 1:4 doublet 1.2 FWHM apart keeps its member above instead of a tail.
 TEST_P(RegionTails, KeepsATailOnlyWhereTheLineHasOne) {
@@ -108,6 +109,7 @@ TEST_P(RegionTails, KeepsATailOnlyWhereTheLineHasOne) {
         EXPECT_NEAR(fit.peaks[j].centroid, row.truth[j].channel, 0.01) << j;
         if (row.high_tail) {
             EXPECT_NEAR(fit.peaks[j].high_tail, row.truth[j].high_tail, 0.01);
+            EXPECT_NEAR(fit.peaks[j].high_share, row.truth[j].high_share, 0.01);
         }
     }
 }
@@ -116,6 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RegionTails,
     ::testing::Values(
         TailRow{"pileup", {{1000.0, 100000.0, 0.0, 1.2}}, 1, std::nullopt, true},
+        // a long tail (k = 0.5) on 30 % of the line: fitted as a tail on all of it, it
+        // left a bump 1.4 FWHM above that was taken for a line of 1/20
+        TailRow{
+            "long_pileup_on_a_part", {{1000.0, 100000.0, 0.0, 0.5, 0.3}}, 1, std::nullopt, true},
         TailRow{"low_tail", {{1000.0, 100000.0, 1.5}}, 1, true, false},
         TailRow{"plain", {{1000.0, 100000.0}}, 1, false, false},
         TailRow{"doublet_above", {{1000.0, 80000.0}, {1003.4, 20000.0}}, 2, false, false}),

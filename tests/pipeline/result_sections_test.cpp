@@ -18,18 +18,21 @@ TEST(RegionCurve, RedrawsTheFittedModel) {
         double bkg_shape;
         double tail;
         double high_tail = 0.0;
+        double high_share = 1.0;
     };
     const Case cases[] = {
         {PeakShape::gauss_exp, 2.0, 1.5},
         {PeakShape::gauss, 10.0, 1.5, 1.0},  // a pure Gaussian ignores both tail parameters
         {PeakShape::gauss_exp, 0.1, 4.0},
         {PeakShape::gauss_exp, 2.0, 1.5, 1.2},
+        {PeakShape::gauss_exp, 2.0, 1.5, 0.5, 0.3},  // a long tail on a part of each peak
     };
     for (const Case& c : cases) {
         const analysis::WidthCalibration width{4.0, 0.01, false};
         const analysis::RegionModel model(10, 40, 2, width, c.shape, c.bkg_shape, {1.5, 1.7});
-        // centroids, areas, width scale, tail, high tail, level, slope, steps
-        const std::vector<double> theta{20, 1000, 27, 300, 1.1, c.tail, c.high_tail, 20, -3, 4, 1};
+        // centroids, areas, width scale, tail, high tail, its share, level, slope, steps
+        const std::vector<double> theta{20,          1000,         27, 300, 1.1, c.tail,
+                                        c.high_tail, c.high_share, 20, -3,  4,   1};
         std::vector<double> expected(model.channel_count());
         model.evaluate(theta, expected, nullptr);
         const std::vector<double> background = model.background(theta);
@@ -62,7 +65,7 @@ TEST(ResultSections, KeepTheFitAndTheCounts) {
     EXPECT_EQ(text,
               "[regions]\r\n"
               "region = 3 9 12.5 -1 2\r\n"
-              "peak = 6 100 1.25 0 2 1.5 0.9\r\n"
+              "peak = 6 100 1.25 0 2 1.5 0.9 1\r\n"
               "[counts]\r\n"
               "0 0 2 4 6 8 10 12 14 16 18 20 22 24 26 28 30\r\n"
               "16 32 34 36 38\r\n");
@@ -71,6 +74,7 @@ TEST(ResultSections, KeepTheFitAndTheCounts) {
     ASSERT_EQ(read.regions.size(), 1u);
     EXPECT_EQ(read.regions[0].peaks[0].sigma, 1.25);
     EXPECT_EQ(read.regions[0].peaks[0].step_sigma, 1.5);
+    EXPECT_EQ(read.regions[0].peaks[0].high_share, 1.0);
 }
 
 }  // namespace

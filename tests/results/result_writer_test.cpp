@@ -109,7 +109,7 @@ ResultModel model_by_hand() {
     m.activity_budget.rows = {{"Cs-137", 60, 35, 3, 1, 0, 1}};
     m.messages = {"first message", "second"};
     m.flag_legend = {{"T", "low-energy tail fitted"}, {"M", "manual peak"}};
-    m.regions = {{1, 6, 12.5, -1, 2, {{2.5, 1500, 0.85, 1.5, 0.25, 0.85, 1.2}}}};
+    m.regions = {{1, 6, 12.5, -1, 2, {{2.5, 1500, 0.85, 1.5, 0.25, 0.85, 1.2, 0.4}}}};
     m.counts = {0, 3, 10, 40, 12, 7, 5, 2};
     m.has_counts = true;
     m.data_channels = {1, 6};

@@ -11,7 +11,8 @@ struct TestPeak {
     double channel;
     double area;
     double tail = 0.0;
-    double high_tail = 0.0;  // k of a high-energy tail, 0 for none
+    double high_tail = 0.0;   // k of a high-energy tail, 0 for none
+    double high_share = 1.0;  // the part of the peak that has it
 };
 
 // The width of the synthetic spectra: FWHM 2.0 channels at 200, 3.8 at 3000.
@@ -33,7 +34,8 @@ inline std::vector<double> noise_free(int channels, double continuum,
         const double sigma = width_factor * width.fwhm(p.channel) / analysis::fwhm_per_sigma;
         for (int ch = 0; ch < channels; ++ch)
             counts[static_cast<std::size_t>(ch)] +=
-                p.area * analysis::channel_fraction(ch, p.channel, sigma, p.tail, p.high_tail);
+                p.area *
+                analysis::channel_fraction(ch, p.channel, sigma, p.tail, p.high_tail, p.high_share);
     }
     return counts;
 }

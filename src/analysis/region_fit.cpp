@@ -23,7 +23,6 @@ constexpr double negligible_tail = 4.0;
 constexpr int max_iterations = 60;
 // Where a high tail is first tried, k in sigmas, and on which part of the line.
 constexpr double first_high_tail = 1.5;
-constexpr double first_high_share = 1.0;
 constexpr double least_high_share = 0.01;
 constexpr double long_high_tail_start = 0.7;
 constexpr double long_high_share_start = 0.3;
@@ -159,11 +158,11 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
     limits.upper[at.high_tail()] = strong_high_tail ? max_tail : theta[at.high_tail()];
     limits.fixed[at.high_tail()] = !strong_high_tail;
     // Pile-up moves a part of a line's counts up: a long tail on a small part is no
-    // short one on all of it.
-    theta[at.high_share()] = strong_high_tail ? first_high_share : settings.high_share;
-    limits.lower[at.high_share()] = strong_high_tail ? least_high_share : theta[at.high_share()];
-    limits.upper[at.high_share()] = strong_high_tail ? 1.0 : theta[at.high_share()];
-    limits.fixed[at.high_share()] = !strong_high_tail;
+    // short one on all of it. The first fit puts the tail on all of the line.
+    theta[at.high_share()] = strong_high_tail ? 1.0 : settings.high_share;
+    limits.lower[at.high_share()] = theta[at.high_share()];
+    limits.upper[at.high_share()] = theta[at.high_share()];
+    limits.fixed[at.high_share()] = true;
 
     // The step drops from the low-energy side to the high one, by a small part of
     // the peak's height; without these limits two steps can swallow a doublet.
@@ -178,16 +177,21 @@ Attempt fit_once(std::span<const double> counts, int first, int last,
     model.set_fixed(limits.fixed);
     Attempt attempt{model, {}, {}, tail_shown, strong_high_tail};
     attempt.fit = fit_poisson(attempt.model, region, theta, limits, max_iterations);
-    // A long tail on a small part of the line is not reached from a short one on all
-    // of it: where the first fit made the tail longer on all of the line, it is tried
-    // from its own start too.
-    if (strong_high_tail && attempt.fit.theta[at.high_tail()] < high_start &&
-        attempt.fit.theta[at.high_share()] >= 1.0) {
+    // Where that made the tail longer, a long tail on a part of the line is tried,
+    // from its own start: it is not reached from a short one on all of it.
+    if (strong_high_tail && attempt.fit.theta[at.high_tail()] < high_start) {
         theta[at.high_tail()] = long_high_tail_start;
         theta[at.high_share()] = long_high_share_start;
-        PoissonFit long_tail = fit_poisson(attempt.model, region, theta, limits, max_iterations);
-        if (long_tail.converged && long_tail.deviance < attempt.fit.deviance)
+        limits.lower[at.high_share()] = least_high_share;
+        limits.upper[at.high_share()] = 1.0;
+        limits.fixed[at.high_share()] = false;
+        RegionModel on_a_part = attempt.model;
+        on_a_part.set_fixed(limits.fixed);
+        PoissonFit long_tail = fit_poisson(on_a_part, region, theta, limits, max_iterations);
+        if (long_tail.converged && long_tail.deviance < attempt.fit.deviance) {
+            attempt.model = std::move(on_a_part);
             attempt.fit = std::move(long_tail);
+        }
     }
     for (const auto& p : peaks) attempt.manual.push_back(p.manual);
     return attempt;

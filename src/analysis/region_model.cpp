@@ -78,7 +78,8 @@ void RegionModel::evaluate(std::span<const double> theta, std::span<double> mu,
         const double step_height = theta[layout_.step(j)];
         const bool stepped = step_height != 0.0 || !is_fixed(layout_.step(j));
         const PeakProfile profile(centroid, sigma, tail, high_tail);
-        const PeakProfile core(centroid, sigma, tail, 0.0);
+        // The untailed rest, only where a part of the peak lacks the high tail.
+        const PeakProfile core = mixed ? PeakProfile(centroid, sigma, tail, 0.0) : profile;
         // Without a Jacobian only the values are needed, which spares an exp per edge.
         auto one_edge = [&](const PeakProfile& p, double edge) {
             return jacobian ? p.cdf(edge) : ShapeCdf{p.value(edge)};

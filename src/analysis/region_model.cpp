@@ -53,10 +53,10 @@ void RegionModel::evaluate(std::span<const double> theta, std::span<double> mu,
     const bool tailed = shape_ == PeakShape::gauss_exp;
     const double tail = tailed ? theta[layout_.tail()] : 0.0;
     const double high_tail = tailed ? theta[layout_.high_tail()] : 0.0;
+    auto is_fixed = [&](std::size_t index) { return !fixed_.empty() && fixed_[index]; };
     // Only a part of the peak may have the high tail: the rest is the core alone.
     const double share = high_tail > 0.0 ? std::clamp(theta[layout_.high_share()], 0.0, 1.0) : 1.0;
-    const bool mixed = share < 1.0 || (!fixed_.empty() && !fixed_[layout_.high_share()]);
-    auto is_fixed = [&](std::size_t index) { return !fixed_.empty() && fixed_[index]; };
+    const bool mixed = share < 1.0 || !is_fixed(layout_.high_share());
     const bool tail_derivative = jacobian && tailed && !is_fixed(layout_.tail());
     const bool high_tail_derivative = jacobian && tailed && !is_fixed(layout_.high_tail());
     const bool share_derivative = jacobian && high_tail > 0.0 && !is_fixed(layout_.high_share());

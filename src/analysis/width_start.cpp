@@ -103,25 +103,21 @@ std::optional<HalfHeightWidth> half_height_width(std::span<const double> counts,
     // the line is read on its outer side alone, from its centre. A valley above half
     // height is a neighbour too close to leave the centre where it was.
     const double lower = std::min(left_level, right_level);
-    if (std::fabs(left_level - right_level) > most_feet_difference * (peak - lower)) {
-        out.feet = lower;
-        out.height = peak - lower;
-        if (!(out.height > least_height_sigmas * std::sqrt(std::max(peak, 1.0))))
-            return std::nullopt;
-        const int step = left_level < right_level ? -1 : +1;
-        const int foot = step < 0 ? left_foot : right_foot,
-                  valley = step < 0 ? right_foot : left_foot;
-        if (counts[static_cast<std::size_t>(valley)] > lower + 0.5 * out.height)
-            return std::nullopt;
-        const double outer = crossing(counts, top, foot, step, lower + 0.5 * out.height);
-        out.fwhm = 2.0 * std::fabs(outer - vertex(counts, top));
-        if (!(out.fwhm > 0.0)) return std::nullopt;
-        return out;
-    }
-    out.feet = 0.5 * (left_level + right_level);
+    const bool one_sided =
+        std::fabs(left_level - right_level) > most_feet_difference * (peak - lower);
+    out.feet = one_sided ? lower : 0.5 * (left_level + right_level);
     out.height = peak - out.feet;
     if (!(out.height > least_height_sigmas * std::sqrt(std::max(peak, 1.0)))) return std::nullopt;
     const double half = out.feet + 0.5 * out.height;
+    if (one_sided) {
+        const int step = left_level < right_level ? -1 : +1;
+        const int foot = step < 0 ? left_foot : right_foot,
+                  valley = step < 0 ? right_foot : left_foot;
+        if (counts[static_cast<std::size_t>(valley)] > half) return std::nullopt;
+        out.fwhm = 2.0 * std::fabs(crossing(counts, top, foot, step, half) - vertex(counts, top));
+        if (!(out.fwhm > 0.0)) return std::nullopt;
+        return out;
+    }
     // A half-height level below a foot means the line runs into a neighbour there.
     if (counts[static_cast<std::size_t>(left_foot)] > half ||
         counts[static_cast<std::size_t>(right_foot)] > half)

@@ -241,22 +241,23 @@ ShapePass learn_shape(std::span<const double> counts, const AnalysisOptions& opt
             fitted = refine_width_calibration(pass.width, pass.samples, out.first, out.last);
         }
         if (!fitted.refined) {
-            // Points far off what the lines show at half height are no guess of the
-            // widths at all: the half-height reading is then the better one.
-            const bool read_widths = read && far_off(out.points_width, read->typical, options);
             if (round == 0) {
+                // Points far off what the lines show at half height are no guess of the
+                // widths at all: the half-height reading is then the better one.
+                const bool read_widths = read && far_off(out.points_width, read->typical, options);
                 out.width = read_widths ? read->typical : out.points_width;
                 // Lines too few to show the widths cannot tell the spectrum's tail from
                 // a weaker neighbour just below them either: each region weighs its own.
                 pass.tail = max_tail;
+                if (!options.manual_search)
+                    out.messages.push_back(
+                        read_widths
+                            ? "fewer than three clean peaks show the peak width: the FWHM "
+                              "points are more than 30 % off the widths read at half height, "
+                              "which are used instead"
+                            : "fewer than three clean peaks show the peak width: the FWHM "
+                              "points are used as given");
             }
-            if (round == 0 && !options.manual_search)
-                out.messages.push_back(
-                    read_widths ? "fewer than three clean peaks show the peak width: the FWHM "
-                                  "points are more than 30 % off the widths read at half height, "
-                                  "which are used instead"
-                                : "fewer than three clean peaks show the peak width: the FWHM "
-                                  "points are used as given");
             break;
         }
         double change = 0.0;
